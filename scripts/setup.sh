@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what Jotpin needs on Debian 12 (only what is missing) and builds it into build/.
+# Sourced by run.sh and test.sh; "jotpin_setup test" also installs the end-to-end test tools.
+set -euo pipefail
+
+JOTPIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOTPIN_BUILD="$JOTPIN_ROOT/build"
+
+JOTPIN_BUILD_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev
+    qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
+    fonts-noto-cjk
+)
+JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick)
+
+jotpin_install_missing() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+jotpin_setup() {
+    local packages=("${JOTPIN_BUILD_PACKAGES[@]}")
+    [ "${1:-}" = test ] && packages+=("${JOTPIN_TEST_PACKAGES[@]}")
+    jotpin_install_missing "${packages[@]}"
+    if [ ! -f "$JOTPIN_BUILD/build.ninja" ]; then
+        cmake -S "$JOTPIN_ROOT" -B "$JOTPIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    cmake --build "$JOTPIN_BUILD" --parallel "$(nproc)"
+}

@@ -1,0 +1,59 @@
+#include "platform/apppaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace App {
+namespace {
+
+QString g_path;
+QString g_exeName;
+QString g_storeDir;
+
+// access(W_OK) can be wrong on network and read-only mounts: try to create a file.
+bool canWriteIn(const QString& dir) {
+    QTemporaryFile probe(dir + QStringLiteral("/.jotpin-write-test-XXXXXX"));
+    return probe.open();
+}
+
+}  // namespace
+
+QString Path() {
+    if (!g_path.isEmpty()) return g_path;
+    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+}
+
+QString EXEName() {
+    if (!g_exeName.isEmpty()) return g_exeName;
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QString StoreDir() {
+    if (!g_storeDir.isEmpty()) return g_storeDir;
+    const QString path = Path();
+    if (canWriteIn(path)) return path;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return QDir::cleanPath(data);
+}
+
+QString ShippedFile(const QString& name) {
+    const QString beside = Path() + u'/' + name;
+    if (QFileInfo::exists(beside)) return beside;
+    const QString installed = QStandardPaths::locate(QStandardPaths::AppDataLocation, name);
+    return installed.isEmpty() ? beside : installed;
+}
+
+void overridePaths(const QString& path, const QString& exeName) {
+    g_path = path.isEmpty() ? QString() : QDir::cleanPath(path);
+    g_exeName = exeName;
+}
+
+void overrideStoreDir(const QString& dir) {
+    g_storeDir = dir.isEmpty() ? QString() : QDir::cleanPath(dir);
+}
+
+}  // namespace App

@@ -1,0 +1,39 @@
+#pragma once
+// The date and time the program sees. Tests install a fixed clock.
+
+#include <QDateTime>
+#include <QString>
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+
+    // The clock in use: the system clock unless a test installed another.
+    static const Clock& current();
+    // Installs a clock (not owned); nullptr restores the system clock.
+    static void install(const Clock* clock);
+};
+
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime at) : m_at(std::move(at)) {}
+    QDateTime now() const override { return m_at; }
+    void set(const QDateTime& at) { m_at = at; }
+    void advanceSecs(qint64 secs) { m_at = m_at.addSecs(secs); }
+
+private:
+    QDateTime m_at;
+};
+
+// The fixed text forms the store and the note windows use, independent of the locale.
+namespace timetext {
+// "yy/mm/dd h:m:s", e.g. "26/12/07 9:5:3": the creation time of a note.
+QString creationTime(const QDateTime& at);
+// "mm/dd h:m:s": the clock in a note's title strip.
+QString titleClock(const QDateTime& at);
+// "yyyy年M月d日": the long date form of reminders.
+QString longDate(const QDate& date);
+// "hh:mm", 24-hour.
+QString hourMinute(const QTime& time);
+}  // namespace timetext

@@ -1,0 +1,104 @@
+#include "store/values.h"
+
+namespace store {
+namespace {
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// A decimal number rounded to the nearest integer, a half to the even neighbour; nullopt when
+// the text is no number or the result lies outside lo..hi.
+std::optional<qint64> roundedDecimal(QStringView text, qint64 lo, qint64 hi) {
+    text = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+    const qsizetype intBegin = i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    QStringView intDigits = text.sliced(intBegin, i - intBegin);
+    QStringView fracDigits;
+    if (i < text.size() && text[i] == u'.') {
+        const qsizetype fracBegin = ++i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i;
+        fracDigits = text.sliced(fracBegin, i - fracBegin);
+    }
+    if (i != text.size() || (intDigits.isEmpty() && fracDigits.isEmpty())) return std::nullopt;
+
+    while (intDigits.size() > 1 && intDigits.front() == u'0')
+        intDigits = intDigits.sliced(1);
+    if (intDigits.size() > 18) return std::nullopt;
+    qint64 value = 0;
+    for (QChar c : intDigits)
+        value = value * 10 + (c.unicode() - u'0');
+
+    if (!fracDigits.isEmpty()) {
+        const QChar first = fracDigits.front();
+        bool restNonZero = false;
+        for (QChar c : fracDigits.sliced(1))
+            restNonZero = restNonZero || c != u'0';
+        if (first > u'5' || (first == u'5' && (restNonZero || value % 2 == 1))) ++value;
+    }
+    if (negative) value = -value;
+    if (value < lo || value > hi) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<qint16> toInt16(QStringView text) {
+    const auto value = roundedDecimal(text, -32768, 32767);
+    if (!value) return std::nullopt;
+    return static_cast<qint16>(*value);
+}
+
+std::optional<bool> toBool(QStringView text) {
+    text = text.trimmed();
+    if (text.compare(u"True", Qt::CaseInsensitive) == 0) return true;
+    if (text.compare(u"False", Qt::CaseInsensitive) == 0) return false;
+    // Any number counts; only its being zero matters, so the range is not limited by qint64.
+    bool sawDigit = false;
+    bool nonZero = false;
+    qsizetype i = (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+')) ? 1 : 0;
+    bool sawPoint = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (isDigit(c)) {
+            sawDigit = true;
+            nonZero = nonZero || c != u'0';
+        } else if (c == u'.' && !sawPoint) {
+            sawPoint = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!sawDigit) return std::nullopt;
+    return nonZero;
+}
+
+QString fromBool(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+std::optional<QColor> toColour(QStringView text) {
+    const auto value = roundedDecimal(text, 0, 0xFFFFFF);
+    if (!value) return std::nullopt;
+    return colourFromBgr(static_cast<quint32>(*value));
+}
+
+QString fromColour(const QColor& colour) {
+    return QString::number(bgrFromColour(colour));
+}
+
+QColor colourFromBgr(quint32 bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+quint32 bgrFromColour(const QColor& colour) {
+    const QColor rgb = colour.toRgb();
+    return quint32(rgb.red()) | (quint32(rgb.green()) << 8) | (quint32(rgb.blue()) << 16);
+}
+
+}  // namespace store

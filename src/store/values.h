@@ -1,0 +1,26 @@
+#pragma once
+// The value encodings of the settings file. A reader that gets std::nullopt does not apply the
+// value: the property keeps what it had.
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+namespace store {
+
+// Decimal text to a 16-bit signed integer: optional sign, digits, optional fraction (rounded
+// to the nearest integer, a half to the even neighbour). Blanks around are allowed. Not a
+// number, or outside -32768..32767 after rounding: nullopt.
+std::optional<qint16> toInt16(QStringView text);
+
+// "True"/"False" in any letter case, or a number (0 is False, any other True).
+std::optional<bool> toBool(QStringView text);
+QString fromBool(bool value);  // "True" or "False"
+
+// A colour stored as the decimal value of &H00BBGGRR (red in the low byte).
+std::optional<QColor> toColour(QStringView text);
+QString fromColour(const QColor& colour);
+QColor colourFromBgr(quint32 bgr);
+quint32 bgrFromColour(const QColor& colour);
+
+}  // namespace store

@@ -1,0 +1,104 @@
+#include <QTest>
+
+#include "store/values.h"
+
+using namespace store;
+
+class TstValues : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void int16_data();
+    void int16();
+    void boolean_data();
+    void boolean();
+    void colour();
+};
+
+void TstValues::int16_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("applied");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << "3345" << true << 3345;
+    QTest::newRow("negative") << "-120" << true << -120;
+    QTest::newRow("plus and blanks") << " +7 " << true << 7;
+    QTest::newRow("leading zeros") << "000000000000000000000638" << true << 638;
+    QTest::newRow("max") << "32767" << true << 32767;
+    QTest::newRow("min") << "-32768" << true << -32768;
+    QTest::newRow("just over") << "32768" << false << 0;
+    QTest::newRow("just under") << "-32769" << false << 0;
+    QTest::newRow("width 40000") << "40000" << false << 0;
+    QTest::newRow("huge") << "99999999999999999999999999" << false << 0;
+    QTest::newRow("half to even down") << "2.5" << true << 2;
+    QTest::newRow("half to even up") << "3.5" << true << 4;
+    QTest::newRow("negative half") << "-2.5" << true << -2;
+    QTest::newRow("over half") << "2.5000001" << true << 3;
+    QTest::newRow("under half") << "2.4999" << true << 2;
+    QTest::newRow("fraction only") << ".6" << true << 1;
+    QTest::newRow("rounds into range") << "32767.4" << true << 32767;
+    QTest::newRow("rounds out of range") << "32767.5" << false << 0;
+    QTest::newRow("min half stays even") << "-32768.5" << true << -32768;
+    QTest::newRow("empty") << "" << false << 0;
+    QTest::newRow("sign only") << "-" << false << 0;
+    QTest::newRow("dot only") << "." << false << 0;
+    QTest::newRow("word") << "abc" << false << 0;
+    QTest::newRow("trailing junk") << "12px" << false << 0;
+    QTest::newRow("two dots") << "1.2.3" << false << 0;
+    QTest::newRow("inner blank") << "1 2" << false << 0;
+    QTest::newRow("fullwidth digits") << QStringLiteral("１２") << false << 0;
+}
+
+void TstValues::int16() {
+    QFETCH(QString, text);
+    QFETCH(bool, applied);
+    QFETCH(int, value);
+    const auto result = toInt16(text);
+    QCOMPARE(result.has_value(), applied);
+    if (applied) QCOMPARE(int(*result), value);
+}
+
+void TstValues::boolean_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");  // -1: not applied
+    QTest::newRow("True") << "True" << 1;
+    QTest::newRow("false lower") << "false" << 0;
+    QTest::newRow("TRUE upper") << "TRUE" << 1;
+    QTest::newRow("blanks") << "  False " << 0;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("minus one") << "-1" << 1;
+    QTest::newRow("zero fraction") << "0.000" << 0;
+    QTest::newRow("small fraction") << "0.001" << 1;
+    QTest::newRow("huge number") << "123456789012345678901234567890" << 1;
+    QTest::newRow("yes") << "yes" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("Truex") << "Truex" << -1;
+    QTest::newRow("dot") << "." << -1;
+}
+
+void TstValues::boolean() {
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    const auto result = toBool(text);
+    QCOMPARE(result.has_value(), expected >= 0);
+    if (result) QCOMPARE(int(*result), expected);
+    if (result) QCOMPARE(toBool(fromBool(*result)), result);
+}
+
+void TstValues::colour() {
+    // The default note colour: red 192, green 192, blue 255.
+    const auto c = toColour(u"16761024");
+    QVERIFY(c);
+    QCOMPARE(c->red(), 192);
+    QCOMPARE(c->green(), 192);
+    QCOMPARE(c->blue(), 255);
+    QCOMPARE(fromColour(*c), QStringLiteral("16761024"));
+    QCOMPARE(bgrFromColour(QColor(0x12, 0x34, 0x56)), 0x563412u);
+    QCOMPARE(colourFromBgr(0x563412), QColor(0x12, 0x34, 0x56));
+    QCOMPARE(toColour(u"0"), QColor(0, 0, 0));
+    QCOMPARE(toColour(u"16777215"), QColor(255, 255, 255));
+    QVERIFY(!toColour(u"16777216"));  // bits 24..31 must be zero
+    QVERIFY(!toColour(u"-1"));
+    QVERIFY(!toColour(u"blue"));
+}
+
+QTEST_GUILESS_MAIN(TstValues)
+#include "tst_values.moc"
