@@ -4,8 +4,7 @@
 
 namespace rtf {
 
-QByteArray write(const QTextDocument& doc, int from, int to)
-{
+QByteArray write(const QTextDocument& doc, int from, int to) {
     Q_UNUSED(doc);
     Q_UNUSED(from);
     Q_UNUSED(to);
