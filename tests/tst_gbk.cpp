@@ -1,3 +1,5 @@
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 #include "platform/gbk.h"
@@ -13,6 +15,7 @@ private Q_SLOTS:
     void unmappableBecomesQuestionMark_data();
     void unmappableBecomesQuestionMark();
     void everyDoubleByteCharacterRoundTrips();
+    void tablesAgreeWithIcu();
     void invalidInputDecodesToReplacement_data();
     void invalidInputDecodesToReplacement();
     void boundaryNeverSplitsACharacter();
@@ -90,6 +93,36 @@ void TstGbk::everyDoubleByteCharacterRoundTrips() {
         }
     }
     QVERIFY2(checked > 21000, qPrintable(QString::number(checked)));
+}
+
+// Our lookup tables must convert exactly as Qt's ICU converter does.
+void TstGbk::tablesAgreeWithIcu() {
+    QStringEncoder encoder("GBK");
+    for (char16_t u = 0x80; u < 0xFFFF; ++u) {
+        const QChar c(u);
+        if (c.isSurrogate()) continue;
+        const QByteArray icu = encoder.encode(QStringView(&c, 1));
+        // ICU drops default-ignorable characters (soft hyphen, variation selectors); we keep
+        // a visible "?" like any other character GBK lacks.
+        QCOMPARE(gbk::encode(QStringView(&c, 1)).toHex(),
+                 icu.isEmpty() ? QByteArray("3f") : icu.toHex());
+    }
+    QStringDecoder decoder("GBK");
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0x40; trail <= 0xFF; ++trail) {
+            QByteArray bytes;
+            bytes.append(char(lead)).append(char(trail));
+            const QString icu = QString(decoder.decode(bytes + "\n")).chopped(1);
+            const QString ours = gbk::decode(bytes);
+            if (icu.size() == 1 && icu[0] != QChar::ReplacementCharacter) {
+                QCOMPARE(ours, icu);
+            } else {
+                // Invalid input never turns into some other valid character.
+                QVERIFY2(ours.contains(QChar::ReplacementCharacter) || ours == icu,
+                         qPrintable(QString::fromLatin1(bytes.toHex())));
+            }
+        }
+    }
 }
 
 void TstGbk::invalidInputDecodesToReplacement_data() {

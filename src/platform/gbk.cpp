@@ -1,10 +1,65 @@
 #include "platform/gbk.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <array>
+#include <memory>
 
 namespace gbk {
 namespace {
+
+constexpr int kLeadFirst = 0x81;
+constexpr int kTrailFirst = 0x40;
+constexpr int kTrailCount = 0xFF - kTrailFirst;  // 0x40..0xFE
+constexpr char16_t kNone = 0;
+
+constexpr bool isTrailByte(unsigned char c) {
+    return c >= kTrailFirst && c <= 0xFE && c != 0x7F;
+}
+
+// Lookup tables taken once from Qt's ICU converter: converting a short value through ICU costs
+// far more than the table lookup, and ICU converters keep state between calls.
+struct Tables {
+    std::array<char16_t, (0xFF - kLeadFirst) * kTrailCount> toUnicode{};  // kNone: unassigned
+    std::array<uint16_t, 0x10000> fromUnicode{};  // 0: not in the table; < 0x100: one byte
+    char16_t singleByte80 = kNone;
+    char16_t singleByteFF = kNone;
+
+    Tables() {
+        QStringDecoder decoder("GBK");
+        QByteArray line;
+        for (int lead = kLeadFirst; lead <= 0xFE; ++lead) {
+            // One call per lead byte: every pair followed by a line break that separates results.
+            line.clear();
+            for (int trail = kTrailFirst; trail <= 0xFE; ++trail) {
+                line.append(char(lead)).append(char(trail)).append('\n');
+            }
+            const QString text = decoder.decode(line);
+            const QList<QStringView> parts = QStringView(text).split(u'\n');
+            for (int trail = kTrailFirst; trail <= 0xFE && trail - kTrailFirst < parts.size();
+                 ++trail) {
+                const QStringView part = parts[trail - kTrailFirst];
+                if (part.size() != 1 || part[0] == QChar::ReplacementCharacter) continue;
+                const char16_t u = part[0].unicode();
+                toUnicode[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)] = u;
+                if (fromUnicode[u] == 0) fromUnicode[u] = uint16_t(lead << 8 | trail);
+            }
+        }
+        const QString singles = decoder.decode(QByteArray("\x80\n\xFF\n"));
+        if (singles.size() == 4) {
+            singleByte80 = singles[0].unicode();
+            singleByteFF = singles[2].unicode();
+            if (singleByte80 != QChar::ReplacementCharacter && fromUnicode[singleByte80] == 0)
+                fromUnicode[singleByte80] = 0x80;
+        }
+    }
+};
+
+const Tables& tables() {
+    static const std::unique_ptr<Tables> instance = std::make_unique<Tables>();
+    return *instance;
+}
 
 bool isAscii(QByteArrayView bytes) {
     for (char c : bytes) {
@@ -20,56 +75,65 @@ bool isAscii(QStringView text) {
     return true;
 }
 
-// Opening an ICU converter is costly next to converting a short value: keep one of each.
-QStringEncoder& encoder() {
-    thread_local QStringEncoder instance("GBK");
-    instance.resetState();
-    return instance;
-}
-
-QStringDecoder& decoder() {
-    thread_local QStringDecoder instance("GBK");
-    instance.resetState();
-    return instance;
+// ICU for the rare character the table lacks (a one-way mapping); "?" when ICU has none either.
+QByteArray encodeRare(QChar c) {
+    QStringEncoder encoder("GBK");
+    const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+    return bytes.isEmpty() ? QByteArray("?") : bytes;
 }
 
 }  // namespace
 
 QByteArray encode(QStringView text) {
     if (isAscii(text)) return text.toLatin1();
-    // Qt's ICU-backed GBK encoder substitutes "?" for what it cannot map, but holds back a
-    // lone surrogate for the next call: replace those first so that every call ends clean.
-    QString clean;
+    const Tables& t = tables();
+    QByteArray out;
+    out.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        const bool paired = c.isHighSurrogate()
-                                ? i + 1 < text.size() && text[i + 1].isLowSurrogate()
-                            : c.isLowSurrogate() ? i > 0 && text[i - 1].isHighSurrogate()
-                                                 : true;
-        if (!paired) {
-            if (clean.isNull()) clean = text.toString();
-            clean[i] = u'?';
+        if (c.unicode() < 0x80) {
+            out.append(char(c.unicode()));
+        } else if (c.isSurrogate()) {
+            // Outside the BMP nothing is in GBK: one "?" for a pair, as Windows writes it.
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+            out.append('?');
+        } else if (const uint16_t code = t.fromUnicode[c.unicode()]; code >= 0x100) {
+            out.append(char(code >> 8)).append(char(code & 0xFF));
+        } else if (code != 0) {
+            out.append(char(code));
+        } else {
+            out.append(encodeRare(c));
         }
     }
-    return encoder().encode(clean.isNull() ? text : QStringView(clean));
+    return out;
 }
 
 bool canEncode(QStringView text) {
-    if (isAscii(text)) return true;
     return decode(encode(text)) == text;
 }
 
 QString decode(QByteArrayView bytes) {
     if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
-    // The decoder keeps a dangling lead byte for a next call that never comes: handle it here.
-    qsizetype i = 0;
-    while (i + 1 < bytes.size())
-        i += isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    const bool danglingLead =
-        i + 1 == bytes.size() && isLeadByte(static_cast<unsigned char>(bytes[i]));
-    QString text = decoder().decode(danglingLead ? bytes.first(i) : bytes);
-    if (danglingLead) text += QChar(QChar::ReplacementCharacter);
-    return text;
+    const Tables& t = tables();
+    QString out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            out.append(QChar(c));
+        } else if (c == 0x80 || c == 0xFF) {
+            const char16_t u = c == 0x80 ? t.singleByte80 : t.singleByteFF;
+            out.append(u == kNone ? QChar(QChar::ReplacementCharacter) : QChar(u));
+        } else if (i + 1 < bytes.size() && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            const auto trail = static_cast<unsigned char>(bytes[++i]);
+            const char16_t u = t.toUnicode[(c - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
+            out.append(u == kNone ? QChar(QChar::ReplacementCharacter) : QChar(u));
+        } else {
+            // A lead byte without its trail: the next byte stands on its own.
+            out.append(QChar(QChar::ReplacementCharacter));
+        }
+    }
+    return out;
 }
 
 qsizetype boundaryAtOrBefore(QByteArrayView bytes, qsizetype maxBytes) {
