@@ -1,22 +1,164 @@
 #include "platform/richtextbox.h"
 
+#include <algorithm>
+
+#include <QCryptographicHash>
 #include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinter>
 #include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QTextList>
 
 #include "platform/rtf.h"
+#include "platform/textfind.h"
 
-RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {}
+namespace {
+
+constexpr QChar kObjectChar = QChar::ObjectReplacementCharacter;
+
+// Pictures live in the document's resources under "rtfimg:<hash>", as the RTF reader names them.
+QString imageResourceName(const QImage& image) {
+    const QImage canonical = image.convertToFormat(QImage::Format_ARGB32);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const int size[2] = {canonical.width(), canonical.height()};
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(size), sizeof size));
+    for (int y = 0; y < canonical.height(); ++y)
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(canonical.constScanLine(y)),
+                                    canonical.width() * 4));
+    return QStringLiteral("rtfimg:") + QString::fromLatin1(hash.result().toHex());
+}
+
+// A fragment carries the names of its pictures but not the pictures: copy them along.
+void copyImageResources(const QTextDocument& from, QTextDocument* to) {
+    for (QTextBlock block = from.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat()) continue;
+            const QUrl name(format.toImageFormat().name());
+            const QVariant image = from.resource(QTextDocument::ImageResource, name);
+            if (image.isValid()) to->addResource(QTextDocument::ImageResource, name, image);
+        }
+    }
+}
+
+// Calls visit(format) for each run of characters that overlaps [from, to).
+template <typename Visit>
+void forEachCharFormat(const QTextDocument& doc, int from, int to, Visit visit) {
+    for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() + fragment.length() <= from || fragment.position() >= to)
+                continue;
+            visit(fragment.charFormat());
+        }
+    }
+}
+
+// The paragraphs a cursor's selection touches, or the cursor's paragraph.
+QList<QTextBlock> selectedBlocks(const QTextCursor& cursor) {
+    const QTextDocument* doc = cursor.document();
+    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
+    QList<QTextBlock> blocks;
+    for (QTextBlock block = doc->findBlock(cursor.selectionStart()); block.isValid();
+         block = block.next()) {
+        blocks.append(block);
+        if (block == last) break;
+    }
+    return blocks;
+}
+
+// One value for all of the selection's text, nullopt when it differs.
+template <typename T, typename Get>
+std::optional<T> uniformCharValue(const QTextEdit& edit, Get get) {
+    const QTextCursor cursor = edit.textCursor();
+    if (!cursor.hasSelection()) return get(edit.currentCharFormat());
+    std::optional<T> value;
+    bool mixed = false;
+    forEachCharFormat(*edit.document(), cursor.selectionStart(), cursor.selectionEnd(),
+                      [&](const QTextCharFormat& format) {
+                          const T v = get(format);
+                          if (!value)
+                              value = v;
+                          else if (!(*value == v))
+                              mixed = true;
+                      });
+    if (mixed) return std::nullopt;
+    // A selection of paragraph breaks only has no run of its own.
+    return value ? value : std::optional<T>(get(edit.currentCharFormat()));
+}
+
+template <typename T, typename Get>
+std::optional<T> uniformBlockValue(const QTextCursor& cursor, Get get) {
+    std::optional<T> value;
+    for (const QTextBlock& block : selectedBlocks(cursor)) {
+        const T v = get(block);
+        if (!value)
+            value = v;
+        else if (!(*value == v))
+            return std::nullopt;
+    }
+    return value;
+}
+
+bool isBullet(const QTextBlock& block) {
+    const QTextList* list = block.textList();
+    if (!list) return false;
+    const QTextListFormat::Style style = list->format().style();
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+           style == QTextListFormat::ListSquare;
+}
+
+QString toParagraphs(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+}  // namespace
+
+RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
+    setFrameShape(QFrame::NoFrame);
+    // The right button belongs to the note's own menu (MouseDown).
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    QFont f = font();
+    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                   QStringLiteral("SimSun")});
+    setFont(f);
+    setBackColor(m_backColor);
+}
+
+const QString& RichTextBox::rtfMimeType() {
+    static const QString type = QStringLiteral("text/rtf");
+    return type;
+}
+
+const QString& RichTextBox::rtfAltMimeType() {
+    static const QString type = QStringLiteral("application/rtf");
+    return type;
+}
 
 QString RichTextBox::Text() const {
     QString text = toPlainText();
+    text.replace(kObjectChar, u' ');
     text.replace(u'\n', QStringLiteral("\r\n"));
     return text;
 }
 
 void RichTextBox::setText(const QString& text) {
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    setPlainText(plain);
+    // Not setPlainText: that would give the new text the format at the old insertion point.
+    QTextDocument* doc = document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    doc->clear();
+    QTextCursor(doc).insertText(toParagraphs(text));
+    doc->setUndoRedoEnabled(undo);
+    setTextCursor(QTextCursor(doc));
 }
 
 bool RichTextBox::setFileName(const QString& path, QString* error) {
@@ -31,7 +173,19 @@ bool RichTextBox::LoadFile(const QString& path, QString* error) {
         if (error) *error = path + QStringLiteral(": ") + file.errorString();
         return false;
     }
-    return rtf::read(file.readAll(), document(), error);
+    const QByteArray bytes = file.readAll();
+    QTextDocument* doc = document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);  // loading is no step to undo
+    QString why;
+    const bool ok = rtf::read(bytes, doc, &why);
+    doc->setUndoRedoEnabled(undo);
+    if (!ok) {
+        if (error) *error = path + QStringLiteral(": ") + why;
+        return false;
+    }
+    setTextCursor(QTextCursor(doc));
+    return true;
 }
 
 bool RichTextBox::SaveFile(const QString& path, QString* error) const {
@@ -43,9 +197,340 @@ bool RichTextBox::SaveFile(const QString& path, QString* error) const {
     return false;
 }
 
+int RichTextBox::Find(const QString& text, std::optional<int> start, std::optional<int> end) {
+    const QTextCursor cursor = textCursor();
+    const textfind::Span selection{cursor.selectionStart(),
+                                   cursor.selectionEnd() - cursor.selectionStart()};
+    const QString plain = document()->toPlainText();
+    const std::optional<textfind::Span> match = textfind::find(plain, text, selection, start, end);
+    if (!match) return -1;
+    QTextCursor found(document());
+    found.setPosition(match->start);
+    found.setPosition(match->end(), QTextCursor::KeepAnchor);
+    setTextCursor(found);
+    return match->start;
+}
+
+int RichTextBox::SelStart() const {
+    return textCursor().selectionStart();
+}
+
+void RichTextBox::setSelStart(int start) {
+    const int length = document()->characterCount() - 1;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(std::clamp(start, 0, length));
+    setTextCursor(cursor);
+}
+
+int RichTextBox::SelLength() const {
+    const QTextCursor cursor = textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void RichTextBox::setSelLength(int length) {
+    const int textLength = document()->characterCount() - 1;
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    cursor.setPosition(start);
+    cursor.setPosition(start + std::clamp(length, 0, textLength - start), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+std::optional<bool> RichTextBox::SelBold() const {
+    return uniformCharValue<bool>(
+        *this, [](const QTextCharFormat& f) { return f.fontWeight() > QFont::Medium; });
+}
+
+void RichTextBox::setSelBold(bool on) {
+    QTextCharFormat format;
+    format.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<bool> RichTextBox::SelItalic() const {
+    return uniformCharValue<bool>(*this, [](const QTextCharFormat& f) { return f.fontItalic(); });
+}
+
+void RichTextBox::setSelItalic(bool on) {
+    QTextCharFormat format;
+    format.setFontItalic(on);
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<bool> RichTextBox::SelUnderline() const {
+    return uniformCharValue<bool>(*this,
+                                  [](const QTextCharFormat& f) { return f.fontUnderline(); });
+}
+
+void RichTextBox::setSelUnderline(bool on) {
+    QTextCharFormat format;
+    format.setFontUnderline(on);
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<bool> RichTextBox::SelStrikeThru() const {
+    return uniformCharValue<bool>(*this,
+                                  [](const QTextCharFormat& f) { return f.fontStrikeOut(); });
+}
+
+void RichTextBox::setSelStrikeThru(bool on) {
+    QTextCharFormat format;
+    format.setFontStrikeOut(on);
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<QString> RichTextBox::SelFontName() const {
+    const QString fallback = document()->defaultFont().family();
+    return uniformCharValue<QString>(*this, [&](const QTextCharFormat& f) {
+        const QStringList families = f.fontFamilies().toStringList();
+        return families.isEmpty() ? fallback : families.first();
+    });
+}
+
+void RichTextBox::setSelFontName(const QString& family) {
+    QTextCharFormat format;
+    format.setFontFamilies({family});
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<double> RichTextBox::SelFontSize() const {
+    const double fallback = document()->defaultFont().pointSizeF();
+    return uniformCharValue<double>(*this, [&](const QTextCharFormat& f) {
+        return f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : fallback;
+    });
+}
+
+void RichTextBox::setSelFontSize(double points) {
+    if (!(points > 0)) return;
+    QTextCharFormat format;
+    format.setFontPointSize(points);
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<QColor> RichTextBox::SelColor() const {
+    const QColor fallback = palette().color(QPalette::Text);
+    return uniformCharValue<QColor>(*this, [&](const QTextCharFormat& f) {
+        return f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : fallback;
+    });
+}
+
+void RichTextBox::setSelColor(const QColor& colour) {
+    QTextCharFormat format;
+    format.setForeground(colour);
+    mergeCurrentCharFormat(format);
+}
+
+std::optional<int> RichTextBox::SelAlignment() const {
+    return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
+        const Qt::Alignment a = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        if (a & Qt::AlignRight) return int(AlignRight);
+        if (a & Qt::AlignHCenter) return int(AlignCenter);
+        return int(AlignLeft);
+    });
+}
+
+void RichTextBox::setSelAlignment(int alignment) {
+    QTextBlockFormat format;
+    switch (alignment) {
+        case AlignLeft:
+            format.setAlignment(Qt::AlignLeft);
+            break;
+        case AlignRight:
+            format.setAlignment(Qt::AlignRight);
+            break;
+        case AlignCenter:
+            format.setAlignment(Qt::AlignHCenter);
+            break;
+        default:
+            return;
+    }
+    QTextCursor cursor = textCursor();
+    cursor.mergeBlockFormat(format);
+    setTextCursor(cursor);
+}
+
+std::optional<bool> RichTextBox::SelBullet() const {
+    return uniformBlockValue<bool>(textCursor(), isBullet);
+}
+
+void RichTextBox::setSelBullet(bool on) {
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    if (on) {
+        QTextListFormat format;
+        format.setStyle(QTextListFormat::ListDisc);
+        cursor.createList(format);
+    } else {
+        for (const QTextBlock& block : selectedBlocks(cursor)) {
+            QTextList* list = block.textList();
+            if (!list) continue;
+            // QTextList::remove keeps the text where the list put it; we want it back in place.
+            const int indent = block.blockFormat().indent();
+            list->remove(block);
+            QTextBlockFormat format = block.blockFormat();
+            format.setIndent(indent);
+            QTextCursor(block).setBlockFormat(format);
+        }
+    }
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+std::optional<int> RichTextBox::SelHangingIndent() const {
+    return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
+        return int(-block.blockFormat().textIndent());
+    });
+}
+
+void RichTextBox::setSelHangingIndent(int pixels) {
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    for (const QTextBlock& block : selectedBlocks(cursor)) {
+        // The first line stays; the following lines move.
+        QTextBlockFormat format = block.blockFormat();
+        const qreal firstLine = format.leftMargin() + format.textIndent();
+        format.setLeftMargin(std::max<qreal>(firstLine + pixels, 0));
+        format.setTextIndent(firstLine - format.leftMargin());
+        QTextCursor(block).setBlockFormat(format);
+    }
+    cursor.endEditBlock();
+}
+
+void RichTextBox::SelPrint(QPrinter* printer) const {
+    if (!printer) return;
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        document()->print(printer);
+        return;
+    }
+    QTextDocument part;
+    part.setDefaultFont(document()->defaultFont());
+    QTextCursor(&part).insertFragment(cursor.selection());
+    copyImageResources(*document(), &part);
+    part.print(printer);
+}
+
 void RichTextBox::setBackColor(const QColor& colour) {
     m_backColor = colour;
     QPalette p = palette();
     p.setColor(QPalette::Base, colour);
     setPalette(p);
+}
+
+void RichTextBox::Clear() {
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) return;
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+}
+
+bool RichTextBox::CanUndo() const {
+    return document()->isUndoAvailable();
+}
+
+void RichTextBox::keyPressEvent(QKeyEvent* event) {
+    int keyCode = event->key();
+    if (keyCode != 0) {
+        Q_EMIT KeyDown(&keyCode, event->modifiers());
+        if (keyCode == 0) {
+            event->accept();
+            return;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextBox::keyReleaseEvent(QKeyEvent* event) {
+    QTextEdit::keyReleaseEvent(event);
+    if (!event->isAutoRepeat()) Q_EMIT KeyUp(event->key(), event->modifiers());
+}
+
+void RichTextBox::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = viewport()->mapTo(this, event->position().toPoint());
+    const Qt::MouseButton button = event->button();
+    const Qt::KeyboardModifiers shift = event->modifiers();
+    QTextEdit::mousePressEvent(event);
+    Q_EMIT MouseDown(button, shift, pos);
+}
+
+QMimeData* RichTextBox::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) return data;
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    const QTextDocumentFragment fragment = cursor.selection();
+
+    const QByteArray rtf = rtf::write(*document(), from, to);
+    data->setData(rtfMimeType(), rtf);
+    data->setData(rtfAltMimeType(), rtf);
+    data->setHtml(fragment.toHtml());
+    // Pictures have no plain text: a picture alone leaves the clipboard without text.
+    QString plain = fragment.toPlainText();
+    plain.remove(kObjectChar);
+    if (!plain.isEmpty()) data->setText(plain);
+    if (to - from == 1) {
+        QTextCursor one(document());
+        one.setPosition(to);  // the format of the character before
+        const QTextCharFormat format = one.charFormat();
+        if (format.isImageFormat()) {
+            const QVariant image = document()->resource(QTextDocument::ImageResource,
+                                                        QUrl(format.toImageFormat().name()));
+            if (image.canConvert<QImage>()) data->setImageData(image);
+        }
+    }
+    return data;
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasFormat(rtfMimeType()) || source->hasFormat(rtfAltMimeType()) ||
+           source->hasImage() || QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData* source) {
+    if (!source || isReadOnly()) return;
+    for (const QString& type : {rtfMimeType(), rtfAltMimeType()}) {
+        if (source->hasFormat(type) && insertRtf(source->data(type))) return;
+    }
+    if (source->hasHtml()) {
+        QTextEdit::insertFromMimeData(source);
+        return;
+    }
+    if (source->hasImage()) {
+        insertImage(qvariant_cast<QImage>(source->imageData()));
+        return;
+    }
+    if (source->hasText()) {
+        // Plain text takes the format of the insertion point.
+        QTextCursor cursor = textCursor();
+        cursor.insertText(toParagraphs(source->text()));
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+}
+
+bool RichTextBox::insertRtf(const QByteArray& bytes) {
+    QTextDocument part;
+    part.setDefaultFont(document()->defaultFont());
+    if (!rtf::read(bytes, &part)) return false;
+    copyImageResources(part, document());
+    QTextCursor all(&part);
+    all.select(QTextCursor::Document);
+    QTextCursor cursor = textCursor();
+    cursor.insertFragment(all.selection());
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
+}
+
+void RichTextBox::insertImage(const QImage& image) {
+    if (image.isNull()) return;
+    const QString name = imageResourceName(image);
+    document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat format;
+    format.setName(name);
+    QTextCursor cursor = textCursor();
+    cursor.insertImage(format);
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }

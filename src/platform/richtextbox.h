@@ -1,16 +1,26 @@
 #pragma once
 // The rich-text control of every note: a QTextEdit with the members the program relies on.
+//
+// Positions (SelStart, SelLength, Find) count characters of the document: a paragraph break and
+// a picture are one character each, as QTextCursor counts them.
+
+#include <optional>
 
 #include <QColor>
+#include <QPoint>
 #include <QString>
 #include <QTextEdit>
+
+class QPrinter;
 
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    // Plain text; paragraph breaks read as CR LF. Setting replaces everything, formatting too.
+    // Plain text; paragraph breaks read as CR LF, a picture as a space. Setting replaces
+    // everything, formatting too: the new text stands in the default format and the undo history
+    // is dropped.
     QString Text() const;
     void setText(const QString& text);
 
@@ -22,13 +32,92 @@ public:
     // Writes the content as RTF, atomically: on failure an existing file stays whole.
     bool SaveFile(const QString& path, QString* error = nullptr) const;
 
+    // Searches, ignoring letter case, and selects the first match; returns its position or -1
+    // (the selection then stays). Without start and end it searches the selection, or the whole
+    // text when nothing is selected; with only an end, from the insertion point to that end.
+    int Find(const QString& text, std::optional<int> start = {}, std::optional<int> end = {});
+
+    // The selection in characters. Setting SelStart collapses the selection there; setting
+    // SelLength extends it from SelStart. Values outside the text are clamped.
+    int SelStart() const;
+    void setSelStart(int start);
+    int SelLength() const;
+    void setSelLength(int length);
+
+    // Character format of the selection, or of the insertion point when nothing is selected.
+    // Getters return nullopt when the selection mixes values.
+    std::optional<bool> SelBold() const;
+    void setSelBold(bool on);
+    std::optional<bool> SelItalic() const;
+    void setSelItalic(bool on);
+    std::optional<bool> SelUnderline() const;
+    void setSelUnderline(bool on);
+    std::optional<bool> SelStrikeThru() const;
+    void setSelStrikeThru(bool on);
+    std::optional<QString> SelFontName() const;
+    void setSelFontName(const QString& family);
+    std::optional<double> SelFontSize() const;  // points
+    void setSelFontSize(double points);
+    std::optional<QColor> SelColor() const;
+    void setSelColor(const QColor& colour);
+
+    // Paragraph format of the paragraphs the selection touches.
+    enum Alignment { AlignLeft = 0, AlignRight = 1, AlignCenter = 2 };
+    std::optional<int> SelAlignment() const;
+    void setSelAlignment(int alignment);
+    // True when every paragraph is a bullet paragraph, False when none is, nullopt when mixed.
+    std::optional<bool> SelBullet() const;
+    void setSelBullet(bool on);
+    // How far, in pixels, the following lines of a paragraph stand right of its first line.
+    std::optional<int> SelHangingIndent() const;
+    void setSelHangingIndent(int pixels);
+
+    // Prints the selection, or the whole text when nothing is selected.
+    void SelPrint(QPrinter* printer) const;
+
     QColor BackColor() const { return m_backColor; }
     void setBackColor(const QColor& colour);
 
     const QString& Tag() const { return m_tag; }
     void setTag(const QString& tag) { m_tag = tag; }
 
+    // Edit operations. Clear deletes the selection only. Copy and Cut put the selection on the
+    // clipboard as RTF, HTML and plain text; Paste takes RTF first, then HTML, a picture, text.
+    void Cut() { cut(); }
+    void Copy() { copy(); }
+    void Paste() { paste(); }
+    void Clear();
+    void Undo() { undo(); }
+    bool CanUndo() const;
+
+    // MIME types under which the selection goes to the clipboard as RTF.
+    static const QString& rtfMimeType();     // "text/rtf"
+    static const QString& rtfAltMimeType();  // "application/rtf"
+
+Q_SIGNALS:
+    // Raised for every key press, auto-repeats included, before the control handles the key.
+    // keyCode points to the Qt::Key code; a handler that sets it to 0 swallows the key, so the
+    // control neither types nor edits with it. Connect directly (the pointer lives only during
+    // the emission).
+    void KeyDown(int* keyCode, Qt::KeyboardModifiers shift);
+    // Raised when a key comes up (not for auto-repeats); the control handles the key first.
+    void KeyUp(int keyCode, Qt::KeyboardModifiers shift);
+    // Raised after the control has handled a mouse press; pos in this widget's coordinates.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+    QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
 private:
+    bool insertRtf(const QByteArray& bytes);
+    void insertImage(const QImage& image);
+
     QString m_fileName;
     QString m_tag;
     QColor m_backColor = Qt::white;

@@ -1,0 +1,162 @@
+#include <optional>
+
+#include <QTest>
+
+#include "platform/textfind.h"
+
+using textfind::Span;
+
+Q_DECLARE_METATYPE(Span)
+Q_DECLARE_METATYPE(std::optional<int>)
+Q_DECLARE_METATYPE(std::optional<Span>)
+
+namespace {
+constexpr std::nullopt_t none = std::nullopt;
+}
+
+class Tst_textfind : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void searchRange_data();
+    void searchRange();
+    void find_data();
+    void find();
+    void findNextWalk_data();
+    void findNextWalk();
+};
+
+void Tst_textfind::searchRange_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<Span>("selection");
+    QTest::addColumn<std::optional<int>>("start");
+    QTest::addColumn<std::optional<int>>("end");
+    QTest::addColumn<Span>("expected");
+
+    const std::optional<int> no;
+    QTest::newRow("no selection: whole text") << 10 << Span{4, 0} << no << no << Span{0, 10};
+    QTest::newRow("selection only") << 10 << Span{2, 5} << no << no << Span{2, 5};
+    QTest::newRow("end: from insertion point")
+        << 10 << Span{4, 0} << no << std::optional(8) << Span{4, 4};
+    QTest::newRow("end: from selection start")
+        << 10 << Span{4, 3} << no << std::optional(10) << Span{4, 6};
+    QTest::newRow("end past text clamped")
+        << 6 << Span{2, 0} << no << std::optional(8) << Span{2, 4};
+    QTest::newRow("insertion point at end")
+        << 6 << Span{6, 0} << no << std::optional(6) << Span{6, 0};
+    QTest::newRow("end before insertion point")
+        << 10 << Span{7, 0} << no << std::optional(3) << Span{7, 0};
+    QTest::newRow("start only: to end of text")
+        << 10 << Span{1, 2} << std::optional(3) << no << Span{3, 7};
+    QTest::newRow("start and end")
+        << 10 << Span{0, 0} << std::optional(2) << std::optional(5) << Span{2, 3};
+    QTest::newRow("negative start clamped")
+        << 10 << Span{0, 0} << std::optional(-4) << std::optional(3) << Span{0, 3};
+    QTest::newRow("empty text") << 0 << Span{0, 0} << no << no << Span{0, 0};
+    QTest::newRow("stale selection past text") << 4 << Span{3, 5} << no << no << Span{3, 1};
+}
+
+void Tst_textfind::searchRange() {
+    QFETCH(int, length);
+    QFETCH(Span, selection);
+    QFETCH(std::optional<int>, start);
+    QFETCH(std::optional<int>, end);
+    QFETCH(Span, expected);
+    const Span got = textfind::searchRange(length, selection, start, end);
+    QCOMPARE(got.start, expected.start);
+    QCOMPARE(got.length, expected.length);
+}
+
+void Tst_textfind::find_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<Span>("selection");
+    QTest::addColumn<std::optional<int>>("end");
+    QTest::addColumn<std::optional<Span>>("expected");
+
+    const std::optional<int> no;
+    const std::optional<Span> miss;
+    QTest::newRow("first of two, caret anywhere")
+        << "abcabc"
+        << "bc" << Span{5, 0} << no << std::optional(Span{1, 2});
+    QTest::newRow("selected match found again")
+        << "abcabc"
+        << "bc" << Span{1, 2} << no << std::optional(Span{1, 2});
+    QTest::newRow("stays inside longer selection")
+        << "abcabcabc"
+        << "bc" << Span{3, 4} << no << std::optional(Span{4, 2});
+    QTest::newRow("match crossing selection end") << "abcabc"
+                                                  << "bc" << Span{3, 2} << no << miss;
+    QTest::newRow("letter case ignored") << "xxabcxx"
+                                         << "ABC" << Span{0, 0} << no << std::optional(Span{2, 3});
+    QTest::newRow("Chinese text") << QStringLiteral("今天开会，明天开会") << QStringLiteral("开会")
+                                  << Span{3, 0} << std::optional(9) << std::optional(Span{7, 2});
+    QTest::newRow("not a whole word") << "concatenate"
+                                      << "cat" << Span{0, 0} << no << std::optional(Span{3, 3});
+    QTest::newRow("end: from caret")
+        << "abcabc"
+        << "bc" << Span{4, 0} << std::optional(6) << std::optional(Span{4, 2});
+    QTest::newRow("end: match must end before end")
+        << "abcabc"
+        << "bc" << Span{4, 0} << std::optional(5) << miss;
+    QTest::newRow("end: caret past match") << "abab"
+                                           << "ab" << Span{3, 0} << std::optional(4) << miss;
+    QTest::newRow("empty needle") << "abc"
+                                  << "" << Span{0, 0} << no << miss;
+    QTest::newRow("empty text") << ""
+                                << "a" << Span{0, 0} << no << miss;
+    QTest::newRow("needle longer than text") << "ab"
+                                             << "abc" << Span{0, 0} << no << miss;
+    QTest::newRow("across paragraph break")
+        << "ab\ncd"
+        << "b\nc" << Span{0, 0} << no << std::optional(Span{1, 3});
+}
+
+void Tst_textfind::find() {
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(Span, selection);
+    QFETCH(std::optional<int>, end);
+    QFETCH(std::optional<Span>, expected);
+    const std::optional<Span> got = textfind::find(text, needle, selection, none, end);
+    QCOMPARE(got.has_value(), expected.has_value());
+    if (got) {
+        QCOMPARE(got->start, expected->start);
+        QCOMPARE(got->length, expected->length);
+    }
+}
+
+// Find, then find next as the note does it: the caret goes one past the selection's end (clamped
+// to the text) and the search runs from there to the text's end.
+void Tst_textfind::findNextWalk_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<QList<int>>("matches");
+
+    QTest::newRow("abcabc bc") << "abcabc"
+                               << "bc" << QList<int>{1, 4};
+    QTest::newRow("abab ab: adjacent match skipped") << "abab"
+                                                     << "ab" << QList<int>{0};
+    QTest::newRow("gap of one found") << "ab_ab_ab"
+                                      << "AB" << QList<int>{0, 3, 6};
+    QTest::newRow("no match") << "abc"
+                              << "x" << QList<int>{};
+}
+
+void Tst_textfind::findNextWalk() {
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(QList<int>, matches);
+    const int length = int(text.size());
+    QList<int> found;
+    Span selection{0, 0};
+    std::optional<Span> match = textfind::find(text, needle, selection);
+    while (match) {
+        found.append(match->start);
+        selection = Span{std::min(match->end() + 1, length), 0};
+        match = textfind::find(text, needle, selection, none, length);
+    }
+    QCOMPARE(found, matches);
+}
+
+QTEST_APPLESS_MAIN(Tst_textfind)
+#include "tst_textfind.moc"
