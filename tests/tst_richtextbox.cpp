@@ -1,10 +1,643 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QImage>
+#include <QMimeData>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+#include "platform/richtextbox.h"
+
+namespace {
+
+QImage testPicture() {
+    QImage image(12, 10, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    image.setPixelColor(3, 4, Qt::blue);
+    return image;
+}
+
+// Puts a picture at the insertion point the way the palette holds one.
+void insertPicture(RichTextBox& box, const QImage& image, const QString& name) {
+    box.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat format;
+    format.setName(name);
+    QTextCursor cursor = box.textCursor();
+    cursor.insertImage(format);
+    box.setTextCursor(cursor);
+}
+
+// The picture at a position, as the document would draw it (null when there is none).
+QImage pictureAt(const RichTextBox& box, int position) {
+    QTextCursor cursor(box.document());
+    cursor.setPosition(position + 1);
+    const QTextCharFormat format = cursor.charFormat();
+    if (!format.isImageFormat()) return {};
+    return qvariant_cast<QImage>(box.document()->resource(QTextDocument::ImageResource,
+                                                          QUrl(format.toImageFormat().name())));
+}
+
+using Selections = QList<QPair<int, int>>;
+
+void select(RichTextBox& box, int start, int length) {
+    box.setSelStart(start);
+    box.setSelLength(length);
+}
+
+// Find next as the note runs it.
+void findNext(RichTextBox& box, const QString& text) {
+    box.setSelStart(box.SelStart() + box.SelLength() + 1);
+    box.Find(text, std::nullopt, int(box.Text().size()));
+}
+
+bool boldAt(const RichTextBox& box, int position) {
+    QTextCursor cursor(box.document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat().fontWeight() > QFont::Medium;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
 
 class Tst_richtextbox : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void placeholder() { QVERIFY(true); }
+    void init();
+
+    void textReadsCrLf();
+    void setTextDropsFormattingAndPictures();
+    void selectionClamps_data();
+    void selectionClamps();
+    void find_data();
+    void find();
+    void findCountsPicturesAndBreaks();
+    void regularKeepsUnderline();
+    void mixedCharFormat();
+    void fontNameSizeColour();
+    void alignment();
+    void bulletsMixedThenOff();
+    void clearDeletesSelectionOnly();
+    void undo();
+    void keyDownSwallows();
+    void mouseDown();
+
+    void copyPutsAllFlavours();
+    void copyWithoutSelectionLeavesClipboard();
+    void pictureAloneHasNoText();
+    void pastePlainTextTakesCaretFormat();
+    void pasteImage();
+    void copyPasteFormattedText();
+    void copyPastePictureBetweenControls();
+
+    void saveLoadRoundTrip();
+    void failedLoadKeepsContent_data();
+    void failedLoadKeepsContent();
+    void saveFailureReported();
+    void selPrint_data();
+    void selPrint();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+void Tst_richtextbox::init() {
+    QGuiApplication::clipboard()->clear();
+}
+
+void Tst_richtextbox::textReadsCrLf() {
+    RichTextBox box;
+    box.setText(QStringLiteral("一\r\ntwo\rthree\nfour"));
+    QCOMPARE(box.Text(), QStringLiteral("一\r\ntwo\r\nthree\r\nfour"));
+    QCOMPARE(box.document()->blockCount(), 4);
+    box.setText(QString());
+    QCOMPARE(box.Text(), QString());
+}
+
+void Tst_richtextbox::setTextDropsFormattingAndPictures() {
+    RichTextBox box;
+    box.setText(QStringLiteral("old"));
+    select(box, 0, 3);
+    box.setSelBold(true);
+    box.setSelColor(Qt::red);
+    box.setSelBullet(true);
+    box.setSelStart(3);
+    insertPicture(box, testPicture(), QStringLiteral("rtfimg:x"));
+    QCOMPARE(box.Text(), QStringLiteral("old "));  // a picture reads as a space
+
+    // What the clipboard capture does: Text = Text & c.
+    box.setText(box.Text() + QStringLiteral("new"));
+    QCOMPARE(box.Text(), QStringLiteral("old new"));
+    QVERIFY(!box.CanUndo());
+    for (int i = 0; i < 7; ++i) {
+        QVERIFY2(!boldAt(box, i), qPrintable(QString::number(i)));
+        QVERIFY(pictureAt(box, i).isNull());
+    }
+    QCOMPARE(box.SelBullet(), std::optional(false));
+    select(box, 0, 7);
+    QCOMPARE(box.SelColor(), std::optional(box.palette().color(QPalette::Text)));
+    // Typing afterwards does not pick up the old format either.
+    box.setSelStart(7);
+    QTest::keyClicks(&box, QStringLiteral("x"));
+    QVERIFY(!boldAt(box, 7));
+}
+
+void Tst_richtextbox::selectionClamps_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<int>("selLength");
+    // Text "abc\r\ndef" holds 7 positions.
+    QTest::newRow("inside") << 1 << 2 << 1 << 2;
+    QTest::newRow("over the break") << 2 << 3 << 2 << 3;
+    QTest::newRow("start past end") << 50 << 2 << 7 << 0;
+    QTest::newRow("negative start") << -3 << 2 << 0 << 2;
+    QTest::newRow("length past end") << 5 << 10 << 5 << 2;
+    QTest::newRow("negative length") << 4 << -1 << 4 << 0;
+}
+
+void Tst_richtextbox::selectionClamps() {
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    RichTextBox box;
+    box.setText(QStringLiteral("abc\r\ndef"));
+    select(box, 0, 7);
+    box.setSelStart(start);
+    QCOMPARE(box.SelLength(), 0);  // setting the start collapses the selection
+    box.setSelLength(length);
+    QCOMPARE(box.SelStart(), selStart);
+    QCOMPARE(box.SelLength(), selLength);
+}
+
+void Tst_richtextbox::find_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<int>("selLength");
+    QTest::addColumn<QString>("search");
+    // Each step: "f" = find, "n" = find next; expected selection after each step.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<Selections>("selections");
+
+    using Sel = Selections;
+    QTest::newRow("abcabc bc, caret anywhere") << "abcabc" << 5 << 0 << "bc"
+                                               << "fnn" << Sel{{1, 2}, {4, 2}, {6, 0}};
+    QTest::newRow("find again keeps the match") << "abcabc" << 0 << 0 << "bc"
+                                                << "ff" << Sel{{1, 2}, {1, 2}};
+    QTest::newRow("longer stretch selected") << "abcabcabc" << 3 << 4 << "bc"
+                                             << "f" << Sel{{4, 2}};
+    QTest::newRow("nothing inside selection") << "abcabc" << 2 << 2 << "bc"
+                                              << "f" << Sel{{2, 2}};
+    QTest::newRow("abab ab: adjacent skipped") << "abab" << 0 << 0 << "ab"
+                                               << "fn" << Sel{{0, 2}, {3, 0}};
+    QTest::newRow("letter case") << "xx abc" << 0 << 0 << "ABC"
+                                 << "f" << Sel{{3, 3}};
+    QTest::newRow("next from caret") << "abcabc" << 2 << 0 << "bc"
+                                     << "n" << Sel{{4, 2}};
+    QTest::newRow("empty text") << "" << 0 << 0 << "a"
+                                << "fn" << Sel{{0, 0}, {0, 0}};
+    QTest::newRow("empty search keeps selection") << "abc" << 1 << 1 << ""
+                                                  << "f" << Sel{{1, 1}};
+    QTest::newRow("across paragraphs") << "one\r\ntwo\r\none" << 0 << 0 << "ONE"
+                                       << "fnn" << Sel{{0, 3}, {8, 3}, {11, 0}};
+}
+
+void Tst_richtextbox::find() {
+    QFETCH(QString, text);
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    QFETCH(QString, search);
+    QFETCH(QString, steps);
+    QFETCH(Selections, selections);
+    RichTextBox box;
+    box.setText(text);
+    select(box, selStart, selLength);
+    for (int i = 0; i < steps.size(); ++i) {
+        if (steps[i] == u'f')
+            box.Find(search);
+        else
+            findNext(box, search);
+        QCOMPARE(qMakePair(box.SelStart(), box.SelLength()), selections[i]);
+    }
+}
+
+void Tst_richtextbox::findCountsPicturesAndBreaks() {
+    RichTextBox box;
+    box.setText(QStringLiteral("a\r\n"));
+    box.setSelStart(2);
+    insertPicture(box, testPicture(), QStringLiteral("rtfimg:p"));
+    box.textCursor().insertText(QStringLiteral("key"));
+    QCOMPARE(box.Find(QStringLiteral("KEY")), 3);
+    QCOMPARE(box.textCursor().selectedText(), QStringLiteral("key"));
+    QCOMPARE(box.Find(QStringLiteral("zzz")), -1);
+    QCOMPARE(box.SelStart(), 3);  // a miss leaves the selection
+    QCOMPARE(box.SelLength(), 3);
+}
+
+void Tst_richtextbox::regularKeepsUnderline() {
+    RichTextBox box;
+    box.setText(QStringLiteral("text"));
+    select(box, 0, 4);
+    box.setSelBold(true);
+    box.setSelItalic(true);
+    box.setSelUnderline(true);
+    box.setSelStrikeThru(true);
+    QCOMPARE(box.SelBold(), std::optional(true));
+    box.setSelBold(false);
+    box.setSelItalic(false);
+    QCOMPARE(box.SelBold(), std::optional(false));
+    QCOMPARE(box.SelItalic(), std::optional(false));
+    QCOMPARE(box.SelUnderline(), std::optional(true));
+    QCOMPARE(box.SelStrikeThru(), std::optional(true));
+}
+
+void Tst_richtextbox::mixedCharFormat() {
+    RichTextBox box;
+    box.setText(QStringLiteral("ab\r\ncd"));
+    select(box, 1, 1);
+    box.setSelBold(true);
+    select(box, 0, 5);
+    QCOMPARE(box.SelBold(), std::nullopt);
+    QCOMPARE(box.SelItalic(), std::optional(false));
+    select(box, 1, 1);
+    QCOMPARE(box.SelBold(), std::optional(true));
+    select(box, 2, 1);  // the paragraph break alone
+    QCOMPARE(box.SelBold().has_value(), true);
+    // Without a selection the insertion point's format answers.
+    box.setSelStart(2);
+    QCOMPARE(box.SelBold(), std::optional(true));
+    box.setSelStart(4);
+    QCOMPARE(box.SelBold(), std::optional(false));
+}
+
+void Tst_richtextbox::fontNameSizeColour() {
+    RichTextBox box;
+    box.setText(QStringLiteral("abcd"));
+    select(box, 1, 2);
+    box.setSelFontName(QStringLiteral("Serif"));
+    box.setSelFontSize(14.5);
+    box.setSelColor(QColor(0x12, 0x34, 0x56));
+    QCOMPARE(box.SelFontName(), std::optional(QStringLiteral("Serif")));
+    QCOMPARE(box.SelFontSize(), std::optional(14.5));
+    QCOMPARE(box.SelColor(), std::optional(QColor(0x12, 0x34, 0x56)));
+    select(box, 0, 4);
+    QCOMPARE(box.SelFontName(), std::nullopt);
+    QCOMPARE(box.SelFontSize(), std::nullopt);
+    QCOMPARE(box.SelColor(), std::nullopt);
+    // An invalid size changes nothing.
+    box.setSelFontSize(0);
+    select(box, 1, 2);
+    QCOMPARE(box.SelFontSize(), std::optional(14.5));
+}
+
+void Tst_richtextbox::alignment() {
+    RichTextBox box;
+    box.setText(QStringLiteral("one\r\ntwo\r\nthree"));
+    select(box, 5, 3);  // inside "two" and into "three"
+    box.setSelAlignment(RichTextBox::AlignCenter);
+    QCOMPARE(box.SelAlignment(), std::optional(2));
+    select(box, 0, 0);
+    QCOMPARE(box.SelAlignment(), std::optional(0));
+    select(box, 0, 6);
+    QCOMPARE(box.SelAlignment(), std::nullopt);
+    box.setSelAlignment(RichTextBox::AlignRight);
+    QCOMPARE(box.SelAlignment(), std::optional(1));
+    select(box, 12, 0);  // "three" stays centred
+    QCOMPARE(box.SelAlignment(), std::optional(2));
+    select(box, 0, 99);
+    box.setSelAlignment(RichTextBox::AlignLeft);
+    QCOMPARE(box.SelAlignment(), std::optional(0));
+    box.setSelAlignment(7);  // not an alignment: nothing changes
+    QCOMPARE(box.SelAlignment(), std::optional(0));
+}
+
+void Tst_richtextbox::bulletsMixedThenOff() {
+    RichTextBox box;
+    box.setText(QStringLiteral("a\r\nb\r\nc"));
+    select(box, 2, 0);
+    box.setSelBullet(true);
+    QCOMPARE(box.SelBullet(), std::optional(true));
+    select(box, 0, 5);
+    QCOMPARE(box.SelBullet(), std::nullopt);
+
+    // The bullet command: mixed or none → on; on → off with no hanging indent.
+    box.setSelBullet(true);
+    QCOMPARE(box.SelBullet(), std::optional(true));
+    QTextList* list = box.document()->firstBlock().textList();
+    QVERIFY(list);
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->format().style(), QTextListFormat::ListDisc);
+
+    box.setSelBullet(false);
+    box.setSelHangingIndent(0);
+    QCOMPARE(box.SelBullet(), std::optional(false));
+    QCOMPARE(box.SelHangingIndent(), std::optional(0));
+    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
+        QVERIFY(!b.textList());
+        QCOMPARE(b.blockFormat().indent(), 0);
+    }
+    QCOMPARE(box.Text(), QStringLiteral("a\r\nb\r\nc"));
+}
+
+void Tst_richtextbox::clearDeletesSelectionOnly() {
+    RichTextBox box;
+    box.setText(QStringLiteral("hello world"));
+    select(box, 5, 6);
+    box.Clear();
+    QCOMPARE(box.Text(), QStringLiteral("hello"));
+    box.setSelStart(2);
+    box.Clear();  // nothing selected: nothing deleted
+    QCOMPARE(box.Text(), QStringLiteral("hello"));
+}
+
+void Tst_richtextbox::undo() {
+    RichTextBox box;
+    QVERIFY(!box.CanUndo());
+    QTest::keyClicks(&box, QStringLiteral("abc"));
+    QVERIFY(box.CanUndo());
+    select(box, 0, 3);
+    box.Clear();
+    QCOMPARE(box.Text(), QString());
+    box.Undo();
+    QCOMPARE(box.Text(), QStringLiteral("abc"));
+}
+
+void Tst_richtextbox::keyDownSwallows() {
+    RichTextBox box;
+    QList<QPair<int, Qt::KeyboardModifiers>> downs;
+    connect(&box, &RichTextBox::KeyDown, &box, [&](int* keyCode, Qt::KeyboardModifiers shift) {
+        downs.append({*keyCode, shift});
+        if (*keyCode == Qt::Key_X || *keyCode == Qt::Key_Backspace) *keyCode = 0;
+    });
+    QSignalSpy ups(&box, &RichTextBox::KeyUp);
+    QTest::keyClicks(&box, QStringLiteral("axb"));
+    QCOMPARE(box.Text(), QStringLiteral("ab"));
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QCOMPARE(box.Text(), QStringLiteral("ab"));  // swallowed edits nothing either
+    QTest::keyClick(&box, 'C', Qt::ShiftModifier);
+    QCOMPARE(box.Text(), QStringLiteral("abC"));
+
+    // The modifier key itself comes as a key too (the notes track Ctrl that way).
+    QCOMPARE(downs.size(), 6);
+    QCOMPARE(downs[4].first, int(Qt::Key_Shift));
+    QCOMPARE(downs[1].first, int(Qt::Key_X));
+    QCOMPARE(downs[5], qMakePair(int(Qt::Key_C), Qt::KeyboardModifiers(Qt::ShiftModifier)));
+    QCOMPARE(ups.size(), 6);
+    QCOMPARE(ups[1][0].toInt(), int(Qt::Key_X));
+
+    // Auto-repeat raises KeyDown each time but no KeyUp in between.
+    ups.clear();
+    QTest::sendKeyEvent(QTest::Press, &box, Qt::Key_Z, 'z', Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"), true);
+    QApplication::sendEvent(&box, &release);
+    QVERIFY(ups.isEmpty());
+}
+
+void Tst_richtextbox::mouseDown() {
+    RichTextBox box;
+    box.resize(200, 100);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.setText(QStringLiteral("text"));
+    QSignalSpy spy(&box, &RichTextBox::MouseDown);
+    QTest::mouseClick(box.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(30, 20));
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy[0][0].value<Qt::MouseButton>(), Qt::RightButton);
+    QCOMPARE(spy[0][1].value<Qt::KeyboardModifiers>(), Qt::KeyboardModifiers(Qt::ShiftModifier));
+    QCOMPARE(spy[0][2].toPoint(), box.viewport()->mapTo(&box, QPoint(30, 20)));
+}
+
+void Tst_richtextbox::copyPutsAllFlavours() {
+    RichTextBox box;
+    box.setText(QStringLiteral("abc\r\ndef"));
+    select(box, 1, 4);
+    box.Copy();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QVERIFY(data->data(RichTextBox::rtfMimeType()).startsWith("{\\rtf"));
+    QVERIFY(data->data(RichTextBox::rtfAltMimeType()).startsWith("{\\rtf"));
+    QVERIFY(data->hasHtml());
+    QCOMPARE(data->text(), QStringLiteral("bc\nd"));
+
+    box.Cut();
+    QCOMPARE(box.Text(), QStringLiteral("aef"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("bc\nd"));
+}
+
+void Tst_richtextbox::copyWithoutSelectionLeavesClipboard() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    RichTextBox palette;
+    palette.setText(QStringLiteral("icons"));
+    palette.setSelStart(2);
+    palette.Copy();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    RichTextBox note;
+    note.Paste();
+    QCOMPARE(note.Text(), QStringLiteral("before"));
+}
+
+void Tst_richtextbox::pictureAloneHasNoText() {
+    RichTextBox box;
+    insertPicture(box, testPicture(), QStringLiteral("rtfimg:alone"));
+    select(box, 0, 1);
+    box.Copy();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data->hasFormat(RichTextBox::rtfMimeType()));
+    QVERIFY(!data->hasText());  // the edit menu offers no paste for a picture alone
+    QVERIFY(data->hasImage());
+    QCOMPARE(qvariant_cast<QImage>(data->imageData()).size(), testPicture().size());
+}
+
+void Tst_richtextbox::pastePlainTextTakesCaretFormat() {
+    RichTextBox box;
+    box.setText(QStringLiteral("ab"));
+    select(box, 0, 2);
+    box.setSelBold(true);
+    box.setSelStart(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("x\r\ny"));
+    box.Paste();
+    QCOMPARE(box.Text(), QStringLiteral("ax\r\nyb"));
+    QVERIFY(boldAt(box, 1));
+    QVERIFY(boldAt(box, 3));
+}
+
+void Tst_richtextbox::pasteImage() {
+    RichTextBox box;
+    box.setText(QStringLiteral("ab"));
+    box.setSelStart(1);
+    QGuiApplication::clipboard()->setImage(testPicture());
+    QVERIFY(box.canPaste());
+    box.Paste();
+    QCOMPARE(box.SelStart(), 2);
+    const QImage pasted = pictureAt(box, 1);
+    QCOMPARE(pasted.convertToFormat(QImage::Format_ARGB32), testPicture());
+    QTextCursor cursor(box.document());
+    cursor.setPosition(2);
+    QVERIFY(cursor.charFormat().toImageFormat().name().startsWith(QStringLiteral("rtfimg:")));
+}
+
+void Tst_richtextbox::copyPasteFormattedText() {
+    RichTextBox from;
+    from.setText(QStringLiteral("plain 粗体 red"));
+    select(from, 6, 2);
+    from.setSelBold(true);
+    select(from, 9, 3);
+    from.setSelColor(Qt::red);
+    select(from, 0, 12);
+    from.Copy();
+
+    RichTextBox to;
+    to.setText(QStringLiteral("[]"));
+    to.setSelStart(1);
+    to.Paste();
+    QCOMPARE(to.Text(), QStringLiteral("[plain 粗体 red]"));
+    select(to, 7, 2);
+    QCOMPARE(to.SelBold(), std::optional(true));
+    select(to, 1, 6);
+    QCOMPARE(to.SelBold(), std::optional(false));
+    select(to, 10, 3);
+    QCOMPARE(to.SelColor(), std::optional(QColor(Qt::red)));
+}
+
+void Tst_richtextbox::copyPastePictureBetweenControls() {
+    // The icon picker: select a picture in the palette, copy, paste into the note.
+    RichTextBox palette;
+    palette.setText(QStringLiteral("ab"));
+    palette.setSelStart(1);
+    QImage icon = testPicture();
+    insertPicture(palette, icon, QStringLiteral("rtfimg:icon"));
+    select(palette, 1, 1);
+    palette.Copy();
+
+    RichTextBox note;
+    note.setText(QStringLiteral("note"));
+    note.setSelStart(4);
+    note.Paste();
+    note.Paste();  // several icons one after another
+    QCOMPARE(note.Text(), QStringLiteral("note  "));
+    for (int position : {4, 5}) {
+        const QImage pasted = pictureAt(note, position);
+        QVERIFY2(!pasted.isNull(), "the picture did not come along");
+        QCOMPARE(pasted.convertToFormat(QImage::Format_ARGB32), icon);
+    }
+}
+
+void Tst_richtextbox::saveLoadRoundTrip() {
+    const QString path = m_dir.filePath(QStringLiteral("round.tie"));
+    RichTextBox box;
+    box.setText(QStringLiteral("标题\r\nbold\r\nitem one\r\nitem two\r\n"));
+    select(box, 0, 2);
+    box.setSelAlignment(RichTextBox::AlignCenter);
+    select(box, 3, 4);
+    box.setSelBold(true);
+    select(box, 8, 17);
+    box.setSelBullet(true);
+    box.setSelStart(26);
+    insertPicture(box, testPicture(), QStringLiteral("rtfimg:round"));
+    QString error;
+    QVERIFY2(box.SaveFile(path, &error), qPrintable(error));
+
+    RichTextBox loaded;
+    loaded.setText(QStringLiteral("to be replaced"));
+    QVERIFY2(loaded.LoadFile(path, &error), qPrintable(error));
+    QCOMPARE(loaded.Text(), box.Text());
+    QVERIFY(!loaded.CanUndo());
+    select(loaded, 0, 2);
+    QCOMPARE(loaded.SelAlignment(), std::optional(2));
+    select(loaded, 3, 4);
+    QCOMPARE(loaded.SelBold(), std::optional(true));
+    select(loaded, 0, 7);
+    QCOMPARE(loaded.SelBold(), std::nullopt);
+    select(loaded, 8, 17);
+    QCOMPARE(loaded.SelBullet(), std::optional(true));
+    select(loaded, 0, 7);
+    QCOMPARE(loaded.SelBullet(), std::optional(false));
+    QCOMPARE(pictureAt(loaded, 26).convertToFormat(QImage::Format_ARGB32), testPicture());
+
+    RichTextBox viaName;
+    QVERIFY2(viaName.setFileName(path, &error), qPrintable(error));
+    QCOMPARE(viaName.FileName(), path);
+    QCOMPARE(viaName.Text(), box.Text());
+}
+
+void Tst_richtextbox::failedLoadKeepsContent_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.tie"));
+    QTest::newRow("not RTF") << m_dir.filePath(QStringLiteral("plain.txt"));
+    QTest::newRow("folder") << m_dir.path();
+}
+
+void Tst_richtextbox::failedLoadKeepsContent() {
+    QFETCH(QString, path);
+    writeFile(m_dir.filePath(QStringLiteral("plain.txt")), "just text, no RTF");
+    const QString good = m_dir.filePath(QStringLiteral("good.tie"));
+    RichTextBox box;
+    box.setText(QStringLiteral("keep me"));
+    QVERIFY(box.SaveFile(good));
+    QVERIFY(box.setFileName(good));
+    box.setText(QStringLiteral("keep me"));
+    select(box, 0, 4);
+    box.setSelBold(true);
+
+    QString error;
+    QVERIFY(!box.LoadFile(path, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(box.Text(), QStringLiteral("keep me"));
+    QCOMPARE(box.SelBold(), std::optional(true));
+    error.clear();
+    QVERIFY(!box.setFileName(path, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(box.FileName(), good);
+    QCOMPARE(box.Text(), QStringLiteral("keep me"));
+}
+
+void Tst_richtextbox::saveFailureReported() {
+    const QString blocker = m_dir.filePath(QStringLiteral("a-file"));
+    writeFile(blocker, "x");
+    RichTextBox box;
+    box.setText(QStringLiteral("text"));
+    QString error;
+    QVERIFY(!box.SaveFile(blocker + QStringLiteral("/note.tie"), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!box.SaveFile(m_dir.path(), nullptr));  // a folder is no file
+    QVERIFY(QFileInfo(m_dir.path()).isDir());
+}
+
+void Tst_richtextbox::selPrint_data() {
+    QTest::addColumn<int>("selLength");
+    QTest::newRow("all text") << 0;
+    QTest::newRow("selection") << 3;
+}
+
+void Tst_richtextbox::selPrint() {
+    QFETCH(int, selLength);
+    const QString pdf = m_dir.filePath(QStringLiteral("print-%1.pdf").arg(selLength));
+    RichTextBox box;
+    box.setText(QStringLiteral("打印 this\r\nnote"));
+    box.setSelStart(3);
+    insertPicture(box, testPicture(), QStringLiteral("rtfimg:print"));
+    select(box, 2, selLength);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    box.SelPrint(&printer);
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(5) == "%PDF-");
+    box.SelPrint(nullptr);  // no printer: nothing happens
+}
 
 QTEST_MAIN(Tst_richtextbox)
 #include "tst_richtextbox.moc"

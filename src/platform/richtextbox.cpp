@@ -450,6 +450,7 @@ void RichTextBox::mousePressEvent(QMouseEvent* event) {
     const Qt::MouseButton button = event->button();
     const Qt::KeyboardModifiers shift = event->modifiers();
     QTextEdit::mousePressEvent(event);
+    event->accept();  // a press in the text never reaches the note window behind it
     Q_EMIT MouseDown(button, shift, pos);
 }
 
