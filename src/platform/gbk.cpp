@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -87,24 +88,30 @@ QByteArray encodeRare(QChar c) {
 QByteArray encode(QStringView text) {
     if (isAscii(text)) return text.toLatin1();
     const Tables& t = tables();
-    QByteArray out;
-    out.reserve(text.size() * 2);
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char* o = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.unicode() < 0x80) {
-            out.append(char(c.unicode()));
+            *o++ = char(c.unicode());
         } else if (c.isSurrogate()) {
             // Outside the BMP nothing is in GBK: one "?" for a pair, as Windows writes it.
             if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
-            out.append('?');
+            *o++ = '?';
         } else if (const uint16_t code = t.fromUnicode[c.unicode()]; code >= 0x100) {
-            out.append(char(code >> 8)).append(char(code & 0xFF));
+            *o++ = char(code >> 8);
+            *o++ = char(code & 0xFF);
         } else if (code != 0) {
-            out.append(char(code));
+            *o++ = char(code);
         } else {
-            out.append(encodeRare(c));
+            const QByteArray rare = encodeRare(c);
+            const qsizetype at = o - out.data();
+            out.resize(out.size() + rare.size());
+            o = out.data() + at;
+            o = std::copy(rare.begin(), rare.end(), o);
         }
     }
+    out.truncate(o - out.data());
     return out;
 }
 
@@ -115,24 +122,23 @@ bool canEncode(QStringView text) {
 QString decode(QByteArrayView bytes) {
     if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
     const Tables& t = tables();
-    QString out;
-    out.reserve(bytes.size());
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* o = out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
+        char16_t u = QChar::ReplacementCharacter;
         if (c < 0x80) {
-            out.append(QChar(c));
+            u = c;
         } else if (c == 0x80 || c == 0xFF) {
-            const char16_t u = c == 0x80 ? t.singleByte80 : t.singleByteFF;
-            out.append(u == kNone ? QChar(QChar::ReplacementCharacter) : QChar(u));
+            u = c == 0x80 ? t.singleByte80 : t.singleByteFF;
         } else if (i + 1 < bytes.size() && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
             const auto trail = static_cast<unsigned char>(bytes[++i]);
-            const char16_t u = t.toUnicode[(c - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
-            out.append(u == kNone ? QChar(QChar::ReplacementCharacter) : QChar(u));
-        } else {
-            // A lead byte without its trail: the next byte stands on its own.
-            out.append(QChar(QChar::ReplacementCharacter));
+            u = t.toUnicode[(c - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
         }
+        // else: a lead byte without its trail; the next byte stands on its own.
+        *o++ = u == kNone ? QChar(QChar::ReplacementCharacter) : QChar(u);
     }
+    out.truncate(o - out.data());
     return out;
 }
 

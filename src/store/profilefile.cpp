@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstring>
 
 #include "platform/gbk.h"
 
@@ -127,6 +128,10 @@ void ProfileFile::setContent(QByteArray bytes) {
     m_data = std::move(bytes);
     m_headers.clear();
     m_lookup.clear();
+    m_keyIndex.clear();
+    m_lastHeader = -1;
+    m_lastHeaderName.clear();
+    m_lastPending = 0;
     m_pending.clear();
     m_pendingIndex.clear();
     if (m_data.size() > kMaxFileBytes) m_data.clear();
@@ -147,9 +152,11 @@ void ProfileFile::setContent(QByteArray bytes) {
 ProfileFile::Line ProfileFile::lineAt(qsizetype pos) const {
     const char* d = m_data.constData();
     const qsizetype n = m_data.size();
-    qsizetype end = pos;
-    while (end < n && d[end] != '\n' && d[end] != '\r')
-        ++end;
+    // Two vectorised searches beat one loop over the bytes; CR alone also ends a line.
+    const void* lf = std::memchr(d + pos, '\n', n - pos);
+    qsizetype end = lf ? static_cast<const char*>(lf) - d : n;
+    if (const void* cr = std::memchr(d + pos, '\r', end - pos))
+        end = static_cast<const char*>(cr) - d;
     qsizetype next = end;
     if (next < n) next += (d[next] == '\r' && next + 1 < n && d[next + 1] == '\n') ? 2 : 1;
     return {pos, end, next};
@@ -202,7 +209,38 @@ qsizetype ProfileFile::findSection(QByteArrayView name) const {
     return -1;
 }
 
+const ProfileFile::KeyIndex& ProfileFile::keyIndex(std::size_t header) const {
+    auto it = m_keyIndex.find(header);
+    if (it != m_keyIndex.end()) return *it;
+    KeyIndex index;
+    const qsizetype end = bodyEnd(header);
+    for (qsizetype pos = lineAt(m_headers[header]).next; pos < end;) {
+        const Line line = lineAt(pos);
+        Span name;
+        Span value;
+        if (keyLine(line, &name, &value)) {
+            if (index.keys.size() == kMaxIndexedKeys) {
+                index = {false, {}};
+                break;
+            }
+            index.keys.emplace_back(name, value);
+        }
+        pos = line.next;
+    }
+    return *m_keyIndex.insert(header, std::move(index));
+}
+
 bool ProfileFile::findKey(std::size_t header, QByteArrayView key, Span* value) const {
+    const KeyIndex& index = keyIndex(header);
+    if (index.complete) {
+        for (const auto& [name, stored] : index.keys) {
+            if (namesEqual(view(name), key)) {
+                *value = stored;
+                return true;
+            }
+        }
+        return false;
+    }
     const qsizetype end = bodyEnd(header);
     for (qsizetype pos = lineAt(m_headers[header]).next; pos < end;) {
         const Line line = lineAt(pos);
@@ -228,7 +266,12 @@ QByteArray ProfileFile::readBytes(QByteArrayView section, QByteArrayView key,
             if (namesEqual(k.key, key)) return readValue(k.value);
         }
     }
-    const qsizetype header = findSection(section);
+    // Readers ask for one section's keys in a row: try the section of the last read first.
+    if (m_lastHeader < 0 || !namesEqual(m_lastHeaderName, section)) {
+        m_lastHeader = findSection(section);
+        m_lastHeaderName = section.toByteArray();
+    }
+    const qsizetype header = m_lastHeader;
     Span value;
     if (header >= 0 && findKey(std::size_t(header), key, &value)) return readValue(view(value));
     return readValue(def, false);
@@ -242,15 +285,19 @@ void ProfileFile::writeBytes(QByteArrayView section, QByteArrayView key, QByteAr
     section = trimmed(section);
     key = trimmed(key);
     QByteArray clean = value.toByteArray();
-    clean.replace('\r', ' ').replace('\n', ' ');
+    if (clean.contains('\r') || clean.contains('\n')) clean.replace('\r', ' ').replace('\n', ' ');
 
-    const QByteArray folded = foldName(section);
-    auto it = m_pendingIndex.constFind(folded);
-    if (it == m_pendingIndex.cend()) {
-        it = m_pendingIndex.insert(folded, m_pending.size());
-        m_pending.push_back({section.toByteArray(), {}});
+    // Writers fill one section after the other: try the section of the last write first.
+    if (m_lastPending >= m_pending.size() || !namesEqual(m_pending[m_lastPending].name, section)) {
+        const QByteArray folded = foldName(section);
+        auto it = m_pendingIndex.constFind(folded);
+        if (it == m_pendingIndex.cend()) {
+            it = m_pendingIndex.insert(folded, m_pending.size());
+            m_pending.push_back({section.toByteArray(), {}});
+        }
+        m_lastPending = *it;
     }
-    PendingSection& edits = m_pending[*it];
+    PendingSection& edits = m_pending[m_lastPending];
     for (PendingKey& k : edits.keys) {
         if (namesEqual(k.key, key)) {
             k.value = std::move(clean);

@@ -93,6 +93,19 @@ private:
     std::vector<std::pair<uint32_t, uint32_t>> m_lookup;  // (name hash, header index), sorted
     std::vector<PendingSection> m_pending;                // in order of first write
     QHash<QByteArray, std::size_t> m_pendingIndex;        // folded name -> m_pending index
+
+    // The key lines of a section, indexed on its first lookup; a section with very many lines
+    // is scanned instead, so that the index never outgrows the file.
+    struct KeyIndex {
+        bool complete = true;
+        std::vector<std::pair<Span, Span>> keys;  // (name, value)
+    };
+    static constexpr std::size_t kMaxIndexedKeys = 1024;
+    const KeyIndex& keyIndex(std::size_t header) const;
+    mutable QHash<std::size_t, KeyIndex> m_keyIndex;
+    mutable qsizetype m_lastHeader = -1;  // section of the last read
+    mutable QByteArray m_lastHeaderName;
+    std::size_t m_lastPending = 0;  // section of the last write
 };
 
 // Names compare without regard to ASCII letter case; both bytes of a double-byte character
