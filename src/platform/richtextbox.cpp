@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTextBlock>
@@ -288,6 +289,7 @@ std::optional<QString> RichTextBox::SelFontName() const {
 }
 
 void RichTextBox::setSelFontName(const QString& family) {
+    if (family.isEmpty()) return;
     QTextCharFormat format;
     format.setFontFamilies({family});
     mergeCurrentCharFormat(format);
@@ -315,6 +317,7 @@ std::optional<QColor> RichTextBox::SelColor() const {
 }
 
 void RichTextBox::setSelColor(const QColor& colour) {
+    if (!colour.isValid()) return;
     QTextCharFormat format;
     format.setForeground(colour);
     mergeCurrentCharFormat(format);
@@ -431,7 +434,9 @@ bool RichTextBox::CanUndo() const {
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
     int keyCode = event->key();
     if (keyCode != 0) {
+        const QPointer<RichTextBox> alive(this);
         Q_EMIT KeyDown(&keyCode, event->modifiers());
+        if (!alive) return;  // the handler closed the note
         if (keyCode == 0) {
             event->accept();
             return;

@@ -45,7 +45,8 @@ public:
     void setSelLength(int length);
 
     // Character format of the selection, or of the insertion point when nothing is selected.
-    // Getters return nullopt when the selection mixes values.
+    // Getters return nullopt when the selection mixes values. An empty font name, a size not
+    // above 0 and an invalid colour change nothing.
     std::optional<bool> SelBold() const;
     void setSelBold(bool on);
     std::optional<bool> SelItalic() const;
@@ -98,7 +99,7 @@ Q_SIGNALS:
     // Raised for every key press, auto-repeats included, before the control handles the key.
     // keyCode points to the Qt::Key code; a handler that sets it to 0 swallows the key, so the
     // control neither types nor edits with it. Connect directly (the pointer lives only during
-    // the emission).
+    // the emission). A handler that closes the note should delete it later, not at once.
     void KeyDown(int* keyCode, Qt::KeyboardModifiers shift);
     // Raised when a key comes up (not for auto-repeats); the control handles the key first.
     void KeyUp(int keyCode, Qt::KeyboardModifiers shift);
