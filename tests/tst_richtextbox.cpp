@@ -97,6 +97,8 @@ private Q_SLOTS:
     void pictureAloneHasNoText();
     void pastePlainTextTakesCaretFormat();
     void pasteImage();
+    void pastePreference_data();
+    void pastePreference();
     void copyPasteFormattedText();
     void copyPastePictureBetweenControls();
 
@@ -485,6 +487,50 @@ void Tst_richtextbox::pasteImage() {
     QTextCursor cursor(box.document());
     cursor.setPosition(2);
     QVERIFY(cursor.charFormat().toImageFormat().name().startsWith(QStringLiteral("rtfimg:")));
+}
+
+void Tst_richtextbox::pastePreference_data() {
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");  // the note's text afterwards; "*" marks a picture
+    QTest::addColumn<bool>("bold");         // the first pasted character
+
+    const QByteArray rtf = "{\\rtf1\\ansi {\\b rtf}}";
+    const QString html = QStringLiteral("<b>html</b>");
+    QTest::newRow("RTF first") << rtf << html << true << "text"
+                               << "rtf" << true;
+    QTest::newRow("then HTML") << QByteArray() << html << true << "text"
+                               << "html" << true;
+    QTest::newRow("then a picture") << QByteArray() << QString() << true << "text"
+                                    << "*" << false;
+    QTest::newRow("then text") << QByteArray() << QString() << false << "text"
+                               << "text" << false;
+    QTest::newRow("damaged RTF falls back") << QByteArray("no rtf") << QString() << false << "text"
+                                            << "text" << false;
+}
+
+void Tst_richtextbox::pastePreference() {
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, html);
+    QFETCH(bool, image);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QFETCH(bool, bold);
+    auto* data = new QMimeData;
+    if (!rtf.isEmpty()) data->setData(RichTextBox::rtfMimeType(), rtf);
+    if (!html.isEmpty()) data->setHtml(html);
+    if (image) data->setImageData(testPicture());
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+
+    RichTextBox box;
+    box.Paste();
+    QString got = box.Text();
+    if (!pictureAt(box, 0).isNull()) got.replace(0, 1, u'*');
+    QCOMPARE(got, expected);
+    QCOMPARE(boldAt(box, 0), bold);
 }
 
 void Tst_richtextbox::copyPasteFormattedText() {
