@@ -21,8 +21,6 @@ private Q_SLOTS:
     void searchRange();
     void find_data();
     void find();
-    void findNextWalk_data();
-    void findNextWalk();
 };
 
 void Tst_textfind::searchRange_data() {
@@ -123,39 +121,6 @@ void Tst_textfind::find() {
         QCOMPARE(got->start, expected->start);
         QCOMPARE(got->length, expected->length);
     }
-}
-
-// Find, then find next as the note does it: the caret goes one past the selection's end (clamped
-// to the text) and the search runs from there to the text's end.
-void Tst_textfind::findNextWalk_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("needle");
-    QTest::addColumn<QList<int>>("matches");
-
-    QTest::newRow("abcabc bc") << "abcabc"
-                               << "bc" << QList<int>{1, 4};
-    QTest::newRow("abab ab: adjacent match skipped") << "abab"
-                                                     << "ab" << QList<int>{0};
-    QTest::newRow("gap of one found") << "ab_ab_ab"
-                                      << "AB" << QList<int>{0, 3, 6};
-    QTest::newRow("no match") << "abc"
-                              << "x" << QList<int>{};
-}
-
-void Tst_textfind::findNextWalk() {
-    QFETCH(QString, text);
-    QFETCH(QString, needle);
-    QFETCH(QList<int>, matches);
-    const int length = int(text.size());
-    QList<int> found;
-    Span selection{0, 0};
-    std::optional<Span> match = textfind::find(text, needle, selection);
-    while (match) {
-        found.append(match->start);
-        selection = Span{std::min(match->end() + 1, length), 0};
-        match = textfind::find(text, needle, selection, none, length);
-    }
-    QCOMPARE(found, matches);
 }
 
 QTEST_APPLESS_MAIN(Tst_textfind)
