@@ -1,14 +1,469 @@
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+#include <QImageWriter>
+#include <QPixmap>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextList>
+#include <QUrl>
+#include <algorithm>
+#include <vector>
 
+#include "platform/gbk.h"
 #include "platform/rtf.h"
 
 namespace rtf {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+struct RunState {
+    int font = -1;
+    int halfPoints = 0;
+    int fg = 0;
+    int bg = 0;
+    int vertical = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+};
+
+// Fonts that hold Chinese (or other CJK) text get \fcharset134, as RichEdit on a Chinese
+// system writes them; other readers pick the code page of \'xx text from it.
+bool isCjkFamily(const QString& family) {
+    for (QChar c : family) {
+        if (c.unicode() >= 0x2E80) return true;
+    }
+    static const char* const known[] = {"simsun",
+                                        "nsimsun",
+                                        "simhei",
+                                        "kaiti",
+                                        "fangsong",
+                                        "yahei",
+                                        "jhenghei",
+                                        "dengxian",
+                                        "mingliu",
+                                        "gothic",
+                                        "mincho",
+                                        "meiryo",
+                                        "malgun",
+                                        "gulim",
+                                        "batang",
+                                        "dotum",
+                                        "stsong",
+                                        "stheiti",
+                                        "stxihei",
+                                        "stkaiti",
+                                        "stfangsong",
+                                        "pingfang",
+                                        "hiragino",
+                                        "cjk",
+                                        "source han",
+                                        "wenquanyi",
+                                        "wqy",
+                                        "ar pl",
+                                        "droid sans fallback",
+                                        "songti",
+                                        "heiti",
+                                        "lisu",
+                                        "youyuan"};
+    const QString lower = family.toLower();
+    return std::any_of(std::begin(known), std::end(known),
+                       [&](const char* k) { return lower.contains(QLatin1StringView(k)); });
+}
+
+void appendHexByte(QByteArray& out, unsigned char b) {
+    static const char digits[] = "0123456789abcdef";
+    out.append("\\'");
+    out.append(digits[b >> 4]);
+    out.append(digits[b & 0xF]);
+}
+
+QImage imageOf(const QVariant& resource) {
+    switch (resource.typeId()) {
+        case QMetaType::QImage:
+            return resource.value<QImage>();
+        case QMetaType::QPixmap:
+            return resource.value<QPixmap>().toImage();
+        case QMetaType::QByteArray:
+            return QImage::fromData(resource.toByteArray());
+        default:
+            return {};
+    }
+}
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument& doc) : m_doc(doc) {}
+    QByteArray write(int from, int to);
+
+private:
+    void word(const char* name) {
+        m_out.append('\\').append(name);
+        m_needDelimiter = true;
+    }
+    void word(const char* name, int value) {
+        m_out.append('\\').append(name).append(QByteArray::number(value));
+        m_needDelimiter = true;
+    }
+    void setUc(int count) {
+        if (count == m_uc) return;
+        word("uc", count);
+        m_uc = count;
+    }
+    void text(QStringView text);
+    void paragraph(const QTextBlock& block);
+    void switchTo(const RunState& target);
+    RunState stateOf(const QTextCharFormat& format);
+    void openLink(const QString& href);
+    void closeLink();
+    void picture(const QTextImageFormat& format);
+    int fontIndex(const QString& family);
+    int colorIndex(const QColor& color);
+    QByteArray header() const;
+
+    const QTextDocument& m_doc;
+    QByteArray m_out;
+    bool m_needDelimiter = false;
+    int m_uc = 1;
+    RunState m_state;
+    QStringList m_fonts;
+    std::vector<QColor> m_colors;
+    int m_symbolFont = -1;
+    bool m_inLink = false;
+    RunState m_stateBeforeLink;
+    int m_ucBeforeLink = 1;
+    QString m_href;
+};
+
+QByteArray Writer::write(int from, int to) {
+    fontIndex(m_doc.defaultFont().family());
+    // Up to the end means the last paragraph mark too, as RichEdit saves a document.
+    const int docEnd = m_doc.characterCount();
+    const int end = to < 0 ? docEnd : std::clamp(to, 0, docEnd);
+    const int start = std::clamp(from, 0, end);
+    m_out.reserve(1024 + (end - start) * 4);
+
+    for (QTextBlock block = m_doc.findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        paragraph(block);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int a = std::max(fragment.position(), start);
+            const int b = std::min(fragment.position() + fragment.length(), end);
+            if (a >= b) continue;
+            const QTextCharFormat format = fragment.charFormat();
+            const QString href = format.isAnchor() ? format.anchorHref() : QString();
+            if (href != m_href) {
+                closeLink();
+                if (!href.isEmpty()) openLink(href);
+            }
+            if (format.isImageFormat()) {
+                for (int i = a; i < b; ++i)
+                    picture(format.toImageFormat());
+                continue;
+            }
+            switchTo(stateOf(format));
+            text(QStringView(fragment.text()).mid(a - fragment.position(), b - a));
+        }
+        closeLink();
+        if (block.position() + block.length() - 1 < end) m_out.append("\\par\r\n");
+        m_needDelimiter = false;
+    }
+    m_out.append("}\r\n");
+    return header() + m_out;
+}
+
+QByteArray Writer::header() const {
+    QByteArray h("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl");
+    for (qsizetype i = 0; i < m_fonts.size(); ++i) {
+        const QString& name = m_fonts[i];
+        const bool symbol = i == m_symbolFont;
+        h.append("{\\f").append(QByteArray::number(i)).append("\\fnil\\fcharset");
+        h.append(symbol ? "2" : isCjkFamily(name) ? "134" : "0").append(' ');
+        for (QChar c : name) {
+            const QByteArray bytes = gbk::encode(QStringView(&c, 1));
+            if (c.unicode() >= 0x80 && bytes == "?") {
+                h.append("\\u").append(QByteArray::number(qint16(c.unicode()))).append('?');
+            } else if (c == u';' || c == u'\\' || c == u'{' || c == u'}') {
+                continue;
+            } else {
+                for (char b : bytes) {
+                    if (uchar(b) >= 0x80)
+                        appendHexByte(h, uchar(b));
+                    else
+                        h.append(b);
+                }
+            }
+        }
+        h.append(";}");
+    }
+    h.append("}\r\n");
+    if (!m_colors.empty()) {
+        h.append("{\\colortbl ;");
+        for (const QColor& c : m_colors) {
+            h.append("\\red").append(QByteArray::number(c.red()));
+            h.append("\\green").append(QByteArray::number(c.green()));
+            h.append("\\blue").append(QByteArray::number(c.blue())).append(';');
+        }
+        h.append("}\r\n");
+    }
+    h.append("{\\*\\generator Jotpin;}\\viewkind4\\uc1\r\n");
+    return h;
+}
+
+void Writer::paragraph(const QTextBlock& block) {
+    const QTextBlockFormat f = block.blockFormat();
+    word("pard");
+    qreal left = f.leftMargin();
+    qreal indent = f.textIndent();
+    if (QTextList* list = block.textList()) {
+        const QTextListFormat lf = list->format();
+        const int level = std::max(1, lf.indent());
+        switch (lf.style()) {
+            case QTextListFormat::ListDisc:
+            case QTextListFormat::ListCircle:
+            case QTextListFormat::ListSquare: {
+                if (m_symbolFont < 0) {
+                    m_symbolFont = int(m_fonts.size());
+                    m_fonts.append(QStringLiteral("Symbol"));
+                }
+                const QByteArray f = QByteArray::number(m_symbolFont);
+                m_out.append("{\\pntext\\f" + f + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
+                             "\\pnindent0{\\pntxtb\\'B7}}");
+                break;
+            }
+            default: {
+                const char* kind = "pndec";
+                switch (lf.style()) {
+                    case QTextListFormat::ListLowerAlpha:
+                        kind = "pnlcltr";
+                        break;
+                    case QTextListFormat::ListUpperAlpha:
+                        kind = "pnucltr";
+                        break;
+                    case QTextListFormat::ListLowerRoman:
+                        kind = "pnlcrm";
+                        break;
+                    case QTextListFormat::ListUpperRoman:
+                        kind = "pnucrm";
+                        break;
+                    default:
+                        break;
+                }
+                m_out.append("{\\pntext\\f0 " + list->itemText(block).toLatin1() +
+                             "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\" + kind +
+                             "{\\pntxta.}}");
+                break;
+            }
+        }
+        // RichEdit's bullet layout: a hanging indent of a quarter inch per level.
+        left += level * 360.0 / kTwipsPerPixel;
+        indent = -360.0 / kTwipsPerPixel;
+        m_needDelimiter = false;
+    }
+    switch (f.alignment() & Qt::AlignHorizontal_Mask) {
+        case Qt::AlignHCenter:
+            word("qc");
+            break;
+        case Qt::AlignRight:
+            word("qr");
+            break;
+        case Qt::AlignJustify:
+            word("qj");
+            break;
+        default:
+            break;
+    }
+    const auto twips = [](qreal px) { return qRound(px * kTwipsPerPixel); };
+    if (const int v = twips(indent)) word("fi", v);
+    if (const int v = twips(left)) word("li", v);
+    if (const int v = twips(f.rightMargin())) word("ri", v);
+    if (const int v = twips(f.topMargin())) word("sb", v);
+    if (const int v = twips(f.bottomMargin())) word("sa", v);
+}
+
+RunState Writer::stateOf(const QTextCharFormat& format) {
+    RunState s;
+    s.bold = format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() > QFont::Medium;
+    s.italic = format.fontItalic();
+    s.underline = format.fontUnderline();
+    s.strike = format.fontStrikeOut();
+    QString family = format.fontFamilies().toStringList().value(0);
+    if (family.isEmpty()) family = format.stringProperty(QTextFormat::FontFamily);
+    if (!family.isEmpty()) s.font = fontIndex(family);
+    if (format.hasProperty(QTextFormat::FontPointSize))
+        s.halfPoints = std::clamp(qRound(format.fontPointSize() * 2), 1, 3276);
+    if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+        format.foreground().style() != Qt::NoBrush)
+        s.fg = colorIndex(format.foreground().color());
+    if (format.hasProperty(QTextFormat::BackgroundBrush) &&
+        format.background().style() != Qt::NoBrush)
+        s.bg = colorIndex(format.background().color());
+    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript) s.vertical = 1;
+    if (format.verticalAlignment() == QTextCharFormat::AlignSubScript) s.vertical = 2;
+    return s;
+}
+
+void Writer::switchTo(const RunState& t) {
+    RunState& s = m_state;
+    // No control word takes a font or size back to "not given": start from plain text.
+    if ((s.font >= 0 && t.font < 0) || (s.halfPoints > 0 && t.halfPoints == 0)) {
+        word("plain");
+        s = RunState();
+    }
+    if (t.bold != s.bold) word(t.bold ? "b" : "b0");
+    if (t.italic != s.italic) word(t.italic ? "i" : "i0");
+    if (t.underline != s.underline) word(t.underline ? "ul" : "ulnone");
+    if (t.strike != s.strike) word(t.strike ? "strike" : "strike0");
+    if (t.font != s.font) word("f", t.font);
+    if (t.halfPoints != s.halfPoints) word("fs", t.halfPoints);
+    if (t.fg != s.fg) word("cf", t.fg);
+    if (t.bg != s.bg) word("highlight", t.bg);
+    if (t.vertical != s.vertical)
+        word(t.vertical == 1 ? "super" : t.vertical == 2 ? "sub" : "nosupersub");
+    s = t;
+}
+
+void Writer::text(QStringView text) {
+    // GBK of the whole run at once; each character takes one or two of its bytes.
+    const QByteArray gbkBytes = gbk::encode(text);
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            ++at;
+            if (c == u'\\' || c == u'{' || c == u'}') {
+                m_out.append('\\').append(char(c));
+                m_needDelimiter = false;
+            } else if (c == u'\t') {
+                word("tab");
+            } else if (c >= 0x20) {
+                if (m_needDelimiter) m_out.append(' ');
+                m_out.append(char(c));
+                m_needDelimiter = false;
+            }
+            continue;
+        }
+        if (c == QChar::LineSeparator) {
+            at += gbk::isLeadByte(uchar(gbkBytes.at(at))) ? 2 : 1;
+            word("line");
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            // Outside the BMP: each half as \u with "?", the pair counts one "?" in GBK.
+            const bool pair =
+                QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            ++at;
+            if (!pair) continue;
+            setUc(1);
+            for (int k = 0; k < 2; ++k) {
+                m_out.append("\\u").append(QByteArray::number(qint16(text[i + k].unicode())));
+                m_out.append('?');
+            }
+            ++i;
+            m_needDelimiter = false;
+            continue;
+        }
+        const int n = gbk::isLeadByte(uchar(gbkBytes.at(at))) ? 2 : 1;
+        const QByteArrayView fallback(gbkBytes.constData() + at, n);
+        at += n;
+        setUc(n);
+        m_out.append("\\u").append(QByteArray::number(qint16(c)));
+        if (fallback == "?") {
+            m_out.append('?');
+        } else {
+            for (char b : fallback)
+                appendHexByte(m_out, uchar(b));
+        }
+        m_needDelimiter = false;
+    }
+}
+
+void Writer::openLink(const QString& href) {
+    m_stateBeforeLink = m_state;
+    m_ucBeforeLink = m_uc;
+    m_out.append("{\\field{\\*\\fldinst{HYPERLINK \"");
+    m_needDelimiter = false;
+    QString target = href;
+    target.replace(u'"', QStringLiteral("%22"));
+    text(target);
+    m_out.append("\"}}{\\fldrslt{");
+    m_needDelimiter = false;
+    m_inLink = true;
+    m_href = href;
+}
+
+void Writer::closeLink() {
+    if (!m_inLink) return;
+    m_out.append("}}}");
+    m_needDelimiter = false;
+    m_inLink = false;
+    m_href.clear();
+    m_state = m_stateBeforeLink;
+    m_uc = m_ucBeforeLink;
+}
+
+void Writer::picture(const QTextImageFormat& format) {
+    const QImage image = imageOf(m_doc.resource(QTextDocument::ImageResource, QUrl(format.name())));
+    if (image.isNull()) return;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image)) return;
+
+    const int goalw = format.width() > 0 ? qRound(format.width() * kTwipsPerPixel)
+                                         : image.width() * kTwipsPerPixel;
+    const int goalh = format.height() > 0 ? qRound(format.height() * kTwipsPerPixel)
+                                          : image.height() * kTwipsPerPixel;
+    m_out.append("{\\pict\\pngblip\\picw" + QByteArray::number(image.width()) + "\\pich" +
+                 QByteArray::number(image.height()) + "\\picwgoal" + QByteArray::number(goalw) +
+                 "\\pichgoal" + QByteArray::number(goalh) + "\r\n");
+    static const char digits[] = "0123456789abcdef";
+    const qsizetype lineBytes = 64;
+    qsizetype pos = m_out.size();
+    m_out.resize(pos + png.size() * 2 + (png.size() / lineBytes + 1) * 2);
+    char* out = m_out.data();
+    for (qsizetype i = 0; i < png.size(); ++i) {
+        const auto b = uchar(png[i]);
+        out[pos++] = digits[b >> 4];
+        out[pos++] = digits[b & 0xF];
+        if ((i + 1) % lineBytes == 0 || i + 1 == png.size()) {
+            out[pos++] = '\r';
+            out[pos++] = '\n';
+        }
+    }
+    m_out.resize(pos);
+    m_out.append('}');
+    m_needDelimiter = false;
+}
+
+int Writer::fontIndex(const QString& family) {
+    const qsizetype i = m_fonts.indexOf(family);
+    if (i >= 0) return int(i);
+    m_fonts.append(family);
+    return int(m_fonts.size() - 1);
+}
+
+int Writer::colorIndex(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    const auto it = std::find_if(m_colors.begin(), m_colors.end(), [&](const QColor& c) {
+        return c.red() == rgb.red() && c.green() == rgb.green() && c.blue() == rgb.blue();
+    });
+    if (it != m_colors.end()) return int(it - m_colors.begin()) + 1;
+    m_colors.push_back(rgb);
+    return int(m_colors.size());
+}
+
+}  // namespace
 
 QByteArray write(const QTextDocument& doc, int from, int to) {
-    Q_UNUSED(doc);
-    Q_UNUSED(from);
-    Q_UNUSED(to);
-    return QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg936\\deff0\r\n}\r\n");
+    Writer writer(doc);
+    return writer.write(from, to);
 }
 
 }  // namespace rtf
