@@ -1,12 +1,22 @@
 #include <QApplication>
 
-#include "platform/apppaths.h"
+#include "app/form2.h"
+#include "platform/quitsignals.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jotpin"));
     QApplication::setQuitOnLastWindowClosed(false);
-    // The note windows and the tray come with the following work; until then there is nothing
-    // to show.
-    return 0;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jotpin.svg")));
+
+    auto* main = new Form2();
+    main->Form_Load();
+
+    // A desktop session or kill ends the program: save everything and leave cleanly.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, [main] {
+        main->Unload();
+        QApplication::exit(0);
+    });
+    return QApplication::exec();
 }

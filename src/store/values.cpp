@@ -102,3 +102,21 @@ quint32 bgrFromColour(const QColor& colour) {
 }
 
 }  // namespace store
+
+namespace store {
+
+QString cutSoundPath(const QString& stored) {
+    const qsizetype nameStart = qMax(stored.lastIndexOf(u'/'), stored.lastIndexOf(u'\\')) + 1;
+    const qsizetype extension = stored.indexOf(u'.', nameStart);
+    if (extension >= 0) return stored.left(stored.lastIndexOf(u'.') + 4);
+    const qsizetype firstDot = stored.indexOf(u'.');
+    return stored.left(firstDot >= 0 ? firstDot + 4 : 3);
+}
+
+int opacityFromStored(const QString& stored) {
+    const auto value = toInt16(stored.left(3));
+    if (!value || *value < 0 || *value > 255) return 255;
+    return *value;
+}
+
+}  // namespace store

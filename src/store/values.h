@@ -24,3 +24,16 @@ QColor colourFromBgr(quint32 bgr);
 quint32 bgrFromColour(const QColor& colour);
 
 }  // namespace store
+
+namespace store {
+
+// The stored alarm sound path as the note takes it: cut after the extension of the file name
+// (its last "." and three characters). A file name without "." is cut as the Windows program
+// does: after the first "." of the whole path and three characters, or to three characters.
+QString cutSoundPath(const QString& stored);
+
+// The stored opacity: its first three characters as a number 0..255. Anything else (no
+// number, a value from 256 to 999, a negative one) leaves the note opaque: 255.
+int opacityFromStored(const QString& stored);
+
+}  // namespace store

@@ -1,0 +1,70 @@
+#include "note/notelayout.h"
+
+#include "platform/units.h"
+
+namespace notelayout {
+namespace {
+
+// Design sizes of the eight grips (width, height) in pixels.
+constexpr std::array<QSize, GripCount> kGripDesign = {
+    QSize(5, 32),  QSize(5, 25),  QSize(32, 8),  QSize(57, 5),
+    QSize(11, 11), QSize(11, 11), QSize(11, 11), QSize(11, 11),
+};
+
+}  // namespace
+
+SizeTwips clampSize(SizeTwips size, bool locked) {
+    if (size.width < kMinWidthTwips) size.width = kMinWidthTwips;
+    if (size.height < kMinHeightTwips || locked) size.height = kMinHeightTwips;
+    return size;
+}
+
+Layout layoutFor(int sw, int sh) {
+    Layout l{};
+    l.label1Left = sw - 151;
+    l.richText = QRect(3, 25, sw - 8, sh - 28);
+    l.image1Left = sw - 31;
+    l.image4Left = sw - 55;
+    auto grip = [&](Grip g, int left, int top, int width = -1, int height = -1) {
+        const QSize design = kGripDesign[g];
+        l.grips[g] = QRect(left, top, width < 0 ? design.width() : width,
+                           height < 0 ? design.height() : height);
+    };
+    grip(Left, 0, 10, -1, sh - 60);
+    grip(Right, sw - 5, 10, -1, sh - 60);
+    grip(Top, 19, -5, sw - 39);
+    grip(Bottom, 19, sh - 5, sw - 39);
+    grip(BottomRight, sw - 11, sh - 11);
+    grip(BottomLeft, 0, sh - 11);
+    grip(TopRight, sw - 11, 0);
+    grip(TopLeft, 0, 0);
+    return l;
+}
+
+std::optional<GeometryTwips> resizeByGrip(const GeometryTwips& w, QPoint start, QPoint current,
+                                          int grip) {
+    const double dx = double(current.x() - start.x()) * units::kTwipsPerPixel;
+    const double dy = double(current.y() - start.y()) * units::kTwipsPerPixel;
+    switch (grip) {
+        case Left:
+            return GeometryTwips{w.left + dx, w.top, w.width - dx, w.height};
+        case Right:
+            return GeometryTwips{w.left, w.top, w.width + dx, w.height};
+        case Top:
+            return GeometryTwips{w.left, w.top + dy, w.width, w.height - dy};
+        case Bottom:
+            return GeometryTwips{w.left, w.top, w.width, w.height + dy};
+        case BottomRight:
+            return GeometryTwips{w.left, w.top, w.width + dx, w.height + dy};
+        case BottomLeft:
+            return GeometryTwips{w.left + dx, w.top, w.width - dx, w.height + dy};
+        case TopRight:
+            return GeometryTwips{w.left, w.top + dy, w.width + dx, w.height - dy};
+        case TopLeft:
+            return GeometryTwips{w.left + dx, w.top + dy, w.width - dx, w.height - dy};
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace notelayout

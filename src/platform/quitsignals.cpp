@@ -1,0 +1,38 @@
+#include "platform/quitsignals.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
+
+namespace {
+
+int g_fds[2] = {-1, -1};
+
+void onSignal(int signalNumber) {
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // Nothing to do if the socket is full: a quit is already pending.
+    [[maybe_unused]] const ssize_t written = ::write(g_fds[0], &byte, 1);
+}
+
+}  // namespace
+
+QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0) return;
+    m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        if (::read(g_fds[1], &byte, 1) == 1) Q_EMIT quitRequested(byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &action, nullptr);
+}
+
+QuitSignals::~QuitSignals() {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(sig, SIG_DFL);
+}

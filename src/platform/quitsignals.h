@@ -1,0 +1,20 @@
+#pragma once
+// SIGTERM, SIGINT and SIGHUP as a Qt signal, delivered from the event loop: the handler only
+// writes a byte to a socket, everything else runs outside it.
+
+#include <QObject>
+
+class QSocketNotifier;
+
+class QuitSignals : public QObject {
+    Q_OBJECT
+public:
+    explicit QuitSignals(QObject* parent = nullptr);
+    ~QuitSignals() override;
+
+Q_SIGNALS:
+    void quitRequested(int signalNumber);
+
+private:
+    QSocketNotifier* m_notifier = nullptr;
+};
