@@ -12,6 +12,10 @@ private Q_SLOTS:
     void boolean_data();
     void boolean();
     void colour();
+    void soundPathCut_data();
+    void soundPathCut();
+    void opacity_data();
+    void opacity();
 };
 
 void TstValues::int16_data() {
@@ -98,6 +102,53 @@ void TstValues::colour() {
     QVERIFY(!toColour(u"16777216"));  // bits 24..31 must be zero
     QVERIFY(!toColour(u"-1"));
     QVERIFY(!toColour(u"blue"));
+}
+
+void TstValues::soundPathCut_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("windows path") << "C:\\Sounds\\ring.wav"
+                                  << "C:\\Sounds\\ring.wav";
+    QTest::newRow("dotted folder") << "D:\\My.Sounds\\ring.wav"
+                                   << "D:\\My.Sounds\\ring.wav";
+    QTest::newRow("hidden folder") << "/home/a/.local/share/bell.mid"
+                                   << "/home/a/.local/share/bell.mid";
+    QTest::newRow("junk after extension") << "/s/ring.wav\x01\x02"
+                                          << "/s/ring.wav";
+    QTest::newRow("long extension cut") << "/s/ring.flac"
+                                        << "/s/ring.fla";
+    QTest::newRow("two dots in name") << "/s/ring.old.mp3"
+                                      << "/s/ring.old.mp3";
+    QTest::newRow("no extension, dotted folder") << "/home/john.doe/bell"
+                                                 << "/home/john.doe";
+    QTest::newRow("no dot at all") << "/sounds/bell"
+                                   << "/so";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TstValues::soundPathCut() {
+    QFETCH(QString, stored);
+    QTEST(cutSoundPath(stored), "expected");
+}
+
+void TstValues::opacity_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("opaque") << "255" << 255;
+    QTest::newRow("180") << "180" << 180;
+    QTest::newRow("invisible") << "0" << 0;
+    QTest::newRow("1000 reads as 100") << "1000" << 100;
+    QTest::newRow("256..999") << "300" << 255;
+    QTest::newRow("negative") << "-5" << 255;
+    QTest::newRow("not a number") << "abc" << 255;
+    QTest::newRow("empty") << "" << 255;
+    QTest::newRow("blank then digits") << " 90" << 90;
+}
+
+void TstValues::opacity() {
+    QFETCH(QString, stored);
+    QTEST(opacityFromStored(stored), "expected");
 }
 
 QTEST_GUILESS_MAIN(TstValues)

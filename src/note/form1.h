@@ -117,10 +117,11 @@ public:
     QString LastClipText;
 
     bool isLocked() const;
+    // Makes this note the current one: CurrentNoteIndex = its position in Forms.
+    void Form_Activate();
 
 protected:
     void Form_Load();
-    void Form_Activate();
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;

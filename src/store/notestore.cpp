@@ -91,11 +91,16 @@ void LoadAllNotes(Form2& main) {
         note->Image1->setTag(QString::number(alpha));
 
         const QString lock = read(kLock, kNoPassword);
-        if (!lock.startsWith(kNoPassword)) {
+        const bool locked = !lock.startsWith(kNoPassword);
+        // Only a locked note uses it, but an unlocked one keeps its stored value through the
+        // next save instead of writing it back empty.
+        const QString restoreHeight =
+            read(kRestoreHeight, locked ? QStringLiteral("638") : QString());
+        note->Image2->setTag(restoreHeight);
+        if (locked) {
             note->Image4->setTag(QString(lock).remove(u'*'));
             note->Image5->setVisible(true);
             note->RichTextBox1->setVisible(false);
-            note->Image2->setTag(read(kRestoreHeight, QStringLiteral("638")));
             note->Image2->setEnabled(false);
             note->Image1->setEnabled(false);
         }

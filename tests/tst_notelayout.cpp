@@ -1,0 +1,90 @@
+#include <QTest>
+
+#include "note/notelayout.h"
+
+using namespace notelayout;
+
+class TstNoteLayout : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void designSizeLayout();
+    void gripsFollowTheSize();
+    void clamps_data();
+    void clamps();
+    void gripRows_data();
+    void gripRows();
+    void unknownGripMovesNothing();
+};
+
+void TstNoteLayout::designSizeLayout() {
+    const Layout l = layoutFor(223, 255);
+    QCOMPARE(l.label1Left, 72);
+    QCOMPARE(l.image4Left, 168);
+    QCOMPARE(l.image1Left, 192);
+    QCOMPARE(l.richText, QRect(3, 25, 215, 227));
+}
+
+void TstNoteLayout::gripsFollowTheSize() {
+    const Layout l = layoutFor(300, 200);
+    QCOMPARE(l.grips[Left], QRect(0, 10, 5, 140));
+    QCOMPARE(l.grips[Right], QRect(295, 10, 5, 140));
+    QCOMPARE(l.grips[Top], QRect(19, -5, 261, 8));
+    QCOMPARE(l.grips[Bottom], QRect(19, 195, 261, 5));
+    QCOMPARE(l.grips[BottomRight], QRect(289, 189, 11, 11));
+    QCOMPARE(l.grips[BottomLeft], QRect(0, 189, 11, 11));
+    QCOMPARE(l.grips[TopRight], QRect(289, 0, 11, 11));
+    QCOMPARE(l.grips[TopLeft], QRect(0, 0, 11, 11));
+}
+
+void TstNoteLayout::clamps_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<int>("expectedWidth");
+    QTest::addColumn<int>("expectedHeight");
+    QTest::newRow("valid") << 4000 << 2000 << false << 4000 << 2000;
+    QTest::newRow("narrow") << 3000 << 2000 << false << 3345 << 2000;
+    QTest::newRow("low") << 4000 << 600 << false << 4000 << 638;
+    QTest::newRow("negative") << -10 << -10 << false << 3345 << 638;
+    QTest::newRow("locked is pinned") << 4000 << 5000 << true << 4000 << 638;
+    QTest::newRow("exact minimum") << 3345 << 638 << false << 3345 << 638;
+}
+
+void TstNoteLayout::clamps() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, locked);
+    const SizeTwips s = clampSize({width, height}, locked);
+    QTEST(s.width, "expectedWidth");
+    QTEST(s.height, "expectedHeight");
+}
+
+void TstNoteLayout::gripRows_data() {
+    QTest::addColumn<int>("grip");
+    QTest::addColumn<QRectF>("expected");  // left, top, width, height in twips
+    // Window at 1000,2000 sized 4000x3000; the cursor travels (+10, -4) pixels.
+    QTest::newRow("left") << int(Left) << QRectF(1150, 2000, 3850, 3000);
+    QTest::newRow("right") << int(Right) << QRectF(1000, 2000, 4150, 3000);
+    QTest::newRow("top") << int(Top) << QRectF(1000, 1940, 4000, 3060);
+    QTest::newRow("bottom") << int(Bottom) << QRectF(1000, 2000, 4000, 2940);
+    QTest::newRow("bottom-right") << int(BottomRight) << QRectF(1000, 2000, 4150, 2940);
+    QTest::newRow("bottom-left") << int(BottomLeft) << QRectF(1150, 2000, 3850, 2940);
+    QTest::newRow("top-right") << int(TopRight) << QRectF(1000, 1940, 4150, 3060);
+    QTest::newRow("top-left") << int(TopLeft) << QRectF(1150, 1940, 3850, 3060);
+}
+
+void TstNoteLayout::gripRows() {
+    QFETCH(int, grip);
+    QFETCH(QRectF, expected);
+    const auto g = resizeByGrip({1000, 2000, 4000, 3000}, QPoint(50, 50), QPoint(60, 46), grip);
+    QVERIFY(g);
+    QCOMPARE(QRectF(g->left, g->top, g->width, g->height), expected);
+}
+
+void TstNoteLayout::unknownGripMovesNothing() {
+    QVERIFY(!resizeByGrip({0, 0, 4000, 3000}, QPoint(0, 0), QPoint(5, 5), 8));
+    QVERIFY(!resizeByGrip({0, 0, 4000, 3000}, QPoint(0, 0), QPoint(5, 5), -1));
+}
+
+QTEST_GUILESS_MAIN(TstNoteLayout)
+#include "tst_notelayout.moc"
