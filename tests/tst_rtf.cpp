@@ -1,9 +1,11 @@
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -85,7 +87,8 @@ QList<QTextImageFormat> images(const QTextDocument& doc) {
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         for (auto it = b.begin(); !it.atEnd(); ++it)
             if (it.fragment().charFormat().isImageFormat())
-                result << it.fragment().charFormat().toImageFormat();
+                for (int i = 0; i < it.fragment().length(); ++i)
+                    result << it.fragment().charFormat().toImageFormat();
     return result;
 }
 
@@ -100,9 +103,431 @@ QTextCharFormat formatAt(const QTextDocument& doc, int position) {
 class Tst_rtf : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void charFormatRoundTrip_data();
+    void charFormatRoundTrip();
+    void blockFormatRoundTrip_data();
+    void blockFormatRoundTrip();
+    void textRoundTrip_data();
+    void textRoundTrip();
+    void listsRoundTrip();
+    void hyperlinkRoundTrip();
+    void writerFlavour();
+    void pngRoundTripIsPixelExact();
+    void pictureSizes_data();
+    void pictureSizes();
+    void rangeWrite_data();
+    void rangeWrite();
+    void fragmentKeepsFinalParagraphMark();
+    void richEditBullets();
+    void richEditPicture();
+    void richEditSplitCharacters();
     void corpus_data();
     void corpus();
+    void badInput_data();
+    void badInput();
+    void deepNesting();
+    void noise();
 };
+
+void Tst_rtf::charFormatRoundTrip_data() {
+    QTest::addColumn<QTextCharFormat>("format");
+    const auto row = [](const char* name, auto set) {
+        QTextCharFormat f;
+        set(f);
+        QTest::newRow(name) << f;
+    };
+    row("bold", [](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); });
+    row("italic", [](QTextCharFormat& f) { f.setFontItalic(true); });
+    row("underline", [](QTextCharFormat& f) { f.setFontUnderline(true); });
+    row("strike", [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
+    row("family", [](QTextCharFormat& f) { f.setFontFamilies({QStringLiteral("Arial")}); });
+    row("chinese family", [](QTextCharFormat& f) { f.setFontFamilies({QStringLiteral("宋体")}); });
+    row("size", [](QTextCharFormat& f) { f.setFontPointSize(10.5); });
+    row("foreground", [](QTextCharFormat& f) { f.setForeground(QColor(12, 34, 56)); });
+    row("background", [](QTextCharFormat& f) { f.setBackground(QColor(255, 255, 0)); });
+    row("superscript",
+        [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); });
+    row("subscript",
+        [](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSubScript); });
+    row("everything", [](QTextCharFormat& f) {
+        f.setFontWeight(QFont::Bold);
+        f.setFontItalic(true);
+        f.setFontUnderline(true);
+        f.setFontStrikeOut(true);
+        f.setFontFamilies({QStringLiteral("Microsoft YaHei")});
+        f.setFontPointSize(22);
+        f.setForeground(QColor(Qt::red));
+        f.setBackground(QColor(Qt::cyan));
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    });
+}
+
+void Tst_rtf::charFormatRoundTrip() {
+    QFETCH(QTextCharFormat, format);
+    // Formatted text between plain text, so that switching on and off both get written.
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("plain "));
+    c.insertText(QStringLiteral("styled 中文"), format);
+    c.insertText(QStringLiteral(" plain"), QTextCharFormat());
+    const auto back = roundTrip(doc);
+    QVERIFY(back);
+    QCOMPARE(back->toPlainText(), doc.toPlainText());
+    const QTextCharFormat styled = formatAt(*back, 8);
+    const QMap<int, QVariant> props = format.properties();
+    for (auto it = props.cbegin(); it != props.cend(); ++it)
+        QCOMPARE(styled.property(it.key()), it.value());
+    const QTextCharFormat after = formatAt(*back, doc.characterCount() - 2);
+    for (auto it = props.cbegin(); it != props.cend(); ++it)
+        QVERIFY2(!after.hasProperty(it.key()), "format leaks into the following text");
+}
+
+void Tst_rtf::blockFormatRoundTrip_data() {
+    QTest::addColumn<QTextBlockFormat>("format");
+    const auto row = [](const char* name, auto set) {
+        QTextBlockFormat f;
+        set(f);
+        QTest::newRow(name) << f;
+    };
+    row("centre", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignHCenter); });
+    row("right", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignRight); });
+    row("justify", [](QTextBlockFormat& f) { f.setAlignment(Qt::AlignJustify); });
+    row("left margin", [](QTextBlockFormat& f) { f.setLeftMargin(48); });
+    row("right margin", [](QTextBlockFormat& f) { f.setRightMargin(20); });
+    row("first line", [](QTextBlockFormat& f) { f.setTextIndent(-12); });
+    row("space before", [](QTextBlockFormat& f) { f.setTopMargin(8); });
+    row("space after", [](QTextBlockFormat& f) { f.setBottomMargin(13.4); });
+    row("everything", [](QTextBlockFormat& f) {
+        f.setAlignment(Qt::AlignRight);
+        f.setLeftMargin(24);
+        f.setRightMargin(4);
+        f.setTextIndent(24);
+        f.setTopMargin(2);
+        f.setBottomMargin(6);
+    });
+}
+
+void Tst_rtf::blockFormatRoundTrip() {
+    QFETCH(QTextBlockFormat, format);
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("before"));
+    c.insertBlock(format);
+    c.insertText(QStringLiteral("formatted"));
+    c.insertBlock(QTextBlockFormat());
+    c.insertText(QStringLiteral("after"));
+    const auto back = roundTrip(doc);
+    QVERIFY(back);
+    QCOMPARE(back->blockCount(), 3);
+    const QTextBlockFormat got = back->findBlockByNumber(1).blockFormat();
+    QCOMPARE(got.alignment() & Qt::AlignHorizontal_Mask,
+             format.alignment() & Qt::AlignHorizontal_Mask);
+    // Twips hold a fifteenth of a pixel.
+    QVERIFY(qAbs(got.leftMargin() - format.leftMargin()) < 0.07);
+    QVERIFY(qAbs(got.rightMargin() - format.rightMargin()) < 0.07);
+    QVERIFY(qAbs(got.textIndent() - format.textIndent()) < 0.07);
+    QVERIFY(qAbs(got.topMargin() - format.topMargin()) < 0.07);
+    QVERIFY(qAbs(got.bottomMargin() - format.bottomMargin()) < 0.07);
+    const QTextBlockFormat after = back->findBlockByNumber(2).blockFormat();
+    QCOMPARE(after.leftMargin(), 0.0);
+    QCOMPARE(after.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+}
+
+void Tst_rtf::textRoundTrip_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("ascii") << QStringLiteral("Hello, world");
+    QTest::newRow("rtf specials") << QStringLiteral("a\\b {braces} \\par } {");
+    QTest::newRow("chinese") << QStringLiteral("便签：今天下午三点开会，别忘了带资料。");
+    QTest::newRow("gbk trail bytes like ascii") << QStringLiteral("丂乗乣 \\ 乗{乣}");
+    QTest::newRow("not in gbk") << QStringLiteral("한국어 ﬁ ก ẞ");
+    QTest::newRow("single byte fallback") << QStringLiteral("€ é ü ·");
+    QTest::newRow("outside bmp") << QStringLiteral("😀 𠀀 x");
+    QTest::newRow("tab and line break")
+        << QStringLiteral("a\tb") + QChar(QChar::LineSeparator) + u'c';
+    QTest::newRow("paragraphs") << QStringLiteral("one\ntwo\n\nfour\n");
+    QTest::newRow("spaces") << QStringLiteral("  lead and trail  ");
+    QTest::newRow("digits after unicode") << QStringLiteral("中1 中a 中?");
+}
+
+void Tst_rtf::textRoundTrip() {
+    QFETCH(QString, text);
+    QTextDocument doc;
+    doc.setPlainText(text);
+    const auto back = roundTrip(doc);
+    QVERIFY(back);
+    QCOMPARE(back->toPlainText(), doc.toPlainText());
+    QCOMPARE(back->blockCount(), doc.blockCount());
+}
+
+void Tst_rtf::listsRoundTrip() {
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("intro"));
+    c.insertBlock();
+    c.createList(QTextListFormat::ListDisc);
+    c.insertText(QStringLiteral("苹果"));
+    c.insertBlock();
+    c.insertText(QStringLiteral("milk"));
+    c.insertBlock(QTextBlockFormat());
+    c.insertText(QStringLiteral("between"));
+    c.insertBlock();
+    c.createList(QTextListFormat::ListDecimal);
+    c.insertText(QStringLiteral("first"));
+    c.insertBlock();
+    c.insertText(QStringLiteral("second"));
+    c.insertBlock(QTextBlockFormat());
+    c.createList(QTextListFormat::ListLowerAlpha);
+    c.insertText(QStringLiteral("letter"));
+    c.insertBlock(QTextBlockFormat());
+    c.insertText(QStringLiteral("end"));
+
+    const auto back = roundTrip(doc);
+    QVERIFY(back);
+    QCOMPARE(back->toPlainText(), doc.toPlainText());
+    const auto list = [&](int n) { return back->findBlockByNumber(n).textList(); };
+    QVERIFY(!list(0));
+    QVERIFY(list(1));
+    QCOMPARE(list(1)->format().style(), QTextListFormat::ListDisc);
+    QCOMPARE(list(2), list(1));
+    QVERIFY(!list(3));
+    QVERIFY(list(4));
+    QCOMPARE(list(4)->format().style(), QTextListFormat::ListDecimal);
+    QCOMPARE(list(5), list(4));
+    QCOMPARE(list(5)->itemNumber(back->findBlockByNumber(5)), 1);
+    QVERIFY(list(6) && list(6) != list(5));
+    QCOMPARE(list(6)->format().style(), QTextListFormat::ListLowerAlpha);
+    QVERIFY(!list(7));
+    // The list draws the indent: the bullet paragraph has no margin of its own.
+    QCOMPARE(back->findBlockByNumber(1).blockFormat().leftMargin(), 0.0);
+    QCOMPARE(back->findBlockByNumber(1).blockFormat().textIndent(), 0.0);
+}
+
+void Tst_rtf::hyperlinkRoundTrip() {
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("see "));
+    QTextCharFormat link;
+    link.setAnchor(true);
+    link.setAnchorHref(QStringLiteral("https://example.org/a?b=\"c\""));
+    link.setFontUnderline(true);
+    c.insertText(QStringLiteral("这里"), link);
+    c.insertText(QStringLiteral(" now"), QTextCharFormat());
+    const auto back = roundTrip(doc);
+    QVERIFY(back);
+    QCOMPARE(back->toPlainText(), doc.toPlainText());
+    const QTextCharFormat got = formatAt(*back, 4);
+    QVERIFY(got.isAnchor());
+    QCOMPARE(got.anchorHref(), QStringLiteral("https://example.org/a?b=%22c%22"));
+    QVERIFY(got.fontUnderline());
+    QVERIFY(!formatAt(*back, 7).isAnchor());
+}
+
+void Tst_rtf::writerFlavour() {
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    QTextCharFormat song;
+    song.setFontFamilies({QStringLiteral("宋体")});
+    c.insertText(QStringLiteral("中{x}€😀"), song);
+    c.insertBlock();
+    c.createList(QTextListFormat::ListDisc);
+    c.insertText(QStringLiteral("item"));
+    const QByteArray out = rtf::write(doc);
+    QVERIFY(out.startsWith("{\\rtf1\\ansi\\ansicpg936\\deff0"));
+    QVERIFY(out.contains("\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"));
+    QVERIFY(out.contains("\\uc2\\u20013\\'d6\\'d0"));
+    QVERIFY(out.contains("\\{x\\}"));
+    QVERIFY(out.contains("\\uc1\\u8364\\'80") || out.contains("\\u8364\\'80"));
+    QVERIFY(out.contains("\\u-10179?\\u-8704?"));
+    QVERIFY(out.contains("{\\pntext\\f"));
+    QVERIFY(out.contains("\\pnlvlblt"));
+    QVERIFY(out.contains("\\fi-360\\li360"));
+    QVERIFY(out.contains("\\par"));
+    for (char ch : out)
+        QVERIFY2(uchar(ch) < 0x80, "the writer writes 7-bit RTF");
+}
+
+void Tst_rtf::pngRoundTripIsPixelExact() {
+    const QImage image = testImage(37, 23);
+    QTextDocument doc;
+    const QString name = rtf::imageName("any bytes");
+    doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("图 "));
+    QTextImageFormat f;
+    f.setName(name);
+    f.setWidth(74);
+    f.setHeight(11.5);
+    c.insertImage(f);
+    c.insertImage(f);
+    c.insertText(QStringLiteral(" end"));
+
+    const QByteArray out = rtf::write(doc);
+    QVERIFY(out.contains("\\pngblip\\picw37\\pich23\\picwgoal1110\\pichgoal173"));
+    QTextDocument back;
+    QVERIFY(rtf::read(out, &back));
+    const QList<QTextImageFormat> got = images(back);
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got[0].name(), got[1].name());
+    QVERIFY(got[0].name().startsWith(u"rtfimg:"));
+    QCOMPARE(got[0].width(), 74.0);
+    QVERIFY(qAbs(got[0].height() - 11.5) < 0.07);
+    QCOMPARE(resourceImage(back, got[0]).convertToFormat(QImage::Format_ARGB32), image);
+    QCOMPARE(back.toPlainText(), doc.toPlainText());
+
+    // A second read names the picture the same: names come from the bytes.
+    QTextDocument again;
+    QVERIFY(rtf::read(out, &again));
+    QCOMPARE(images(again).value(0).name(), got[0].name());
+}
+
+void Tst_rtf::pictureSizes_data() {
+    QTest::addColumn<QByteArray>("pict");
+    QTest::addColumn<QSizeF>("size");
+    QTest::addColumn<bool>("placeholder");
+    const QByteArray png = encoded(testImage(40, 20), "png").toHex();
+    const QByteArray jpeg = encoded(testImage(40, 20), "jpeg").toHex();
+    QTest::newRow("png natural size") << "\\pngblip " + png << QSizeF(40, 20) << false;
+    QTest::newRow("png goal") << "\\pngblip\\picwgoal1500\\pichgoal300 " + png << QSizeF(100, 20)
+                              << false;
+    QTest::newRow("png goal and scale")
+        << "\\pngblip\\picw40\\pich20\\picwgoal600\\pichgoal300\\picscalex50\\picscaley200 " + png
+        << QSizeF(20, 40) << false;
+    QTest::newRow("jpeg") << "\\jpegblip\\picwgoal900\\pichgoal450 " + jpeg << QSizeF(60, 30)
+                          << false;
+    QTest::newRow("jpeg as binary")
+        << "\\jpegblip\\bin" + QByteArray::number(jpeg.size() / 2) + " " + QByteArray::fromHex(jpeg)
+        << QSizeF(40, 20) << false;
+    QTest::newRow("metafile") << QByteArray("\\wmetafile8\\picw2540\\pich1270 010009000003")
+                              << QSizeF(96, 48) << true;
+    QTest::newRow("emf with goal")
+        << QByteArray("\\emfblip\\picwgoal450\\pichgoal300 0100") << QSizeF(30, 20) << true;
+    QTest::newRow("broken png") << QByteArray("\\pngblip\\picwgoal300\\pichgoal150 89504e47")
+                                << QSizeF(20, 10) << true;
+}
+
+void Tst_rtf::pictureSizes() {
+    QFETCH(QByteArray, pict);
+    QFETCH(QSizeF, size);
+    QFETCH(bool, placeholder);
+    const auto doc = readDoc(QByteArray("{\\rtf1\\ansi a{\\pict" + pict + "}b\\par}"));
+    QCOMPARE(doc->toPlainText(), QStringLiteral("a") + QChar::ObjectReplacementCharacter + u'b');
+    const QList<QTextImageFormat> got = images(*doc);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(QSizeF(got[0].width(), got[0].height()), size);
+    const QImage image = resourceImage(*doc, got[0]);
+    QVERIFY(!image.isNull());
+    if (placeholder) {
+        QCOMPARE(image.size(), size.toSize());
+        QCOMPARE(image.pixelColor(image.width() / 2, 1), QColor(0xE4, 0xE4, 0xE4));
+    } else {
+        QCOMPARE(image.size(), QSize(40, 20));
+    }
+}
+
+void Tst_rtf::rangeWrite_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("text");
+    // The document is "甲乙丙\nabc\ndef".
+    QTest::newRow("within a paragraph") << 1 << 3 << QStringLiteral("乙丙");
+    QTest::newRow("across paragraphs") << 2 << 6 << QStringLiteral("丙\nab");
+    QTest::newRow("whole paragraph and its mark") << 4 << 8 << QStringLiteral("abc");
+    QTest::newRow("to the end") << 8 << -1 << QStringLiteral("def");
+    QTest::newRow("everything") << 0 << -1 << QStringLiteral("甲乙丙\nabc\ndef");
+    QTest::newRow("empty") << 5 << 5 << QString();
+    QTest::newRow("out of range") << -5 << 1000 << QStringLiteral("甲乙丙\nabc\ndef");
+}
+
+void Tst_rtf::rangeWrite() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, text);
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("甲乙丙\nabc\ndef"));
+    const auto back = readDoc(rtf::write(doc, from, to));
+    QCOMPARE(back->toPlainText(), text);
+}
+
+void Tst_rtf::fragmentKeepsFinalParagraphMark() {
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("abc\ndef"));
+    const QByteArray selection = rtf::write(doc, 0, 4);  // "abc" and its paragraph mark
+    QTextDocument asDocument, asFragment;
+    QVERIFY(rtf::read(selection, &asDocument));
+    QVERIFY(rtf::readFragment(selection, &asFragment));
+    QCOMPARE(asDocument.toPlainText(), QStringLiteral("abc"));
+    QCOMPARE(asFragment.toPlainText(), QStringLiteral("abc\n"));
+    QTextDocument inline_;
+    QVERIFY(rtf::readFragment(rtf::write(doc, 1, 2), &inline_));
+    QCOMPARE(inline_.toPlainText(), QStringLiteral("b"));
+}
+
+void Tst_rtf::richEditBullets() {
+    const auto doc =
+        readDoc(readAll(QStringLiteral(JOTPIN_TEST_DATA_DIR "/richedit-gbk-bullets.rtf")));
+    QCOMPARE(doc->toPlainText(), QStringLiteral("购物清单\n苹果\n牛奶 2 L\nBread\n完"));
+    const QTextBlock title = doc->findBlockByNumber(0);
+    QCOMPARE(title.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QVERIFY(!title.textList());
+    const QTextCharFormat titleFormat = formatAt(*doc, 0);
+    QCOMPARE(titleFormat.fontWeight(), int(QFont::Bold));
+    QCOMPARE(titleFormat.fontPointSize(), 16.0);
+    QCOMPARE(titleFormat.fontFamilies().toStringList(), QStringList{QStringLiteral("宋体")});
+    for (int n = 1; n <= 3; ++n) {
+        QTextList* list = doc->findBlockByNumber(n).textList();
+        QVERIFY(list);
+        QCOMPARE(list->format().style(), QTextListFormat::ListDisc);
+        QCOMPARE(list, doc->findBlockByNumber(1).textList());
+    }
+    const QTextCharFormat milk = formatAt(*doc, doc->findBlockByNumber(2).position());
+    QCOMPARE(milk.foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(milk.fontPointSize(), 9.0);
+    QVERIFY(!formatAt(*doc, doc->findBlockByNumber(2).position() + 3)
+                 .hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatAt(*doc, doc->findBlockByNumber(3).position()).fontFamilies().toStringList(),
+             QStringList{QStringLiteral("Arial")});
+    const QTextBlock last = doc->findBlockByNumber(4);
+    QVERIFY(!last.textList());
+    QCOMPARE(last.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    QVERIFY(formatAt(*doc, last.position()).fontItalic());
+}
+
+void Tst_rtf::richEditPicture() {
+    const auto doc = readDoc(readAll(QStringLiteral(JOTPIN_TEST_DATA_DIR "/richedit-picture.rtf")));
+    const QString obj(QChar::ObjectReplacementCharacter);
+    // The metafile duplicate in \nonshppict is not read: one picture in the first paragraph.
+    QCOMPARE(doc->toPlainText(),
+             QStringLiteral("图片: ") + obj + u'\n' + QStringLiteral("后") + obj);
+    QCOMPARE(doc->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    const QList<QTextImageFormat> got = images(*doc);
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(QSizeF(got[0].width(), got[0].height()), QSizeF(40, 120));
+    const QImage png = resourceImage(*doc, got[0]);
+    QCOMPARE(png.size(), QSize(4, 3));
+    QCOMPARE(png.pixelColor(0, 1), QColor(255, 255, 0));
+    QCOMPARE(png.pixelColor(3, 0), QColor(0, 0, 120));
+    QCOMPARE(QSizeF(got[1].width(), got[1].height()), QSizeF(40, 20));
+    QCOMPARE(resourceImage(*doc, got[1]).size(), QSize(40, 20));
+}
+
+void Tst_rtf::richEditSplitCharacters() {
+    const auto doc =
+        readDoc(readAll(QStringLiteral(JOTPIN_TEST_DATA_DIR "/richedit-split-gbk.rtf")));
+    // \uc is scoped per group: after {\uc1 ...} two bytes of fallback are skipped again.
+    QCOMPARE(doc->toPlainText(), QStringLiteral("中文 丂 国\n日本€end\none\ntwo"));
+    const QTextBlockFormat first = doc->begin().blockFormat();
+    QCOMPARE(first.leftMargin(), 48.0);
+    QCOMPARE(first.rightMargin(), 24.0);
+    QCOMPARE(first.textIndent(), 16.0);
+    QCOMPARE(first.topMargin(), 8.0);
+    QCOMPARE(first.bottomMargin(), 16.0);
+    QTextList* list = doc->findBlockByNumber(2).textList();
+    QVERIFY(list);
+    QCOMPARE(list->format().style(), QTextListFormat::ListDecimal);
+    QCOMPARE(doc->findBlockByNumber(3).textList(), list);
+    QCOMPARE(doc->findBlockByNumber(2).blockFormat().leftMargin(), 24.0);
+}
 
 void Tst_rtf::corpus_data() {
     QTest::addColumn<QString>("rtfPath");
@@ -150,6 +575,104 @@ void Tst_rtf::corpus() {
         }
     }
     QCOMPARE(got, want);
+}
+
+void Tst_rtf::badInput_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("isRtf");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QByteArray() << false << QString();
+    QTest::newRow("plain text") << QByteArray("hello {\\rtf1}") << false << QString();
+    QTest::newRow("html") << QByteArray("<html><body>x</body></html>") << false << QString();
+    QTest::newRow("just the start") << QByteArray("{\\rtf") << true << QString();
+    QTest::newRow("truncated") << QByteArray("{\\rtf1\\ansi abc\\par de") << true
+                               << QStringLiteral("abc\nde");
+    QTest::newRow("truncated in a word")
+        << QByteArray("{\\rtf1 ab\\b") << true << QStringLiteral("ab");
+    QTest::newRow("truncated escape")
+        << QByteArray("{\\rtf1 ab\\'c") << true << QStringLiteral("ab");
+    QTest::newRow("truncated picture") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e") << true
+                                       << QStringLiteral("a") + QChar::ObjectReplacementCharacter;
+    QTest::newRow("extra closing braces")
+        << QByteArray("{\\rtf1 a}}}} b}") << true << QStringLiteral("a");
+    QTest::newRow("unclosed groups")
+        << QByteArray("{\\rtf1 a{\\b b{\\i c") << true << QStringLiteral("abc");
+    QTest::newRow("huge bin") << QByteArray("{\\rtf1 a{\\pict\\bin2147483647 xyz}}") << true
+                              << QStringLiteral("a") + QChar::ObjectReplacementCharacter;
+    QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << true
+                                  << QStringLiteral("ab");
+    QTest::newRow("unicode out of range") << QByteArray("{\\rtf1 a\\u99999999?b\\u-99999?c\\u0?d}")
+                                          << true << QStringLiteral("a\uFFFDb\uFFFDcd");
+    QTest::newRow("lone surrogates")
+        << QByteArray("{\\rtf1 \\u-10179?a\\u-9047?b}") << true << QStringLiteral("\uFFFDa\uFFFDb");
+    QTest::newRow("invalid hex") << QByteArray("{\\rtf1 a\\'zzb\\'4x\\'41}") << true
+                                 << QStringLiteral("azzbxA");
+    QTest::newRow("huge parameters")
+        << QByteArray("{\\rtf1\\uc99999999\\fs99999999999 a\\li-99999999999 b\\uc1\\u65 c}") << true
+        << QStringLiteral("abA");
+    QTest::newRow("structure characters")
+        << QByteArray("{\\rtf1 a\\u65532?b\\u8233?c\\'01d\\u64976?}") << true
+        << QStringLiteral("a\uFFFDb\uFFFDcd\uFFFD");
+    QTest::newRow("huge picture goal")
+        << QByteArray("{\\rtf1{\\pict\\wmetafile8\\picwgoal2147483647\\pichgoal-5 00}}") << true
+        << QString(QChar::ObjectReplacementCharacter);
+    QTest::newRow("bom and blank lines")
+        << QByteArray("\xEF\xBB\xBF\r\n {\\rtf1 ok}") << true << QStringLiteral("ok");
+    QTest::newRow("trailing garbage")
+        << QByteArray("{\\rtf1 ok}\xEF\xBF\xBD\0\0junk{") << true << QStringLiteral("ok");
+    QTest::newRow("dangling lead byte")
+        << QByteArray("{\\rtf1\\ansicpg936 \\'d6}") << true << QStringLiteral("\uFFFD");
+}
+
+void Tst_rtf::badInput() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, isRtf);
+    QFETCH(QString, text);
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("previous"));
+    QString error;
+    QCOMPARE(rtf::read(bytes, &doc, &error), isRtf);
+    if (!isRtf) {
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(doc.toPlainText(), QStringLiteral("previous"));
+        return;
+    }
+    QCOMPARE(doc.toPlainText(), text);
+    // Whatever was read writes and reads back the same.
+    QCOMPARE(roundTrip(doc)->toPlainText(), text);
+}
+
+void Tst_rtf::deepNesting() {
+    const int depth = 100000;
+    QByteArray bytes = "{\\rtf1 a";
+    bytes += QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}') + " b";
+    bytes += QByteArray(depth, '{') + "{\\*\\x" + QByteArray(depth, '{') + "}}}";
+    QTextDocument doc;
+    QVERIFY(rtf::read(bytes, &doc));
+    QCOMPARE(doc.toPlainText(), QStringLiteral("adeep b"));
+    QVERIFY(formatAt(doc, 2).fontWeight() == QFont::Bold);
+}
+
+void Tst_rtf::noise() {
+    // 50 MB that starts like RTF and goes on as random bytes, some of them RTF syntax.
+    QByteArray bytes("{\\rtf1\\ansi\\ansicpg936 ");
+    const qsizetype size = 50 * 1024 * 1024;
+    bytes.resize(size);
+    QRandomGenerator random(1234);
+    // Few closing braces, so that the noise is read to its end.
+    static const char syntax[] = "{\\'uc0123456789abcdef \r\n";
+    for (qsizetype i = 24; i < size; i += 4) {
+        const quint32 r = random.generate();
+        for (int k = 0; k < 4 && i + k < size; ++k) {
+            const quint8 b = quint8(r >> (k * 8));
+            bytes[i + k] = (b & 0x80) ? syntax[b % (sizeof syntax - 1)] : char(b);
+        }
+    }
+    QElapsedTimer timer;
+    timer.start();
+    QTextDocument doc;
+    QVERIFY(rtf::read(bytes, &doc));
+    qInfo() << "50 MB of noise read in" << timer.elapsed() << "ms";
 }
 
 QTEST_MAIN(Tst_rtf)

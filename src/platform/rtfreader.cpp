@@ -1355,7 +1355,8 @@ QTextCharFormat Reader::charFormat(const CharState& chr) const {
     if (chr.italic) f.setFontItalic(true);
     if (chr.underline) f.setFontUnderline(true);
     if (chr.strike) f.setFontStrikeOut(true);
-    const auto font = m_fonts.find(chr.font >= 0 ? chr.font : m_deff);
+    // Text without \\f keeps the control's own font rather than the file's default font.
+    const auto font = m_fonts.find(chr.font);
     if (font != m_fonts.end() && !font->second.name.isEmpty())
         f.setFontFamilies(QStringList{font->second.name});
     if (chr.halfPoints > 0) f.setFontPointSize(chr.halfPoints / 2.0);

@@ -391,6 +391,7 @@ void Writer::openLink(const QString& href) {
     QString target = href;
     target.replace(u'"', QStringLiteral("%22"));
     text(target);
+    m_uc = m_ucBeforeLink;  // the instruction's group ends here, and any \\uc in it
     m_out.append("\"}}{\\fldrslt{");
     m_needDelimiter = false;
     m_inLink = true;
