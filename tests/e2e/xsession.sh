@@ -1,0 +1,63 @@
+# Shared by the end-to-end tests: a private X server with a window manager, cleaned up on exit.
+# Source it, then call start_x. Needs Xvfb, openbox, xdotool, xwininfo (Debian packages).
+
+for tool in Xvfb openbox xdotool xwininfo xprop; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (bash scripts/test.sh installs it)"
+        exit 77
+    fi
+done
+
+E2E_PIDS=()
+E2E_TMP=$(mktemp -d)
+
+cleanup_x() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$E2E_TMP"
+}
+trap cleanup_x EXIT
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# wait_for SECONDS COMMAND...: polls every 0.1 s until COMMAND succeeds.
+wait_for() {
+    local limit=$(($1 * 10))
+    shift
+    local i
+    for ((i = 0; i < limit; i++)); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+start_x() {
+    local n
+    for n in $(seq 91 199); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    export DISPLAY=":$n"
+    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 10 xprop -root || fail "Xvfb did not start on $DISPLAY"
+    openbox >"$E2E_TMP/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        fail "openbox did not start"
+}
+
+# The mapped top-level windows of a process, one "x y width height" line each.
+visible_geometries() {
+    local pid=$1 id
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        xwininfo -id "$id" | awk '
+            /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+            /Width:/ {w=$NF} /Height:/ {h=$NF} /Map State: IsViewable/ {v=1}
+            END { if (v) print x, y, w, h }'
+    done | sort
+}
