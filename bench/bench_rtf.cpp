@@ -72,7 +72,7 @@ void buildDocument(QTextDocument* doc) {
                                    qRgb((x * 3 + pictures * 40) & 0xFF, y * 4 & 0xFF,
                                         (x ^ y) * pictures & 0xFF));
             const QString name =
-                rtf::imageName(QByteArray::number(pictures) + QByteArray("bench picture"));
+                rtf::imageName(QByteArray(QByteArray::number(pictures) + "bench picture"));
             doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
             QTextImageFormat f;
             f.setName(name);

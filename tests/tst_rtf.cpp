@@ -142,6 +142,9 @@ void Tst_rtf::charFormatRoundTrip_data() {
     row("strike", [](QTextCharFormat& f) { f.setFontStrikeOut(true); });
     row("family", [](QTextCharFormat& f) { f.setFontFamilies({QStringLiteral("Arial")}); });
     row("chinese family", [](QTextCharFormat& f) { f.setFontFamilies({QStringLiteral("宋体")}); });
+    // GBK trail bytes 0x7B, 0x7D and 0x5C look like "{", "}" and "\\".
+    row("family with brace-like bytes",
+        [](QTextCharFormat& f) { f.setFontFamilies({QStringLiteral("亄亇乗 한")}); });
     row("size", [](QTextCharFormat& f) { f.setFontPointSize(10.5); });
     row("foreground", [](QTextCharFormat& f) { f.setForeground(QColor(12, 34, 56)); });
     row("background", [](QTextCharFormat& f) { f.setBackground(QColor(255, 255, 0)); });
@@ -309,16 +312,17 @@ void Tst_rtf::hyperlinkRoundTrip() {
     c.insertText(QStringLiteral("see "));
     QTextCharFormat link;
     link.setAnchor(true);
-    link.setAnchorHref(QStringLiteral("https://example.org/a?b=\"c\""));
+    // A target that needs \\uc2 and \\uc1: the \\uc in the instruction's group must not leak.
+    link.setAnchorHref(QStringLiteral("https://한.org/例子?b=\"c\""));
     link.setFontUnderline(true);
     c.insertText(QStringLiteral("这里"), link);
-    c.insertText(QStringLiteral(" now"), QTextCharFormat());
+    c.insertText(QStringLiteral(" 中文"), QTextCharFormat());
     const auto back = roundTrip(doc);
     QVERIFY(back);
     QCOMPARE(back->toPlainText(), doc.toPlainText());
     const QTextCharFormat got = formatAt(*back, 4);
     QVERIFY(got.isAnchor());
-    QCOMPARE(got.anchorHref(), QStringLiteral("https://example.org/a?b=%22c%22"));
+    QCOMPARE(got.anchorHref(), QStringLiteral("https://한.org/例子?b=%22c%22"));
     QVERIFY(got.fontUnderline());
     QVERIFY(!formatAt(*back, 7).isAnchor());
 }

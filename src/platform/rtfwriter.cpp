@@ -1,5 +1,6 @@
 #include <QBuffer>
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QImageWriter>
 #include <QPixmap>
@@ -9,6 +10,7 @@
 #include <QTextList>
 #include <QUrl>
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "platform/gbk.h"
@@ -82,6 +84,12 @@ void appendHexByte(QByteArray& out, unsigned char b) {
     out.append(digits[b & 0xF]);
 }
 
+void appendNumber(QByteArray& out, int value) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
+}
+
 QImage imageOf(const QVariant& resource) {
     switch (resource.typeId()) {
         case QMetaType::QImage:
@@ -106,7 +114,8 @@ private:
         m_needDelimiter = true;
     }
     void word(const char* name, int value) {
-        m_out.append('\\').append(name).append(QByteArray::number(value));
+        m_out.append('\\').append(name);
+        appendNumber(m_out, value);
         m_needDelimiter = true;
     }
     void setUc(int count) {
@@ -137,6 +146,12 @@ private:
     RunState m_stateBeforeLink;
     int m_ucBeforeLink = 1;
     QString m_href;
+    struct KnownFormat {
+        RunState state;
+        QString href;
+        bool image = false;
+    };
+    QHash<int, KnownFormat> m_formats;
 };
 
 QByteArray Writer::write(int from, int to) {
@@ -152,29 +167,42 @@ QByteArray Writer::write(int from, int to) {
         paragraph(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int a = std::max(fragment.position(), start);
-            const int b = std::min(fragment.position() + fragment.length(), end);
+            const int position = fragment.position();
+            const int a = std::max(position, start);
+            const int b = std::min(position + fragment.length(), end);
             if (a >= b) continue;
-            const QTextCharFormat format = fragment.charFormat();
-            const QString href = format.isAnchor() ? format.anchorHref() : QString();
-            if (href != m_href) {
-                closeLink();
-                if (!href.isEmpty()) openLink(href);
+            // Formats repeat a lot: look each one up once.
+            auto known = m_formats.find(fragment.charFormatIndex());
+            if (known == m_formats.end()) {
+                const QTextCharFormat format = fragment.charFormat();
+                known = m_formats.insert(
+                    fragment.charFormatIndex(),
+                    {stateOf(format), format.isAnchor() ? format.anchorHref() : QString(),
+                     format.isImageFormat()});
             }
-            if (format.isImageFormat()) {
+            if (known->href != m_href) {
+                closeLink();
+                if (!known->href.isEmpty()) openLink(known->href);
+            }
+            if (known->image) {
+                const QTextImageFormat format = fragment.charFormat().toImageFormat();
                 for (int i = a; i < b; ++i)
-                    picture(format.toImageFormat());
+                    picture(format);
                 continue;
             }
-            switchTo(stateOf(format));
-            text(QStringView(fragment.text()).mid(a - fragment.position(), b - a));
+            switchTo(known->state);
+            const QString fragmentText = fragment.text();
+            text(QStringView(fragmentText).mid(a - position, b - a));
         }
         closeLink();
         if (block.position() + block.length() - 1 < end) m_out.append("\\par\r\n");
         m_needDelimiter = false;
     }
     m_out.append("}\r\n");
-    return header() + m_out;
+    QByteArray out = header();
+    out.reserve(out.size() + m_out.size());
+    out.append(m_out);
+    return out;
 }
 
 QByteArray Writer::header() const {
@@ -185,18 +213,19 @@ QByteArray Writer::header() const {
         h.append("{\\f").append(QByteArray::number(i)).append("\\fnil\\fcharset");
         h.append(symbol ? "2" : isCjkFamily(name) ? "134" : "0").append(' ');
         for (QChar c : name) {
-            const QByteArray bytes = gbk::encode(QStringView(&c, 1));
-            if (c.unicode() >= 0x80 && bytes == "?") {
-                h.append("\\u").append(QByteArray::number(qint16(c.unicode()))).append('?');
-            } else if (c == u';' || c == u'\\' || c == u'{' || c == u'}') {
+            const char16_t u = c.unicode();
+            if (u < 0x20 || u == u';' || u == u'\\' || u == u'{' || u == u'}') continue;
+            if (u < 0x80) {
+                h.append(char(u));
                 continue;
+            }
+            // Every byte escaped: a GBK trail byte can look like a brace.
+            const QByteArray bytes = gbk::encode(QStringView(&c, 1));
+            if (bytes == "?") {
+                h.append("\\u").append(QByteArray::number(qint16(u))).append('?');
             } else {
-                for (char b : bytes) {
-                    if (uchar(b) >= 0x80)
-                        appendHexByte(h, uchar(b));
-                    else
-                        h.append(b);
-                }
+                for (char b : bytes)
+                    appendHexByte(h, uchar(b));
             }
         }
         h.append(";}");
