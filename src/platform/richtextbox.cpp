@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <QCryptographicHash>
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
@@ -21,18 +21,6 @@
 namespace {
 
 constexpr QChar kObjectChar = QChar::ObjectReplacementCharacter;
-
-// Pictures live in the document's resources under "rtfimg:<hash>", as the RTF reader names them.
-QString imageResourceName(const QImage& image) {
-    const QImage canonical = image.convertToFormat(QImage::Format_ARGB32);
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    const int size[2] = {canonical.width(), canonical.height()};
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(size), sizeof size));
-    for (int y = 0; y < canonical.height(); ++y)
-        hash.addData(QByteArrayView(reinterpret_cast<const char*>(canonical.constScanLine(y)),
-                                    canonical.width() * 4));
-    return QStringLiteral("rtfimg:") + QString::fromLatin1(hash.result().toHex());
-}
 
 // A fragment carries the names of its pictures but not the pictures: copy them along.
 void copyImageResources(const QTextDocument& from, QTextDocument* to) {
@@ -503,7 +491,8 @@ void RichTextBox::insertFromMimeData(const QMimeData* source) {
         return;
     }
     if (source->hasImage()) {
-        insertImage(qvariant_cast<QImage>(source->imageData()));
+        insertImage(qvariant_cast<QImage>(source->imageData()),
+                    source->data(QStringLiteral("image/png")));
         return;
     }
     if (source->hasText()) {
@@ -518,7 +507,7 @@ void RichTextBox::insertFromMimeData(const QMimeData* source) {
 bool RichTextBox::insertRtf(const QByteArray& bytes) {
     QTextDocument part;
     part.setDefaultFont(document()->defaultFont());
-    if (!rtf::read(bytes, &part)) return false;
+    if (!rtf::readFragment(bytes, &part)) return false;
     copyImageResources(part, document());
     QTextCursor all(&part);
     all.select(QTextCursor::Document);
@@ -529,9 +518,15 @@ bool RichTextBox::insertRtf(const QByteArray& bytes) {
     return true;
 }
 
-void RichTextBox::insertImage(const QImage& image) {
+void RichTextBox::insertImage(const QImage& image, QByteArray encoded) {
     if (image.isNull()) return;
-    const QString name = imageResourceName(image);
+    if (encoded.isEmpty()) {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+    }
+    // Named by its bytes, as the RTF reader names pictures.
+    const QString name = rtf::imageName(encoded);
     document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat format;
     format.setName(name);

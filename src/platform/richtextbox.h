@@ -117,7 +117,7 @@ protected:
 
 private:
     bool insertRtf(const QByteArray& bytes);
-    void insertImage(const QImage& image);
+    void insertImage(const QImage& image, QByteArray encoded);
 
     QString m_fileName;
     QString m_tag;
