@@ -541,12 +541,18 @@ void Tst_richtextbox::copyPasteFormattedText() {
 }
 
 void Tst_richtextbox::copyPastePictureBetweenControls() {
-    // The icon picker: select a picture in the palette, copy, paste into the note.
+    // The icon picker: a palette file, a picture selected in it, copied, pasted into the note.
+    const QString paletteFile = m_dir.filePath(QStringLiteral("palette.dat"));
+    const QImage icon = testPicture();
+    {
+        RichTextBox maker;
+        maker.setText(QStringLiteral("ab"));
+        maker.setSelStart(1);
+        insertPicture(maker, icon, QStringLiteral("rtfimg:icon"));
+        QVERIFY(maker.SaveFile(paletteFile));
+    }
     RichTextBox palette;
-    palette.setText(QStringLiteral("ab"));
-    palette.setSelStart(1);
-    QImage icon = testPicture();
-    insertPicture(palette, icon, QStringLiteral("rtfimg:icon"));
+    QVERIFY(palette.setFileName(paletteFile));
     select(palette, 1, 1);
     palette.Copy();
 
