@@ -69,7 +69,8 @@ struct ParaState {
     int align = 0;                               // 0 left, 1 centre, 2 right, 3 justify
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0;  // twips
     int ls = 0, ilvl = 0;                        // Word list
-    int pnStyle = 0;  // RichEdit list: a QTextListFormat::Style, 0 for none
+    int pnKind = 0;                              // RichEdit list: 0 none, 1 bullets, 2 numbers
+    int pnNumbers = QTextListFormat::ListDecimal;
     int pnLevel = 0;
 };
 
@@ -608,7 +609,8 @@ private:
     ParaState m_lastPara;
     CharState m_lastChr;
     QTextList* m_pnList = nullptr;
-    ParaState m_pnListPara;
+    QTextListFormat::Style m_pnListStyle = QTextListFormat::ListDisc;
+    int m_pnListLevel = 0;
     std::map<std::pair<int, int>, QTextList*> m_wordLists;
 
     Picture m_pict;
@@ -727,7 +729,8 @@ void Reader::groupClose() {
     Group& parent = top();
     if (closed.ownsPicture) finishPicture();
     if (closed.dest == Dest::Pn && parent.dest != Dest::Pn) {
-        parent.para.pnStyle = closed.para.pnStyle;
+        parent.para.pnKind = closed.para.pnKind;
+        parent.para.pnNumbers = closed.para.pnNumbers;
         parent.para.pnLevel = closed.para.pnLevel;
     }
     if (closed.dest == Dest::FieldInst && parent.dest != Dest::FieldInst) {
@@ -784,7 +787,8 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
         case KwPn:
             if (dest == Dest::Text) {
                 g.dest = Dest::Pn;
-                para.pnStyle = 0;
+                para.pnKind = 0;
+                para.pnNumbers = QTextListFormat::ListDecimal;
                 para.pnLevel = 0;
             } else {
                 g.dest = Dest::Skip;
@@ -990,36 +994,34 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             para.ilvl = std::clamp(param, 0, 8);
             break;
         case KwPnLvlBlt:
-            para.pnStyle = QTextListFormat::ListDisc;
+            para.pnKind = 1;
             para.pnLevel = 0;
             break;
         case KwPnLvlBody:
-            if (para.pnStyle == 0 || para.pnStyle == QTextListFormat::ListDisc)
-                para.pnStyle = QTextListFormat::ListDecimal;
+            para.pnKind = 2;
             para.pnLevel = 0;
             break;
-        case KwPnLvlCont:
-            para.pnStyle = 0;
+        case KwPnLvlCont:  // a paragraph inside a list item: no marker of its own
+            para.pnKind = 0;
             break;
         case KwPnLvl:
-            if (para.pnStyle == 0 || para.pnStyle == QTextListFormat::ListDisc)
-                para.pnStyle = QTextListFormat::ListDecimal;
+            para.pnKind = 2;
             para.pnLevel = std::clamp(param - 1, 0, 8);
             break;
         case KwPnDec:
-            para.pnStyle = QTextListFormat::ListDecimal;
+            para.pnNumbers = QTextListFormat::ListDecimal;
             break;
         case KwPnUcLtr:
-            para.pnStyle = QTextListFormat::ListUpperAlpha;
+            para.pnNumbers = QTextListFormat::ListUpperAlpha;
             break;
         case KwPnLcLtr:
-            para.pnStyle = QTextListFormat::ListLowerAlpha;
+            para.pnNumbers = QTextListFormat::ListLowerAlpha;
             break;
         case KwPnUcRm:
-            para.pnStyle = QTextListFormat::ListUpperRoman;
+            para.pnNumbers = QTextListFormat::ListUpperRoman;
             break;
         case KwPnLcRm:
-            para.pnStyle = QTextListFormat::ListLowerRoman;
+            para.pnNumbers = QTextListFormat::ListLowerRoman;
             break;
         case KwListId:
             if (dest == Dest::ListDef && !m_lists.empty()) m_lists.back().id = param;
@@ -1318,15 +1320,15 @@ void Reader::applyParagraph(const ParaState& para, const CharState& chr) {
 }
 
 bool Reader::listFor(const ParaState& para, QTextList*** slot, QTextListFormat* format) {
-    if (para.ls > 0) {
+    // A Word list (\\ls) when the file defines it, else RichEdit's numbering (\\pn).
+    const auto over = std::find_if(m_overrides.begin(), m_overrides.end(),
+                                   [&](const auto& o) { return o.first == para.ls; });
+    if (para.ls > 0 && over != m_overrides.end()) {
         m_pnList = nullptr;
         format->setStyle(QTextListFormat::ListDisc);
         format->setIndent(para.ilvl + 1);
-        const auto over = std::find_if(m_overrides.begin(), m_overrides.end(),
-                                       [&](const auto& o) { return o.first == para.ls; });
-        const auto def = std::find_if(m_lists.begin(), m_lists.end(), [&](const ListDef& d) {
-            return over != m_overrides.end() && d.id == over->second;
-        });
+        const auto def = std::find_if(m_lists.begin(), m_lists.end(),
+                                      [&](const ListDef& d) { return d.id == over->second; });
         if (def != m_lists.end() && size_t(para.ilvl) < def->levels.size()) {
             const ListLevelDef& level = def->levels[para.ilvl];
             if (level.nfc == 255) return false;  // a level without a marker
@@ -1335,15 +1337,17 @@ bool Reader::listFor(const ParaState& para, QTextList*** slot, QTextListFormat* 
         *slot = &m_wordLists[{para.ls, para.ilvl}];
         return true;
     }
-    if (para.pnStyle == 0) {
+    if (para.pnKind == 0) {
         m_pnList = nullptr;
         return false;
     }
+    const auto style =
+        para.pnKind == 1 ? QTextListFormat::ListDisc : QTextListFormat::Style(para.pnNumbers);
     // Paragraphs in a row with the same RichEdit numbering form one list.
-    if (m_pnList && (m_pnListPara.pnStyle != para.pnStyle || m_pnListPara.pnLevel != para.pnLevel))
-        m_pnList = nullptr;
-    m_pnListPara = para;
-    format->setStyle(QTextListFormat::Style(para.pnStyle));
+    if (m_pnList && (m_pnListStyle != style || m_pnListLevel != para.pnLevel)) m_pnList = nullptr;
+    m_pnListStyle = style;
+    m_pnListLevel = para.pnLevel;
+    format->setStyle(style);
     format->setIndent(para.pnLevel + 1);
     *slot = &m_pnList;
     return true;
