@@ -538,6 +538,25 @@ void Tst_richtextbox::copyPasteFormattedText() {
     QCOMPARE(to.SelBold(), std::optional(false));
     select(to, 10, 3);
     QCOMPARE(to.SelColor(), std::optional(QColor(Qt::red)));
+
+    // Across paragraph breaks, with a centred bullet paragraph in between.
+    from.setText(QStringLiteral("one\r\ntwo\r\nthree"));
+    select(from, 5, 0);
+    from.setSelBullet(true);
+    from.setSelAlignment(RichTextBox::AlignCenter);
+    select(from, 2, 8);  // "e", "two", "th"
+    from.Copy();
+    to.setText(QStringLiteral("[]"));
+    to.setSelStart(1);
+    to.Paste();
+    QCOMPARE(to.Text(), QStringLiteral("[e\r\ntwo\r\nth]"));
+    select(to, 4, 0);
+    QCOMPARE(to.SelBullet(), std::optional(true));
+    QCOMPARE(to.SelAlignment(), std::optional(2));
+    select(to, 0, 0);
+    QCOMPARE(to.SelBullet(), std::optional(false));
+    select(to, 10, 0);
+    QCOMPARE(to.SelBullet(), std::optional(false));
 }
 
 void Tst_richtextbox::copyPastePictureBetweenControls() {
