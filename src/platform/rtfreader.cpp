@@ -592,6 +592,9 @@ private:
     int m_red = -1, m_green = -1, m_blue = -1;
     std::vector<ListDef> m_lists;
     std::vector<std::pair<int, int>> m_overrides;  // (\ls, \listid)
+    std::map<int, int> m_listOfLs;     // \ls -> \listid, built from m_overrides when needed
+    std::map<int, size_t> m_listById;  // \listid -> index in m_lists
+    bool m_listIndexStale = true;
     QStringList m_links;
     QString m_fieldInst;
     int m_footnotes = 0;
@@ -721,13 +724,12 @@ void Reader::groupClose() {
         m_lastChr = closed.chr;
     }
     m_stack.pop_back();
+    if (closed.ownsPicture) finishPicture();
     if (m_stack.empty()) {
-        if (closed.ownsPicture) finishPicture();
         m_done = true;
         return;
     }
     Group& parent = top();
-    if (closed.ownsPicture) finishPicture();
     if (closed.dest == Dest::Pn && parent.dest != Dest::Pn) {
         parent.para.pnKind = closed.para.pnKind;
         parent.para.pnNumbers = closed.para.pnNumbers;
@@ -804,6 +806,7 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             if (dest == Dest::ListTable) {
                 g.dest = Dest::ListDef;
                 m_lists.emplace_back();
+                m_listIndexStale = true;
             }
             break;
         case KwListLevel:
@@ -816,6 +819,7 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             if (dest == Dest::ListOverrides) {
                 g.dest = Dest::ListOverride;
                 m_overrides.emplace_back(0, 0);
+                m_listIndexStale = true;
             }
             break;
         case KwFldInst:
@@ -986,6 +990,7 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
         case KwLs:
             if (dest == Dest::ListOverride && !m_overrides.empty()) {
                 m_overrides.back().first = param;
+                m_listIndexStale = true;
             } else if (dest != Dest::ListOverride) {
                 para.ls = param;
             }
@@ -1027,6 +1032,7 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             if (dest == Dest::ListDef && !m_lists.empty()) m_lists.back().id = param;
             if (dest == Dest::ListOverride && !m_overrides.empty())
                 m_overrides.back().second = param;
+            m_listIndexStale = true;
             break;
         case KwLevelNfc:
             if (dest == Dest::ListLevel && !m_lists.empty() && !m_lists.back().levels.empty())
@@ -1229,7 +1235,7 @@ void Reader::emitChar(char16_t c) {
 }
 
 void Reader::emitText(QStringView text, Dest dest, const CharState& chr) {
-    if (m_highSurrogate && !(text.size() == 2 && text[0].isHighSurrogate())) settleSurrogate();
+    settleSurrogate();
     switch (dest) {
         case Dest::Text:
             appendRun(text, chr);
@@ -1321,16 +1327,23 @@ void Reader::applyParagraph(const ParaState& para, const CharState& chr) {
 
 bool Reader::listFor(const ParaState& para, QTextList*** slot, QTextListFormat* format) {
     // A Word list (\\ls) when the file defines it, else RichEdit's numbering (\\pn).
-    const auto over = std::find_if(m_overrides.begin(), m_overrides.end(),
-                                   [&](const auto& o) { return o.first == para.ls; });
-    if (para.ls > 0 && over != m_overrides.end()) {
+    if (m_listIndexStale) {
+        m_listIndexStale = false;
+        m_listOfLs.clear();
+        m_listById.clear();
+        for (const auto& [ls, id] : m_overrides)
+            m_listOfLs.try_emplace(ls, id);
+        for (size_t i = 0; i < m_lists.size(); ++i)
+            m_listById.try_emplace(m_lists[i].id, i);
+    }
+    const auto over = m_listOfLs.find(para.ls);
+    if (para.ls > 0 && over != m_listOfLs.end()) {
         m_pnList = nullptr;
         format->setStyle(QTextListFormat::ListDisc);
         format->setIndent(para.ilvl + 1);
-        const auto def = std::find_if(m_lists.begin(), m_lists.end(),
-                                      [&](const ListDef& d) { return d.id == over->second; });
-        if (def != m_lists.end() && size_t(para.ilvl) < def->levels.size()) {
-            const ListLevelDef& level = def->levels[para.ilvl];
+        const auto def = m_listById.find(over->second);
+        if (def != m_listById.end() && size_t(para.ilvl) < m_lists[def->second].levels.size()) {
+            const ListLevelDef& level = m_lists[def->second].levels[para.ilvl];
             if (level.nfc == 255) return false;  // a level without a marker
             format->setStyle(styleOfLevelNfc(level.nfc));
         }
