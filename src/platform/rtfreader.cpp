@@ -108,7 +108,6 @@ struct Picture {
 };
 
 enum Kw : quint8 {
-    KwNone,
     // destinations
     KwFontTbl,
     KwColorTbl,
@@ -126,7 +125,6 @@ enum Kw : quint8 {
     KwUd,
     KwSkipDest,
     // document
-    KwRtf,
     KwAnsi,
     KwMac,
     KwPc,
@@ -141,7 +139,6 @@ enum Kw : quint8 {
     // text
     KwPar,
     KwCell,
-    KwRow,
     KwLine,
     KwTab,
     KwChar,
@@ -260,7 +257,6 @@ const QHash<QByteArrayView, Keyword>& keywords() {
             {"ftnsepc", KwSkipDest},
             {"aftnsep", KwSkipDest},
             {"aftnsepc", KwSkipDest},
-            {"fonttbl", KwFontTbl},
             {"themedata", KwSkipDest},
             {"colorschememapping", KwSkipDest},
             {"datastore", KwSkipDest},
@@ -270,7 +266,6 @@ const QHash<QByteArrayView, Keyword>& keywords() {
             {"bkmkend", KwSkipDest},
             {"falt", KwSkipDest},
             {"panose", KwSkipDest},
-            {"rtf", KwRtf},
             {"ansi", KwAnsi},
             {"mac", KwMac},
             {"pc", KwPc},
@@ -286,8 +281,6 @@ const QHash<QByteArrayView, Keyword>& keywords() {
             {"sect", KwPar},
             {"cell", KwCell},
             {"nestcell", KwCell},
-            {"row", KwRow},
-            {"nestrow", KwRow},
             {"line", KwLine},
             {"tab", KwTab},
             {"u", KwU},
@@ -762,8 +755,6 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
     const Dest dest = g.dest;
 
     switch (it->kw) {
-        case KwNone:
-            break;
         case KwFontTbl:
             g.dest = Dest::FontTable;
             break;
@@ -842,8 +833,6 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             g.dest = Dest::Skip;
             break;
 
-        case KwRtf:
-            break;
         case KwAnsi:
             m_ansiCodePage = 1252;
             break;
@@ -885,8 +874,6 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             break;
         case KwCell:
             if (dest == Dest::Text) endParagraph();
-            break;
-        case KwRow:
             break;
         case KwLine:
             emitChar(QChar::LineSeparator);
