@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/form2.h"
+#include "platform/fonts.h"
 #include "platform/quitsignals.h"
 
 int main(int argc, char* argv[]) {
@@ -8,6 +9,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("jotpin"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jotpin.svg")));
+    fonts::installSubstitutes();
 
     auto* main = new Form2();
     main->Form_Load();

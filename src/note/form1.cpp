@@ -14,12 +14,19 @@
 namespace {
 
 QPixmap renderIcon(const QString& name, QSize size, qreal dpr) {
+    // Every note shows the same few pictures: draw each once.
+    static QHash<QString, QPixmap> cache;
+    const QString key = name + u'@' + QString::number(size.width()) + u'x' +
+                        QString::number(size.height()) + u'@' + QString::number(dpr);
+    if (const auto it = cache.constFind(key); it != cache.cend()) return *it;
     QSvgRenderer renderer(QStringLiteral(":/icons/") + name);
     QPixmap pixmap(size * dpr);
     pixmap.fill(Qt::transparent);
     pixmap.setDevicePixelRatio(dpr);
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    cache.insert(key, pixmap);
     return pixmap;
 }
 
@@ -107,10 +114,7 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
 
     RichTextBox1 = new RichTextBox(this);
     RichTextBox1->setBackColor(kDesignColor);
-    QFont font(QStringLiteral("宋体"));
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSize(9);
+    const QFont font(QStringLiteral("宋体"), 9);
     RichTextBox1->setFont(font);
     RichTextBox1->document()->setDefaultFont(font);
 

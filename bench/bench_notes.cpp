@@ -1,0 +1,193 @@
+// Loading 500 stored notes until every one is shown, and saving them, against plain Qt windows
+// with the same text and plain file I/O of the same bytes, measured in the same run.
+#include <unistd.h>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <cstdio>
+
+#include "app/form2.h"
+#include "note/createnote.h"
+#include "platform/apppaths.h"
+#include "platform/fonts.h"
+#include "platform/gbk.h"
+#include "platform/rtf.h"
+#include "store/notestore.h"
+#include "store/profilefile.h"
+#include "store/storekeys.h"
+
+using namespace store::keys;
+
+namespace {
+
+constexpr int kNotes = 500;
+
+long rssKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
+    }
+    return 0;
+}
+
+// About 2 KB of RichEdit RTF: GBK text in runs of bold, italic and colour, three paragraphs.
+QByteArray content(int n, QString* plain) {
+    QByteArray body;
+    plain->clear();
+    for (int p = 0; p < 3; ++p) {
+        for (int run = 0; run < 6; ++run) {
+            const QString text =
+                QStringLiteral("第%1张帖子的第%2段，格式%3。Note %1 text ").arg(n).arg(p).arg(run);
+            *plain += text;
+            QByteArray hex;
+            for (char c : gbk::encode(text)) {
+                const auto b = static_cast<unsigned char>(c);
+                hex += b < 0x80 ? QByteArray(1, c) : "\\'" + QByteArray::number(b, 16);
+            }
+            const char* format = run % 3 == 0 ? "\\b " : run % 3 == 1 ? "\\i\\cf1 " : "\\ul ";
+            body += QByteArray("{") + format + hex + "}";
+        }
+        body += "\\par\r\n";
+        *plain += u'\n';
+    }
+    return "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 "
+           "\\'cb\\'ce\\'cc\\'e5;}}"
+           "{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs18 " +
+           body + "}\r\n";
+}
+
+void writeStore(const QString& dir, QStringList* plainTexts) {
+    QDir().mkpath(dir + QStringLiteral("/tie"));
+    store::ProfileFile file(dir + QStringLiteral("/tie.dat"));
+    for (int n = 1; n <= kNotes; ++n) {
+        const QString s = noteSection(n);
+        file.write(s, kWidth, QStringLiteral("3345"));
+        file.write(s, kHeight, QStringLiteral("2400"));
+        file.write(s, kLeft, QString::number((n % 40) * 300));
+        file.write(s, kTop, QString::number((n / 40) * 600));
+        file.write(s, kCreated, QStringLiteral("26/12/07 9:5:3"));
+        QString plain;
+        QFile f(dir + QStringLiteral("/tie/tie%1.tie").arg(n));
+        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write the store");
+        f.write(content(n, &plain));
+        plainTexts->append(plain);
+    }
+    file.write(kInitSection, kNoteCount, QString::number(kNotes));
+    file.write(kInitSection, kNotesOnTop, QStringLiteral("False"));
+    if (!file.save()) qFatal("cannot write the store");
+}
+
+QByteArray allStoreBytes(const QString& dir) {
+    QByteArray bytes;
+    QFile settings(dir + QStringLiteral("/tie.dat"));
+    if (settings.open(QIODevice::ReadOnly)) bytes += settings.readAll();
+    for (int n = 1; n <= kNotes; ++n) {
+        QFile f(dir + QStringLiteral("/tie/tie%1.tie").arg(n));
+        if (f.open(QIODevice::ReadOnly)) bytes += f.readAll();
+    }
+    return bytes;
+}
+
+double ms(const QElapsedTimer& t) {
+    return t.nsecsElapsed() / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    fonts::installSubstitutes();
+    QTemporaryDir dir;
+    QStringList plainTexts;
+    writeStore(dir.path(), &plainTexts);
+    App::overridePaths(dir.path(), QStringLiteral("jotpin"));
+
+    // Baselines: top-level text windows of the note's size with the same plain text, and with
+    // the same formatted text given as HTML.
+    QStringList htmlTexts;
+    for (int n = 1; n <= kNotes; ++n) {
+        QFile f(dir.path() + QStringLiteral("/tie/tie%1.tie").arg(n));
+        QTextDocument doc;
+        if (f.open(QIODevice::ReadOnly)) rtf::read(f.readAll(), &doc);
+        htmlTexts.append(doc.toHtml());
+    }
+    long rssPlain = 0;
+    auto windowsWith = [&](const QStringList& texts, bool html) {
+        const long rssStart = rssKb();
+        QElapsedTimer timer;
+        timer.start();
+        QList<QTextEdit*> edits;
+        for (int n = 0; n < texts.size(); ++n) {
+            auto* edit = new QTextEdit();
+            edit->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+            if (html)
+                edit->setHtml(texts[n]);
+            else
+                edit->setPlainText(texts[n]);
+            edit->setGeometry((n % 40) * 20, (n / 40) * 40, 223, 160);
+            edit->show();
+            edits.append(edit);
+        }
+        QApplication::processEvents();
+        const double elapsed = ms(timer);
+        if (!html) rssPlain = rssKb() - rssStart;  // an upper bound: freed memory is reused
+        qDeleteAll(edits);
+        QApplication::processEvents();
+        return elapsed;
+    };
+    // Warm the font and style caches so that neither side pays for them alone. The notes are
+    // loaded first so that their memory is not taken from what the baselines freed.
+    windowsWith(QStringList(htmlTexts.mid(0, 20)), true);
+    const long rssBefore = rssKb();
+    QElapsedTimer timer;
+    timer.start();
+    auto* main = new Form2();
+    main->Form_Load();
+    QApplication::processEvents();
+    const double loadMs = ms(timer);
+    const long rssAfter = rssKb();
+    if (Forms::Count() != kNotes + 1) qFatal("loaded %d notes", Forms::Count() - 1);
+    const double plainLoadMs = windowsWith(plainTexts, false);
+    const double htmlLoadMs = windowsWith(htmlTexts, true);
+
+    timer.restart();
+    if (!SaveAllNotes(*main)) qFatal("save failed");
+    const double saveMs = ms(timer);
+
+    // Baseline: the same bytes written with plain file I/O, file by file, also flushed to disk.
+    const QByteArray bytes = allStoreBytes(dir.path());
+    const QString plainDir = dir.filePath(QStringLiteral("plain"));
+    QDir().mkpath(plainDir);
+    const qsizetype perFile = bytes.size() / (kNotes + 1);
+    timer.restart();
+    for (int n = 0; n <= kNotes; ++n) {
+        QFile f(plainDir + QStringLiteral("/f%1").arg(n));
+        if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write");
+        f.write(bytes.constData() + n * perFile,
+                n == kNotes ? bytes.size() - n * perFile : perFile);
+        f.flush();
+        fsync(f.handle());
+    }
+    const double plainSaveMs = ms(timer);
+
+    std::printf("%d notes, %lld bytes in the store (platform %s)\n\n", kNotes,
+                static_cast<long long>(bytes.size()), qPrintable(QGuiApplication::platformName()));
+    std::printf("load until shown   %8.1f ms   plain QTextEdit windows %8.1f ms   ratio %5.2fx\n",
+                loadMs, plainLoadMs, loadMs / plainLoadMs);
+    std::printf(
+        "                                  same with formatted HTML %7.1f ms   ratio %5.2fx\n",
+        htmlLoadMs, loadMs / htmlLoadMs);
+    std::printf("save               %8.1f ms   plain writes + fsync    %8.1f ms   ratio %5.2fx\n",
+                saveMs, plainSaveMs, saveMs / plainSaveMs);
+    std::printf("memory per note    %8.1f KB   plain QTextEdit window  %8.1f KB\n",
+                double(rssAfter - rssBefore) / kNotes, double(rssPlain) / kNotes);
+    main->Unload();
+    return 0;
+}
