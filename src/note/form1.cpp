@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QWindow>
 
 #include "note/createnote.h"
@@ -172,6 +173,10 @@ void Form1::Move(int left, int top, int width, int height) {
     applyGeometry();
 }
 
+QPoint Form1::intendedPosition() const {
+    return {units::twipsToPixels(m_left), units::twipsToPixels(m_top)};
+}
+
 void Form1::applyGeometry() {
     m_applyingGeometry = true;
     setGeometry(units::twipsToPixels(m_left), units::twipsToPixels(m_top),
@@ -220,9 +225,32 @@ void Form1::resizeEvent(QResizeEvent* event) {
 
 void Form1::moveEvent(QMoveEvent* event) {
     Form::moveEvent(event);
+    // Only a move the user makes by dragging changes the stored place. While a window is
+    // being mapped, X can report a passing position (the window manager's new frame at 0,0)
+    // that is never corrected; taking it would save the note at the screen corner.
     if (m_applyingGeometry) return;
+    if (!m_userMoving) {
+        // Ask for our place once more: the window manager's answer puts Qt's idea of where
+        // the window stands right again (a drag starts from that idea).
+        if (event->spontaneous() && !m_reasserted && pos() != intendedPosition()) {
+            m_reasserted = true;
+            QTimer::singleShot(0, this, [this] { applyGeometry(); });
+        }
+        return;
+    }
     if (x() != units::twipsToPixels(m_left)) m_left = units::pixelsToTwips(x());
     if (y() != units::twipsToPixels(m_top)) m_top = units::pixelsToTwips(y());
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    m_userMoving = false;
+    m_reasserted = false;
+    Form::showEvent(event);
+}
+
+void Form1::hideEvent(QHideEvent* event) {
+    m_userMoving = false;
+    Form::hideEvent(event);
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -241,7 +269,7 @@ void Form1::Form_Activate() {
 }
 
 void Form1::startDrag() {
-    if (QWindow* window = windowHandle()) window->startSystemMove();
+    if (QWindow* window = windowHandle()) m_userMoving = window->startSystemMove();
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {

@@ -124,6 +124,8 @@ protected:
     void Form_Load();
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -131,6 +133,7 @@ protected:
 
 private:
     void applyGeometry();
+    QPoint intendedPosition() const;
     void startDrag();
 
     int m_left = 11235;
@@ -139,4 +142,6 @@ private:
     int m_height = 3825;
     QColor m_backColor = kDesignColor;
     bool m_applyingGeometry = false;
+    bool m_userMoving = false;  // a drag by the window body or title is under way
+    bool m_reasserted = false;  // our place was asked for again since the window was shown
 };

@@ -108,7 +108,7 @@ wait "$pid" && rc=0 || rc=$?
 
 if ! cmp -s "$E2E_TMP/before.dat" "$app/tie.dat"; then
     diff <(iconv -f gbk -t utf-8 "$E2E_TMP/before.dat") <(iconv -f gbk -t utf-8 "$app/tie.dat") || true
-    fail "the store changed over a start and SIGTERM"
+    cat "$E2E_TMP/jotpin.log"; fail "the store changed over a start and SIGTERM"
 fi
 for n in 1 2 3 4; do
     grep -q "\\\\u31532" "$app/tie/tie$n.tie" || fail "content of note $n lost: $(cat "$app/tie/tie$n.tie")"
