@@ -23,6 +23,7 @@ private Q_SLOTS:
     void twipsSurviveTheRoundingToPixels();
     void leftGripPastTheMinimumPushesTheRightEdge();
     void anyMouseButtonResizesByGrip();
+    void windowManagerCloseKeepsTheNote();
 
 private:
     Form2* m_main = nullptr;
@@ -177,6 +178,14 @@ void TstNote::anyMouseButtonResizesByGrip() {
     QTest::mouseRelease(grip, Qt::RightButton, {}, QPoint(22, 2));
     QVERIFY(!note->Resizing);
     QCOMPARE(note->Width(), 4300);  // the release adds no travel of its own here
+}
+
+void TstNote::windowManagerCloseKeepsTheNote() {
+    Form1* note = CreateNote();
+    note->show();
+    QVERIFY(!note->close());
+    QCOMPARE(Forms::indexOf(note), 1);
+    QVERIFY(note->isVisible());
 }
 
 QTEST_MAIN(TstNote)

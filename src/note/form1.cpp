@@ -1,5 +1,6 @@
 #include "note/form1.h"
 
+#include <QCloseEvent>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
@@ -256,6 +257,12 @@ void Form1::hideEvent(QHideEvent* event) {
 void Form1::changeEvent(QEvent* event) {
     Form::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // A note goes only by its own delete commands, never by a window manager's close (Alt+F4,
+    // the end of a session): a note closed that way would be missing from the next save.
+    event->ignore();
 }
 
 void Form1::Form_Activate() {
