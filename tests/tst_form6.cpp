@@ -3,6 +3,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include "sandbox.h"
+
 #include "app/form2.h"
 #include "dialogs/form6.h"
 #include "dialogs/notelistrows.h"

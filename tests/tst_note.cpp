@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include "sandbox.h"
+
 #include "app/form2.h"
 #include "note/createnote.h"
 #include "note/form1.h"

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "sandbox.h"
+
 #include "app/form2.h"
 #include "note/createnote.h"
 #include "note/form1.h"
@@ -124,7 +126,7 @@ void TstNoteStore::cleanup() {
     Forms::unloadFrom(0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Clock::install(nullptr);
-    App::overridePaths({});
+    g_sandbox.restore();
     delete m_dir;
 }
 

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "sandbox.h"
+
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/forms.h"
@@ -63,8 +65,7 @@ void TstPlatform::cleanup() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(Forms::Count(), 0);
     g_log.clear();
-    App::overridePaths({});
-    App::overrideStoreDir({});
+    g_sandbox.restore();
     Clock::install(nullptr);
     Prompts::setScripted(false);
 }
@@ -122,6 +123,7 @@ void TstPlatform::closingAWindowUnloadsIt() {
 }
 
 void TstPlatform::appPathsComeFromTheExecutable() {
+    App::overridePaths({});
     QCOMPARE(App::Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
     QCOMPARE(App::EXEName(), QStringLiteral("tst_platform"));
     QTemporaryDir dir;
@@ -138,6 +140,7 @@ void TstPlatform::appPathsComeFromTheExecutable() {
 
 void TstPlatform::storeDirFallsBackWhenAppPathIsReadOnly() {
     QTemporaryDir home;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", home.path().toUtf8());
     // A program folder that cannot be written, even by root: it lies below a plain file.
     QFile plain(home.filePath(QStringLiteral("plain")));
@@ -150,7 +153,7 @@ void TstPlatform::storeDirFallsBackWhenAppPathIsReadOnly() {
     QVERIFY(QFileInfo(store).isDir());
     App::overrideStoreDir(home.filePath(QStringLiteral("elsewhere")));
     QCOMPARE(App::StoreDir(), home.filePath(QStringLiteral("elsewhere")));
-    qunsetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dataHome);
 }
 
 void TstPlatform::twipsAndPixels() {

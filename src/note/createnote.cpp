@@ -32,7 +32,8 @@ Form1* CreateNote() {
     const QString created = timetext::creationTime(Clock::current().now());
     note->RichTextBox1->setTag(created);
     note->RichTextBox1->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
-    const Form2* main = Form2::instance();
+    Form2* main = Form2::instance();
     windowops::setTopmost(note, main && main->tiezizaiqian->isChecked());
+    if (main) main->noteCreated(note);
     return note;
 }

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 
@@ -46,6 +47,18 @@ ImageControl::ImageControl(QWidget* parent, const QString& icon, const QRect& de
     setToolTip(toolTip);
     setAlignment(Qt::AlignCenter);
     setIcon(icon);
+}
+
+void ImageControl::setTag(const QString& tag) {
+    if (tag == m_tag) return;
+    m_tag = tag;
+    Q_EMIT StateChanged();
+}
+
+void ImageControl::setVisible(bool visible) {
+    const bool wasHidden = isHidden();
+    QLabel::setVisible(visible);
+    if (wasHidden != isHidden()) Q_EMIT StateChanged();
 }
 
 void ImageControl::setIcon(const QString& icon) {
@@ -144,6 +157,10 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
     applyGeometry();
     Form_Load();
     Form_Resize();
+
+    for (ImageControl* control : {Image1, Image2, Image3, Image4, Image5})
+        connect(control, &ImageControl::StateChanged, this, &Form1::Changed);
+    connect(RichTextBox1->document(), &QTextDocument::contentsChanged, this, &Form1::Changed);
 }
 
 void Form1::Form_Load() {
@@ -160,6 +177,7 @@ void Form1::setBackColor(const QColor& colour) {
     p.setColor(QPalette::Window, colour);
     setPalette(p);
     update();
+    Q_EMIT Changed();
 }
 
 void Form1::applyOpacity(int alpha) {
@@ -183,6 +201,7 @@ void Form1::applyGeometry() {
     setGeometry(units::twipsToPixels(m_left), units::twipsToPixels(m_top),
                 qMax(1, units::twipsToPixels(m_width)), qMax(1, units::twipsToPixels(m_height)));
     m_applyingGeometry = false;
+    Q_EMIT Changed();
 }
 
 void Form1::Form_Resize() {
@@ -218,8 +237,13 @@ void Form1::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
     // A size from outside (the window manager) replaces the twips; ours stays as set.
     if (!m_applyingGeometry) {
-        if (width() != units::twipsToPixels(m_width)) m_width = units::pixelsToTwips(width());
-        if (height() != units::twipsToPixels(m_height)) m_height = units::pixelsToTwips(height());
+        const int width = m_width;
+        const int height = m_height;
+        if (this->width() != units::twipsToPixels(m_width))
+            m_width = units::pixelsToTwips(this->width());
+        if (this->height() != units::twipsToPixels(m_height))
+            m_height = units::pixelsToTwips(this->height());
+        if (width != m_width || height != m_height) Q_EMIT Changed();
     }
     Form_Resize();
 }
@@ -239,19 +263,24 @@ void Form1::moveEvent(QMoveEvent* event) {
         }
         return;
     }
+    const int left = m_left;
+    const int top = m_top;
     if (x() != units::twipsToPixels(m_left)) m_left = units::pixelsToTwips(x());
     if (y() != units::twipsToPixels(m_top)) m_top = units::pixelsToTwips(y());
+    if (left != m_left || top != m_top) Q_EMIT Changed();
 }
 
 void Form1::showEvent(QShowEvent* event) {
     m_userMoving = false;
     m_reasserted = false;
     Form::showEvent(event);
+    if (!event->spontaneous()) Q_EMIT Changed();
 }
 
 void Form1::hideEvent(QHideEvent* event) {
     m_userMoving = false;
     Form::hideEvent(event);
+    if (!event->spontaneous()) Q_EMIT Changed();
 }
 
 void Form1::changeEvent(QEvent* event) {

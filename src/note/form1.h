@@ -20,13 +20,16 @@ public:
                  const QString& toolTip = {});
 
     const QString& Tag() const { return m_tag; }
-    void setTag(const QString& tag) { m_tag = tag; }
+    void setTag(const QString& tag);
     // Shown in its window, whether or not the window itself is on screen.
     bool Visible() const { return !isHidden(); }
+    void setVisible(bool visible) override;
     void setIcon(const QString& icon);
 
 Q_SIGNALS:
     void Click();
+    // The Tag or the shown state changed: per-note state the store keeps.
+    void StateChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -119,6 +122,11 @@ public:
     bool isLocked() const;
     // Makes this note the current one: CurrentNoteIndex = its position in Forms.
     void Form_Activate();
+
+Q_SIGNALS:
+    // Something the store keeps changed: text, formatting, place, size, colour, visibility,
+    // or the state held by the title-strip controls (lock, reminder, opacity, sound).
+    void Changed();
 
 protected:
     void Form_Load();

@@ -4,7 +4,8 @@
 
 namespace {
 QList<Form*> g_forms;
-}
+std::function<void(Form*)> g_removalObserver;
+}  // namespace
 
 Form::Form(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
     Forms::add(this);
@@ -21,6 +22,8 @@ void Form::Unload() {
     Forms::remove(this);
     hide();
     deleteLater();
+    // Told after the window left, while it is still whole.
+    if (g_removalObserver) g_removalObserver(this);
 }
 
 void Form::closeEvent(QCloseEvent* event) {
@@ -57,4 +60,8 @@ void Forms::add(Form* form) {
 
 void Forms::remove(Form* form) {
     g_forms.removeOne(form);
+}
+
+void Forms::setRemovalObserver(std::function<void(Form*)> observer) {
+    g_removalObserver = std::move(observer);
 }

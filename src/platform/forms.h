@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class Form : public QWidget {
     Q_OBJECT
@@ -40,6 +41,9 @@ public:
 
     // Unloads members Count - 1 down to `from`, the last first.
     static void unloadFrom(int from);
+
+    // Called whenever a member is unloaded, after it left the collection.
+    static void setRemovalObserver(std::function<void(Form*)> observer);
 
 private:
     friend class Form;

@@ -44,11 +44,11 @@ start_x() {
     export DISPLAY=":$n"
     Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_for 10 xprop -root || fail "Xvfb did not start on $DISPLAY"
+    wait_for 20 xprop -root || fail "Xvfb did not start on $DISPLAY: $(cat "$E2E_TMP/xvfb.log")"
     openbox >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-        fail "openbox did not start"
+    wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
 # The mapped top-level windows of a process, one "x y width height" line each.

@@ -1,0 +1,45 @@
+#pragma once
+// The icon in the notification area. The program talks to this interface; tests use a double.
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    virtual void add(const QIcon& icon) = 0;
+    virtual void setTip(const QString& tip) = 0;
+    virtual void remove() = 0;
+    virtual bool isAdded() const = 0;
+    // A tray host is running now (the icon appears in one that starts later, too).
+    virtual bool hostAvailable() const = 0;
+
+    // The program's one tray icon: the real one unless a test installed another.
+    static TrayIcon& instance();
+    static void install(TrayIcon* icon);  // not owned; nullptr restores the real one
+
+Q_SIGNALS:
+    void leftButtonUp();
+    void rightButtonUp();
+};
+
+// Records what the program does with the icon; tests raise the clicks themselves.
+class FakeTrayIcon : public TrayIcon {
+    Q_OBJECT
+public:
+    using TrayIcon::TrayIcon;
+    void add(const QIcon& icon) override {
+        Q_UNUSED(icon);
+        added = true;
+    }
+    void setTip(const QString& text) override { tip = text; }
+    void remove() override { added = false; }
+    bool isAdded() const override { return added; }
+    bool hostAvailable() const override { return host; }
+
+    bool added = false;
+    bool host = true;
+    QString tip;
+};
