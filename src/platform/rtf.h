@@ -5,10 +5,17 @@
 // ListDecimal etc.); pictures are QTextImageFormat characters whose name is imageName() of the
 // picture's bytes, with the decoded QImage added as an ImageResource under that name, so
 // pictures can move between documents without clashing.
+//
+// Pictures we cannot draw (metafiles, bitmaps we do not decode) show a placeholder; they and JPEGs
+// keep the picture as the file held it in the property kOriginalPicture of their format, so that
+// writing gives the original back instead of a PNG of what we show. The property goes wherever
+// the format goes: undo, fragments, other documents.
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QTextFormat>
+#include <optional>
 
 class QTextDocument;
 
@@ -26,6 +33,18 @@ bool readFragment(QByteArrayView bytes, QTextDocument* doc, QString* error = nul
 // of character positions [from, to), only that part (a selection, for the clipboard); to = -1
 // means the end of the document.
 QByteArray write(const QTextDocument& doc, int from = 0, int to = -1);
+
+// A picture as the RTF file held it: the control words that describe its data, without the
+// display size (e.g. "\\wmetafile8\\picw2540\\pich1270"), and its bytes.
+struct OriginalPicture {
+    QByteArray words;
+    QByteArray data;
+};
+
+inline constexpr int kOriginalPicture = QTextFormat::UserProperty + 0x5254;
+
+// The original of a picture format, if it keeps one.
+std::optional<OriginalPicture> originalPicture(const QTextFormat& format);
 
 // The resource name of a picture with these encoded bytes: "rtfimg:<sha1 hex>".
 QString imageName(QByteArrayView bytes);

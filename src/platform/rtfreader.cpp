@@ -34,6 +34,8 @@ constexpr qint64 kMaxTotalPictureBytes = 512 * 1024 * 1024;
 constexpr int kMaxPlaceholderSide = 512;
 constexpr qreal kMaxPictureSide = 4096;  // displayed size in pixels
 constexpr qreal kTwipsPerPixel = 15;
+// The control words kept with an original picture; more is no real picture.
+constexpr qsizetype kMaxPictureWords = 1024;
 
 enum class Dest : quint8 {
     Text,
@@ -102,6 +104,7 @@ enum class PictKind { Unknown, Png, Jpeg, Dib, Other };
 
 struct Picture {
     PictKind kind = PictKind::Unknown;
+    QByteArray words;  // the control words that describe the data, as read
     QByteArray data;
     int nibble = -1;
     int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
@@ -194,6 +197,7 @@ enum Kw : quint8 {
     KwPicHGoal,
     KwPicScaleX,
     KwPicScaleY,
+    KwPictWord,  // kept with the original picture, nothing more
 };
 
 struct Keyword {
@@ -356,6 +360,18 @@ const QHash<QByteArrayView, Keyword>& keywords() {
             {"pichgoal", KwPicHGoal},
             {"picscalex", KwPicScaleX},
             {"picscaley", KwPicScaleY},
+            {"piccropl", KwPictWord},
+            {"piccropr", KwPictWord},
+            {"piccropt", KwPictWord},
+            {"piccropb", KwPictWord},
+            {"picbmp", KwPictWord},
+            {"picbpp", KwPictWord},
+            {"picscaled", KwPictWord},
+            {"wbmbitspixel", KwPictWord},
+            {"wbmplanes", KwPictWord},
+            {"wbmwidthbytes", KwPictWord},
+            {"bliptag", KwPictWord},
+            {"blipupi", KwPictWord},
         };
         for (const auto& [name, kw] : plain)
             t.insert(QByteArrayView(name), {kw});
@@ -562,6 +578,7 @@ private:
     void commitFontName();
     void finishFieldInstruction(Group& field);
     void pictureHex(QByteArrayView text);
+    void pictureWord(QByteArrayView name, bool hasParam, int param);
     void finishPicture();
     QImage decodePicture(qreal* width, qreal* height);
 
@@ -745,6 +762,12 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
     const auto it = keywords().constFind(name);
     if (it == keywords().cend()) {
         if (star && !m_stack.empty()) top().dest = Dest::Skip;
+        // A kind of picture newer than this reader: kept, shown as a placeholder.
+        if (!star && name.endsWith("blip") && name.size() <= 32 && !m_stack.empty() &&
+            top().dest == Dest::Pict) {
+            m_pict.kind = PictKind::Other;
+            pictureWord(name, hasParam, param);
+        }
         return;
     }
     if (m_stack.empty()) return;
@@ -753,6 +776,9 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
     ParaState& para = g.para;
     const bool on = !hasParam || param != 0;
     const Dest dest = g.dest;
+    if (dest == Dest::Pict && it->kw >= KwPngBlip && it->kw != KwPicWGoal && it->kw != KwPicHGoal &&
+        it->kw != KwPicScaleX && it->kw != KwPicScaleY)
+        pictureWord(name, hasParam, param);
 
     switch (it->kw) {
         case KwFontTbl:
@@ -1055,6 +1081,8 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             break;
         case KwPicScaleY:
             m_pict.scaley = param;
+            break;
+        case KwPictWord:
             break;
     }
 }
@@ -1461,6 +1489,12 @@ void Reader::pictureHex(QByteArrayView text) {
     m_pict.nibble = nibble;
 }
 
+void Reader::pictureWord(QByteArrayView name, bool hasParam, int param) {
+    if (m_pict.words.size() + name.size() + 12 > kMaxPictureWords) return;
+    m_pict.words.append('\\').append(name);
+    if (hasParam) m_pict.words.append(QByteArray::number(param));
+}
+
 QImage Reader::decodePicture(qreal* width, qreal* height) {
     QByteArray data = m_pict.data;
     const char* format = nullptr;
@@ -1529,7 +1563,17 @@ void Reader::finishPicture() {
     width = std::min(width, kMaxPictureSide);
     height = std::min(height, kMaxPictureSide);
 
-    QString name = imageName(m_pict.data);
+    // What we cannot draw keeps its original, and so does a JPEG, which as PNG grows a lot.
+    QByteArray original;
+    if ((placeholder || m_pict.kind == PictKind::Jpeg) &&
+        m_pictureBytes + m_pict.data.size() <= kMaxTotalPictureBytes) {
+        m_pictureBytes += m_pict.data.size();
+        original = std::move(m_pict.words);
+        original.append(' ').append(m_pict.data);
+        m_pict.data = QByteArray();
+    }
+    // Named by the kind and the bytes: the same bytes as another kind are another picture.
+    QString name = imageName(original.isNull() ? m_pict.data : original);
     if (placeholder) name += QStringLiteral("-%1x%2").arg(qRound(width)).arg(qRound(height));
     if (!m_imageNames.contains(name)) {
         if (placeholder) {
@@ -1551,6 +1595,7 @@ void Reader::finishPicture() {
     format.setName(name);
     format.setWidth(width);
     format.setHeight(height);
+    if (!original.isNull()) format.setProperty(kOriginalPicture, original);
     m_cursor.insertImage(format);
 }
 
@@ -1589,6 +1634,42 @@ bool read(QByteArrayView bytes, QTextDocument* doc, QString* error) {
 
 bool readFragment(QByteArrayView bytes, QTextDocument* doc, QString* error) {
     return readInto(bytes, doc, error, true);
+}
+
+std::optional<OriginalPicture> originalPicture(const QTextFormat& format) {
+    const QVariant property = format.property(kOriginalPicture);
+    if (property.typeId() != QMetaType::QByteArray) return std::nullopt;
+    const QByteArray record = property.toByteArray();
+    const qsizetype space = record.indexOf(' ');
+    if (space < 0 || space > kMaxPictureWords) return std::nullopt;
+    // Only words that describe a picture's data: the writer writes them as they are.
+    static const QSet<QByteArrayView> allowed = [] {
+        QSet<QByteArrayView> names;
+        for (auto it = keywords().cbegin(); it != keywords().cend(); ++it) {
+            if (it->kw >= KwPngBlip && it->kw != KwPicWGoal && it->kw != KwPicHGoal &&
+                it->kw != KwPicScaleX && it->kw != KwPicScaleY)
+                names.insert(it.key());
+        }
+        return names;
+    }();
+    const QByteArrayView words(record.constData(), space);
+    qsizetype i = 0;
+    while (i < words.size()) {
+        if (words[i] != '\\') return std::nullopt;
+        const qsizetype start = ++i;
+        while (i < words.size() && words[i] >= 'a' && words[i] <= 'z')
+            ++i;
+        const QByteArrayView name = words.sliced(start, i - start);
+        if (name.isEmpty() || (!allowed.contains(name) && !name.endsWith("blip")))
+            return std::nullopt;
+        if (i < words.size() && words[i] == '-') ++i;
+        const qsizetype digits = i;
+        while (i < words.size() && words[i] >= '0' && words[i] <= '9')
+            ++i;
+        if (i - digits > 10 || (digits > 0 && words[digits - 1] == '-' && i == digits))
+            return std::nullopt;
+    }
+    return OriginalPicture{words.toByteArray(), record.sliced(space + 1)};
 }
 
 QString imageName(QByteArrayView bytes) {

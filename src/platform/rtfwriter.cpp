@@ -130,6 +130,7 @@ private:
     void openLink(const QString& href);
     void closeLink();
     void picture(const QTextImageFormat& format);
+    void pictureData(QByteArrayView bytes);
     int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
     QByteArray header() const;
@@ -438,6 +439,24 @@ void Writer::closeLink() {
 }
 
 void Writer::picture(const QTextImageFormat& format) {
+    if (const std::optional<OriginalPicture> original = originalPicture(format)) {
+        // As it was read, at the size it is shown now.
+        m_out.append("{\\pict").append(original->words);
+        qreal width = format.width(), height = format.height();
+        if (!(width > 0 && height > 0)) {
+            const QImage shown =
+                imageOf(m_doc.resource(QTextDocument::ImageResource, QUrl(format.name())));
+            width = shown.width();
+            height = shown.height();
+        }
+        if (width > 0 && height > 0) {
+            word("picwgoal", qRound(std::min(width, 1e5) * kTwipsPerPixel));
+            word("pichgoal", qRound(std::min(height, 1e5) * kTwipsPerPixel));
+        }
+        m_out.append("\r\n");
+        pictureData(original->data);
+        return;
+    }
     const QImage image = imageOf(m_doc.resource(QTextDocument::ImageResource, QUrl(format.name())));
     if (image.isNull()) return;
     QByteArray png;
@@ -453,16 +472,20 @@ void Writer::picture(const QTextImageFormat& format) {
     m_out.append("{\\pict\\pngblip\\picw" + QByteArray::number(image.width()) + "\\pich" +
                  QByteArray::number(image.height()) + "\\picwgoal" + QByteArray::number(goalw) +
                  "\\pichgoal" + QByteArray::number(goalh) + "\r\n");
+    pictureData(png);
+}
+
+void Writer::pictureData(QByteArrayView bytes) {
     static const char digits[] = "0123456789abcdef";
     const qsizetype lineBytes = 64;
     qsizetype pos = m_out.size();
-    m_out.resize(pos + png.size() * 2 + (png.size() / lineBytes + 1) * 2);
+    m_out.resize(pos + bytes.size() * 2 + (bytes.size() / lineBytes + 1) * 2);
     char* out = m_out.data();
-    for (qsizetype i = 0; i < png.size(); ++i) {
-        const auto b = uchar(png[i]);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = uchar(bytes[i]);
         out[pos++] = digits[b >> 4];
         out[pos++] = digits[b & 0xF];
-        if ((i + 1) % lineBytes == 0 || i + 1 == png.size()) {
+        if ((i + 1) % lineBytes == 0 || i + 1 == bytes.size()) {
             out[pos++] = '\r';
             out[pos++] = '\n';
         }
