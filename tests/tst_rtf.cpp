@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFragment>
 #include <QTextList>
 #include <memory>
@@ -94,6 +95,26 @@ QList<QTextImageFormat> images(const QTextDocument& doc) {
     return result;
 }
 
+QByteArray pictureDoc(const QByteArray& pict) {
+    return "{\\rtf1\\ansi a{\\pict" + pict + "}b\\par}";
+}
+
+// The kept originals of the document's pictures, in order; an empty pair where there is none.
+QList<std::pair<QByteArray, QByteArray>> originals(const QTextDocument& doc) {
+    QList<std::pair<QByteArray, QByteArray>> result;
+    for (const QTextImageFormat& f : images(doc)) {
+        const auto original = rtf::originalPicture(f);
+        result << (original ? std::pair(original->words, original->data)
+                            : std::pair(QByteArray(), QByteArray()));
+    }
+    return result;
+}
+
+bool sameSize(const QTextImageFormat& a, const QTextImageFormat& b) {
+    // Goal sizes are in twips, a fifteenth of a pixel.
+    return qAbs(a.width() - b.width()) < 0.07 && qAbs(a.height() - b.height()) < 0.07;
+}
+
 QTextCharFormat formatAt(const QTextDocument& doc, int position) {
     QTextCursor c(const_cast<QTextDocument*>(&doc));
     c.setPosition(position + 1);
@@ -117,6 +138,15 @@ private Q_SLOTS:
     void pngRoundTripIsPixelExact();
     void pictureSizes_data();
     void pictureSizes();
+    void originalPictureRoundTrip_data();
+    void originalPictureRoundTrip();
+    void originalPictureNames();
+    void resizedOriginalPicture();
+    void copiedOriginalPicture();
+    void foreignOriginalIsNotWritten_data();
+    void foreignOriginalIsNotWritten();
+    void corpusPicturesRoundTrip_data();
+    void corpusPicturesRoundTrip();
     void rangeWrite_data();
     void rangeWrite();
     void fragmentKeepsFinalParagraphMark();
@@ -428,6 +458,235 @@ void Tst_rtf::pictureSizes() {
         QCOMPARE(image.pixelColor(image.width() / 2, 1), QColor(0xE4, 0xE4, 0xE4));
     } else {
         QCOMPARE(image.size(), QSize(40, 20));
+    }
+}
+
+void Tst_rtf::originalPictureRoundTrip_data() {
+    QTest::addColumn<QByteArray>("pict");
+    QTest::addColumn<QByteArray>("words");  // the original's control words
+    QTest::addColumn<QByteArray>("data");   // and its bytes
+    QTest::addColumn<QSizeF>("size");
+    QTest::addColumn<bool>("placeholder");
+    QTest::newRow("wmf") << QByteArray("\\wmetafile8\\picw2540\\pich1270 0100090000031a")
+                         << QByteArray("\\wmetafile8\\picw2540\\pich1270")
+                         << QByteArray::fromHex("0100090000031a") << QSizeF(96, 48) << true;
+    // Goal and scale give the shown size; the tag and \picbmp stay, the uid is not data.
+    QTest::newRow("emf with goal, scale and tag")
+        << QByteArray(
+               "\\emfblip\\picw100\\pich50\\picwgoal600\\pichgoal300\\picscalex50"
+               "\\picscaley200\\bliptag-1234{\\*\\blipuid 00ff}\\picbmp 01000000")
+        << QByteArray("\\emfblip\\picw100\\pich50\\bliptag-1234\\picbmp")
+        << QByteArray::fromHex("01000000") << QSizeF(20, 40) << true;
+    const QByteArray binary("{}\\\0\xff\r", 6);
+    QTest::newRow("wmf as binary")
+        << "\\wmetafile8\\picw2540\\pich2540\\bin6 " + binary
+        << QByteArray("\\wmetafile8\\picw2540\\pich2540") << binary << QSizeF(96, 96) << true;
+    QTest::newRow("dib we cannot decode")
+        << QByteArray("\\dibitmap0\\wbmwidthbytes4\\picw3\\pich2 28000000")
+        << QByteArray("\\dibitmap0\\wbmwidthbytes4\\picw3\\pich2")
+        << QByteArray::fromHex("28000000") << QSizeF(3, 2) << true;
+    QTest::newRow("wbitmap")
+        << QByteArray(
+               "\\wbitmap0\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2\\picw16\\pich2 ffff0000")
+        << QByteArray("\\wbitmap0\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2\\picw16\\pich2")
+        << QByteArray::fromHex("ffff0000") << QSizeF(16, 2) << true;
+    QTest::newRow("pm metafile") << QByteArray("\\pmmetafile8\\picw2540\\pich2540 0a0b")
+                                 << QByteArray("\\pmmetafile8\\picw2540\\pich2540")
+                                 << QByteArray::fromHex("0a0b") << QSizeF(96, 96) << true;
+    QTest::newRow("mac pict") << QByteArray("\\macpict\\picwgoal300\\pichgoal150 0000")
+                              << QByteArray("\\macpict") << QByteArray(2, 0) << QSizeF(20, 10)
+                              << true;
+    QTest::newRow("unknown blip") << QByteArray("\\svgblip\\picwgoal300\\pichgoal150 3c7376673e")
+                                  << QByteArray("\\svgblip") << QByteArray("<svg>")
+                                  << QSizeF(20, 10) << true;
+    QTest::newRow("no kind") << QByteArray("\\picwgoal300\\pichgoal150 abcd") << QByteArray()
+                             << QByteArray::fromHex("abcd") << QSizeF(20, 10) << true;
+    QTest::newRow("broken png") << QByteArray("\\pngblip\\picwgoal300\\pichgoal150 89504e47")
+                                << QByteArray("\\pngblip") << QByteArray::fromHex("89504e47")
+                                << QSizeF(20, 10) << true;
+    const QByteArray jpeg = encoded(testImage(40, 20), "jpeg");
+    QTest::newRow("jpeg") << "\\jpegblip\\picw40\\pich20\\picwgoal900\\pichgoal450 " + jpeg.toHex()
+                          << QByteArray("\\jpegblip\\picw40\\pich20") << jpeg << QSizeF(60, 30)
+                          << false;
+}
+
+void Tst_rtf::originalPictureRoundTrip() {
+    QFETCH(QByteArray, pict);
+    QFETCH(QByteArray, words);
+    QFETCH(QByteArray, data);
+    QFETCH(QSizeF, size);
+    QFETCH(bool, placeholder);
+    const auto doc = readDoc(pictureDoc(pict));
+    const QList<QTextImageFormat> got = images(*doc);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(QSizeF(got[0].width(), got[0].height()), size);
+    QCOMPARE(originals(*doc), (QList{std::pair(words, data)}));
+    const QImage shown = resourceImage(*doc, got[0]);
+    if (placeholder) {
+        QCOMPARE(shown.size(), size.toSize());
+        QCOMPARE(shown.pixelColor(0, 0), QColor(0x90, 0x90, 0x90));  // the placeholder's frame
+    } else {
+        QCOMPARE(shown.size(), QSize(40, 20));
+    }
+
+    const QByteArray out = rtf::write(*doc);
+    const QByteArray group = "{\\pict" + words + "\\picwgoal" +
+                             QByteArray::number(qRound(size.width() * 15)) + "\\pichgoal" +
+                             QByteArray::number(qRound(size.height() * 15)) + "\r\n" +
+                             data.left(64).toHex();
+    QVERIFY2(out.contains(group), out.left(400).constData());
+    QCOMPARE(out.count("{\\pict"), 1);  // the original instead of a PNG, not besides it
+
+    QTextDocument back;
+    QVERIFY(rtf::read(out, &back));
+    QCOMPARE(back.toPlainText(), doc->toPlainText());
+    const QList<QTextImageFormat> again = images(back);
+    QCOMPARE(again.size(), 1);
+    QCOMPARE(originals(back), originals(*doc));
+    QVERIFY(sameSize(again[0], got[0]));
+    QCOMPARE(again[0].name(), got[0].name());
+    QCOMPARE(rtf::write(back), out);
+}
+
+void Tst_rtf::originalPictureNames() {
+    // The same bytes as another kind or at another size are another picture.
+    const auto doc = readDoc(
+        "{\\rtf1 {\\pict\\wmetafile8\\picw2540\\pich2540 0102}{\\pict\\emfblip\\picw2540"
+        "\\pich2540 0102}{\\pict\\wmetafile8\\picw2540\\pich2540 0102}"
+        "{\\pict\\wmetafile8\\picw2540\\pich2540\\picwgoal300\\pichgoal300 0102}"
+        "{\\pict\\pngblip\\picw2540\\pich2540 0102}}");
+    const QList<QTextImageFormat> got = images(*doc);
+    QCOMPARE(got.size(), 5);
+    QCOMPARE(got[2].name(), got[0].name());
+    for (int i : {1, 3, 4})
+        QVERIFY2(got[i].name() != got[0].name(), qPrintable(QString::number(i)));
+    QVERIFY(got[1].name() != got[4].name());
+    const auto back = roundTrip(*doc);
+    QCOMPARE(originals(*back), originals(*doc));
+    QCOMPARE(originals(*doc)[1].first, QByteArray("\\emfblip\\picw2540\\pich2540"));
+}
+
+void Tst_rtf::resizedOriginalPicture() {
+    const auto doc =
+        readDoc(pictureDoc("\\emfblip\\picw2540\\pich1270\\picwgoal1440\\pichgoal720 0100"));
+    QTextCursor c(doc.get());
+    c.setPosition(1);
+    c.setPosition(2, QTextCursor::KeepAnchor);
+    QTextImageFormat bigger;
+    bigger.setWidth(150);
+    bigger.setHeight(30.2);
+    c.mergeCharFormat(bigger);
+    const QByteArray out = rtf::write(*doc);
+    QVERIFY(out.contains(
+        "{\\pict\\emfblip\\picw2540\\pich1270\\picwgoal2250\\pichgoal453\r\n0100\r\n}"));
+    QTextDocument back;
+    QVERIFY(rtf::read(out, &back));
+    const QList<QTextImageFormat> got = images(back);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].width(), 150.0);
+    QCOMPARE(got[0].height(), 30.2);
+    QCOMPARE(originals(back), originals(*doc));
+    // The placeholder is drawn at the new size.
+    QCOMPARE(resourceImage(back, got[0]).size(), QSize(150, 30));
+}
+
+void Tst_rtf::copiedOriginalPicture() {
+    QTextDocument doc;
+    QVERIFY(rtf::read("{\\rtf1 x{\\pict\\wmetafile8\\picw2540\\pich2540 01000900}y\\par z}", &doc));
+    const auto original = originals(doc);
+    QCOMPARE(original.value(0).first, QByteArray("\\wmetafile8\\picw2540\\pich2540"));
+
+    // The clipboard's way: the selection as RTF, read as a fragment, inserted into another note.
+    QTextDocument part;
+    QVERIFY(rtf::readFragment(rtf::write(doc, 1, 3), &part));
+    QCOMPARE(part.toPlainText(), QString(QChar::ObjectReplacementCharacter) + u'y');
+    QCOMPARE(originals(part), original);
+    QTextDocument note;
+    note.setPlainText(QStringLiteral("前后"));
+    QTextCursor c(&note);
+    c.setPosition(1);
+    QTextCursor all(&part);
+    all.select(QTextCursor::Document);
+    c.insertFragment(all.selection());
+    QCOMPARE(originals(note), original);
+    // The note saved and opened again.
+    QTextDocument saved;
+    QVERIFY(rtf::read(rtf::write(note), &saved));
+    QCOMPARE(saved.toPlainText(),
+             QStringLiteral("前") + QChar::ObjectReplacementCharacter + QStringLiteral("y后"));
+    QCOMPARE(originals(saved), original);
+    QVERIFY(sameSize(images(saved).value(0), images(doc).value(0)));
+}
+
+void Tst_rtf::foreignOriginalIsNotWritten_data() {
+    // What the property holds is written into the file as it is: only picture words pass.
+    QTest::addColumn<QVariant>("property");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("picture words") << QVariant(QByteArray("\\wmetafile8\\picw-5 \x01")) << true;
+    QTest::newRow("no words") << QVariant(QByteArray(" \x01")) << true;
+    QTest::newRow("no separator") << QVariant(QByteArray("\\wmetafile8")) << false;
+    QTest::newRow("text words") << QVariant(QByteArray("\\par\\b x")) << false;
+    QTest::newRow("binary") << QVariant(QByteArray("\\wmetafile8\\bin2 xx")) << false;
+    QTest::newRow("braces") << QVariant(QByteArray("\\emfblip}{\\rtf1 00")) << false;
+    QTest::newRow("bare minus") << QVariant(QByteArray("\\picw- 00")) << false;
+    QTest::newRow("long number") << QVariant(QByteArray("\\picw12345678901 00")) << false;
+    QTest::newRow("not bytes") << QVariant(QStringLiteral("\\emfblip 00")) << false;
+}
+
+void Tst_rtf::foreignOriginalIsNotWritten() {
+    QFETCH(QVariant, property);
+    QFETCH(bool, accepted);
+    QTextDocument doc;
+    const QString name = rtf::imageName("foreign");
+    doc.addResource(QTextDocument::ImageResource, QUrl(name), testImage(4, 2));
+    QTextImageFormat f;
+    f.setName(name);
+    f.setProperty(rtf::kOriginalPicture, property);
+    QTextCursor(&doc).insertImage(f);
+    QCOMPARE(rtf::originalPicture(f).has_value(), accepted);
+    const QByteArray out = rtf::write(doc);
+    QCOMPARE(out.contains("\\pngblip"), !accepted);
+    QVERIFY(!out.contains("\\par\\b") && !out.contains("\\bin") && !out.contains("}{\\rtf1"));
+    QCOMPARE(images(*readDoc(out)).size(), 1);
+}
+
+void Tst_rtf::corpusPicturesRoundTrip_data() {
+    QTest::addColumn<QString>("rtfPath");
+    const QDir dir(QStringLiteral(JOTPIN_SHARED_DIR "/rtf-corpus"));
+    if (!dir.exists()) QSKIP("the RTF corpus (../shared/rtf-corpus) is not here");
+    for (const QString& name : dir.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name))
+        if (readAll(dir.filePath(name)).contains("\\pict"))
+            QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void Tst_rtf::corpusPicturesRoundTrip() {
+    QFETCH(QString, rtfPath);
+    const QString name = QFileInfo(rtfPath).fileName();
+    if (name.startsWith(u"39-"))
+        QSKIP("its pictures are inside Word 97 shapes, which are not read");
+    const auto doc = readDoc(readAll(rtfPath));
+    const QList<QTextImageFormat> got = images(*doc);
+    QVERIFY(!got.isEmpty());
+    const QByteArray out = rtf::write(*doc);
+    const auto back = readDoc(out);
+    const QList<QTextImageFormat> again = images(*back);
+    QCOMPARE(again.size(), got.size());
+    QCOMPARE(originals(*back), originals(*doc));
+    for (qsizetype i = 0; i < got.size(); ++i) {
+        QVERIFY(sameSize(again[i], got[i]));
+        // A PNG is written anew, and named by its new bytes; an original is named as before.
+        if (rtf::originalPicture(got[i])) QCOMPARE(again[i].name(), got[i].name());
+    }
+    if (name.startsWith(u"29-")) {
+        // Three metafiles, written back as metafiles.
+        QCOMPARE(got.size(), 3);
+        for (const auto& [words, data] : originals(*doc)) {
+            QCOMPARE(words, QByteArray("\\wmetafile8\\picw3545\\pich1640"));
+            QVERIFY(data.startsWith(QByteArray::fromHex("010009000003")));
+        }
+        QCOMPARE(out.count("{\\pict\\wmetafile8\\picw3545\\pich1640\\picwgoal2010\\pichgoal930"),
+                 3);
+        QVERIFY(!out.contains("\\pngblip"));
     }
 }
 

@@ -100,7 +100,7 @@ struct ListDef {
     std::vector<ListLevelDef> levels;
 };
 
-enum class PictKind { Unknown, Png, Jpeg, Dib, Other };
+enum class PictKind { Unknown, Png, Jpeg, Dib, Bitmap, Other };
 
 struct Picture {
     PictKind kind = PictKind::Unknown;
@@ -190,6 +190,7 @@ enum Kw : quint8 {
     KwPngBlip,
     KwJpegBlip,
     KwDibitmap,
+    KwWBitmap,
     KwOtherPict,
     KwPicW,
     KwPicH,
@@ -349,7 +350,7 @@ const QHash<QByteArrayView, Keyword>& keywords() {
             {"pngblip", KwPngBlip},
             {"jpegblip", KwJpegBlip},
             {"dibitmap", KwDibitmap},
-            {"wbitmap", KwOtherPict},
+            {"wbitmap", KwWBitmap},
             {"emfblip", KwOtherPict},
             {"wmetafile", KwOtherPict},
             {"macpict", KwOtherPict},
@@ -1060,6 +1061,9 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
             break;
         case KwDibitmap:
             m_pict.kind = PictKind::Dib;
+            break;
+        case KwWBitmap:
+            m_pict.kind = PictKind::Bitmap;
             break;
         case KwOtherPict:
             m_pict.kind = PictKind::Other;
