@@ -201,6 +201,12 @@ enum Kw : quint8 {
     KwPictWord,  // kept with the original picture, nothing more
 };
 
+// Words kept with an original picture: what its data is, not how large it is shown.
+bool describesPictureData(Kw kw) {
+    return kw >= KwPngBlip && kw != KwPicWGoal && kw != KwPicHGoal && kw != KwPicScaleX &&
+           kw != KwPicScaleY;
+}
+
 struct Keyword {
     Kw kw;
     char16_t ch = 0;  // KwChar: the character
@@ -777,9 +783,7 @@ void Reader::word(QByteArrayView name, bool hasParam, int param) {
     ParaState& para = g.para;
     const bool on = !hasParam || param != 0;
     const Dest dest = g.dest;
-    if (dest == Dest::Pict && it->kw >= KwPngBlip && it->kw != KwPicWGoal && it->kw != KwPicHGoal &&
-        it->kw != KwPicScaleX && it->kw != KwPicScaleY)
-        pictureWord(name, hasParam, param);
+    if (dest == Dest::Pict && describesPictureData(it->kw)) pictureWord(name, hasParam, param);
 
     switch (it->kw) {
         case KwFontTbl:
@@ -1650,9 +1654,7 @@ std::optional<OriginalPicture> originalPicture(const QTextFormat& format) {
     static const QSet<QByteArrayView> allowed = [] {
         QSet<QByteArrayView> names;
         for (auto it = keywords().cbegin(); it != keywords().cend(); ++it) {
-            if (it->kw >= KwPngBlip && it->kw != KwPicWGoal && it->kw != KwPicHGoal &&
-                it->kw != KwPicScaleX && it->kw != KwPicScaleY)
-                names.insert(it.key());
+            if (describesPictureData(it->kw)) names.insert(it.key());
         }
         return names;
     }();
