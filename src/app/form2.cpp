@@ -63,7 +63,10 @@ Form2::Form2() : mnuTray(new QMenu(QStringLiteral("menu"), this)) {
     jiancha = item(QStringLiteral("检查是否有新版本"));
     connect(jiancha, &QAction::triggered, this, [] { Shell::open(QUrl(kNewVersionUrl)); });
     mnuTray->addSeparator();
-    exit = item(QStringLiteral("退出"), &Form2::exit_Click);
+    exit = item(QStringLiteral("退出"));
+    // After the menu has closed: ending the program deletes the menu, which must not happen
+    // while the menu is still running.
+    connect(exit, &QAction::triggered, this, &Form2::exit_Click, Qt::QueuedConnection);
 }
 
 Form2::~Form2() {

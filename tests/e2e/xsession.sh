@@ -37,27 +37,26 @@ wait_for() {
 }
 
 start_x() {
-    local n
-    for n in $(seq 91 199); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    export DISPLAY=":$n"
-    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    # Xvfb picks a free display itself and writes its number once it accepts clients.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_for 20 xprop -root || fail "Xvfb did not start on $DISPLAY: $(cat "$E2E_TMP/xvfb.log")"
+    wait_for 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display")"
+    wait_for 20 xprop -root || fail "no X server on $DISPLAY"
     openbox >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
     wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
         fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
-# The mapped top-level windows of a process, one "x y width height" line each.
+# The mapped top-level windows of a process, one "x y width height" line each; its tray icon
+# (a small window) left out.
 visible_geometries() {
     local pid=$1 id
     for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
         xwininfo -id "$id" | awk '
             /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
             /Width:/ {w=$NF} /Height:/ {h=$NF} /Map State: IsViewable/ {v=1}
-            END { if (v) print x, y, w, h }'
+            END { if (v && w > 40) print x, y, w, h }'
     done | sort
 }
