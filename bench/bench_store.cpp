@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/gbk.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
 
@@ -106,6 +107,17 @@ int main(int argc, char* argv[]) {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) sink += file.readAll().size();
     });
+    // A second, naive baseline: the same bytes read line by line and every value decoded,
+    // with no lookup at all. It shows what merely turning the file into text costs.
+    const double lineRead = medianMicros([&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return;
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine();
+            const qsizetype eq = line.indexOf('=');
+            if (eq >= 0) sink += gbk::decode(QByteArrayView(line).sliced(eq + 1).trimmed()).size();
+        }
+    });
     const double read = medianMicros([&] {
         ProfileFile file(path);
         file.load();
@@ -133,6 +145,7 @@ int main(int argc, char* argv[]) {
     });
 
     report("read every key (load + 13,004 reads)", read, plainRead, "(plain read)");
+    report("  same, against reading line by line", read, lineRead, "(lines, values decoded)");
     report("write every key (load+write+save)", write, durableWriteUs, "(plain write + fsync)");
     report("  same, against a write without fsync", write, plainWriteUs, "(plain write)");
     report("  codec alone (writes + serialize)", serializeOnly, plainWriteUs, "(plain write)");

@@ -57,14 +57,14 @@ bool endsWithLineBreak(const QByteArray& bytes) {
 }
 
 // What a reader gets back: a stored value loses its enclosing quotes, the default does not.
-QByteArray readValue(QByteArrayView stored, bool quoted = true) {
+QByteArrayView readValue(QByteArrayView stored, bool quoted = true) {
     QByteArrayView v = trimmed(stored);
     if (quoted && v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.sliced(1, v.size() - 2);
     const qsizetype nul = v.indexOf('\0');
     if (nul >= 0) v = v.first(nul);
     v = v.first(gbk::boundaryAtOrBefore(v, ProfileFile::kMaxValueBytes));
-    return trimmed(v).toByteArray();
+    return trimmed(v);
 }
 
 QByteArray keyLineBytes(QByteArrayView key, QByteArrayView value) {
@@ -257,8 +257,8 @@ const ProfileFile::PendingSection* ProfileFile::pendingSection(QByteArrayView na
     return it == m_pendingIndex.cend() ? nullptr : &m_pending[*it];
 }
 
-QByteArray ProfileFile::readBytes(QByteArrayView section, QByteArrayView key,
-                                  QByteArrayView def) const {
+QByteArrayView ProfileFile::valueView(QByteArrayView section, QByteArrayView key,
+                                      QByteArrayView def) const {
     section = trimmed(section);
     key = trimmed(key);
     if (const PendingSection* edits = pendingSection(section)) {
@@ -277,8 +277,13 @@ QByteArray ProfileFile::readBytes(QByteArrayView section, QByteArrayView key,
     return readValue(def, false);
 }
 
+QByteArray ProfileFile::readBytes(QByteArrayView section, QByteArrayView key,
+                                  QByteArrayView def) const {
+    return valueView(section, key, def).toByteArray();
+}
+
 QString ProfileFile::read(const QString& section, const QString& key, const QString& def) const {
-    return gbk::decode(readBytes(gbk::encode(section), gbk::encode(key), gbk::encode(def)));
+    return gbk::decode(valueView(gbk::encode(section), gbk::encode(key), gbk::encode(def)));
 }
 
 void ProfileFile::writeBytes(QByteArrayView section, QByteArrayView key, QByteArrayView value) {

@@ -85,6 +85,8 @@ private:
     qsizetype findSection(QByteArrayView name) const;
     bool findKey(std::size_t header, QByteArrayView key, Span* value) const;
     const PendingSection* pendingSection(QByteArrayView name) const;
+    // The value a read returns, as a view into the file or the pending writes.
+    QByteArrayView valueView(QByteArrayView section, QByteArrayView key, QByteArrayView def) const;
     void appendBody(QByteArray& out, std::size_t header, const PendingSection& edits) const;
 
     QString m_path;
