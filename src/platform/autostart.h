@@ -12,7 +12,7 @@ QString entryPath(const QString& exeName);
 QByteArray entryText(const QString& appPath, const QString& exeName);
 
 // The program file as one argument of an Exec line: quoted where it must be, with the
-// escapes of the Desktop Entry Specification.
+// escapes that an Exec key of a desktop entry requires.
 QString execArgument(const QString& program);
 
 // Writes the entry atomically; false with *error when it cannot.
