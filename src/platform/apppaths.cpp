@@ -12,6 +12,7 @@ namespace {
 QString g_path;
 QString g_exeName;
 QString g_storeDir;
+QString g_decidedStoreDir;
 
 // access(W_OK) can be wrong on network and read-only mounts: try to create a file.
 bool canWriteIn(const QString& dir) {
@@ -33,11 +34,18 @@ QString EXEName() {
 
 QString StoreDir() {
     if (!g_storeDir.isEmpty()) return g_storeDir;
-    const QString path = Path();
-    if (canWriteIn(path)) return path;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return QDir::cleanPath(data);
+    // Decided once per run (it takes a file creation): the store never moves while running.
+    if (g_decidedStoreDir.isEmpty()) {
+        const QString path = Path();
+        if (canWriteIn(path)) {
+            g_decidedStoreDir = path;
+        } else {
+            const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            QDir().mkpath(data);
+            g_decidedStoreDir = QDir::cleanPath(data);
+        }
+    }
+    return g_decidedStoreDir;
 }
 
 QString ShippedFile(const QString& name) {
@@ -50,10 +58,12 @@ QString ShippedFile(const QString& name) {
 void overridePaths(const QString& path, const QString& exeName) {
     g_path = path.isEmpty() ? QString() : QDir::cleanPath(path);
     g_exeName = exeName;
+    g_decidedStoreDir.clear();
 }
 
 void overrideStoreDir(const QString& dir) {
     g_storeDir = dir.isEmpty() ? QString() : QDir::cleanPath(dir);
+    g_decidedStoreDir.clear();
 }
 
 }  // namespace App
