@@ -13,7 +13,6 @@
 #include "platform/apppaths.h"
 #include "platform/autostart.h"
 #include "platform/prompts.h"
-#include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/tray.h"
@@ -114,9 +113,7 @@ void Form2::TrayWindowProc(TrayMessage message) {
         return;
     }
     if (Forms::Count() == 1) {
-        Form1* note = CreateNote();
-        note->show();
-        note->setLeft(Screen::Width() - note->Width());
+        new_Click();  // the first note, at the right edge of the screen
         return;
     }
     Form* newest = Forms::item(Forms::Count() - 1);

@@ -5,12 +5,12 @@
 #include <cstdio>
 
 #include "app/form2.h"
+#include "commands/notecommands.h"
 #include "note/createnote.h"
 #include "note/form1.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/richtextbox.h"
-#include "platform/screen.h"
 #include "platform/windowops.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
@@ -56,9 +56,7 @@ void LoadAllNotes(Form2& main) {
         toInt16(file.read(kInitSection, kNoteCount, QStringLiteral("0"))).value_or(0);
 
     if (count == 0) {
-        Form1* note = CreateNote();
-        note->show();
-        note->setLeft(Screen::Width() - note->Width());
+        new_Click();  // first start: one new note at the right edge of the screen
         return;
     }
 
