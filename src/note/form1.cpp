@@ -185,11 +185,13 @@ void Form1::applyOpacity(int alpha) {
 }
 
 void Form1::Move(int left, int top, int width, int height) {
+    const bool changed = left != m_left || top != m_top || width != m_width || height != m_height;
     m_left = left;
     m_top = top;
     m_width = width;
     m_height = height;
     applyGeometry();
+    if (changed) Q_EMIT Changed();
 }
 
 QPoint Form1::intendedPosition() const {
@@ -201,7 +203,6 @@ void Form1::applyGeometry() {
     setGeometry(units::twipsToPixels(m_left), units::twipsToPixels(m_top),
                 qMax(1, units::twipsToPixels(m_width)), qMax(1, units::twipsToPixels(m_height)));
     m_applyingGeometry = false;
-    Q_EMIT Changed();
 }
 
 void Form1::Form_Resize() {
@@ -210,6 +211,7 @@ void Form1::Form_Resize() {
         m_width = clamped.width;
         m_height = clamped.height;
         applyGeometry();
+        Q_EMIT Changed();
     }
     const notelayout::Layout l =
         notelayout::layoutFor(units::twipsToPixels(m_width), units::twipsToPixels(m_height));

@@ -13,7 +13,7 @@ cp "$program" "$app/"
 pid=$!
 E2E_PIDS+=($pid)
 export -f visible_geometries
-wait_for 20 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note came up"
+wait_for 40 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note came up"
 read -r x y w h <<<"$(visible_geometries "$pid")"
 [ "$x $y $w $h" = "1057 27 223 255" ] || fail "first note at $x $y $w $h, expected 1057 27 223 255"
 id=$(xdotool search --onlyvisible --pid "$pid" | head -1)

@@ -21,6 +21,10 @@ trap cleanup_x EXIT
 
 fail() {
     echo "FAIL: $*"
+    local log
+    for log in "$E2E_TMP"/*.log; do
+        [ -s "$log" ] && printf -- '--- %s\n%s\n' "$(basename "$log")" "$(tail -n 20 "$log")"
+    done
     exit 1
 }
 
