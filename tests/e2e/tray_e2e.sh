@@ -7,7 +7,6 @@ program=$1
 source "$(dirname "$0")/xsession.sh"
 command -v trayer >/dev/null 2>&1 || { echo "SKIP: trayer is not installed"; exit 77; }
 start_x
-export XDG_CONFIG_HOME="$E2E_TMP/config"
 export -f visible_geometries
 
 app="$E2E_TMP/app"

@@ -10,6 +10,8 @@ done
 
 E2E_PIDS=()
 E2E_TMP=$(mktemp -d)
+# The program's per-user files (the autostart entry, the fallback store) stay in the test.
+export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
 
 cleanup_x() {
     local pid
