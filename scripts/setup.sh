@@ -12,7 +12,7 @@ JOTPIN_BUILD_PACKAGES=(
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
     fonts-noto-cjk
 )
-JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick)
+JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils)
 
 jotpin_install_missing() {
     local missing=() pkg
