@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/rtf.h"
+#include "richtext/rtf.h"
 
 namespace {
 

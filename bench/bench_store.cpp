@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/gbk.h"
+#include "text/gbk.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/form2.h"
 #include "platform/apppaths.h"
-#include "platform/fonts.h"
+#include "richtext/fonts.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
 

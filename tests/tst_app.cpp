@@ -18,7 +18,7 @@
 #include "note/form1.h"
 #include "platform/autostart.h"
 #include "platform/prompts.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
 #include "platform/singleinstance.h"

@@ -10,7 +10,7 @@
 #include "dialogs/notelistrows.h"
 #include "note/createnote.h"
 #include "note/form1.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/windowops.h"
 
 namespace {

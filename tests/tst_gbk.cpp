@@ -2,7 +2,7 @@
 #include <QStringEncoder>
 #include <QTest>
 
-#include "platform/gbk.h"
+#include "text/gbk.h"
 #include "store/storekeys.h"
 
 using namespace store::keys;

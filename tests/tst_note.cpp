@@ -7,7 +7,7 @@
 #include "note/createnote.h"
 #include "note/form1.h"
 #include "platform/clock.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/units.h"
 #include "platform/windowops.h"
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/gbk.h"
+#include "text/gbk.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
 

@@ -12,7 +12,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 
 namespace {
 

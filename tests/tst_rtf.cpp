@@ -15,7 +15,7 @@
 #include <QTextList>
 #include <memory>
 
-#include "platform/rtf.h"
+#include "richtext/rtf.h"
 
 namespace {
 

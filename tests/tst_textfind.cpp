@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "platform/textfind.h"
+#include "richtext/textfind.h"
 
 using textfind::Span;
 

@@ -9,7 +9,7 @@
 
 #include "dialogs/notelistrows.h"
 #include "note/form1.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/units.h"
 #include "platform/windowops.h"
 #include "store/values.h"

@@ -3,7 +3,7 @@
 #include "app/form2.h"
 #include "note/form1.h"
 #include "platform/clock.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/windowops.h"
 
 qint16 NoteCounter = 0;

@@ -11,7 +11,7 @@
 
 #include "note/createnote.h"
 #include "note/notelayout.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/units.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "note/form1.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 #include "platform/windowops.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"

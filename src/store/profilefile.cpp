@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gbk.h"
+#include "text/gbk.h"
 
 namespace store {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/rtftokenizer.h"
+#include "richtext/rtftokenizer.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "platform/gbk.h"
+#include "text/gbk.h"
 
 #include <QList>
 #include <QStringDecoder>

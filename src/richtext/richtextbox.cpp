@@ -1,4 +1,4 @@
-#include "platform/richtextbox.h"
+#include "richtext/richtextbox.h"
 
 #include <algorithm>
 
@@ -15,8 +15,8 @@
 #include <QTextDocumentFragment>
 #include <QTextList>
 
-#include "platform/rtf.h"
-#include "platform/textfind.h"
+#include "richtext/rtf.h"
+#include "richtext/textfind.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/textfind.h"
+#include "richtext/textfind.h"
 
 #include <algorithm>
 

@@ -18,9 +18,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gbk.h"
-#include "platform/rtf.h"
-#include "platform/rtftokenizer.h"
+#include "text/gbk.h"
+#include "richtext/rtf.h"
+#include "richtext/rtftokenizer.h"
 
 namespace rtf {
 namespace {

@@ -13,8 +13,8 @@
 #include <charconv>
 #include <vector>
 
-#include "platform/gbk.h"
-#include "platform/rtf.h"
+#include "text/gbk.h"
+#include "richtext/rtf.h"
 
 namespace rtf {
 namespace {
