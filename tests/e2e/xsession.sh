@@ -43,8 +43,9 @@ wait_for() {
 }
 
 start_x() {
-    # Xvfb picks a free display itself and writes its number once it accepts clients.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
+    # Xvfb picks a free display itself and writes its number once it accepts clients. Without
+    # -noreset it resets when the probing xprop leaves, and refuses the next client meanwhile.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
     wait_for 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display")"
