@@ -10,15 +10,14 @@
 #include <QTextEdit>
 #include <cstdio>
 
-#include "app/form2.h"
-#include "note/createnote.h"
+#include "app/traycontroller.h"
 #include "platform/apppaths.h"
 #include "richtext/fonts.h"
-#include "text/gbk.h"
 #include "richtext/rtf.h"
 #include "store/notestore.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
+#include "text/gbk.h"
 
 using namespace store::keys;
 
@@ -148,17 +147,18 @@ int main(int argc, char* argv[]) {
     const long rssBefore = rssKb();
     QElapsedTimer timer;
     timer.start();
-    auto* main = new Form2();
-    main->Form_Load();
+    auto* program = new TrayController();
+    program->start();
     QApplication::processEvents();
     const double loadMs = ms(timer);
     const long rssAfter = rssKb();
-    if (Forms::Count() != kNotes + 1) qFatal("loaded %d notes", Forms::Count() - 1);
+    if (program->windows().count() != kNotes + 1)
+        qFatal("loaded %d notes", program->windows().count() - 1);
     const double plainLoadMs = windowsWith(plainTexts, false);
     const double htmlLoadMs = windowsWith(htmlTexts, true);
 
     timer.restart();
-    if (!SaveAllNotes(*main)) qFatal("save failed");
+    if (!program->saveAll()) qFatal("save failed");
     const double saveMs = ms(timer);
 
     // Baseline: the same bytes written with plain file I/O, file by file, also flushed to disk.
@@ -188,6 +188,6 @@ int main(int argc, char* argv[]) {
                 saveMs, plainSaveMs, saveMs / plainSaveMs);
     std::printf("memory per note    %8.1f KB   plain QTextEdit window  %8.1f KB\n",
                 double(rssAfter - rssBefore) / kNotes, double(rssPlain) / kNotes);
-    main->Unload();
+    program->windows().closeFrom(0);
     return 0;
 }

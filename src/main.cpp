@@ -1,11 +1,11 @@
 #include <QApplication>
 #include <QSessionManager>
 
-#include "app/form2.h"
+#include "app/traycontroller.h"
 #include "platform/apppaths.h"
-#include "richtext/fonts.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
+#include "richtext/fonts.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -18,17 +18,19 @@ int main(int argc, char* argv[]) {
     if (!single.acquire()) return 0;
 
     fonts::installSubstitutes();
-    auto* main = new Form2();
-    QObject::connect(main, &Form2::ended, &app, [] { QApplication::exit(0); });
-    QObject::connect(&single, &SingleInstance::activated, main, &Form2::activateFromOutside);
+    auto* program = new TrayController();
+    QObject::connect(program, &TrayController::ended, &app, [] { QApplication::exit(0); });
+    QObject::connect(&single, &SingleInstance::activated, program,
+                     &TrayController::activateFromOutside);
 
     // The end of the desktop session, kill and Ctrl+C end the program as the exit command
     // does, without asking.
     QuitSignals quitSignals;
-    QObject::connect(&quitSignals, &QuitSignals::quitRequested, main, &Form2::shutDown);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, main,
-                     [main](QSessionManager&) { main->shutDown(); });
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, program,
+                     &TrayController::shutDown);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, program,
+                     [program](QSessionManager&) { program->shutDown(); });
 
-    main->Form_Load();
+    program->start();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -8,46 +9,24 @@
 #include <QTest>
 #include <QTimer>
 
-#include "sandbox.h"
+#include "programfixture.h"
 
-#include "app/autosave.h"
-#include "app/form2.h"
 #include "app/topmost.h"
-#include "dialogs/form6.h"
-#include "note/createnote.h"
-#include "note/form1.h"
 #include "platform/autostart.h"
-#include "platform/prompts.h"
-#include "richtext/richtextbox.h"
 #include "platform/screen.h"
-#include "platform/shell.h"
 #include "platform/singleinstance.h"
-#include "platform/sound.h"
-#include "platform/tray.h"
 #include "platform/windowops.h"
-#include "store/notestore.h"
-#include "store/profilefile.h"
-#include "store/storekeys.h"
+#include "richtext/richtextbox.h"
 
 using namespace store::keys;
 
 namespace {
-
-Form1* note(int index) {
-    return qobject_cast<Form1*>(Forms::item(index));
-}
 
 QStringList captions(const QMenu* menu) {
     QStringList out;
     for (const QAction* a : menu->actions())
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
-}
-
-QString storedValue(const QString& section, const QString& key) {
-    store::ProfileFile f(settingsFilePath());
-    f.load();
-    return f.read(section, key, QStringLiteral("<missing>"));
 }
 
 }  // namespace
@@ -72,139 +51,115 @@ private Q_SLOTS:
     void helpAndNewVersionOpenWithTheDesktop();
     void changesAreSavedSoonAndIdleWritesNothing();
     void creatingAndDeletingNotesIsSaved();
+    void openWindowsKeepOrderAndShiftDown();
     void oneProgramPerStore();
     void staleLockDoesNotBlock();
 
 private:
-    void loadProgram();
-    void unloadEverything();
-
-    Form2* m_main = nullptr;
-    FakeTrayIcon m_tray;
-    RecordingSound m_sound;
+    ProgramFixture f;
+    TrayController* program() const { return f.program; }
+    NoteWindow* note(int index) const { return f.note(index); }
 };
 
 void TstApp::init() {
-    g_sandbox.restore();
-    QDir(g_sandbox.appPath()).removeRecursively();
-    QDir().mkpath(g_sandbox.appPath());
+    f.setUp();
     QFile::remove(Autostart::entryPath(QStringLiteral("jotpin")));
-    TrayIcon::install(&m_tray);
-    m_tray.added = false;
-    m_tray.tip.clear();
-    Sound::install(&m_sound);
-    m_sound.commands.clear();
-    Prompts::setScripted(true);
-    Shell::setRecording(true);
-    m_main = new Form2();
 }
 
 void TstApp::cleanup() {
-    unloadEverything();
-    TrayIcon::install(nullptr);
-    Sound::install(nullptr);
-    Prompts::setScripted(false);
-    Shell::setRecording(false);
-}
-
-void TstApp::unloadEverything() {
-    // Unloading the main form saves; a test that checks the store has read it by now.
-    Forms::unloadFrom(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_main = nullptr;
-}
-
-void TstApp::loadProgram() {
-    m_main->Form_Load();
+    f.tearDown();
 }
 
 void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
-    loadProgram();
-    QVERIFY(m_tray.added);
-    QCOMPARE(m_tray.tip, QStringLiteral("Jotpin"));
-    QCOMPARE(NoteCounter, 1);
-    QCOMPARE(Forms::Count(), 2);
-    QCOMPARE(Forms::item(0), m_main);
-    QVERIFY(!m_main->isVisible());
+    program()->start();
+    QVERIFY(f.tray.added);
+    QCOMPARE(f.tray.tip, QStringLiteral("Jotpin"));
+    QCOMPARE(program()->noteCounter(), 1);
+    QCOMPARE(f.windowCount(), 2);
+    QCOMPARE(program()->windows().at(0), program());
+    QVERIFY(!program()->isVisible());
     // The first start reads "自动运行" as checked.
-    QVERIFY(m_main->zidongyunxing->isChecked());
-    QVERIFY(!m_main->tiezizaiqian->isChecked());
+    QVERIFY(program()->switches().startWithSession());
+    QVERIFY(program()->startWithSessionAction->isChecked());
+    QVERIFY(!program()->switches().notesOnTop());
+    QVERIFY(!program()->notesOnTopAction->isChecked());
 }
 
 void TstApp::trayMenuItemsInOrder() {
-    QCOMPARE(captions(m_main->mnuTray),
+    QCOMPARE(captions(program()->trayMenu),
              QStringList({"返回", "新建帖子", "-", "显示所有帖子", "帖子列表", "-", "帖子在前",
                           "隐藏帖子", "提醒声音开启", "-", "自动运行", "-", "使用说明",
                           "检查是否有新版本", "-", "退出"}));
-    for (QAction* a : m_main->mnuTray->actions()) {
-        const bool isSwitch =
-            a == m_main->tiezizaiqian || a == m_main->tixing || a == m_main->zidongyunxing;
+    for (QAction* a : program()->trayMenu->actions()) {
+        const bool isSwitch = a == program()->notesOnTopAction ||
+                              a == program()->reminderSoundAction ||
+                              a == program()->startWithSessionAction;
         QCOMPARE(a->isCheckable(), isSwitch);
         QVERIFY(a->shortcut().isEmpty());
     }
 }
 
 void TstApp::leftClickOnAnEmptyProgramMakesOneNote() {
-    loadProgram();
-    note(1)->Unload();
-    QCOMPARE(Forms::Count(), 1);
-    Q_EMIT m_tray.leftButtonUp();
-    QCOMPARE(Forms::Count(), 2);
-    Form1* made = note(1);
+    program()->start();
+    program()->windows().close(note(1));
+    QCOMPARE(f.windowCount(), 1);
+    Q_EMIT f.tray.leftButtonUp();
+    QCOMPARE(f.windowCount(), 2);
+    NoteWindow* made = note(1);
     QVERIFY(made->isVisible());
-    QCOMPARE(made->Left(), Screen::Width() - made->Width());
+    QCOMPARE(made->state().left, Screen::Width() - made->state().width);
     // A second click only shows it again.
-    Q_EMIT m_tray.leftButtonUp();
-    QCOMPARE(Forms::Count(), 2);
+    Q_EMIT f.tray.leftButtonUp();
+    QCOMPARE(f.windowCount(), 2);
 }
 
 void TstApp::leftClickShowsTheNewestWindow() {
-    loadProgram();
-    Form1* second = CreateNote();
-    Form1* third = CreateNote();
+    program()->start();
+    NoteWindow* second = program()->createNote();
+    NoteWindow* third = program()->createNote();
     QVERIFY(!second->isVisible());
     QVERIFY(!third->isVisible());
-    Q_EMIT m_tray.leftButtonUp();
+    Q_EMIT f.tray.leftButtonUp();
     QVERIFY(third->isVisible());
     QVERIFY(!second->isVisible());  // other hidden notes stay hidden
 
     // With the note list loaded last, the list comes up, not a note.
-    Form6::showList();
-    Form6::instance()->hide();
+    program()->showNoteList();
+    program()->noteList()->hide();
     third->hide();
-    Q_EMIT m_tray.leftButtonUp();
-    QVERIFY(Form6::instance()->isVisible());
+    Q_EMIT f.tray.leftButtonUp();
+    QVERIFY(program()->noteList()->isVisible());
     QVERIFY(!third->isVisible());
 }
 
 void TstApp::cancelAtTheExitQuestionSavesNothing() {
-    loadProgram();
-    Form6::showList();
-    QVERIFY(Form6::instance());
-    Prompts::queueAnswer(Prompts::Answer::Cancel);
-    QSignalSpy ended(m_main, &Form2::ended);
-    m_main->exit_Click();
-    QCOMPARE(Prompts::asked(), QStringList({"您真的希望退出《Jotpin》吗？"}));
-    QVERIFY(!Form6::instance());  // closed before the question, and stays closed
+    program()->start();
+    program()->showNoteList();
+    QVERIFY(program()->noteList());
+    f.prompts.queueAnswer(Prompts::Answer::Cancel);
+    QSignalSpy ended(program(), &TrayController::ended);
+    program()->exitProgram();
+    QCOMPARE(f.prompts.asked, QStringList({"您真的希望退出《Jotpin》吗？"}));
+    QVERIFY(!program()->noteList());  // closed before the question, and stays closed
     QCOMPARE(ended.count(), 0);
-    QCOMPARE(Forms::indexOf(m_main), 0);
-    QVERIFY(!QFile::exists(settingsFilePath()));
+    QCOMPARE(program()->windows().indexOf(program()), 0);
+    QVERIFY(!QFile::exists(f.settingsFile()));
     QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
-    QVERIFY(m_sound.commands.isEmpty());
+    QVERIFY(f.sound.commands.isEmpty());
 }
 
 void TstApp::exitWritesStoreAndAutostartEntry() {
-    loadProgram();
-    note(1)->RichTextBox1->setText(QStringLiteral("要保存的"));
-    Prompts::queueAnswer(Prompts::Answer::Ok);
-    QSignalSpy ended(m_main, &Form2::ended);
-    m_main->exit_Click();
+    program()->start();
+    note(1)->editor()->setText(QStringLiteral("要保存的"));
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    QSignalSpy ended(program(), &TrayController::ended);
+    program()->exitProgram();
     QCOMPARE(ended.count(), 1);
-    QCOMPARE(m_sound.commands, QStringList({"close WAV"}));
-    QVERIFY(!m_tray.added);
-    QCOMPARE(Forms::Count(), 0);
-    QCOMPARE(storedValue(kInitSection, kNoteCount), QStringLiteral("1"));
-    QCOMPARE(storedValue(kInitSection, kAutoStart), QStringLiteral("True"));
+    QCOMPARE(f.sound.commands, QStringList({"close WAV"}));
+    QVERIFY(!f.tray.added);
+    QCOMPARE(f.windowCount(), 0);
+    QCOMPARE(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"));
+    QCOMPARE(f.storedValue(kInitSection, kAutoStart), QStringLiteral("True"));
     QFile entry(Autostart::entryPath(QStringLiteral("jotpin")));
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(entry.readAll());
@@ -214,25 +169,25 @@ void TstApp::exitWritesStoreAndAutostartEntry() {
                           Autostart::execArgument(g_sandbox.appPath() + QStringLiteral("/jotpin")) +
                           u'\n'));
     QVERIFY(entry.fileName().startsWith(g_sandbox.configPath()));
-    m_main = nullptr;
+    f.program = nullptr;
 }
 
 void TstApp::shutDownWithTheSwitchOffRemovesTheEntry() {
-    loadProgram();
-    m_main->zidongyunxing->setChecked(false);
+    program()->start();
+    program()->switches().setStartWithSession(false);
+    QVERIFY(!program()->startWithSessionAction->isChecked());  // the check mark follows
     QVERIFY(Autostart::write(g_sandbox.appPath(), QStringLiteral("jotpin")));
-    m_main->shutDown();
+    f.shutDown();
     QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
-    QCOMPARE(storedValue(kInitSection, kAutoStart), QStringLiteral("False"));
-    m_main = nullptr;
+    QCOMPARE(f.storedValue(kInitSection, kAutoStart), QStringLiteral("False"));
 
     // Also when there was no entry: nothing to remove, nothing fails.
-    m_main = new Form2();
-    loadProgram();
-    m_main->zidongyunxing->setChecked(false);
-    m_main->shutDown();
+    f.program = new TrayController(ProgramFixture::kFastAutoSave);
+    program()->start();
+    program()->switches().setStartWithSession(false);
+    f.shutDown();
     QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
-    m_main = nullptr;
+    f.program = nullptr;
 }
 
 void TstApp::autostartExecQuoting_data() {
@@ -273,110 +228,150 @@ void TstApp::autostartExecQuoting() {
 }
 
 void TstApp::showAllAndHideAll() {
-    loadProgram();
-    Form1* second = CreateNote();
+    program()->start();
+    NoteWindow* second = program()->createNote();
     second->show();
-    Form6::showList();
-    Form6* list = Form6::instance();
+    program()->showNoteList();
+    NoteListDialog* list = program()->noteList();
     note(1)->hide();
-    m_main->yincangtiezi->trigger();
-    for (int i = 1; i < Forms::Count(); ++i)
-        QVERIFY(!Forms::item(i)->isVisible());
+    program()->hideAllAction->trigger();
+    for (int i = 1; i < f.windowCount(); ++i)
+        QVERIFY(!program()->windows().at(i)->isVisible());
     QVERIFY(!list->isVisible());  // the note list is hidden too
-    m_main->xianshisuoyou->trigger();
+    program()->showAllAction->trigger();
     QVERIFY(note(1)->isVisible());
     QVERIFY(second->isVisible());
     QVERIFY(list->isVisible());
 }
 
 void TstApp::notesOnTopReachesEveryWindow() {
-    loadProgram();
-    Form1* hidden = CreateNote();
-    Form6::showList();
-    m_main->tiezizaiqian->trigger();
-    QVERIFY(m_main->tiezizaiqian->isChecked());
-    for (int i = 1; i < Forms::Count(); ++i)
-        QVERIFY(windowops::isTopmost(Forms::item(i)));
-    QVERIFY(!windowops::isTopmost(m_main));
+    program()->start();
+    NoteWindow* hidden = program()->createNote();
+    program()->showNoteList();
+    program()->notesOnTopAction->trigger();
+    QVERIFY(program()->notesOnTopAction->isChecked());
+    for (int i = 1; i < f.windowCount(); ++i)
+        QVERIFY(windowops::isTopmost(program()->windows().at(i)));
+    QVERIFY(!windowops::isTopmost(program()));
     hidden->show();
     QVERIFY(windowops::isTopmost(hidden));
     QVERIFY(note(1)->isVisible());  // changing band hides nothing
-    m_main->tiezizaiqian->trigger();
-    for (int i = 1; i < Forms::Count(); ++i)
-        QVERIFY(!windowops::isTopmost(Forms::item(i)));
+    program()->notesOnTopAction->trigger();
+    for (int i = 1; i < f.windowCount(); ++i)
+        QVERIFY(!windowops::isTopmost(program()->windows().at(i)));
     // A note made afterwards follows the switch.
-    m_main->tiezizaiqian->trigger();
-    QVERIFY(windowops::isTopmost(CreateNote()));
+    program()->notesOnTopAction->trigger();
+    QVERIFY(windowops::isTopmost(program()->createNote()));
 }
 
 void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
-    loadProgram();
-    Form1* second = CreateNote();
+    program()->start();
+    NoteWindow* second = program()->createNote();
     windowops::setTopmost(second, true);  // as a ringing reminder leaves it
-    second->Form_Activate();
-    TopmostGuardBegin();  // notes on top is off: nothing changes
+    program()->windows().noteActivated(second);
+    auto guardBegin = [this] {
+        lowerNoteForDialog(program()->currentNote(), program()->switches().notesOnTop());
+    };
+    auto guardEnd = [this] {
+        raiseNoteAfterDialog(program()->currentNote(), program()->switches().notesOnTop());
+    };
+    guardBegin();  // notes on top is off: nothing changes
     QVERIFY(windowops::isTopmost(second));
-    TopmostGuardEnd();
+    guardEnd();
     QVERIFY(windowops::isTopmost(second));
 
-    m_main->tiezizaiqian->trigger();
-    TopmostGuardBegin();
+    program()->notesOnTopAction->trigger();
+    guardBegin();
     QVERIFY(!windowops::isTopmost(second));
     QVERIFY(windowops::isTopmost(note(1)));
-    TopmostGuardEnd();
+    guardEnd();
     QVERIFY(windowops::isTopmost(second));
 }
 
 void TstApp::helpAndNewVersionOpenWithTheDesktop() {
-    m_main->help->trigger();
-    m_main->jiancha->trigger();
-    QCOMPARE(Shell::opened().size(), 2);
-    QCOMPARE(Shell::opened()[0],
+    program()->helpAction->trigger();
+    program()->newVersionAction->trigger();
+    QCOMPARE(f.shell.opened.size(), 2);
+    QCOMPARE(f.shell.opened[0],
              QUrl::fromLocalFile(g_sandbox.appPath() + QStringLiteral("/Jotpin说明.htm")));
-    QCOMPARE(Shell::opened()[1], QUrl(Form2::kNewVersionUrl));
+    QCOMPARE(f.shell.opened[1], QUrl(TrayController::kNewVersionUrl));
 }
 
 void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
-    loadProgram();
-    QTest::qWait(AutoSave::kQuietMs + 500);
-    QVERIFY2(!QFile::exists(settingsFilePath()), "loading alone must not write");
+    program()->start();
+    QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
+    QVERIFY2(!QFile::exists(f.settingsFile()), "loading alone must not write");
 
-    note(1)->RichTextBox1->setText(QStringLiteral("第一版"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(contentFilePath(1)), 5000);
-    QFile content(contentFilePath(1));
+    note(1)->editor()->setText(QStringLiteral("第一版"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.contentFile(1)), 5000);
+    QFile content(f.contentFile(1));
     QVERIFY(content.open(QIODevice::ReadOnly));
     QVERIFY(content.readAll().contains("\\u31532"));  // 第
     content.close();
 
     // Place, colour, visibility and the switches count as changes too.
-    const QDateTime written = QFileInfo(settingsFilePath()).lastModified();
-    note(1)->setLeft(1500);
-    QTRY_COMPARE_WITH_TIMEOUT(storedValue(noteSection(1), kLeft), QStringLiteral("1500"), 5000);
+    const QDateTime written = QFileInfo(f.settingsFile()).lastModified();
+    note(1)->setLeftTwips(1500);
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kLeft), QStringLiteral("1500"), 5000);
     note(1)->hide();
-    QTRY_COMPARE_WITH_TIMEOUT(storedValue(noteSection(1), kVisible), QStringLiteral("False"), 5000);
-    m_main->tixing->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(storedValue(kInitSection, kReminderSound), QStringLiteral("False"),
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kVisible), QStringLiteral("False"), 5000);
+    program()->reminderSoundAction->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kReminderSound), QStringLiteral("False"),
                               5000);
-    note(1)->Image4->setTag(QStringLiteral("pw"));
-    QTRY_COMPARE_WITH_TIMEOUT(storedValue(noteSection(1), kLock), QStringLiteral("pw"), 5000);
+    Note locked = note(1)->state();
+    locked.password = QStringLiteral("pw");
+    note(1)->setNote(locked);
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kLock), QStringLiteral("pw"), 5000);
 
     // The auto-start entry waits for the end of the program.
     QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
     // Idle again: no further write.
-    QTest::qWait(AutoSave::kQuietMs + 500);
-    const QDateTime settled = QFileInfo(settingsFilePath()).lastModified();
-    QTest::qWait(AutoSave::kQuietMs + 500);
-    QCOMPARE(QFileInfo(settingsFilePath()).lastModified(), settled);
+    QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
+    const QDateTime settled = QFileInfo(f.settingsFile()).lastModified();
+    QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
+    QCOMPARE(QFileInfo(f.settingsFile()).lastModified(), settled);
     QVERIFY(settled >= written);
 }
 
 void TstApp::creatingAndDeletingNotesIsSaved() {
-    loadProgram();
-    m_main->newtie->trigger();
-    QCOMPARE(Forms::Count(), 3);
-    QTRY_COMPARE_WITH_TIMEOUT(storedValue(kInitSection, kNoteCount), QStringLiteral("2"), 5000);
-    note(1)->Unload();
-    QTRY_COMPARE_WITH_TIMEOUT(storedValue(kInitSection, kNoteCount), QStringLiteral("1"), 5000);
+    program()->start();
+    program()->newNoteAction->trigger();
+    QCOMPARE(f.windowCount(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("2"), 5000);
+    program()->windows().close(note(1));
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"), 5000);
+}
+
+void TstApp::openWindowsKeepOrderAndShiftDown() {
+    OpenWindows& windows = program()->windows();
+    QList<NoteWindow*> notes;
+    for (int i = 1; i <= 4; ++i)
+        notes << program()->createNote();
+    QCOMPARE(windows.count(), 5);
+    QCOMPARE(windows.at(0), program());
+    QStringList closed;
+    connect(&windows, &OpenWindows::closed, this, [&](QWidget* window) {
+        // Told once it has left the list, while it is still whole.
+        closed << QString::number(qobject_cast<NoteWindow*>(window)->number()) + u'@' +
+                      QString::number(windows.indexOf(window));
+    });
+
+    windows.close(notes[1]);
+    QCOMPARE(closed, QStringList({"2@-1"}));
+    QCOMPARE(windows.indexOf(notes[2]), 2);
+    QCOMPARE(windows.at(4), nullptr);
+    QCOMPARE(windows.at(-1), nullptr);
+    // A second close of the same window does nothing, also before it is deleted.
+    windows.close(notes[1]);
+    QCOMPARE(closed.size(), 1);
+    // A window opened later goes to the end, not into the gap.
+    QCOMPARE(windows.indexOf(program()->createNote()), 4);
+
+    closed.clear();
+    windows.closeFrom(1);
+    QCOMPARE(closed, QStringList({"5@-1", "4@-1", "3@-1", "1@-1"}));
+    QCOMPARE(windows.count(), 1);
+    disconnect(&windows, nullptr, this, nullptr);
 }
 
 void TstApp::oneProgramPerStore() {

@@ -1,15 +1,21 @@
 #include <QApplication>
+#include <QSet>
 #include <QTest>
 
-#include "sandbox.h"
+#include "programfixture.h"
 
-#include "app/form2.h"
-#include "note/createnote.h"
-#include "note/form1.h"
-#include "platform/clock.h"
-#include "richtext/richtextbox.h"
+#include "note/framecontrols.h"
 #include "platform/units.h"
 #include "platform/windowops.h"
+#include "richtext/richtextbox.h"
+
+namespace {
+
+void resize(NoteWindow* note, int width, int height) {
+    note->moveTwips(note->state().left, note->state().top, width, height);
+}
+
+}  // namespace
 
 class TstNote : public QObject {
     Q_OBJECT
@@ -28,48 +34,44 @@ private Q_SLOTS:
     void windowManagerCloseKeepsTheNote();
 
 private:
-    Form2* m_main = nullptr;
-    FixedClock m_clock{QDateTime(QDate(2027, 1, 31), QTime(14, 7, 9))};
+    NoteWindow* createNote() { return f.program->createNote(); }
+    ProgramFixture f;
 };
 
 void TstNote::init() {
-    Clock::install(&m_clock);
-    m_main = new Form2();
-    m_main->tiezizaiqian->setChecked(false);
-    NoteCounter = 0;
-    CurrentNoteIndex = 0;
+    f.setUp();
+    f.clock.set(QDateTime(QDate(2027, 1, 31), QTime(14, 7, 9)));
+    f.program->switches().setNotesOnTop(false);
 }
 
 void TstNote::cleanup() {
-    Forms::unloadFrom(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Clock::install(nullptr);
+    f.tearDown();
 }
 
 void TstNote::createNoteNumbersAndStampsIt() {
-    Form1* note = CreateNote();
-    QCOMPARE(note->Tag(), QStringLiteral("1"));
-    QCOMPARE(Forms::item(Forms::Count() - 1), note);
+    NoteWindow* note = createNote();
+    QCOMPARE(note->number(), 1);
+    QCOMPARE(f.program->windows().newest(), note);
     QVERIFY(!note->isVisible());
-    QCOMPARE(note->RichTextBox1->Tag(), QStringLiteral("27/01/31 14:7:9"));
-    QCOMPARE(note->RichTextBox1->Text(), QStringLiteral("创建：27/01/31 14:7:9\r\n"));
+    QCOMPARE(note->state().created, QStringLiteral("27/01/31 14:7:9"));
+    QCOMPARE(note->editor()->Text(), QStringLiteral("创建：27/01/31 14:7:9\r\n"));
     // Design values stand until the caller changes them.
-    QCOMPARE(note->Left(), 11235);
-    QCOMPARE(note->Top(), 405);
-    QCOMPARE(note->Width(), 3345);
-    QCOMPARE(note->Height(), 3825);
-    QCOMPARE(note->Image4->Tag(), QStringLiteral("无密码"));
-    QCOMPARE(note->Timer1.Tag, QStringLiteral("0"));
-    QVERIFY(!note->Timer1.Enabled);
-    QVERIFY(note->Timer2.Enabled);
+    QCOMPARE(note->state().left, 11235);
+    QCOMPARE(note->state().top, 405);
+    QCOMPARE(note->state().width, 3345);
+    QCOMPARE(note->state().height, 3825);
+    QVERIFY(!note->isLocked());
+    QCOMPARE(note->lastAlarmMinute, QStringLiteral("0"));
+    QVERIFY(!note->reminderTimer.enabled);
+    QVERIFY(note->tickTimer.enabled);
 }
 
 void TstNote::createNoteFollowsNotesOnTop() {
-    m_main->tiezizaiqian->setChecked(true);
-    Form1* top = CreateNote();
+    f.program->switches().setNotesOnTop(true);
+    NoteWindow* top = createNote();
     QVERIFY(windowops::isTopmost(top));
-    m_main->tiezizaiqian->setChecked(false);
-    Form1* normal = CreateNote();
+    f.program->switches().setNotesOnTop(false);
+    NoteWindow* normal = createNote();
     QVERIFY(!windowops::isTopmost(normal));
     // A shown note changes band without being hidden.
     normal->show();
@@ -79,114 +81,110 @@ void TstNote::createNoteFollowsNotesOnTop() {
 }
 
 void TstNote::activationTracksThePositionInForms() {
-    Form1* first = CreateNote();
-    Form1* second = CreateNote();
-    Form1* third = CreateNote();
-    QCOMPARE(QStringList({first->Tag(), second->Tag(), third->Tag()}),
-             QStringList({"1", "2", "3"}));
-    second->Form_Activate();
-    QCOMPARE(CurrentNoteIndex, 2);
-    first->Unload();
-    second->Form_Activate();
-    QCOMPARE(CurrentNoteIndex, 1);
+    NoteWindow* first = createNote();
+    NoteWindow* second = createNote();
+    NoteWindow* third = createNote();
+    QCOMPARE(QList<int>({first->number(), second->number(), third->number()}),
+             QList<int>({1, 2, 3}));
+    f.program->windows().noteActivated(second);
+    QCOMPARE(f.program->windows().currentNoteIndex(), 2);
+    f.program->windows().close(first);
+    f.program->windows().noteActivated(second);
+    QCOMPARE(f.program->windows().currentNoteIndex(), 1);
 }
 
 void TstNote::tagsStayDistinctAfterTheDeleteButtonLowersTheCounter() {
-    Form1* first = CreateNote();
-    CreateNote();
-    CreateNote();
+    NoteWindow* first = createNote();
+    createNote();
+    createNote();
     // The delete button unloads the note and lowers the counter by one.
-    first->Unload();
-    NoteCounter = qint16(NoteCounter - 1);
-    Form1* fresh = CreateNote();
-    QStringList tags;
-    for (int i = 1; i < Forms::Count(); ++i)
-        tags << Forms::item(i)->Tag();
-    QCOMPARE(tags.size(), 3);
-    QCOMPARE(QSet<QString>(tags.begin(), tags.end()).size(), 3);
-    fresh->Form_Activate();
-    QCOMPARE(CurrentNoteIndex, Forms::indexOf(fresh));
+    f.program->windows().close(first);
+    f.program->setNoteCounter(qint16(f.program->noteCounter() - 1));
+    NoteWindow* fresh = createNote();
+    QSet<int> numbers;
+    for (const NoteWindow* note : f.program->windows().numberedNotes())
+        numbers << note->number();
+    QCOMPARE(numbers.size(), 3);
+    f.program->windows().noteActivated(fresh);
+    QCOMPARE(f.program->windows().currentNoteIndex(), f.program->windows().indexOf(fresh));
 }
 
 void TstNote::firstLayoutPutsTheControlsInPlace() {
-    Form1* note = CreateNote();
-    QCOMPARE(note->RichTextBox1->geometry(), QRect(3, 25, 215, 227));
-    QCOMPARE(note->Label1->x(), 72);
-    QCOMPARE(note->Image4->x(), 168);
-    QCOMPARE(note->Image1->x(), 192);
-    QCOMPARE(note->Resizer[3]->geometry(), QRect(19, 250, 184, 5));
+    NoteWindow* note = createNote();
+    QCOMPARE(note->editor()->geometry(), QRect(3, 25, 215, 227));
+    QCOMPARE(note->titleLabel->x(), 72);
+    QCOMPARE(note->hideButton->x(), 168);
+    QCOMPARE(note->deleteButton->x(), 192);
+    QCOMPARE(note->grips[3]->geometry(), QRect(19, 250, 184, 5));
 }
 
 void TstNote::sizeClampsAndTheLockedHeight() {
-    Form1* note = CreateNote();
+    NoteWindow* note = createNote();
     note->show();
-    note->setWidth(3000);
-    note->setHeight(600);
-    QTRY_COMPARE(note->Width(), 3345);
-    QTRY_COMPARE(note->Height(), 638);
-    note->setHeight(3000);
-    QTRY_COMPARE(note->Height(), 3000);
-    note->Image5->setVisible(true);  // locked
-    note->setHeight(5000);
-    QTRY_COMPARE(note->Height(), 638);
+    resize(note, 3000, 600);
+    QTRY_COMPARE(note->state().width, 3345);
+    QTRY_COMPARE(note->state().height, 638);
+    resize(note, note->state().width, 3000);
+    QTRY_COMPARE(note->state().height, 3000);
+    Note locked = note->state();
+    locked.locked = true;
+    note->setNote(locked);
+    resize(note, note->state().width, 5000);
+    QTRY_COMPARE(note->state().height, 638);
     QCOMPARE(note->height(), units::twipsToPixels(638));
 }
 
 void TstNote::twipsSurviveTheRoundingToPixels() {
-    Form1* note = CreateNote();
-    note->Move(-7, 1003, 3361, 2000);
+    NoteWindow* note = createNote();
+    note->moveTwips(-7, 1003, 3361, 2000);
     note->show();
     QTest::qWait(20);
-    QCOMPARE(note->Left(), -7);
-    QCOMPARE(note->Top(), 1003);
-    QCOMPARE(note->Width(), 3361);
-    QCOMPARE(note->Height(), 2000);
+    QCOMPARE(note->state().left, -7);
+    QCOMPARE(note->state().top, 1003);
+    QCOMPARE(note->state().width, 3361);
+    QCOMPARE(note->state().height, 2000);
     // A size from outside is taken in pixels.
     note->resize(300, 200);
-    QTRY_COMPARE(note->Width(), 4500);
-    QCOMPARE(note->Height(), 3000);
+    QTRY_COMPARE(note->state().width, 4500);
+    QCOMPARE(note->state().height, 3000);
 }
 
 void TstNote::leftGripPastTheMinimumPushesTheRightEdge() {
-    Form1* note = CreateNote();
-    note->Move(1500, 1500, 4000, 3000);
-    note->ResizeStart = QPoint(100, 100);
-    note->ResizeCurrent = QPoint(200, 100);  // 1500 twips to the right
-    note->ResizeByGrip(0);
-    QCOMPARE(note->Left(), 3000);
-    QCOMPARE(note->Width(), 3345);
-    QVERIFY(note->Left() + note->Width() > 1500 + 4000);
+    NoteWindow* note = createNote();
+    note->moveTwips(1500, 1500, 4000, 3000);
+    note->resizeByGrip(0, QPoint(100, 100), QPoint(200, 100));  // 1500 twips to the right
+    QCOMPARE(note->state().left, 3000);
+    QCOMPARE(note->state().width, 3345);
+    QVERIFY(note->state().left + note->state().width > 1500 + 4000);
     // A drag that would give a negative size is refused.
-    note->ResizeStart = QPoint(0, 0);
-    note->ResizeCurrent = QPoint(0, -1000);
-    note->ResizeByGrip(3);
-    QCOMPARE(note->Height(), 3000);
+    note->resizeByGrip(3, QPoint(0, 0), QPoint(0, -1000));
+    QCOMPARE(note->state().height, 3000);
 }
 
 void TstNote::anyMouseButtonResizesByGrip() {
-    Form1* note = CreateNote();
-    note->Move(1500, 1500, 4000, 3000);
+    NoteWindow* note = createNote();
+    note->moveTwips(1500, 1500, 4000, 3000);
     note->show();
     QVERIFY(QTest::qWaitForWindowExposed(note));
-    QWidget* grip = note->Resizer[1];  // right edge
+    QWidget* grip = note->grips[1];  // right edge
     QCursor::setPos(grip->mapToGlobal(QPoint(2, 2)));
     QTest::mousePress(grip, Qt::RightButton, {}, QPoint(2, 2));
-    QVERIFY(note->Resizing);
+    QVERIFY(note->isResizing());
     QCursor::setPos(grip->mapToGlobal(QPoint(22, 2)));
     QMouseEvent move(QEvent::MouseMove, QPointF(22, 2), grip->mapToGlobal(QPointF(22, 2)),
                      Qt::NoButton, Qt::RightButton, {});
     QApplication::sendEvent(grip, &move);
-    QCOMPARE(note->Width(), 4300);
+    QCOMPARE(note->state().width, 4300);
     QTest::mouseRelease(grip, Qt::RightButton, {}, QPoint(22, 2));
-    QVERIFY(!note->Resizing);
-    QCOMPARE(note->Width(), 4300);  // the release adds no travel of its own here
+    QVERIFY(!note->isResizing());
+    QCOMPARE(note->state().width, 4300);  // the release adds no travel of its own here
 }
 
 void TstNote::windowManagerCloseKeepsTheNote() {
-    Form1* note = CreateNote();
+    NoteWindow* note = createNote();
     note->show();
     QVERIFY(!note->close());
-    QCOMPARE(Forms::indexOf(note), 1);
+    QCOMPARE(f.program->windows().indexOf(note), 1);
     QVERIFY(note->isVisible());
 }
 

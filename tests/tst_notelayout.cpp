@@ -18,9 +18,9 @@ private Q_SLOTS:
 
 void TstNoteLayout::designSizeLayout() {
     const Layout l = layoutFor(223, 255);
-    QCOMPARE(l.label1Left, 72);
-    QCOMPARE(l.image4Left, 168);
-    QCOMPARE(l.image1Left, 192);
+    QCOMPARE(l.titleLabelLeft, 72);
+    QCOMPARE(l.hideButtonLeft, 168);
+    QCOMPARE(l.deleteButtonLeft, 192);
     QCOMPARE(l.richText, QRect(3, 25, 215, 227));
 }
 

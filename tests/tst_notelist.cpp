@@ -3,14 +3,11 @@
 #include <QScreen>
 #include <QTest>
 
-#include "sandbox.h"
+#include "programfixture.h"
 
-#include "app/form2.h"
-#include "dialogs/form6.h"
+#include "dialogs/notelistdialog.h"
 #include "dialogs/notelistrows.h"
-#include "note/createnote.h"
-#include "note/form1.h"
-#include "richtext/richtextbox.h"
+#include "note/framecontrols.h"
 #include "platform/windowops.h"
 
 namespace {
@@ -27,11 +24,6 @@ protected:
     }
 };
 
-Form1* makeNote(const QString& created) {
-    Form1* note = CreateNote();
-    note->RichTextBox1->setTag(created);
-    return note;
-}
 
 QStringList rowTexts(const QListWidget* list) {
     QStringList texts;
@@ -61,16 +53,10 @@ void dropRaiseWarnings(QtMsgType type, const QMessageLogContext& context, const 
     g_defaultHandler(type, context, text);
 }
 
-Form6* openList() {
-    Form6::showList();
-    Form6* list = Form6::instance();
-    if (list) (void)QTest::qWaitForWindowExposed(list);
-    return list;
-}
 
 }  // namespace
 
-class TstForm6 : public QObject {
+class TstNoteList : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
@@ -90,27 +76,42 @@ private Q_SLOTS:
     void noteUnloadedWhileTheListIsOpen();
 
 private:
-    Form2* m_main = nullptr;
+    NoteWindow* makeNote(const QString& created) {
+        NoteWindow* note = f.program->createNote();
+        note->setCreated(created);
+        return note;
+    }
+    NoteListDialog* openList() {
+        f.program->showNoteList();
+        NoteListDialog* list = f.program->noteList();
+        if (list) (void)QTest::qWaitForWindowExposed(list);
+        return list;
+    }
+    // A dialog of the program: an open window that is no note.
+    QWidget* openDialog() {
+        auto* dialog = new QWidget(nullptr, Qt::Tool);
+        f.program->windows().add(dialog);
+        return dialog;
+    }
+    OpenWindows& windows() { return f.program->windows(); }
+
+    ProgramFixture f;
 };
 
-void TstForm6::initTestCase() {
+void TstNoteList::initTestCase() {
     g_defaultHandler = qInstallMessageHandler(dropRaiseWarnings);
 }
 
-void TstForm6::init() {
-    m_main = new Form2();
-    m_main->tiezizaiqian->setChecked(false);
-    NoteCounter = 0;
-    CurrentNoteIndex = 0;
+void TstNoteList::init() {
+    f.setUp();
+    f.program->switches().setNotesOnTop(false);
 }
 
-void TstForm6::cleanup() {
-    Forms::unloadFrom(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!Form6::instance());
+void TstNoteList::cleanup() {
+    f.tearDown();
 }
 
-void TstForm6::rowText_data() {
+void TstNoteList::rowText_data() {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("created");
     QTest::addColumn<QString>("expected");
@@ -120,14 +121,14 @@ void TstForm6::rowText_data() {
     QTest::newRow("empty time") << 2 << QString() << "   002    ";
 }
 
-void TstForm6::rowText() {
+void TstNoteList::rowText() {
     QFETCH(int, number);
     QFETCH(QString, created);
     QFETCH(QString, expected);
     QCOMPARE(notelist::rowText(number, created), expected);
 }
 
-void TstForm6::closingShowsNothing_data() {
+void TstNoteList::closingShowsNothing_data() {
     QTest::addColumn<int>("notes");
     QTest::addColumn<bool>("rowSelected");
     QTest::addColumn<bool>("closeButton");
@@ -136,36 +137,35 @@ void TstForm6::closingShowsNothing_data() {
     QTest::newRow("close button, row selected") << 2 << true << true;
 }
 
-void TstForm6::closingShowsNothing() {
+void TstNoteList::closingShowsNothing() {
     QFETCH(int, notes);
     QFETCH(bool, rowSelected);
     QFETCH(bool, closeButton);
     for (int i = 0; i < notes; ++i)
         makeNote(QString::number(i));
-    Form6* list = openList();
-    QCOMPARE(list->List1->count(), notes);
-    if (rowSelected) clickRow(list->List1, 0);
-    QTest::mouseClick(closeButton ? list->Image2 : list->Image1, Qt::LeftButton);
-    QVERIFY(!Form6::instance());
+    NoteListDialog* list = openList();
+    QCOMPARE(list->list->count(), notes);
+    if (rowSelected) clickRow(list->list, 0);
+    QTest::mouseClick(closeButton ? list->closeButton : list->showButton, Qt::LeftButton);
+    QVERIFY(!f.program->noteList());
     QVERIFY(list->isHidden());
-    QCOMPARE(Forms::indexOf(list), -1);
-    for (int i = 1; i < Forms::Count(); ++i)
-        QVERIFY(!Forms::item(i)->isVisible());
+    QCOMPARE(windows().indexOf(list), -1);
+    for (int i = 1; i < windows().count(); ++i)
+        QVERIFY(!windows().at(i)->isVisible());
 }
 
-void TstForm6::rowsMapToTheirNotesPastOtherForms() {
-    Form1* first = makeNote(QStringLiteral("26/12/06 9:5:3"));
+void TstNoteList::rowsMapToTheirNotesPastOtherForms() {
+    NoteWindow* first = makeNote(QStringLiteral("26/12/06 9:5:3"));
     first->show();
-    auto* dialog = new Form();  // a dialog: empty Tag
-    Form1* second = makeNote(QStringLiteral("26/12/07 10:0:0"));
-    auto* unnumbered = new Form1();  // still has the design Tag
-    auto* tagged = new Form();       // a Tag, but no note window
-    tagged->setTag(QStringLiteral("7"));
-    Form1* third = makeNote(QStringLiteral("26/12/08 23:59:59"));
+    QWidget* dialog = openDialog();
+    NoteWindow* second = makeNote(QStringLiteral("26/12/07 10:0:0"));
+    auto* unnumbered = new NoteWindow();  // not numbered: no note of the store
+    windows().add(unnumbered);
+    NoteWindow* third = makeNote(QStringLiteral("26/12/08 23:59:59"));
     QVERIFY(!second->isVisible() && !third->isVisible());
 
-    Form6* list = openList();
-    QCOMPARE(rowTexts(list->List1),
+    NoteListDialog* list = openList();
+    QCOMPARE(rowTexts(list->list),
              QStringList({"   001    26/12/06 9:5:3", "   002    26/12/07 10:0:0",
                           "   003    26/12/08 23:59:59"}));
     QCOMPARE(list->noteOfRow(0), first);
@@ -173,114 +173,114 @@ void TstForm6::rowsMapToTheirNotesPastOtherForms() {
     QCOMPARE(list->noteOfRow(2), third);
 
     // A hidden note comes up again; the others stay as they were.
-    clickRow(list->List1, 2);
-    QTest::mouseClick(list->Image1, Qt::LeftButton);
+    clickRow(list->list, 2);
+    QTest::mouseClick(list->showButton, Qt::LeftButton);
     QVERIFY(third->isVisible());
     QVERIFY(!second->isVisible());
     QVERIFY(first->isVisible());
-    QVERIFY(!dialog->isVisible() && !unnumbered->isVisible() && !tagged->isVisible());
-    QVERIFY(!Form6::instance());
-    QTRY_COMPARE(CurrentNoteIndex, Forms::indexOf(third));
+    QVERIFY(!dialog->isVisible() && !unnumbered->isVisible());
+    QVERIFY(!f.program->noteList());
+    QTRY_COMPARE(windows().currentNoteIndex(), windows().indexOf(third));
 }
 
-void TstForm6::numberingPastNinetyNine() {
-    QList<Form1*> notes;
+void TstNoteList::numberingPastNinetyNine() {
+    QList<NoteWindow*> notes;
     for (int i = 0; i < 101; ++i) {
         notes << makeNote(QString::number(i));
         // Dialogs in between do not count.
-        if (i % 30 == 0) new Form();
+        if (i % 30 == 0) openDialog();
     }
-    Form6* list = openList();
-    QCOMPARE(list->List1->count(), 101);
-    QCOMPARE(list->List1->item(8)->text(), QStringLiteral("   009    8"));
-    QCOMPARE(list->List1->item(9)->text(), QStringLiteral("   010    9"));
-    QCOMPARE(list->List1->item(99)->text(), QStringLiteral("   100    99"));
-    QCOMPARE(list->List1->item(100)->text(), QStringLiteral("   101    100"));
+    NoteListDialog* list = openList();
+    QCOMPARE(list->list->count(), 101);
+    QCOMPARE(list->list->item(8)->text(), QStringLiteral("   009    8"));
+    QCOMPARE(list->list->item(9)->text(), QStringLiteral("   010    9"));
+    QCOMPARE(list->list->item(99)->text(), QStringLiteral("   100    99"));
+    QCOMPARE(list->list->item(100)->text(), QStringLiteral("   101    100"));
     QCOMPARE(list->noteOfRow(99), notes[99]);
 }
 
-void TstForm6::pickingShowsTheSelectedNotesInListOrder_data() {
+void TstNoteList::pickingShowsTheSelectedNotesInListOrder_data() {
     QTest::addColumn<bool>("byDoubleClick");
     QTest::newRow("show button") << false;
     QTest::newRow("double-click") << true;
 }
 
-void TstForm6::pickingShowsTheSelectedNotesInListOrder() {
+void TstNoteList::pickingShowsTheSelectedNotesInListOrder() {
     QFETCH(bool, byDoubleClick);
-    QList<Form1*> notes;
+    QList<NoteWindow*> notes;
     ShowRecorder recorder;
     for (int i = 0; i < 4; ++i) {
         notes << makeNote(QString::number(i));
         notes.last()->installEventFilter(&recorder);
     }
-    Form6* list = openList();
+    NoteListDialog* list = openList();
     // Picked from the bottom up: the notes still come up in list order.
-    clickRow(list->List1, 3);
+    clickRow(list->list, 3);
     if (byDoubleClick) {
-        clickRow(list->List1, 0, Qt::ControlModifier);
-        doubleClickRow(list->List1, 1, Qt::ControlModifier);
+        clickRow(list->list, 0, Qt::ControlModifier);
+        doubleClickRow(list->list, 1, Qt::ControlModifier);
     } else {
-        clickRow(list->List1, 1, Qt::ControlModifier);
-        QTest::mouseClick(list->Image1, Qt::LeftButton);
+        clickRow(list->list, 1, Qt::ControlModifier);
+        QTest::mouseClick(list->showButton, Qt::LeftButton);
     }
     const QList<QObject*> expected = byDoubleClick ? QList<QObject*>({notes[0], notes[1], notes[3]})
                                                    : QList<QObject*>({notes[1], notes[3]});
     QCOMPARE(recorder.shown, expected);
     QVERIFY(!notes[2]->isVisible());
-    QVERIFY(!Form6::instance());
-    QTRY_COMPARE(CurrentNoteIndex, Forms::indexOf(notes[3]));
+    QVERIFY(!f.program->noteList());
+    QTRY_COMPARE(windows().currentNoteIndex(), windows().indexOf(notes[3]));
 }
 
-void TstForm6::windowIsTopmostAndCentred() {
+void TstNoteList::windowIsTopmostAndCentred() {
     // On top even while notes on top is off.
-    Form6* list = openList();
+    NoteListDialog* list = openList();
     QVERIFY(list->isVisible());
     QVERIFY(windowops::isTopmost(list));
     QCOMPARE(list->size(), QSize(265, 190));
     QCOMPARE(list->geometry().center(), list->screen()->geometry().center());
 }
 
-void TstForm6::singleInstanceBuiltAfreshAtEachOpening() {
+void TstNoteList::singleInstanceBuiltAfreshAtEachOpening() {
     makeNote(QStringLiteral("a"));
-    Form6* list = openList();
-    const int count = Forms::Count();
+    NoteListDialog* list = openList();
+    const int count = windows().count();
     makeNote(QStringLiteral("b"));
-    Form6::showList();
-    QCOMPARE(Form6::instance(), list);
-    QCOMPARE(Forms::Count(), count + 1);  // the new note only
+    f.program->showNoteList();
+    QCOMPARE(f.program->noteList(), list);
+    QCOMPARE(windows().count(), count + 1);  // the new note only
 
-    list->Unload();
-    QVERIFY(!Form6::instance());
-    Form6* again = openList();
+    windows().close(list);
+    QVERIFY(!f.program->noteList());
+    NoteListDialog* again = openList();
     QVERIFY(again && again != list);
-    QCOMPARE(again->List1->count(), 2);
+    QCOMPARE(again->list->count(), 2);
 }
 
-void TstForm6::noteUnloadedWhileTheListIsOpen_data() {
+void TstNoteList::noteUnloadedWhileTheListIsOpen_data() {
     QTest::addColumn<bool>("deleted");
     QTest::newRow("unloaded") << false;
     QTest::newRow("unloaded and deleted") << true;
 }
 
-void TstForm6::noteUnloadedWhileTheListIsOpen() {
+void TstNoteList::noteUnloadedWhileTheListIsOpen() {
     QFETCH(bool, deleted);
-    Form1* first = makeNote(QStringLiteral("1"));
-    QPointer<Form1> second = makeNote(QStringLiteral("2"));
-    Form1* third = makeNote(QStringLiteral("3"));
-    Form6* list = openList();
-    list->List1->selectAll();
+    NoteWindow* first = makeNote(QStringLiteral("1"));
+    QPointer<NoteWindow> second = makeNote(QStringLiteral("2"));
+    NoteWindow* third = makeNote(QStringLiteral("3"));
+    NoteListDialog* list = openList();
+    list->list->selectAll();
 
-    second->Unload();
+    windows().close(second);
     if (deleted) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(second.isNull(), deleted);
-    QVERIFY(!list->noteOfRow(1));
+    if (deleted) QVERIFY(!list->noteOfRow(1));
 
-    QTest::mouseClick(list->Image1, Qt::LeftButton);
+    QTest::mouseClick(list->showButton, Qt::LeftButton);
     QVERIFY(first->isVisible());
     QVERIFY(third->isVisible());
     if (second) QVERIFY(!second->isVisible());
-    QVERIFY(!Form6::instance());
+    QVERIFY(!f.program->noteList());
 }
 
-QTEST_MAIN(TstForm6)
-#include "tst_form6.moc"
+QTEST_MAIN(TstNoteList)
+#include "tst_notelist.moc"

@@ -1,22 +1,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTest>
+#include <QTextDocument>
 
-#include "sandbox.h"
+#include "programfixture.h"
 
-#include "app/form2.h"
-#include "note/createnote.h"
-#include "note/form1.h"
-#include "platform/apppaths.h"
-#include "platform/clock.h"
-#include "text/gbk.h"
-#include "richtext/richtextbox.h"
+#include "note/framecontrols.h"
 #include "platform/screen.h"
-#include "store/notestore.h"
-#include "store/profilefile.h"
-#include "store/storekeys.h"
+#include "richtext/richtextbox.h"
+#include "text/gbk.h"
 
 using namespace store::keys;
 
@@ -81,10 +75,6 @@ QList<Key> with(QList<Key> keys, const QString& name, const QString& value) {
     return keys;
 }
 
-Form1* note(int index) {
-    return qobject_cast<Form1*>(Forms::item(index));
-}
-
 }  // namespace
 
 class TstNoteStore : public QObject {
@@ -104,59 +94,31 @@ private Q_SLOTS:
     void unwritableContentIsReportedAndTheRestWritten();
 
 private:
-    void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {});
-    void load();
-    void save(QStringList* errors = nullptr);
-    QString readKey(const QString& sectionName, const QString& key) const;
+    void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
+        f.writeStore(settings, contents);
+    }
+    void load() { f.program->start(); }
+    void save() {
+        QStringList errors;
+        QVERIFY2(f.program->saveAll(&errors), qPrintable(errors.join(u'\n')));
+    }
+    QString readKey(const QString& sectionName, const QString& key) const {
+        return f.storedValue(sectionName, key);
+    }
+    store::LoadedStore loadValues() const {
+        return store::loadStore(f.storeDir(), Switches{});
+    }
+    NoteWindow* note(int index) const { return f.note(index); }
 
-    QTemporaryDir* m_dir = nullptr;
-    Form2* m_main = nullptr;
-    FixedClock m_clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0))};
+    ProgramFixture f;
 };
 
 void TstNoteStore::init() {
-    m_dir = new QTemporaryDir();
-    App::overridePaths(m_dir->path(), QStringLiteral("jotpin"));
-    Clock::install(&m_clock);
-    m_main = new Form2();
-    NoteCounter = 0;
+    f.setUp();
 }
 
 void TstNoteStore::cleanup() {
-    Forms::unloadFrom(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Clock::install(nullptr);
-    g_sandbox.restore();
-    delete m_dir;
-}
-
-void TstNoteStore::writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents) {
-    QFile f(m_dir->filePath(kSettingsFile));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(settings);
-    f.close();
-    QDir().mkpath(m_dir->filePath(kContentFolder));
-    for (auto it = contents.begin(); it != contents.end(); ++it) {
-        QFile c(m_dir->filePath(kContentFolder + u'/' + contentFileName(it.key())));
-        QVERIFY(c.open(QIODevice::WriteOnly));
-        c.write(it.value());
-    }
-}
-
-void TstNoteStore::load() {
-    m_main->Form_Load();
-}
-
-void TstNoteStore::save(QStringList* errors) {
-    QStringList local;
-    const bool ok = SaveAllNotes(*m_main, errors ? errors : &local);
-    if (!errors) QVERIFY2(ok, qPrintable(local.join(u'\n')));
-}
-
-QString TstNoteStore::readKey(const QString& sectionName, const QString& key) const {
-    store::ProfileFile f(m_dir->filePath(kSettingsFile));
-    f.load();
-    return f.read(sectionName, key, QStringLiteral("<missing>"));
+    f.tearDown();
 }
 
 void TstNoteStore::loadsAStoreWrittenOnWindows() {
@@ -172,43 +134,44 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
                    {2, richEditContent(QStringLiteral("秘密内容"))}});
     load();
 
-    QCOMPARE(Forms::Count(), 4);
-    QVERIFY(m_main->tiezizaiqian->isChecked());
-    QVERIFY(!m_main->tixing->isChecked());
-    QVERIFY(!m_main->zidongyunxing->isChecked());
+    QCOMPARE(f.windowCount(), 4);
+    QVERIFY(f.program->switches().notesOnTop());
+    QVERIFY(!f.program->switches().reminderSound());
+    QVERIFY(!f.program->switches().startWithSession());
 
-    Form1* n1 = note(1);
-    QCOMPARE(n1->Tag(), QStringLiteral("1"));
+    NoteWindow* n1 = note(1);
+    QCOMPARE(n1->number(), 1);
     QCOMPARE(n1->geometry(), QRect(100, 50, 300, 200));
-    QCOMPARE(n1->BackColor(), QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
-    QCOMPARE(n1->RichTextBox1->BackColor(), n1->BackColor());
-    QCOMPARE(n1->RichTextBox1->Tag(), QStringLiteral("26/12/07 9:5:3"));
-    QVERIFY(n1->Image3->Visible());
-    QCOMPARE(n1->Image3->Tag(), QStringLiteral("2026年12月7日*09:30**05"));
-    QVERIFY(n1->Timer1.Enabled);
-    QCOMPARE(n1->Timer1.Tag, QStringLiteral("-99"));
-    QCOMPARE(n1->Image5->Tag(), QStringLiteral("C:\\Program Files\\Jotpin\\kvz.mid"));
-    QCOMPARE(n1->Image1->Tag(), QStringLiteral("180"));
+    QCOMPARE(n1->state().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
+    QCOMPARE(n1->editor()->BackColor(), n1->state().colour);
+    QCOMPARE(n1->state().created, QStringLiteral("26/12/07 9:5:3"));
+    QVERIFY(n1->alarmIcon->isVisibleTo(n1));
+    QCOMPARE(n1->state().reminder, QStringLiteral("2026年12月7日*09:30**05"));
+    QVERIFY(n1->reminderTimer.enabled);
+    QCOMPARE(n1->lastAlarmMinute, QStringLiteral("-99"));
+    QCOMPARE(n1->state().soundPath, QStringLiteral("C:\\Program Files\\Jotpin\\kvz.mid"));
+    QCOMPARE(n1->state().opacity, 180);
     QCOMPARE(qRound(n1->windowOpacity() * 255), 180);
     QVERIFY(n1->isVisible());
     QVERIFY(!n1->isLocked());
-    QCOMPARE(n1->RichTextBox1->Text(), QStringLiteral("第一张帖子"));
+    QCOMPARE(n1->editor()->Text(), QStringLiteral("第一张帖子"));
 
-    Form1* n2 = note(2);
+    NoteWindow* n2 = note(2);
     QVERIFY(n2->isLocked());
-    QCOMPARE(n2->Image4->Tag(), QStringLiteral("abc"));
-    QVERIFY(n2->RichTextBox1->isHidden());
-    QVERIFY(!n2->Image1->isEnabled());
-    QVERIFY(!n2->Image2->isEnabled());
-    QCOMPARE(n2->Image2->Tag(), QStringLiteral("2400"));
-    QTRY_COMPARE(n2->Height(), 638);
+    QCOMPARE(n2->state().password, QStringLiteral("abc"));
+    QVERIFY(n2->editor()->isHidden());
+    QVERIFY(n2->unlockButton->isVisibleTo(n2));
+    QVERIFY(!n2->deleteButton->isEnabled());
+    QVERIFY(!n2->menuButton->isEnabled());
+    QCOMPARE(n2->state().heightBeforeLock, QStringLiteral("2400"));
+    QTRY_COMPARE(n2->state().height, 638);
     // The hidden text is loaded all the same.
-    QCOMPARE(n2->RichTextBox1->Text(), QStringLiteral("秘密内容"));
+    QCOMPARE(n2->editor()->Text(), QStringLiteral("秘密内容"));
 
-    Form1* n3 = note(3);
+    NoteWindow* n3 = note(3);
     QVERIFY(!n3->isVisible());
     // No content file: the note keeps its creation text.
-    QCOMPARE(n3->RichTextBox1->Text(), QStringLiteral("创建：26/12/07 10:0:0\r\n"));
+    QCOMPARE(n3->editor()->Text(), QStringLiteral("创建：26/12/07 10:0:0\r\n"));
 }
 
 void TstNoteStore::firstStartMakesOneNoteAtTheRightEdge_data() {
@@ -222,42 +185,41 @@ void TstNoteStore::firstStartMakesOneNoteAtTheRightEdge() {
     QFETCH(QByteArray, settings);
     if (!settings.isEmpty()) writeStore(settings);
     load();
-    QCOMPARE(Forms::Count(), 2);
-    Form1* n = note(1);
+    QCOMPARE(f.windowCount(), 2);
+    NoteWindow* n = note(1);
     QVERIFY(n->isVisible());
-    QCOMPARE(n->Left(), Screen::Width() - n->Width());
-    QCOMPARE(n->Top(), 405);
+    QCOMPARE(n->state().left, Screen::Width() - n->state().width);
+    QCOMPARE(n->state().top, 405);
     // Reading never writes.
-    QCOMPARE(QFile::exists(m_dir->filePath(kSettingsFile)), !settings.isEmpty());
+    QCOMPARE(QFile::exists(f.settingsFile()), !settings.isEmpty());
 }
 
 void TstNoteStore::negativeCountMakesNoNote() {
     writeStore(initSection(QStringLiteral("-3")));
     load();
-    QCOMPARE(Forms::Count(), 1);
+    QCOMPARE(f.windowCount(), 1);
     save();
     QCOMPARE(readKey(kInitSection, kNoteCount), QStringLiteral("0"));
 }
 
 void TstNoteStore::missingSectionGivesDefaults() {
     writeStore(section(1, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
-                   section(3, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
-                   initSection(QStringLiteral("3")),
-               {{2, richEditContent(QStringLiteral("二"))}});
-    load();
-    QCOMPARE(Forms::Count(), 4);
-    Form1* n2 = note(2);
-    QCOMPARE(n2->Width(), 3345);
-    QCOMPARE(n2->Height(), 638);
-    QCOMPARE(n2->Left(), 0);
-    QCOMPARE(n2->Top(), 0);
-    QCOMPARE(n2->BackColor(), QColor(192, 192, 255));
-    QCOMPARE(n2->Image1->Tag(), QStringLiteral("255"));
-    QVERIFY(!n2->isLocked());
-    QVERIFY(n2->isVisible());
-    QVERIFY(!n2->Image3->Visible());
-    QCOMPARE(n2->Image5->Tag(), App::Path() + QStringLiteral("/kvz.mid"));
-    QCOMPARE(n2->RichTextBox1->Text(), QStringLiteral("二"));
+               section(3, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+               initSection(QStringLiteral("3")));
+    const store::LoadedStore loaded = loadValues();
+    QCOMPARE(loaded.notes.size(), 3);
+    const Note& n2 = loaded.notes[1];
+    QCOMPARE(n2.width, 3345);
+    QCOMPARE(n2.height, 638);
+    QCOMPARE(n2.left, 0);
+    QCOMPARE(n2.top, 0);
+    QCOMPARE(n2.colour, QColor(192, 192, 255));
+    QCOMPARE(n2.opacity, 255);
+    QVERIFY(!n2.locked);
+    QVERIFY(n2.visible);
+    QVERIFY(!n2.reminderOn);
+    QCOMPARE(n2.soundPath, App::Path() + QStringLiteral("/kvz.mid"));
+    QCOMPARE(n2.created, QStringLiteral("10:00:00"));  // the time of reading
 }
 
 void TstNoteStore::oddValuesAreSkippedOrMadeSafe() {
@@ -279,29 +241,32 @@ void TstNoteStore::oddValuesAreSkippedOrMadeSafe() {
                               QStringLiteral("无密码不是密码")),
                          kSoundPath, QStringLiteral("/sounds/bell")));
     writeStore(s + initSection(QStringLiteral("4")));
-    load();
+    const QList<Note> notes = loadValues().notes;
 
-    Form1* n1 = note(1);
-    QCOMPARE(n1->Width(), 3345);
-    QCOMPARE(n1->Height(), 2000);
-    QCOMPARE(n1->Left(), 11235);  // 99999 is no 16-bit number
-    QCOMPARE(n1->Top(), -300);
-    QCOMPARE(n1->Image1->Tag(), QStringLiteral("100"));
-    QVERIFY(!n1->Image3->Visible());
-    QCOMPARE(n1->BackColor(), Form1::kDesignColor);
+    QCOMPARE(notes[0].width, 3345);
+    QCOMPARE(notes[0].height, 2000);
+    QCOMPARE(notes[0].left, 11235);  // 99999 is no 16-bit number
+    QCOMPARE(notes[0].top, -300);
+    QCOMPARE(notes[0].opacity, 100);
+    QVERIFY(!notes[0].reminderOn);
+    QCOMPARE(notes[0].colour, Note::kDesignColour);
     // Dots in folder names do not cut the path.
-    QCOMPARE(n1->Image5->Tag(), QStringLiteral("/home/john.doe/.sounds/bell.mid"));
+    QCOMPARE(notes[0].soundPath, QStringLiteral("/home/john.doe/.sounds/bell.mid"));
 
-    QCOMPARE(note(2)->Image1->Tag(), QStringLiteral("255"));
-    QCOMPARE(note(2)->windowOpacity(), 1.0);
-    QCOMPARE(note(2)->Image5->Tag(), QStringLiteral("D:\\My.Sounds\\ring.wav"));
-    QCOMPARE(note(3)->Image1->Tag(), QStringLiteral("255"));
+    QCOMPARE(notes[1].opacity, 255);
+    QCOMPARE(notes[1].soundPath, QStringLiteral("D:\\My.Sounds\\ring.wav"));
+    QCOMPARE(notes[2].opacity, 255);
     // An empty password still locks the note.
-    QVERIFY(note(3)->isLocked());
-    QCOMPARE(note(3)->Image4->Tag(), QString());
-    QVERIFY(!note(4)->isLocked());
+    QVERIFY(notes[2].locked);
+    QCOMPARE(notes[2].password, QString());
+    QVERIFY(!notes[3].locked);
     // A file name without extension is cut as before: after the first dot and three more.
-    QCOMPARE(note(4)->Image5->Tag(), QStringLiteral("/so"));
+    QCOMPARE(notes[3].soundPath, QStringLiteral("/so"));
+
+    // An opacity that is not applied leaves the window opaque.
+    load();
+    QCOMPARE(note(2)->windowOpacity(), 1.0);
+    QCOMPARE(qRound(note(1)->windowOpacity() * 255), 100);
 }
 
 void TstNoteStore::loadSaveLoadKeepsEveryValue() {
@@ -338,14 +303,12 @@ void TstNoteStore::loadSaveLoadKeepsEveryValue() {
     for (const QString& key : {kNoteCount, kNotesOnTop, kReminderSound, kAutoStart})
         QCOMPARE(readKey(kInitSection, key), before.read(kInitSection, key));
 
-    Forms::unloadFrom(1);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    NoteCounter = 0;
+    f.restart();
     load();
-    QCOMPARE(Forms::Count(), 5);
+    QCOMPARE(f.windowCount(), 5);
     const QStringList texts = {"一", "二", "三", "四"};
     for (int n = 1; n <= 4; ++n)
-        QCOMPARE(note(n)->RichTextBox1->Text(), texts[n - 1]);
+        QCOMPARE(note(n)->editor()->Text(), texts[n - 1]);
     QVERIFY(note(2)->isLocked());
     QVERIFY(!note(3)->isVisible());
 }
@@ -360,7 +323,7 @@ void TstNoteStore::saveAfterDeletingKeepsHigherSectionsAndFiles() {
         contents[n] = richEditContent(QStringLiteral("内容%1").arg(n));
     writeStore(s + initSection(QStringLiteral("5")), contents);
     load();
-    note(3)->Unload();
+    f.program->windows().close(note(3));
     save();
 
     QCOMPARE(readKey(kInitSection, kNoteCount), QStringLiteral("4"));
@@ -369,19 +332,19 @@ void TstNoteStore::saveAfterDeletingKeepsHigherSectionsAndFiles() {
         QCOMPARE(readKey(noteSection(n), kCreated), created[n - 1]);
     // Section 5 and tie5.tie stay as the earlier save left them.
     QCOMPARE(readKey(noteSection(5), kCreated), QStringLiteral("note 5"));
-    QFile five(m_dir->filePath(QStringLiteral("tie/tie5.tie")));
+    QFile five(f.contentFile(5));
     QVERIFY(five.open(QIODevice::ReadOnly));
     QCOMPARE(five.readAll(), contents[5]);
-    QFile three(m_dir->filePath(QStringLiteral("tie/tie3.tie")));
+    QFile three(f.contentFile(3));
     QVERIFY(three.open(QIODevice::ReadOnly));
     QVERIFY(three.readAll() != contents[3]);  // now holds the former note 4
 }
 
 void TstNoteStore::saveCreatesTheContentFolder() {
     load();
-    note(1)->RichTextBox1->setText(QStringLiteral("新的"));
+    note(1)->editor()->setText(QStringLiteral("新的"));
     save();
-    QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("tie/tie1.tie"))).isFile());
+    QVERIFY(QFileInfo(f.contentFile(1)).isFile());
     QCOMPARE(readKey(noteSection(1), kVisible), QStringLiteral("True"));
     QCOMPARE(readKey(noteSection(1), kLock), kNoPassword);
     QCOMPARE(readKey(kInitSection, kAutoStart), QStringLiteral("True"));
@@ -390,11 +353,11 @@ void TstNoteStore::saveCreatesTheContentFolder() {
 void TstNoteStore::unwritableContentIsReportedAndTheRestWritten() {
     load();
     // The content folder is a plain file: no content file can be written, even as root.
-    QFile blocker(m_dir->filePath(kContentFolder));
+    QFile blocker(f.storeDir() + u'/' + kContentFolder);
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     QStringList errors;
-    QVERIFY(!SaveAllNotes(*m_main, &errors));
+    QVERIFY(!f.program->saveAll(&errors));
     QVERIFY(errors.join(u'\n').contains(QStringLiteral("tie")));
     QCOMPARE(readKey(kInitSection, kNoteCount), QStringLiteral("1"));
     QCOMPARE(readKey(noteSection(1), kWidth), QStringLiteral("3345"));

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 
-#include "note/form1.h"
-
-AutoSave::AutoSave(std::function<void()> save, QObject* parent)
-    : QObject(parent), m_save(std::move(save)) {
+AutoSave::AutoSave(std::function<void()> save, Delays delays, QObject* parent)
+    : QObject(parent), m_save(std::move(save)), m_delays(delays) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &AutoSave::flush);
 }
 
 void AutoSave::poke() {
     if (!m_timer.isActive()) m_sinceFirstChange.start();
-    const qint64 left = kMaxDelayMs - m_sinceFirstChange.elapsed();
-    m_timer.start(int(std::clamp<qint64>(left, 0, kQuietMs)));
-}
-
-void AutoSave::watch(Form1* note) {
-    connect(note, &Form1::Changed, this, &AutoSave::poke);
+    const qint64 left = m_delays.maxMs - m_sinceFirstChange.elapsed();
+    m_timer.start(int(std::clamp<qint64>(left, 0, m_delays.quietMs)));
 }
 
 void AutoSave::flush() {

@@ -1,33 +1,22 @@
 #include "app/topmost.h"
 
-#include "app/form2.h"
-#include "note/createnote.h"
-#include "note/form1.h"
+#include "app/openwindows.h"
+#include "note/notewindow.h"
 #include "platform/windowops.h"
 
-namespace {
-
-bool notesOnTop() {
-    const Form2* main = Form2::instance();
-    return main && main->tiezizaiqian->isChecked();
-}
-
-}  // namespace
-
-void ApplyTopmostToAll() {
-    const bool topmost = notesOnTop();
-    for (int i = 1; i < Forms::Count(); ++i) {
-        Form* form = Forms::item(i);
-        if (form->Tag() != Form1::kDesignTag) windowops::setTopmost(form, topmost);
+void applyTopmostToAll(const OpenWindows& windows, bool notesOnTop) {
+    for (int i = 1; i < windows.count(); ++i) {
+        QWidget* window = windows.at(i);
+        // A note not yet numbered is no note of the store.
+        const auto* note = qobject_cast<NoteWindow*>(window);
+        if (!note || note->number() != 0) windowops::setTopmost(window, notesOnTop);
     }
 }
 
-void TopmostGuardBegin() {
-    if (!notesOnTop()) return;
-    if (Form* note = Forms::item(CurrentNoteIndex)) windowops::setTopmost(note, false);
+void lowerNoteForDialog(QWidget* currentNote, bool notesOnTop) {
+    if (notesOnTop && currentNote) windowops::setTopmost(currentNote, false);
 }
 
-void TopmostGuardEnd() {
-    if (!notesOnTop()) return;
-    if (Form* note = Forms::item(CurrentNoteIndex)) windowops::setTopmost(note, true);
+void raiseNoteAfterDialog(QWidget* currentNote, bool notesOnTop) {
+    if (notesOnTop && currentNote) windowops::setTopmost(currentNote, true);
 }

@@ -1,186 +1,283 @@
-#include "app/form2.h"
+#include "app/traycontroller.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QCursor>
+#include <QMenu>
 #include <QUrl>
 #include <cstdio>
 
-#include "app/autosave.h"
 #include "app/topmost.h"
-#include "commands/notecommands.h"
-#include "dialogs/form6.h"
-#include "note/createnote.h"
-#include "note/form1.h"
+#include "dialogs/notelistdialog.h"
+#include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "platform/autostart.h"
+#include "platform/clock.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/tray.h"
+#include "platform/windowops.h"
+#include "richtext/richtextbox.h"
 #include "store/notestore.h"
 
 namespace {
 
-Form2* g_instance = nullptr;
-
-// The dialogs that the exit command closes first.
-constexpr const char* kDialogClasses[] = {"Form3", "Form4", "Form6"};
+void report(const QString& message) {
+    std::fprintf(stderr, "jotpin: %s\n", qPrintable(message));
+}
 
 }  // namespace
 
-Form2::Form2() : mnuTray(new QMenu(QStringLiteral("menu"), this)) {
-    g_instance = this;
-    auto item = [this](const QString& caption, void (Form2::*handler)() = nullptr) {
-        QAction* action = mnuTray->addAction(caption);
-        if (handler) connect(action, &QAction::triggered, this, handler);
+TrayController::TrayController(AutoSave::Delays autoSaveDelays)
+    : trayMenu(new QMenu(QStringLiteral("menu"), this)), m_autoSaveDelays(autoSaveDelays) {
+    m_windows.add(this);
+    auto item = [this](const QString& caption, void (TrayController::*command)() = nullptr) {
+        QAction* action = trayMenu->addAction(caption);
+        if (command) connect(action, &QAction::triggered, this, command);
         return action;
     };
-    auto toggle = [&](const QString& caption) {
+    // A switch item shows its switch and sets it.
+    auto toggle = [&](const QString& caption, bool on, void (ProgramSwitches::*set)(bool),
+                      void (ProgramSwitches::*changed)(bool)) {
         QAction* action = item(caption);
         action->setCheckable(true);
-        action->setChecked(true);  // the design state; the store sets the real one
+        action->setChecked(on);
+        connect(action, &QAction::toggled, &m_switches, set);
+        connect(&m_switches, changed, action, &QAction::setChecked);
         return action;
     };
-    fanhui = item(QStringLiteral("返回"));
-    newtie = item(QStringLiteral("新建帖子"));
-    connect(newtie, &QAction::triggered, this, [] { new_Click(); });
-    mnuTray->addSeparator();
-    xianshisuoyou = item(QStringLiteral("显示所有帖子"), &Form2::xianshisuoyou_Click);
-    tieziliebiao = item(QStringLiteral("帖子列表"));
-    connect(tieziliebiao, &QAction::triggered, this, [] { Form6::showList(); });
-    mnuTray->addSeparator();
-    tiezizaiqian = toggle(QStringLiteral("帖子在前"));
-    connect(tiezizaiqian, &QAction::triggered, this, [] { ApplyTopmostToAll(); });
-    yincangtiezi = item(QStringLiteral("隐藏帖子"), &Form2::yincangtiezi_Click);
-    tixing = toggle(QStringLiteral("提醒声音开启"));
-    mnuTray->addSeparator();
-    zidongyunxing = toggle(QStringLiteral("自动运行"));
-    mnuTray->addSeparator();
-    help = item(QStringLiteral("使用说明"));
-    connect(help, &QAction::triggered, this, [] {
-        Shell::open(QUrl::fromLocalFile(App::ShippedFile(QStringLiteral("Jotpin说明.htm"))));
+    backAction = item(QStringLiteral("返回"));
+    newNoteAction = item(QStringLiteral("新建帖子"), &TrayController::newNote);
+    trayMenu->addSeparator();
+    showAllAction = item(QStringLiteral("显示所有帖子"), &TrayController::showAllNotes);
+    noteListAction = item(QStringLiteral("帖子列表"), &TrayController::showNoteList);
+    trayMenu->addSeparator();
+    notesOnTopAction = toggle(QStringLiteral("帖子在前"), m_switches.notesOnTop(),
+                              &ProgramSwitches::setNotesOnTop, &ProgramSwitches::notesOnTopChanged);
+    connect(notesOnTopAction, &QAction::triggered, this, &TrayController::applyTopmostToAll);
+    hideAllAction = item(QStringLiteral("隐藏帖子"), &TrayController::hideAllNotes);
+    reminderSoundAction =
+        toggle(QStringLiteral("提醒声音开启"), m_switches.reminderSound(),
+               &ProgramSwitches::setReminderSound, &ProgramSwitches::reminderSoundChanged);
+    trayMenu->addSeparator();
+    startWithSessionAction =
+        toggle(QStringLiteral("自动运行"), m_switches.startWithSession(),
+               &ProgramSwitches::setStartWithSession, &ProgramSwitches::startWithSessionChanged);
+    trayMenu->addSeparator();
+    helpAction = item(QStringLiteral("使用说明"));
+    connect(helpAction, &QAction::triggered, this, [] {
+        Shell::instance().open(QUrl::fromLocalFile(App::ShippedFile(QStringLiteral("Jotpin说明.htm"))));
     });
-    jiancha = item(QStringLiteral("检查是否有新版本"));
-    connect(jiancha, &QAction::triggered, this, [] { Shell::open(QUrl(kNewVersionUrl)); });
-    mnuTray->addSeparator();
-    exit = item(QStringLiteral("退出"));
+    newVersionAction = item(QStringLiteral("检查是否有新版本"));
+    connect(newVersionAction, &QAction::triggered, this,
+            [] { Shell::instance().open(QUrl(kNewVersionUrl)); });
+    trayMenu->addSeparator();
+    exitAction = item(QStringLiteral("退出"));
     // After the menu has closed: ending the program deletes the menu, which must not happen
     // while the menu is still running.
-    connect(exit, &QAction::triggered, this, &Form2::exit_Click, Qt::QueuedConnection);
+    connect(exitAction, &QAction::triggered, this, &TrayController::exitProgram,
+            Qt::QueuedConnection);
+
+    connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
+        if (window == m_noteList) m_noteList = nullptr;
+        if (m_autoSave && qobject_cast<NoteWindow*>(window)) m_autoSave->poke();
+    });
 }
 
-Form2::~Form2() {
-    if (g_instance == this) g_instance = nullptr;
-    Forms::setRemovalObserver(nullptr);
-}
-
-Form2* Form2::instance() {
-    return g_instance;
-}
-
-void Form2::Form_Load() {
-    NoteCounter = 0;
+void TrayController::start() {
+    m_noteCounter = 0;
     hide();
     TrayIcon& tray = TrayIcon::instance();
     tray.add(QIcon(QStringLiteral(":/icons/jotpin.svg")));
     tray.setTip(QStringLiteral("Jotpin"));
-    connect(&tray, &TrayIcon::leftButtonUp, this,
-            [this] { TrayWindowProc(TrayMessage::LeftButtonUp); });
-    connect(&tray, &TrayIcon::rightButtonUp, this,
-            [this] { TrayWindowProc(TrayMessage::RightButtonUp); });
-    LoadAllNotes(*this);
+    connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
+    connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);
+    loadAll();
 
     // From here on every change is saved soon, not only at exit.
-    m_autoSave = new AutoSave([this] { SaveAllNotes(*this); }, this);
-    for (Form* form : Forms::all()) {
-        if (auto* note = qobject_cast<Form1*>(form)) m_autoSave->watch(note);
+    m_autoSave = new AutoSave([this] { saveAll(); }, m_autoSaveDelays, this);
+    for (auto changed : {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
+                         &ProgramSwitches::startWithSessionChanged})
+        connect(&m_switches, changed, m_autoSave, &AutoSave::poke);
+}
+
+void TrayController::loadAll() {
+    const QString storeDir = App::StoreDir();
+    const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values());
+    // Before any note is made, so that each new note follows the stored notes-on-top switch.
+    m_switches.setValues(loaded.switches);
+    if (loaded.firstStart) {
+        newNote();
+        return;
     }
-    for (QAction* toggle : {tiezizaiqian, tixing, zidongyunxing})
-        connect(toggle, &QAction::toggled, m_autoSave, &AutoSave::poke);
-    Forms::setRemovalObserver([this](Form* form) {
-        if (qobject_cast<Form1*>(form) && m_autoSave) m_autoSave->poke();
+    for (int i = 0; i < loaded.notes.size(); ++i) {
+        const int number = i + 1;
+        const Note& stored = loaded.notes[i];
+        NoteWindow* note = createNote();
+        note->lastAlarmMinute = QStringLiteral("-99");
+        note->setNote(stored);
+        if (const auto content = store::readContent(storeDir, number, nullptr)) {
+            QString why;
+            if (!note->editor()->loadRtf(*content, &why))
+                report(store::contentFilePath(storeDir, number) + QStringLiteral(": ") + why);
+        }
+        note->setNumber(number);
+        note->layOut();
+        // A note stored as hidden is never put on screen, not even for a moment.
+        if (stored.visible) note->show();
+        if (stored.reminderOn) note->reminderTimer.enabled = true;
+    }
+}
+
+NoteWindow* TrayController::createNote() {
+    m_noteCounter = qint16(m_noteCounter + 1);
+    // Deleting a note gives its number back, so a number may still be worn by an open note;
+    // numbers must stay distinct to find the current note, so skip those.
+    auto inUse = [this](int number) {
+        for (const NoteWindow* note : m_windows.numberedNotes()) {
+            if (note->number() == number) return true;
+        }
+        return false;
+    };
+    while (inUse(m_noteCounter))
+        m_noteCounter = qint16(m_noteCounter + 1);
+
+    auto* note = new NoteWindow();
+    m_windows.add(note);
+    note->setNumber(m_noteCounter);
+    const QString created = timetext::creationTime(Clock::instance().now());
+    note->setCreated(created);
+    note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
+    windowops::setTopmost(note, m_switches.notesOnTop());
+    connect(note, &NoteWindow::activated, this, [this, note] { m_windows.noteActivated(note); });
+    connect(note, &NoteWindow::changed, this, [this] {
+        if (m_autoSave) m_autoSave->poke();
     });
+    if (m_autoSave) m_autoSave->poke();
+    return note;
 }
 
-void Form2::noteCreated(Form1* note) {
-    if (!m_autoSave) return;
-    m_autoSave->watch(note);
-    m_autoSave->poke();
+void TrayController::newNote() {
+    commands::newNote(*this);
 }
 
-void Form2::TrayWindowProc(TrayMessage message) {
-    if (message == TrayMessage::RightButtonUp) {
-        popUpTrayMenu();
+NoteWindow* TrayController::currentNote() const {
+    return qobject_cast<NoteWindow*>(m_windows.at(m_windows.currentNoteIndex()));
+}
+
+void TrayController::trayLeftClicked() {
+    if (m_windows.count() == 1) {
+        newNote();  // the first note, at the right edge of the screen
         return;
     }
-    if (Forms::Count() == 1) {
-        new_Click();  // the first note, at the right edge of the screen
-        return;
-    }
-    Form* newest = Forms::item(Forms::Count() - 1);
+    QWidget* newest = m_windows.newest();
     newest->show();
     newest->raise();
     newest->activateWindow();
 }
 
-void Form2::activateFromOutside() {
+void TrayController::trayRightClicked() {
+    popUpTrayMenu();
+}
+
+void TrayController::activateFromOutside() {
     const TrayIcon& tray = TrayIcon::instance();
     if (tray.isAdded() && tray.hostAvailable())
-        TrayWindowProc(TrayMessage::LeftButtonUp);
+        trayLeftClicked();
     else
         popUpTrayMenu();  // without a tray this is the only way to the tray commands
 }
 
-void Form2::popUpTrayMenu() {
-    mnuTray->exec(QCursor::pos());
+void TrayController::popUpTrayMenu() {
+    trayMenu->exec(QCursor::pos());
 }
 
-void Form2::xianshisuoyou_Click() {
-    for (int i = 1; i < Forms::Count(); ++i) {
-        Form* form = Forms::item(i);
-        if (form->Tag() == Form1::kDesignTag) continue;
-        form->show();
-        form->raise();
+void TrayController::showAllNotes() {
+    for (int i = 1; i < m_windows.count(); ++i) {
+        QWidget* window = m_windows.at(i);
+        const auto* note = qobject_cast<NoteWindow*>(window);
+        if (note && note->number() == 0) continue;
+        window->show();
+        window->raise();
     }
 }
 
-void Form2::yincangtiezi_Click() {
-    for (int i = 1; i < Forms::Count(); ++i)
-        Forms::item(i)->hide();
+void TrayController::hideAllNotes() {
+    for (int i = 1; i < m_windows.count(); ++i)
+        m_windows.at(i)->hide();
 }
 
-void Form2::exit_Click() {
-    for (int i = Forms::Count() - 1; i >= 1; --i) {
-        Form* form = Forms::item(i);
-        for (const char* dialog : kDialogClasses) {
-            if (form && form->inherits(dialog)) form->Unload();
+void TrayController::showNoteList() {
+    if (m_noteList) {
+        m_noteList->show();
+        m_noteList->raise();
+        m_noteList->activateWindow();
+        return;
+    }
+    auto* list = new NoteListDialog(m_windows.numberedNotes());
+    m_noteList = list;
+    m_windows.add(list);
+    connect(list, &NoteListDialog::notesPicked, this, [this](const QList<NoteWindow*>& notes) {
+        for (NoteWindow* note : notes) {
+            // A note closed while the list was open is not brought back.
+            if (!m_windows.isOpen(note)) continue;
+            note->show();
+            note->raise();
+            note->activateWindow();  // which makes it the current note
         }
+    });
+    connect(list, &NoteListDialog::closeRequested, this, [this, list] { m_windows.close(list); });
+    list->open();
+}
+
+void TrayController::applyTopmostToAll() {
+    ::applyTopmostToAll(m_windows, m_switches.notesOnTop());
+}
+
+bool TrayController::saveAll(QStringList* errors) {
+    QList<store::NoteToSave> notes;
+    for (const NoteWindow* note : m_windows.numberedNotes())
+        notes.append({note->note(), note->editor()->document()});
+    return store::saveStore(App::StoreDir(), m_switches.values(), notes, errors);
+}
+
+void TrayController::closeDialogs() {
+    for (int i = m_windows.count() - 1; i >= 1; --i) {
+        QWidget* window = m_windows.at(i);
+        if (!qobject_cast<NoteWindow*>(window)) m_windows.close(window);
     }
-    const auto answer = Prompts::askOkCancel(QStringLiteral("您真的希望退出《Jotpin》吗？"),
+}
+
+void TrayController::exitProgram() {
+    closeDialogs();
+    const auto answer = Prompts::instance().askOkCancel(QStringLiteral("您真的希望退出《Jotpin》吗？"),
                                              QStringLiteral("退出软件"));
     if (answer != Prompts::Answer::Ok) return;
-    Sound::instance().sendString(QStringLiteral("close WAV"));
-    Unload();
+    shutDown();
 }
 
-void Form2::shutDown() {
+void TrayController::shutDown() {
+    if (m_ended) return;
+    m_ended = true;
     Sound::instance().sendString(QStringLiteral("close WAV"));
-    Unload();
-}
-
-void Form2::Form_Unload() {
-    Forms::setRemovalObserver(nullptr);
-    if (m_autoSave) m_autoSave->deleteLater();
+    delete m_autoSave;
     m_autoSave = nullptr;
-    SaveAllNotes(*this);
+    saveAll();
 
     QString error;
-    const bool entryOk = zidongyunxing->isChecked()
+    const bool entryOk = m_switches.startWithSession()
                              ? Autostart::write(App::Path(), App::EXEName(), &error)
                              : Autostart::remove(App::EXEName(), &error);
-    if (!entryOk) std::fprintf(stderr, "jotpin: %s\n", qPrintable(error));
+    if (!entryOk) report(error);
 
     TrayIcon::instance().remove();
     disconnect(&TrayIcon::instance(), nullptr, this, nullptr);
-    Forms::unloadFrom(1);
+    m_windows.closeFrom(0);
     Q_EMIT ended();
+}
+
+void TrayController::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    shutDown();
 }

@@ -1,68 +1,96 @@
 #pragma once
-// The hidden main form: loaded first, never shown. It owns the tray icon, the tray menu and
-// the program-wide switches (check marks of tray items); loading it starts the program,
-// unloading it saves everything and ends the program.
+// The program as a whole, behind its tray icon: start-up and exit, the tray menu, the switches,
+// the open windows, new notes, and saving soon after changes. It is a hidden window, the first
+// of the open windows, and is never shown.
 
-#include <QAction>
-#include <QMenu>
+#include <QPointer>
+#include <QWidget>
 
-#include "platform/forms.h"
+#include "app/autosave.h"
+#include "app/openwindows.h"
+#include "commands/notecommands.h"
+#include "model/programswitches.h"
 
-class AutoSave;
-class Form1;
+#include "dialogs/notelistdialog.h"
+class NoteWindow;
+class QAction;
+class QMenu;
 
-class Form2 : public Form {
+class TrayController : public QWidget, public CommandHost {
     Q_OBJECT
 public:
     // The address of the page about newer versions.
     static inline const QString kNewVersionUrl = QStringLiteral("https://jotpin.app/download");
 
-    Form2();
-    ~Form2() override;
-    static Form2* instance();
+    explicit TrayController(AutoSave::Delays autoSaveDelays = {});
 
     // Start-up: numbering from 0, hidden, tray icon with its tip, then every stored note.
-    void Form_Load();
-
+    void start();
     // The exit command: closes the dialogs, asks, and on OK ends the program.
-    void exit_Click();
-    // Ends the program without asking (end of the desktop session, SIGTERM).
+    void exitProgram();
+    // Ends the program without asking (end of the desktop session, SIGTERM): saves every
+    // note, writes or removes the autostart entry, removes the tray icon and closes every
+    // window, the last first.
     void shutDown();
 
-    // Tray icon messages.
-    enum class TrayMessage { LeftButtonUp, RightButtonUp };
-    void TrayWindowProc(TrayMessage message);
+    // Tray icon clicks.
+    void trayLeftClicked();
+    void trayRightClicked();
     // A second start of the program asks this one to come forward.
     void activateFromOutside();
-    // A note was made after the start: its changes are saved from now on.
-    void noteCreated(Form1* note);
 
-    QMenu* mnuTray;
-    QAction* fanhui;
-    QAction* newtie;
-    QAction* xianshisuoyou;
-    QAction* tieziliebiao;
-    QAction* tiezizaiqian;  // notes on top
-    QAction* yincangtiezi;
-    QAction* tixing;         // reminder sound
-    QAction* zidongyunxing;  // start with the desktop session
-    QAction* help;
-    QAction* jiancha;
-    QAction* exit;
+    // Creates, numbers and prepares a new note window without showing it; it is the newest
+    // open window afterwards.
+    NoteWindow* createNote() override;
+    // "新建帖子": a new note at the right edge of the screen.
+    void newNote();
+    void showAllNotes();
+    void hideAllNotes();
+    void showNoteList();
+    // Every note and open dialog joins or leaves the topmost band as the switch says.
+    void applyTopmostToAll();
+
+    // Writes every numbered note, renumbered from 1 in window order, and the switches.
+    bool saveAll(QStringList* errors = nullptr);
+
+    OpenWindows& windows() { return m_windows; }
+    ProgramSwitches& switches() { return m_switches; }
+    NoteWindow* currentNote() const;
+    NoteListDialog* noteList() const { return m_noteList; }
+    // Source of note numbers: each new note takes the next; deleting a note gives one back.
+    qint16 noteCounter() const { return m_noteCounter; }
+    void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
+
+    QMenu* trayMenu;
+    QAction* backAction;
+    QAction* newNoteAction;
+    QAction* showAllAction;
+    QAction* noteListAction;
+    QAction* notesOnTopAction;
+    QAction* hideAllAction;
+    QAction* reminderSoundAction;
+    QAction* startWithSessionAction;
+    QAction* helpAction;
+    QAction* newVersionAction;
+    QAction* exitAction;
 
 Q_SIGNALS:
-    // Form2 has been unloaded: the program is over.
+    // The program is over.
     void ended();
 
 protected:
-    // Saves every note, writes or removes the autostart entry, removes the tray icon and
-    // unloads every other window, the last first.
-    void Form_Unload() override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void xianshisuoyou_Click();
-    void yincangtiezi_Click();
+    void loadAll();
+    void closeDialogs();
     void popUpTrayMenu();
 
+    OpenWindows m_windows;
+    ProgramSwitches m_switches;
+    AutoSave::Delays m_autoSaveDelays;
     AutoSave* m_autoSave = nullptr;
+    QPointer<NoteListDialog> m_noteList;
+    qint16 m_noteCounter = 0;
+    bool m_ended = false;
 };

@@ -1,13 +1,15 @@
 #include "commands/notecommands.h"
 
-#include "note/createnote.h"
-#include "note/form1.h"
+#include "note/notewindow.h"
 #include "platform/screen.h"
 
-void new_Click() {
-    CreateNote();
-    auto* note = qobject_cast<Form1*>(Forms::item(Forms::Count() - 1));
-    if (!note) return;
+namespace commands {
+
+NoteWindow* newNote(CommandHost& host) {
+    NoteWindow* note = host.createNote();
     note->show();
-    note->setLeft(Screen::Width() - note->Width());
+    note->setLeftTwips(Screen::Width() - note->state().width);
+    return note;
 }
+
+}  // namespace commands

@@ -1,5 +1,19 @@
 #pragma once
-// Commands of the note menu that other parts of the program run too.
+// The note commands: what each item of the note menus does. They reach the rest of the program
+// only through the host the app gives them.
+
+class NoteWindow;
+
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+    // Creates, numbers and prepares a new note window without showing it.
+    virtual NoteWindow* createNote() = 0;
+};
+
+namespace commands {
 
 // "新建帖子": a new note, shown at the right edge of the screen.
-void new_Click();
+NoteWindow* newNote(CommandHost& host);
+
+}  // namespace commands

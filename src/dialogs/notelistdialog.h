@@ -1,48 +1,45 @@
 #pragma once
 // The note list: every open note, hidden ones included, with its running number and creation
-// time; shows the notes the user picks, then unloads itself. One instance at most.
+// time. The user picks notes to show, then the list asks to be closed.
 
 #include <QList>
 #include <QPointer>
+#include <QWidget>
 
-#include "platform/forms.h"
+#include "note/notewindow.h"
 
-class Form1;
-class ImageControl;
+class IconButton;
 class QLabel;
 class QListWidget;
 
-class Form6 : public Form {
+class NoteListDialog : public QWidget {
     Q_OBJECT
 public:
-    // Loads the list (built afresh from the open notes) or, when it is already open, brings
-    // the open one to the front.
-    static void showList();
-    // The loaded list; nullptr when none is loaded (also from the moment it starts unloading).
-    static Form6* instance();
+    // One row per note, in this order.
+    explicit NoteListDialog(const QList<NoteWindow*>& notes);
 
-    ~Form6() override;
+    // Topmost, shown and in front.
+    void open();
+    // The note window of `row`; nullptr when it has been deleted since the list was built.
+    NoteWindow* noteOfRow(int row) const;
 
-    // The note window of `row`; nullptr when that note has been unloaded since the list was
-    // built.
-    Form1* noteOfRow(int row) const;
+    QLabel* titleLabel;
+    IconButton* showButton;   // show the selected notes
+    IconButton* closeButton;  // close
+    QListWidget* list;        // one row per note
 
-    QLabel* Label1;        // title
-    ImageControl* Image1;  // show the selected notes
-    ImageControl* Image2;  // close
-    QListWidget* List1;    // one row per note
+Q_SIGNALS:
+    // The notes of the selected rows, in list order; the program shows those still open.
+    void notesPicked(const QList<NoteWindow*>& notes);
+    // The list is done: close it.
+    void closeRequested();
 
 protected:
-    void Form_Unload() override;
+    void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    Form6();
-    void Form_Load();
-    void buildRows();
-    // Shows the note of every selected row, in list order, then unloads the list.
-    void Image1_Click();
-    void Image2_Click();
+    void pickSelected();
 
-    QList<QPointer<Form1>> m_rowNotes;  // parallel to the rows of List1
+    QList<QPointer<NoteWindow>> m_rowNotes;  // parallel to the rows of the list
 };

@@ -21,10 +21,10 @@ SizeTwips clampSize(SizeTwips size, bool locked) {
 
 Layout layoutFor(int sw, int sh) {
     Layout l{};
-    l.label1Left = sw - 151;
+    l.titleLabelLeft = sw - 151;
     l.richText = QRect(3, 25, sw - 8, sh - 28);
-    l.image1Left = sw - 31;
-    l.image4Left = sw - 55;
+    l.deleteButtonLeft = sw - 31;
+    l.hideButtonLeft = sw - 55;
     auto grip = [&](Grip g, int left, int top, int width = -1, int height = -1) {
         const QSize design = kGripDesign[g];
         l.grips[g] = QRect(left, top, width < 0 ? design.width() : width,

@@ -25,10 +25,10 @@ SizeTwips clampSize(SizeTwips size, bool locked);
 
 // Where the controls go for a client area of sw x sh pixels.
 struct Layout {
-    int label1Left;
+    int titleLabelLeft;
     QRect richText;
-    int image1Left;  // delete button
-    int image4Left;  // hide button
+    int deleteButtonLeft;
+    int hideButtonLeft;
     std::array<QRect, GripCount> grips;
 };
 // Grip sizes are their design sizes except for the long side that the layout sets.

@@ -1,257 +1,180 @@
-#include "note/form1.h"
+#include "note/notewindow.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 
-#include "note/createnote.h"
-#include "note/notelayout.h"
-#include "richtext/richtextbox.h"
+#include "note/framecontrols.h"
 #include "platform/units.h"
+#include "richtext/richtextbox.h"
 
-namespace {
-
-QPixmap renderIcon(const QString& name, QSize size, qreal dpr) {
-    // Every note shows the same few pictures: draw each once.
-    static QHash<QString, QPixmap> cache;
-    const QString key = name + u'@' + QString::number(size.width()) + u'x' +
-                        QString::number(size.height()) + u'@' + QString::number(dpr);
-    if (const auto it = cache.constFind(key); it != cache.cend()) return *it;
-    QSvgRenderer renderer(QStringLiteral(":/icons/") + name);
-    QPixmap pixmap(size * dpr);
-    pixmap.fill(Qt::transparent);
-    pixmap.setDevicePixelRatio(dpr);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    painter.end();
-    cache.insert(key, pixmap);
-    return pixmap;
-}
-
-constexpr std::array<Qt::CursorShape, notelayout::GripCount> kGripCursors = {
-    Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor,
-    Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
-};
-
-}  // namespace
-
-ImageControl::ImageControl(QWidget* parent, const QString& icon, const QRect& design,
-                           const QString& toolTip)
-    : QLabel(parent) {
-    setGeometry(design);
-    setToolTip(toolTip);
-    setAlignment(Qt::AlignCenter);
-    setIcon(icon);
-}
-
-void ImageControl::setTag(const QString& tag) {
-    if (tag == m_tag) return;
-    m_tag = tag;
-    Q_EMIT StateChanged();
-}
-
-void ImageControl::setVisible(bool visible) {
-    const bool wasHidden = isHidden();
-    QLabel::setVisible(visible);
-    if (wasHidden != isHidden()) Q_EMIT StateChanged();
-}
-
-void ImageControl::setIcon(const QString& icon) {
-    setPixmap(renderIcon(icon, size(), devicePixelRatioF()));
-}
-
-void ImageControl::mousePressEvent(QMouseEvent* event) {
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
-
-void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click =
-        m_pressed && event->button() == Qt::LeftButton && rect().contains(event->pos());
-    m_pressed = false;
-    event->accept();
-    if (click && isEnabled()) Q_EMIT Click();
-}
-
-GripControl::GripControl(QWidget* parent, int index) : QWidget(parent), m_index(index) {
-    setCursor(kGripCursors[index]);
-    setAttribute(Qt::WA_NoSystemBackground);
-}
-
-void GripControl::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT MouseDown(m_index);
-}
-
-void GripControl::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT MouseMove(m_index);
-}
-
-void GripControl::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT MouseUp(m_index);
-}
-
-Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
-    setTag(kDesignTag);
+NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
     setWindowTitle(QString());
     setAutoFillBackground(true);
 
-    Image2 = new ImageControl(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
-                              QStringLiteral("帖子管理"));
-    Image3 = new ImageControl(this, QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
-                              QStringLiteral("关闭定时提醒"));
-    Image5 = new ImageControl(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
-                              QStringLiteral("解除锁定"));
-    Label1 = new QLabel(this);
-    Label1->setGeometry(72, 5, 97, 17);
-    Label1->installEventFilter(this);
-    Image4 = new ImageControl(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
-                              QStringLiteral("隐藏帖子"));
-    Image1 = new ImageControl(this, QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
-                              QStringLiteral("删除帖子"));
-    Image6 = {new ImageControl(this, QStringLiteral("alarm-ring.svg"), QRect(0, 0, 24, 24)),
-              new ImageControl(this, QStringLiteral("alarm-dim.svg"), QRect(0, 0, 24, 24)),
-              new ImageControl(this, QStringLiteral("alarm.svg"), QRect(0, 0, 24, 24),
-                               QStringLiteral("关闭定时提醒"))};
-    Image6[1]->setTag(QStringLiteral("0"));
-    for (ImageControl* picture : Image6)
-        picture->hide();
-    Image3->hide();
-    Image5->hide();
-    Image4->setTag(QStringLiteral("无密码"));
+    menuButton = new IconButton(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
+                                QStringLiteral("帖子管理"));
+    alarmIcon = new IconButton(this, QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
+                               QStringLiteral("关闭定时提醒"));
+    unlockButton = new IconButton(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
+                                  QStringLiteral("解除锁定"));
+    titleLabel = new QLabel(this);
+    titleLabel->setGeometry(72, 5, 97, 17);
+    titleLabel->installEventFilter(this);
+    hideButton = new IconButton(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
+                                QStringLiteral("隐藏帖子"));
+    deleteButton = new IconButton(this, QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
+                                  QStringLiteral("删除帖子"));
+    alarmIcon->hide();
+    unlockButton->hide();
 
-    RichTextBox1 = new RichTextBox(this);
-    RichTextBox1->setBackColor(kDesignColor);
+    m_editor = new RichTextBox(this);
+    m_editor->setBackColor(m_note.colour);
     const QFont font(QStringLiteral("宋体"), 9);
-    RichTextBox1->setFont(font);
-    RichTextBox1->document()->setDefaultFont(font);
+    m_editor->setFont(font);
+    m_editor->document()->setDefaultFont(font);
 
     for (int i = 0; i < notelayout::GripCount; ++i) {
-        Resizer[i] = new GripControl(this, i);
-        connect(Resizer[i], &GripControl::MouseDown, this, [this](int index) {
-            Resizing = true;
-            ResizeStart = QCursor::pos();
-            Q_UNUSED(index);
+        grips[i] = new ResizeGrip(this, i);
+        connect(grips[i], &ResizeGrip::pressed, this, [this] {
+            m_resizing = true;
+            m_resizeStart = QCursor::pos();
         });
-        connect(Resizer[i], &GripControl::MouseMove, this, [this](int index) {
-            if (!Resizing) return;
-            ResizeCurrent = QCursor::pos();
-            ResizeByGrip(index);
-            ResizeStart = ResizeCurrent;
+        connect(grips[i], &ResizeGrip::dragged, this, [this](int index) {
+            if (!m_resizing) return;
+            const QPoint current = QCursor::pos();
+            resizeByGrip(index, m_resizeStart, current);
+            m_resizeStart = current;
         });
-        connect(Resizer[i], &GripControl::MouseUp, this, [this](int index) {
-            Resizing = false;
-            ResizeCurrent = QCursor::pos();
-            ResizeByGrip(index);
+        connect(grips[i], &ResizeGrip::released, this, [this](int index) {
+            m_resizing = false;
+            resizeByGrip(index, m_resizeStart, QCursor::pos());
         });
     }
 
-    setBackColor(kDesignColor);
+    setColour(m_note.colour);
     applyGeometry();
-    Form_Load();
-    Form_Resize();
-
-    for (ImageControl* control : {Image1, Image2, Image3, Image4, Image5})
-        connect(control, &ImageControl::StateChanged, this, &Form1::Changed);
-    connect(RichTextBox1->document(), &QTextDocument::contentsChanged, this, &Form1::Changed);
+    layOut();
+    connect(m_editor->document(), &QTextDocument::contentsChanged, this, &NoteWindow::changed);
 }
 
-void Form1::Form_Load() {
-    RichTextBox1->move(3, 15);
+Note NoteWindow::note() const {
+    Note note = m_note;
+    note.visible = isVisible();
+    return note;
 }
 
-bool Form1::isLocked() const {
-    return Image5->Visible();
+void NoteWindow::setNote(const Note& note) {
+    // Whether the window is shown is not the note's to say here.
+    Note incoming = note;
+    incoming.visible = m_note.visible;
+    const bool same = incoming == m_note;
+    m_note = incoming;
+    m_editor->setBackColor(note.colour);
+    setColour(note.colour);
+    if (note.effectiveOpacity() != 255) setOpacity(note.effectiveOpacity());
+    showLockAndReminder();
+    applyGeometry();
+    if (!same) Q_EMIT changed();
 }
 
-void Form1::setBackColor(const QColor& colour) {
-    m_backColor = colour;
+void NoteWindow::showLockAndReminder() {
+    alarmIcon->setVisible(m_note.reminderOn);
+    unlockButton->setVisible(m_note.locked);
+    m_editor->setVisible(!m_note.locked);
+    menuButton->setEnabled(!m_note.locked);
+    deleteButton->setEnabled(!m_note.locked);
+}
+
+void NoteWindow::setColour(const QColor& colour) {
+    m_note.colour = colour;
     QPalette p = palette();
     p.setColor(QPalette::Window, colour);
     setPalette(p);
     update();
-    Q_EMIT Changed();
+    Q_EMIT changed();
 }
 
-void Form1::applyOpacity(int alpha) {
+void NoteWindow::setOpacity(int alpha) {
     setWindowOpacity(qBound(0, alpha, 255) / 255.0);
 }
 
-void Form1::Move(int left, int top, int width, int height) {
-    const bool changed = left != m_left || top != m_top || width != m_width || height != m_height;
-    m_left = left;
-    m_top = top;
-    m_width = width;
-    m_height = height;
+void NoteWindow::moveTwips(int left, int top, int width, int height) {
+    const bool moved = left != m_note.left || top != m_note.top || width != m_note.width ||
+                       height != m_note.height;
+    m_note.left = left;
+    m_note.top = top;
+    m_note.width = width;
+    m_note.height = height;
     applyGeometry();
-    if (changed) Q_EMIT Changed();
+    if (moved) Q_EMIT changed();
 }
 
-QPoint Form1::intendedPosition() const {
-    return {units::twipsToPixels(m_left), units::twipsToPixels(m_top)};
+QPoint NoteWindow::intendedPosition() const {
+    return {units::twipsToPixels(m_note.left), units::twipsToPixels(m_note.top)};
 }
 
-void Form1::applyGeometry() {
+void NoteWindow::applyGeometry() {
     m_applyingGeometry = true;
-    setGeometry(units::twipsToPixels(m_left), units::twipsToPixels(m_top),
-                qMax(1, units::twipsToPixels(m_width)), qMax(1, units::twipsToPixels(m_height)));
+    setGeometry(units::twipsToPixels(m_note.left), units::twipsToPixels(m_note.top),
+                qMax(1, units::twipsToPixels(m_note.width)),
+                qMax(1, units::twipsToPixels(m_note.height)));
     m_applyingGeometry = false;
 }
 
-void Form1::Form_Resize() {
-    const notelayout::SizeTwips clamped = notelayout::clampSize({m_width, m_height}, isLocked());
-    if (clamped.width != m_width || clamped.height != m_height) {
-        m_width = clamped.width;
-        m_height = clamped.height;
+void NoteWindow::layOut() {
+    const notelayout::SizeTwips clamped =
+        notelayout::clampSize({m_note.width, m_note.height}, isLocked());
+    if (clamped.width != m_note.width || clamped.height != m_note.height) {
+        m_note.width = clamped.width;
+        m_note.height = clamped.height;
         applyGeometry();
-        Q_EMIT Changed();
+        Q_EMIT changed();
     }
-    const notelayout::Layout l =
-        notelayout::layoutFor(units::twipsToPixels(m_width), units::twipsToPixels(m_height));
-    Label1->move(l.label1Left, Label1->y());
-    RichTextBox1->setGeometry(l.richText);
-    Image1->move(l.image1Left, Image1->y());
-    Image4->move(l.image4Left, Image4->y());
+    const notelayout::Layout l = notelayout::layoutFor(units::twipsToPixels(m_note.width),
+                                                       units::twipsToPixels(m_note.height));
+    titleLabel->move(l.titleLabelLeft, titleLabel->y());
+    m_editor->setGeometry(l.richText);
+    deleteButton->move(l.deleteButtonLeft, deleteButton->y());
+    hideButton->move(l.hideButtonLeft, hideButton->y());
     for (int i = 0; i < notelayout::GripCount; ++i) {
-        Resizer[i]->setGeometry(l.grips[i]);
-        Resizer[i]->raise();
+        grips[i]->setGeometry(l.grips[i]);
+        grips[i]->raise();
     }
 }
 
-void Form1::ResizeByGrip(int index) {
-    const auto moved =
-        notelayout::resizeByGrip({double(m_left), double(m_top), double(m_width), double(m_height)},
-                                 ResizeStart, ResizeCurrent, index);
+void NoteWindow::resizeByGrip(int index, QPoint start, QPoint current) {
+    const auto moved = notelayout::resizeByGrip(
+        {double(m_note.left), double(m_note.top), double(m_note.width), double(m_note.height)},
+        start, current, index);
     // A size below zero is refused; the window keeps its place and size.
     if (!moved || moved->width < 0 || moved->height < 0) return;
-    Move(qRound(moved->left), qRound(moved->top), qRound(moved->width), qRound(moved->height));
-    Form_Resize();
+    moveTwips(qRound(moved->left), qRound(moved->top), qRound(moved->width),
+              qRound(moved->height));
+    layOut();
 }
 
-void Form1::resizeEvent(QResizeEvent* event) {
-    Form::resizeEvent(event);
+void NoteWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
     // A size from outside (the window manager) replaces the twips; ours stays as set.
     if (!m_applyingGeometry) {
-        const int width = m_width;
-        const int height = m_height;
-        if (this->width() != units::twipsToPixels(m_width))
-            m_width = units::pixelsToTwips(this->width());
-        if (this->height() != units::twipsToPixels(m_height))
-            m_height = units::pixelsToTwips(this->height());
-        if (width != m_width || height != m_height) Q_EMIT Changed();
+        const int width = m_note.width;
+        const int height = m_note.height;
+        if (this->width() != units::twipsToPixels(m_note.width))
+            m_note.width = units::pixelsToTwips(this->width());
+        if (this->height() != units::twipsToPixels(m_note.height))
+            m_note.height = units::pixelsToTwips(this->height());
+        if (width != m_note.width || height != m_note.height) Q_EMIT changed();
     }
-    Form_Resize();
+    layOut();
 }
 
-void Form1::moveEvent(QMoveEvent* event) {
-    Form::moveEvent(event);
+void NoteWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
     // Only a move the user makes by dragging changes the stored place. While a window is
     // being mapped, X can report a passing position (the window manager's new frame at 0,0)
     // that is never corrected; taking it would save the note at the screen corner.
@@ -265,69 +188,59 @@ void Form1::moveEvent(QMoveEvent* event) {
         }
         return;
     }
-    const int left = m_left;
-    const int top = m_top;
-    if (x() != units::twipsToPixels(m_left)) m_left = units::pixelsToTwips(x());
-    if (y() != units::twipsToPixels(m_top)) m_top = units::pixelsToTwips(y());
-    if (left != m_left || top != m_top) Q_EMIT Changed();
+    const int left = m_note.left;
+    const int top = m_note.top;
+    if (x() != units::twipsToPixels(m_note.left)) m_note.left = units::pixelsToTwips(x());
+    if (y() != units::twipsToPixels(m_note.top)) m_note.top = units::pixelsToTwips(y());
+    if (left != m_note.left || top != m_note.top) Q_EMIT changed();
 }
 
-void Form1::showEvent(QShowEvent* event) {
+void NoteWindow::showEvent(QShowEvent* event) {
     m_userMoving = false;
     m_reasserted = false;
-    Form::showEvent(event);
-    if (!event->spontaneous()) Q_EMIT Changed();
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) Q_EMIT changed();
 }
 
-void Form1::hideEvent(QHideEvent* event) {
+void NoteWindow::hideEvent(QHideEvent* event) {
     m_userMoving = false;
-    Form::hideEvent(event);
-    if (!event->spontaneous()) Q_EMIT Changed();
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) Q_EMIT changed();
 }
 
-void Form1::changeEvent(QEvent* event) {
-    Form::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+void NoteWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Q_EMIT activated();
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void NoteWindow::closeEvent(QCloseEvent* event) {
     // A note goes only by its own delete commands, never by a window manager's close (Alt+F4,
     // the end of a session): a note closed that way would be missing from the next save.
     event->ignore();
 }
 
-void Form1::Form_Activate() {
-    const int count = Forms::Count();
-    for (int i = 1; i < count; ++i) {
-        if (Forms::item(i)->Tag() == Tag()) {
-            CurrentNoteIndex = qint16(i);
-            return;
-        }
-    }
-}
-
-void Form1::startDrag() {
+void NoteWindow::startDrag() {
     if (QWindow* window = windowHandle()) m_userMoving = window->startSystemMove();
 }
 
-void Form1::mousePressEvent(QMouseEvent* event) {
+void NoteWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) startDrag();
     event->accept();
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonPress &&
+bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == titleLabel && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         startDrag();
         return true;
     }
-    return Form::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
-void Form1::paintEvent(QPaintEvent* event) {
-    Form::paintEvent(event);
+void NoteWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
     // A thin darker edge keeps a note apart from a background of the same colour.
     QPainter painter(this);
-    painter.setPen(m_backColor.darker(140));
+    painter.setPen(m_note.colour.darker(140));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

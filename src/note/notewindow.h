@@ -1,135 +1,92 @@
 #pragma once
-// The note window. The window is the note: all per-note state lives in the window's Tag, in
-// properties of its controls and in a few members, exactly where the store reads and writes it.
+// The note window: a borderless window with its own title strip and a rich-text editor. It
+// shows a Note and reports every change of what the store keeps.
 
-#include <QColor>
 #include <QLabel>
 #include <QPoint>
 #include <QString>
 #include <array>
 
-#include "platform/forms.h"
+#include "model/note.h"
+#include "note/notelayout.h"
 
+class IconButton;
+class ResizeGrip;
 class RichTextBox;
-
-// A picture control of the title strip: an icon with a Tag, shown or hidden, enabled or not.
-class ImageControl : public QLabel {
-    Q_OBJECT
-public:
-    ImageControl(QWidget* parent, const QString& icon, const QRect& design,
-                 const QString& toolTip = {});
-
-    const QString& Tag() const { return m_tag; }
-    void setTag(const QString& tag);
-    // Shown in its window, whether or not the window itself is on screen.
-    bool Visible() const { return !isHidden(); }
-    void setVisible(bool visible) override;
-    void setIcon(const QString& icon);
-
-Q_SIGNALS:
-    void Click();
-    // The Tag or the shown state changed: per-note state the store keeps.
-    void StateChanged();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    QString m_tag;
-    bool m_pressed = false;
-};
-
-// A transparent resize grip, found only by its cursor.
-class GripControl : public QWidget {
-    Q_OBJECT
-public:
-    GripControl(QWidget* parent, int index);
-
-Q_SIGNALS:
-    void MouseDown(int index);
-    void MouseMove(int index);
-    void MouseUp(int index);
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    int m_index;
-};
 
 // A timer's state. One shared ticker drives the ticks of every note (no timers per note).
 struct TimerState {
-    int Interval;
-    bool Enabled;
-    QString Tag;
+    int intervalMs;
+    bool enabled;
 };
 
-class Form1 : public Form {
+class NoteWindow : public QWidget {
     Q_OBJECT
 public:
-    // The design Tag of a note window, replaced by the note's number when CreateNote numbers it.
-    static inline const QString kDesignTag = QStringLiteral("Jotpin");
-    // Design colour &H0080FFFF: light yellow.
-    static inline const QColor kDesignColor = QColor(255, 255, 128);
+    NoteWindow();
 
-    Form1();
+    // The number the note wears while the program runs; it tells notes apart. 0 while the note
+    // is not numbered yet.
+    int number() const { return m_number; }
+    void setNumber(int number) { m_number = number; }
 
-    // Window geometry in twips. Kept exactly as set while the window stands where that value
+    // What the store keeps of this note; `visible` is whether the window is shown now.
+    Note note() const;
+    // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
+    // shown is left to the caller.
+    void setNote(const Note& note);
+    const Note& state() const { return m_note; }
+
+    // Place and size in twips. Kept exactly as set while the window stands where that value
     // puts it, so that a stored 638 reads back as 638, not as 43 pixels times 15.
-    int Left() const { return m_left; }
-    int Top() const { return m_top; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    void setLeft(int twips) { Move(twips, m_top, m_width, m_height); }
-    void setTop(int twips) { Move(m_left, twips, m_width, m_height); }
-    void setWidth(int twips) { Move(m_left, m_top, twips, m_height); }
-    void setHeight(int twips) { Move(m_left, m_top, m_width, twips); }
-    void Move(int left, int top, int width, int height);
-
-    QColor BackColor() const { return m_backColor; }
-    void setBackColor(const QColor& colour);
-
-    // Applies an opacity 0 (invisible) .. 255 (opaque).
-    void applyOpacity(int alpha);
+    void moveTwips(int left, int top, int width, int height);
+    void setLeftTwips(int left) { moveTwips(left, m_note.top, m_note.width, m_note.height); }
+    void setColour(const QColor& colour);
+    // 0 (invisible) .. 255 (opaque).
+    void setOpacity(int alpha);
+    bool isLocked() const { return m_note.locked; }
+    void setCreated(const QString& created) { m_note.created = created; }
 
     // Lays out the controls for the current size, after the size clamps.
-    void Form_Resize();
-    // Applies the travel of grip `index` from ResizeStart to ResizeCurrent.
-    void ResizeByGrip(int index);
+    void layOut();
+    // Applies the travel of grip `index` from start to current (screen pixels).
+    void resizeByGrip(int index, QPoint start, QPoint current);
+    // A grip is held down.
+    bool isResizing() const { return m_resizing; }
 
-    // Controls, named as the store and the commands address them.
-    ImageControl* Image1;                 // delete button; Tag: opacity
-    ImageControl* Image2;                 // menu button; Tag: height before locking
-    ImageControl* Image3;                 // alarm icon; Tag: reminder text; Visible: reminder on
-    ImageControl* Image4;                 // hide button; Tag: lock password
-    ImageControl* Image5;                 // unlock button; Tag: alarm sound path; Visible: locked
-    std::array<ImageControl*, 3> Image6;  // blink frames and the normal alarm picture
-    QLabel* Label1;                       // title strip: clock, drag handle
-    std::array<GripControl*, 8> Resizer;
-    RichTextBox* RichTextBox1;
-    TimerState Timer1{1000, false, QStringLiteral("0")};
-    TimerState Timer2{500, true, QString()};
+    RichTextBox* editor() const { return m_editor; }
 
-    bool jiantieban = false;  // clipboard capture on
-    bool Resizing = false;
-    QPoint ResizeStart;
-    QPoint ResizeCurrent;
-    QString LastClipText;
+    // The title strip, left to right.
+    IconButton* menuButton;
+    IconButton* alarmIcon;     // shown while the note has a reminder switched on
+    IconButton* unlockButton;  // shown while the note is locked
+    QLabel* titleLabel;        // clock, drag handle
+    IconButton* hideButton;
+    IconButton* deleteButton;
+    std::array<ResizeGrip*, notelayout::GripCount> grips;
 
-    bool isLocked() const;
-    // Makes this note the current one: CurrentNoteIndex = its position in Forms.
-    void Form_Activate();
+    // Reminder checking, once a second while the reminder is on, and the minute of the hour
+    // of the last alarm ("-99": not rung since the reminder was set).
+    TimerState reminderTimer{1000, false};
+    QString lastAlarmMinute = QStringLiteral("0");
+    // Title clock, clipboard capture and alarm blink, twice a second.
+    TimerState tickTimer{500, true};
+    // While the alarm rings: the blink phase ("0" or "-1"), empty otherwise; and the repeat
+    // interval in minutes that the last reminder check found.
+    QString alarmBlinkPhase;
+    QString alarmRepeatMinutes = QStringLiteral("0");
+
+    bool capturesClipboard = false;
+    QString lastCapturedText;
 
 Q_SIGNALS:
     // Something the store keeps changed: text, formatting, place, size, colour, visibility,
-    // or the state held by the title-strip controls (lock, reminder, opacity, sound).
-    void Changed();
+    // lock, reminder, opacity, sound.
+    void changed();
+    // The window became the active one: it is the current note now.
+    void activated();
 
 protected:
-    void Form_Load();
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -142,14 +99,15 @@ protected:
 
 private:
     void applyGeometry();
+    void showLockAndReminder();
     QPoint intendedPosition() const;
     void startDrag();
 
-    int m_left = 11235;
-    int m_top = 405;
-    int m_width = 3345;
-    int m_height = 3825;
-    QColor m_backColor = kDesignColor;
+    RichTextBox* m_editor;
+    Note m_note;
+    int m_number = 0;
+    bool m_resizing = false;
+    QPoint m_resizeStart;  // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
     bool m_userMoving = false;  // a drag by the window body or title is under way
     bool m_reasserted = false;  // our place was asked for again since the window was shown

@@ -12,7 +12,7 @@ const Clock* g_clock = &g_systemClock;
 
 }  // namespace
 
-const Clock& Clock::current() {
+const Clock& Clock::instance() {
     return *g_clock;
 }
 

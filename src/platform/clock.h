@@ -10,20 +10,9 @@ public:
     virtual QDateTime now() const = 0;
 
     // The clock in use: the system clock unless a test installed another.
-    static const Clock& current();
+    static const Clock& instance();
     // Installs a clock (not owned); nullptr restores the system clock.
     static void install(const Clock* clock);
-};
-
-class FixedClock : public Clock {
-public:
-    explicit FixedClock(QDateTime at) : m_at(std::move(at)) {}
-    QDateTime now() const override { return m_at; }
-    void set(const QDateTime& at) { m_at = at; }
-    void advanceSecs(qint64 secs) { m_at = m_at.addSecs(secs); }
-
-private:
-    QDateTime m_at;
 };
 
 // The fixed text forms the store and the note windows use, independent of the locale.

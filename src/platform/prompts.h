@@ -1,28 +1,22 @@
 #pragma once
-// Message box and input box. Tests script the answers so that no dialog ever blocks them.
+// Message box and input box, modal, brought to the front. Tests install a double that answers
+// without showing anything.
 
 #include <QString>
-#include <QStringList>
 #include <optional>
 
-namespace Prompts {
+class Prompts {
+public:
+    enum class Answer { Ok, Cancel };
 
-enum class Answer { Ok, Cancel };
+    virtual ~Prompts() = default;
+    // OK/Cancel question with the question icon.
+    virtual Answer askOkCancel(const QString& text, const QString& title) = 0;
+    // A prompt with a text field filled with defaultText; nullopt when the user cancels.
+    virtual std::optional<QString> inputBox(const QString& prompt, const QString& title = {},
+                                            const QString& defaultText = {}) = 0;
 
-// OK/Cancel question with the question icon, brought to the foreground.
-Answer askOkCancel(const QString& text, const QString& title);
-
-// A prompt with a text field filled with defaultText; nullopt when the user cancels.
-std::optional<QString> inputBox(const QString& prompt, const QString& title = {},
-                                const QString& defaultText = {});
-
-// --- test hooks ---
-// Once scripted, no dialog is shown: each call takes the next queued answer, or Cancel when
-// none is queued. Every prompt text is recorded.
-void setScripted(bool scripted);
-void queueAnswer(Answer answer);
-void queueInput(std::optional<QString> text);
-QStringList asked();  // prompt texts shown since setScripted(true), oldest first
-void clearScript();
-
-}  // namespace Prompts
+    // The prompts in use: the real dialogs unless a test installed others.
+    static Prompts& instance();
+    static void install(Prompts* prompts);  // not owned; nullptr restores the real ones
+};

@@ -2,27 +2,23 @@
 
 #include <QDesktopServices>
 
-namespace Shell {
 namespace {
-bool g_recording = false;
-QList<QUrl> g_opened;
+
+class DesktopShell : public Shell {
+public:
+    void open(const QUrl& url) override { QDesktopServices::openUrl(url); }
+};
+
+Shell* g_installed = nullptr;
+
 }  // namespace
 
-void open(const QUrl& url) {
-    if (g_recording) {
-        g_opened.append(url);
-        return;
-    }
-    QDesktopServices::openUrl(url);
+Shell& Shell::instance() {
+    if (g_installed) return *g_installed;
+    static DesktopShell real;
+    return real;
 }
 
-void setRecording(bool recording) {
-    g_recording = recording;
-    g_opened.clear();
+void Shell::install(Shell* shell) {
+    g_installed = shell;
 }
-
-QList<QUrl> opened() {
-    return g_opened;
-}
-
-}  // namespace Shell

@@ -1,15 +1,14 @@
 #pragma once
-// Opening a file or a web page with the desktop's handler. Tests record instead.
+// Opening a file or a web page with the desktop's handler. Tests install a recorder.
 
-#include <QList>
 #include <QUrl>
 
-namespace Shell {
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Fire and forget, like the desktop's "open": a missing handler shows nothing.
+    virtual void open(const QUrl& url) = 0;
 
-// Fire and forget, like the desktop's "open": a missing handler shows nothing.
-void open(const QUrl& url);
-
-void setRecording(bool recording);  // test hook: record instead of opening
-QList<QUrl> opened();
-
-}  // namespace Shell
+    static Shell& instance();
+    static void install(Shell* shell);  // not owned; nullptr restores the real one
+};

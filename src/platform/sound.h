@@ -1,6 +1,6 @@
 #pragma once
 // The alarm sound, driven by the command strings the program has always sent: "Open <path>
-// ALias WAV", "Play WAV", "close WAV". Playing never waits. Tests install a recorder.
+// ALias WAV", "Play WAV", "close WAV". Playing never waits. Tests install a double.
 
 #include <QString>
 #include <QStringList>
@@ -13,15 +13,6 @@ public:
 
     static Sound& instance();
     static void install(Sound* sound);  // not owned; nullptr restores the real one
-};
-
-class RecordingSound : public Sound {
-public:
-    int sendString(const QString& command) override {
-        commands.append(command);
-        return 0;
-    }
-    QStringList commands;
 };
 
 // The parts of a command string: verb (lower case), alias and, for "open", the path.

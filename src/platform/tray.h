@@ -25,21 +25,3 @@ Q_SIGNALS:
     void rightButtonUp();
 };
 
-// Records what the program does with the icon; tests raise the clicks themselves.
-class FakeTrayIcon : public TrayIcon {
-    Q_OBJECT
-public:
-    using TrayIcon::TrayIcon;
-    void add(const QIcon& icon) override {
-        Q_UNUSED(icon);
-        added = true;
-    }
-    void setTip(const QString& text) override { tip = text; }
-    void remove() override { added = false; }
-    bool isAdded() const override { return added; }
-    bool hostAvailable() const override { return host; }
-
-    bool added = false;
-    bool host = true;
-    QString tip;
-};

@@ -162,19 +162,22 @@ bool RichTextBox::LoadFile(const QString& path, QString* error) {
         if (error) *error = path + QStringLiteral(": ") + file.errorString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    QTextDocument* doc = document();
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);  // loading is no step to undo
     QString why;
-    const bool ok = rtf::read(bytes, doc, &why);
-    doc->setUndoRedoEnabled(undo);
-    if (!ok) {
+    if (!loadRtf(file.readAll(), &why)) {
         if (error) *error = path + QStringLiteral(": ") + why;
         return false;
     }
-    setTextCursor(QTextCursor(doc));
     return true;
+}
+
+bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
+    QTextDocument* doc = document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);  // loading is no step to undo
+    const bool ok = rtf::read(bytes, doc, error);
+    doc->setUndoRedoEnabled(undo);
+    if (ok) setTextCursor(QTextCursor(doc));
+    return ok;
 }
 
 bool RichTextBox::SaveFile(const QString& path, QString* error) const {

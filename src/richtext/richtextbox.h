@@ -29,6 +29,8 @@ public:
     bool setFileName(const QString& path, QString* error = nullptr);
     QString FileName() const { return m_fileName; }
     bool LoadFile(const QString& path, QString* error = nullptr);
+    // Replaces the content with an RTF document; on failure the content stays as it was.
+    bool loadRtf(QByteArrayView bytes, QString* error = nullptr);
     // Writes the content as RTF, atomically: on failure an existing file stays whole.
     bool SaveFile(const QString& path, QString* error = nullptr) const;
 
@@ -79,8 +81,6 @@ public:
     QColor BackColor() const { return m_backColor; }
     void setBackColor(const QColor& colour);
 
-    const QString& Tag() const { return m_tag; }
-    void setTag(const QString& tag) { m_tag = tag; }
 
     // Edit operations. Clear deletes the selection only. Copy and Cut put the selection on the
     // clipboard as RTF, HTML and plain text; Paste takes RTF first, then HTML, a picture, text.
@@ -120,6 +120,5 @@ private:
     void insertImage(const QImage& image, QByteArray encoded);
 
     QString m_fileName;
-    QString m_tag;
     QColor m_backColor = Qt::white;
 };

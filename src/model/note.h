@@ -1,0 +1,38 @@
+#pragma once
+// What a note keeps: everything the store holds for it, as plain values. The note window shows
+// one of these and reports its changes; the store reads and writes them.
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+struct Note {
+    // The colour of a note that was never given one: light yellow.
+    static inline const QColor kDesignColour = QColor(255, 255, 128);
+
+    // Place and size of the window in twips; a note nobody moved stands here.
+    int left = 11235;
+    int top = 405;
+    int width = 3345;
+    int height = 3825;
+    QColor colour = kDesignColour;
+    // 0 (invisible) .. 255 (opaque); unset for a note never given one, which is opaque.
+    std::optional<int> opacity;
+    // When the note was made, as the text shown in its tool tip and kept in the store.
+    QString created;
+    // The reminder as "<long date>*hh:mm**NN" (NN: repeat interval in minutes), empty for none,
+    // and whether it is switched on.
+    QString reminder;
+    bool reminderOn = false;
+    // Full path of the alarm sound; empty for a silent alarm.
+    QString soundPath;
+    // The lock password; empty for none. A locked note hides its text and keeps only its title
+    // strip; heightBeforeLock (twips, as text) is the height it gets back when unlocked.
+    QString password;
+    bool locked = false;
+    QString heightBeforeLock;
+    bool visible = true;
+
+    int effectiveOpacity() const { return opacity.value_or(255); }
+    friend bool operator==(const Note&, const Note&) = default;
+};

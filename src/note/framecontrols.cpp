@@ -1,0 +1,81 @@
+#include "note/framecontrols.h"
+
+#include <QHash>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <array>
+
+#include "note/notelayout.h"
+
+namespace {
+
+QPixmap renderIcon(const QString& name, QSize size, qreal dpr) {
+    // Every note shows the same few pictures: draw each once.
+    static QHash<QString, QPixmap> cache;
+    const QString key = name + u'@' + QString::number(size.width()) + u'x' +
+                        QString::number(size.height()) + u'@' + QString::number(dpr);
+    if (const auto it = cache.constFind(key); it != cache.cend()) return *it;
+    QSvgRenderer renderer(QStringLiteral(":/icons/") + name);
+    QPixmap pixmap(size * dpr);
+    pixmap.fill(Qt::transparent);
+    pixmap.setDevicePixelRatio(dpr);
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    cache.insert(key, pixmap);
+    return pixmap;
+}
+
+constexpr std::array<Qt::CursorShape, notelayout::GripCount> kGripCursors = {
+    Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor,
+    Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
+};
+
+}  // namespace
+
+IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
+                       const QString& toolTip)
+    : QLabel(parent) {
+    setGeometry(place);
+    setToolTip(toolTip);
+    setAlignment(Qt::AlignCenter);
+    setIcon(icon);
+}
+
+void IconButton::setIcon(const QString& icon) {
+    setPixmap(renderIcon(icon, size(), devicePixelRatioF()));
+}
+
+void IconButton::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void IconButton::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click =
+        m_pressed && event->button() == Qt::LeftButton && rect().contains(event->pos());
+    m_pressed = false;
+    event->accept();
+    if (click && isEnabled()) Q_EMIT clicked();
+}
+
+ResizeGrip::ResizeGrip(QWidget* parent, int index) : QWidget(parent), m_index(index) {
+    setCursor(kGripCursors[index]);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void ResizeGrip::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    Q_EMIT pressed(m_index);
+}
+
+void ResizeGrip::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    Q_EMIT dragged(m_index);
+}
+
+void ResizeGrip::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    Q_EMIT released(m_index);
+}

@@ -1,0 +1,89 @@
+#pragma once
+// Test doubles of the operating-system services: each is installed in place of the real one
+// and records what the program asked of it.
+
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+#include <deque>
+#include <variant>
+
+#include "platform/clock.h"
+#include "platform/prompts.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/tray.h"
+
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime at) : m_at(std::move(at)) {}
+    QDateTime now() const override { return m_at; }
+    void set(const QDateTime& at) { m_at = at; }
+
+private:
+    QDateTime m_at;
+};
+
+class RecordingSound : public Sound {
+public:
+    int sendString(const QString& command) override {
+        commands.append(command);
+        return 0;
+    }
+    QStringList commands;
+};
+
+// Tests raise the clicks themselves.
+class FakeTrayIcon : public TrayIcon {
+public:
+    using TrayIcon::TrayIcon;
+    void add(const QIcon&) override { added = true; }
+    void setTip(const QString& text) override { tip = text; }
+    void remove() override { added = false; }
+    bool isAdded() const override { return added; }
+    bool hostAvailable() const override { return host; }
+
+    bool added = false;
+    bool host = true;
+    QString tip;
+};
+
+// Answers from a queue, Cancel when it is empty, and records every prompt text.
+class ScriptedPrompts : public Prompts {
+public:
+    Answer askOkCancel(const QString& text, const QString&) override {
+        return take<Answer>(text).value_or(Answer::Cancel);
+    }
+    std::optional<QString> inputBox(const QString& prompt, const QString&,
+                                    const QString&) override {
+        return take<std::optional<QString>>(prompt).value_or(std::nullopt);
+    }
+    void queueAnswer(Answer answer) { m_queue.emplace_back(answer); }
+    void queueInput(std::optional<QString> text) { m_queue.emplace_back(std::move(text)); }
+    void clear() {
+        m_queue.clear();
+        asked.clear();
+    }
+
+    QStringList asked;  // oldest first
+
+private:
+    template <typename T>
+    std::optional<T> take(const QString& text) {
+        asked.append(text);
+        if (m_queue.empty()) return std::nullopt;
+        const auto next = m_queue.front();
+        m_queue.pop_front();
+        if (const T* value = std::get_if<T>(&next)) return *value;
+        return std::nullopt;
+    }
+
+    std::deque<std::variant<Answer, std::optional<QString>>> m_queue;
+};
+
+class RecordingShell : public Shell {
+public:
+    void open(const QUrl& url) override { opened.append(url); }
+    QList<QUrl> opened;
+};

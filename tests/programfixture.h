@@ -1,0 +1,102 @@
+#pragma once
+// The whole program on test doubles, in a store folder of its own that starts empty: the tray
+// controller (not yet started), a fake tray icon, recorded sound and shell, scripted prompts
+// and a fixed clock. Autosave waits milliseconds, not seconds.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+
+#include "app/traycontroller.h"
+#include "fakes.h"
+#include "note/notewindow.h"
+#include "platform/apppaths.h"
+#include "sandbox.h"
+#include "store/notestore.h"
+#include "store/profilefile.h"
+#include "store/storekeys.h"
+
+class ProgramFixture {
+public:
+    static constexpr AutoSave::Delays kFastAutoSave{50, 500};
+
+    FakeTrayIcon tray;
+    RecordingSound sound;
+    ScriptedPrompts prompts;
+    RecordingShell shell;
+    FixedClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0))};
+    TrayController* program = nullptr;
+
+    // Call from init(): an empty store and a new program.
+    void setUp() {
+        g_sandbox.restore();
+        QDir(storeDir()).removeRecursively();
+        QDir().mkpath(storeDir());
+        Clock::install(&clock);
+        TrayIcon::install(&tray);
+        Sound::install(&sound);
+        Prompts::install(&prompts);
+        Shell::install(&shell);
+        tray.added = false;
+        tray.host = true;
+        tray.tip.clear();
+        sound.commands.clear();
+        prompts.clear();
+        shell.opened.clear();
+        program = new TrayController(kFastAutoSave);
+    }
+
+    // Call from cleanup(): closes every window without saving and puts the real services back.
+    void tearDown() {
+        if (program) program->windows().closeFrom(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        program = nullptr;
+        Clock::install(nullptr);
+        TrayIcon::install(nullptr);
+        Sound::install(nullptr);
+        Prompts::install(nullptr);
+        Shell::install(nullptr);
+    }
+
+    // A new program on the same store, as after a crash: the old one's windows close unsaved.
+    void restart() {
+        program->windows().closeFrom(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        program = new TrayController(kFastAutoSave);
+    }
+
+    // Ends the program as SIGTERM does (saving), and forgets it.
+    void shutDown() {
+        program->shutDown();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        program = nullptr;
+    }
+
+    QString storeDir() const { return App::StoreDir(); }
+    QString settingsFile() const { return store::settingsFilePath(storeDir()); }
+    QString contentFile(int n) const { return store::contentFilePath(storeDir(), n); }
+
+    NoteWindow* note(int index) const {
+        return qobject_cast<NoteWindow*>(program->windows().at(index));
+    }
+    int windowCount() const { return program->windows().count(); }
+
+    // A store as another program left it: raw settings bytes and content files by number.
+    void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
+        QFile f(settingsFile());
+        if (f.open(QIODevice::WriteOnly)) f.write(settings);
+        f.close();
+        QDir().mkpath(storeDir() + u'/' + store::keys::kContentFolder);
+        for (auto it = contents.begin(); it != contents.end(); ++it) {
+            QFile c(contentFile(it.key()));
+            if (c.open(QIODevice::WriteOnly)) c.write(it.value());
+        }
+    }
+
+    QString storedValue(const QString& section, const QString& key) const {
+        store::ProfileFile f(settingsFile());
+        f.load();
+        return f.read(section, key, QStringLiteral("<missing>"));
+    }
+};
