@@ -148,7 +148,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer timer;
     timer.start();
     auto* program = new TrayController();
-    program->start();
+    program->startUp();
     QApplication::processEvents();
     const double loadMs = ms(timer);
     const long rssAfter = rssKb();

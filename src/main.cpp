@@ -31,6 +31,6 @@ int main(int argc, char* argv[]) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest, program,
                      [program](QSessionManager&) { program->shutDown(); });
 
-    program->start();
+    program->startUp();
     return QApplication::exec();
 }

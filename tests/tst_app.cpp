@@ -71,7 +71,7 @@ void TstApp::cleanup() {
 }
 
 void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
-    program()->start();
+    program()->startUp();
     QVERIFY(f.tray.added);
     QCOMPARE(f.tray.tip, QStringLiteral("Jotpin"));
     QCOMPARE(program()->noteCounter(), 1);
@@ -100,7 +100,7 @@ void TstApp::trayMenuItemsInOrder() {
 }
 
 void TstApp::leftClickOnAnEmptyProgramMakesOneNote() {
-    program()->start();
+    program()->startUp();
     program()->windows().close(note(1));
     QCOMPARE(f.windowCount(), 1);
     Q_EMIT f.tray.leftButtonUp();
@@ -114,7 +114,7 @@ void TstApp::leftClickOnAnEmptyProgramMakesOneNote() {
 }
 
 void TstApp::leftClickShowsTheNewestWindow() {
-    program()->start();
+    program()->startUp();
     NoteWindow* second = program()->createNote();
     NoteWindow* third = program()->createNote();
     QVERIFY(!second->isVisible());
@@ -133,7 +133,7 @@ void TstApp::leftClickShowsTheNewestWindow() {
 }
 
 void TstApp::cancelAtTheExitQuestionSavesNothing() {
-    program()->start();
+    program()->startUp();
     program()->showNoteList();
     QVERIFY(program()->noteList());
     f.prompts.queueAnswer(Prompts::Answer::Cancel);
@@ -149,7 +149,7 @@ void TstApp::cancelAtTheExitQuestionSavesNothing() {
 }
 
 void TstApp::exitWritesStoreAndAutostartEntry() {
-    program()->start();
+    program()->startUp();
     note(1)->editor()->setText(QStringLiteral("要保存的"));
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     QSignalSpy ended(program(), &TrayController::ended);
@@ -173,7 +173,7 @@ void TstApp::exitWritesStoreAndAutostartEntry() {
 }
 
 void TstApp::shutDownWithTheSwitchOffRemovesTheEntry() {
-    program()->start();
+    program()->startUp();
     program()->switches().setStartWithSession(false);
     QVERIFY(!program()->startWithSessionAction->isChecked());  // the check mark follows
     QVERIFY(Autostart::write(g_sandbox.appPath(), QStringLiteral("jotpin")));
@@ -183,7 +183,7 @@ void TstApp::shutDownWithTheSwitchOffRemovesTheEntry() {
 
     // Also when there was no entry: nothing to remove, nothing fails.
     f.program = new TrayController(ProgramFixture::kFastAutoSave);
-    program()->start();
+    program()->startUp();
     program()->switches().setStartWithSession(false);
     f.shutDown();
     QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
@@ -228,7 +228,7 @@ void TstApp::autostartExecQuoting() {
 }
 
 void TstApp::showAllAndHideAll() {
-    program()->start();
+    program()->startUp();
     NoteWindow* second = program()->createNote();
     second->show();
     program()->showNoteList();
@@ -245,7 +245,7 @@ void TstApp::showAllAndHideAll() {
 }
 
 void TstApp::notesOnTopReachesEveryWindow() {
-    program()->start();
+    program()->startUp();
     NoteWindow* hidden = program()->createNote();
     program()->showNoteList();
     program()->notesOnTopAction->trigger();
@@ -265,7 +265,7 @@ void TstApp::notesOnTopReachesEveryWindow() {
 }
 
 void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
-    program()->start();
+    program()->startUp();
     NoteWindow* second = program()->createNote();
     windowops::setTopmost(second, true);  // as a ringing reminder leaves it
     program()->windows().noteActivated(second);
@@ -298,7 +298,7 @@ void TstApp::helpAndNewVersionOpenWithTheDesktop() {
 }
 
 void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
-    program()->start();
+    program()->startUp();
     QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
     QVERIFY2(!QFile::exists(f.settingsFile()), "loading alone must not write");
 
@@ -334,7 +334,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
 }
 
 void TstApp::creatingAndDeletingNotesIsSaved() {
-    program()->start();
+    program()->startUp();
     program()->newNoteAction->trigger();
     QCOMPARE(f.windowCount(), 3);
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("2"), 5000);

@@ -97,7 +97,7 @@ private:
     void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
         f.writeStore(settings, contents);
     }
-    void load() { f.program->start(); }
+    void load() { f.program->startUp(); }
     void save() {
         QStringList errors;
         QVERIFY2(f.program->saveAll(&errors), qPrintable(errors.join(u'\n')));

@@ -85,7 +85,7 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
     });
 }
 
-void TrayController::start() {
+void TrayController::startUp() {
     m_noteCounter = 0;
     hide();
     TrayIcon& tray = TrayIcon::instance();
@@ -228,7 +228,7 @@ void TrayController::showNoteList() {
         }
     });
     connect(list, &NoteListDialog::closeRequested, this, [this, list] { m_windows.close(list); });
-    list->open();
+    list->showOnTop();
 }
 
 void TrayController::applyTopmostToAll() {

@@ -25,7 +25,7 @@ public:
     explicit TrayController(AutoSave::Delays autoSaveDelays = {});
 
     // Start-up: numbering from 0, hidden, tray icon with its tip, then every stored note.
-    void start();
+    void startUp();
     // The exit command: closes the dialogs, asks, and on OK ends the program.
     void exitProgram();
     // Ends the program without asking (end of the desktop session, SIGTERM): saves every

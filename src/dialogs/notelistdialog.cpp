@@ -76,7 +76,7 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     }
 }
 
-void NoteListDialog::open() {
+void NoteListDialog::showOnTop() {
     windowops::setTopmost(this, true);
     show();
     raise();

@@ -19,7 +19,7 @@ public:
     explicit NoteListDialog(const QList<NoteWindow*>& notes);
 
     // Topmost, shown and in front.
-    void open();
+    void showOnTop();
     // The note window of `row`; nullptr when it has been deleted since the list was built.
     NoteWindow* noteOfRow(int row) const;
 
