@@ -9,9 +9,9 @@
 #include <functional>
 #include <vector>
 
-#include "text/gbk.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
+#include "text/gbk.h"
 
 using store::ProfileFile;
 using namespace store::keys;

@@ -12,7 +12,8 @@ JOTPIN_BUILD_PACKAGES=(
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
     fonts-noto-cjk
 )
-JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils)
+JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils
+    clang-format)
 
 jotpin_install_missing() {
     local missing=() pkg

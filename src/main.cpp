@@ -26,8 +26,7 @@ int main(int argc, char* argv[]) {
     // The end of the desktop session, kill and Ctrl+C end the program as the exit command
     // does, without asking.
     QuitSignals quitSignals;
-    QObject::connect(&quitSignals, &QuitSignals::quitRequested, program,
-                     &TrayController::shutDown);
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, program, &TrayController::shutDown);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, program,
                      [program](QSessionManager&) { program->shutDown(); });
 

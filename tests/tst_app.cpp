@@ -314,7 +314,8 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
     note(1)->setLeftTwips(1500);
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kLeft), QStringLiteral("1500"), 5000);
     note(1)->hide();
-    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kVisible), QStringLiteral("False"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kVisible), QStringLiteral("False"),
+                              5000);
     program()->reminderSoundAction->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kReminderSound), QStringLiteral("False"),
                               5000);

@@ -2,8 +2,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
-#include "text/gbk.h"
 #include "store/storekeys.h"
+#include "text/gbk.h"
 
 using namespace store::keys;
 

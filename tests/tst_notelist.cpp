@@ -24,7 +24,6 @@ protected:
     }
 };
 
-
 QStringList rowTexts(const QListWidget* list) {
     QStringList texts;
     for (int row = 0; row < list->count(); ++row)
@@ -52,7 +51,6 @@ void dropRaiseWarnings(QtMsgType type, const QMessageLogContext& context, const 
     if (text.contains(QLatin1String("does not support raise()"))) return;
     g_defaultHandler(type, context, text);
 }
-
 
 }  // namespace
 

@@ -105,9 +105,7 @@ private:
     QString readKey(const QString& sectionName, const QString& key) const {
         return f.storedValue(sectionName, key);
     }
-    store::LoadedStore loadValues() const {
-        return store::loadStore(f.storeDir(), Switches{});
-    }
+    store::LoadedStore loadValues() const { return store::loadStore(f.storeDir(), Switches{}); }
     NoteWindow* note(int index) const { return f.note(index); }
 
     ProgramFixture f;

@@ -1,4 +1,3 @@
-#include <sys/resource.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -6,9 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "text/gbk.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
+#include "text/gbk.h"
 
 using store::ProfileFile;
 using namespace store::keys;
@@ -34,12 +33,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-long maxRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 // A store as the Windows program writes it: GBK names, CR LF.
@@ -93,7 +86,6 @@ private Q_SLOTS:
     void failedSaveReportsAndKeepsOldFile();
     void hostileFilesReadWithoutHarm_data();
     void hostileFilesReadWithoutHarm();
-    void largeFilesStayBounded();
 };
 
 void TstProfileFile::missingFileReadsDefaultsAndWritesNothing() {
@@ -434,34 +426,6 @@ void TstProfileFile::hostileFilesReadWithoutHarm() {
     QCOMPARE(readFile(path), bytes);
     QCOMPARE(QFileInfo(path).lastModified(), modified);
     QCOMPARE(f.serialize(), bytes);
-}
-
-void TstProfileFile::largeFilesStayBounded() {
-    // 50 MB: many sections, a section with very many keys, and long lines.
-    QByteArray big;
-    big.reserve(52 * 1024 * 1024);
-    for (int i = 0; big.size() < 20 * 1024 * 1024; ++i)
-        big += "[" + QByteArray::number(i) + "]\nk=v\n";
-    big += "[huge]\n";
-    while (big.size() < 40 * 1024 * 1024)
-        big += "a=\n";
-    big += "last=found\n";
-    while (big.size() < 50 * 1024 * 1024)
-        big += QByteArray(1 << 20, 'x') + "\n";
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(kSettingsFile);
-    writeFile(path, big);
-    const long before = maxRssKb();
-    ProfileFile f(path);
-    QVERIFY(f.load());
-    QCOMPARE(f.readBytes("huge", "last", ""), QByteArray("found"));
-    QCOMPARE(f.readBytes("12345", "k", ""), QByteArray("v"));
-    f.writeBytes("huge", "last", "changed");
-    QCOMPARE(parsed(f.serialize()).readBytes("huge", "last", ""), QByteArray("changed"));
-    const long grownMb = (maxRssKb() - before) / 1024;
-    // The file itself, its serialized copy and a compact index; nothing per line.
-    QVERIFY2(grownMb < 400, qPrintable(QStringLiteral("grew by %1 MB").arg(grownMb)));
 }
 
 QTEST_GUILESS_MAIN(TstProfileFile)

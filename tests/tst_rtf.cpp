@@ -158,7 +158,6 @@ private Q_SLOTS:
     void badInput_data();
     void badInput();
     void deepNesting();
-    void noise();
 };
 
 void Tst_rtf::charFormatRoundTrip_data() {
@@ -937,28 +936,6 @@ void Tst_rtf::deepNesting() {
     QVERIFY(rtf::read(bytes, &doc));
     QCOMPARE(doc.toPlainText(), QStringLiteral("adeep b"));
     QVERIFY(formatAt(doc, 2).fontWeight() == QFont::Bold);
-}
-
-void Tst_rtf::noise() {
-    // 50 MB that starts like RTF and goes on as random bytes, some of them RTF syntax.
-    QByteArray bytes("{\\rtf1\\ansi\\ansicpg936 ");
-    const qsizetype size = 50 * 1024 * 1024;
-    bytes.resize(size);
-    QRandomGenerator random(1234);
-    // Few closing braces, so that the noise is read to its end.
-    static const char syntax[] = "{\\'uc0123456789abcdef \r\n";
-    for (qsizetype i = 24; i < size; i += 4) {
-        const quint32 r = random.generate();
-        for (int k = 0; k < 4 && i + k < size; ++k) {
-            const quint8 b = quint8(r >> (k * 8));
-            bytes[i + k] = (b & 0x80) ? syntax[b % (sizeof syntax - 1)] : char(b);
-        }
-    }
-    QElapsedTimer timer;
-    timer.start();
-    QTextDocument doc;
-    QVERIFY(rtf::read(bytes, &doc));
-    qInfo() << "50 MB of noise read in" << timer.elapsed() << "ms";
 }
 
 QTEST_MAIN(Tst_rtf)

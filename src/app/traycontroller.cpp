@@ -67,7 +67,8 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
     trayMenu->addSeparator();
     helpAction = item(QStringLiteral("使用说明"));
     connect(helpAction, &QAction::triggered, this, [] {
-        Shell::instance().open(QUrl::fromLocalFile(App::ShippedFile(QStringLiteral("Jotpin说明.htm"))));
+        Shell::instance().open(
+            QUrl::fromLocalFile(App::ShippedFile(QStringLiteral("Jotpin说明.htm"))));
     });
     newVersionAction = item(QStringLiteral("检查是否有新版本"));
     connect(newVersionAction, &QAction::triggered, this,
@@ -97,8 +98,9 @@ void TrayController::startUp() {
 
     // From here on every change is saved soon, not only at exit.
     m_autoSave = new AutoSave([this] { saveAll(); }, m_autoSaveDelays, this);
-    for (auto changed : {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
-                         &ProgramSwitches::startWithSessionChanged})
+    for (auto changed :
+         {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
+          &ProgramSwitches::startWithSessionChanged})
         connect(&m_switches, changed, m_autoSave, &AutoSave::poke);
 }
 
@@ -251,8 +253,8 @@ void TrayController::closeDialogs() {
 
 void TrayController::exitProgram() {
     closeDialogs();
-    const auto answer = Prompts::instance().askOkCancel(QStringLiteral("您真的希望退出《Jotpin》吗？"),
-                                             QStringLiteral("退出软件"));
+    const auto answer = Prompts::instance().askOkCancel(
+        QStringLiteral("您真的希望退出《Jotpin》吗？"), QStringLiteral("退出软件"));
     if (answer != Prompts::Answer::Ok) return;
     shutDown();
 }

@@ -153,8 +153,7 @@ void NoteWindow::resizeByGrip(int index, QPoint start, QPoint current) {
         start, current, index);
     // A size below zero is refused; the window keeps its place and size.
     if (!moved || moved->width < 0 || moved->height < 0) return;
-    moveTwips(qRound(moved->left), qRound(moved->top), qRound(moved->width),
-              qRound(moved->height));
+    moveTwips(qRound(moved->left), qRound(moved->top), qRound(moved->width), qRound(moved->height));
     layOut();
 }
 

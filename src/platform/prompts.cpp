@@ -8,8 +8,7 @@ namespace {
 class DialogPrompts : public Prompts {
 public:
     Answer askOkCancel(const QString& text, const QString& title) override {
-        QMessageBox box(QMessageBox::Question, title, text,
-                        QMessageBox::Ok | QMessageBox::Cancel);
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.raise();
         box.activateWindow();

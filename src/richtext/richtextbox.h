@@ -81,7 +81,6 @@ public:
     QColor BackColor() const { return m_backColor; }
     void setBackColor(const QColor& colour);
 
-
     // Edit operations. Clear deletes the selection only. Copy and Cut put the selection on the
     // clipboard as RTF, HTML and plain text; Paste takes RTF first, then HTML, a picture, text.
     void Cut() { cut(); }

@@ -13,8 +13,8 @@
 #include <charconv>
 #include <vector>
 
-#include "text/gbk.h"
 #include "richtext/rtf.h"
+#include "text/gbk.h"
 
 namespace rtf {
 namespace {

@@ -58,9 +58,7 @@ Note readNote(const ProfileFile& file, int n) {
 
 void writeNote(ProfileFile& file, int n, const Note& note) {
     const QString section = noteSection(n);
-    auto write = [&](const QString& key, const QString& value) {
-        file.write(section, key, value);
-    };
+    auto write = [&](const QString& key, const QString& value) { file.write(section, key, value); };
     write(kReminder, note.reminder);
     write(kSoundPath, note.soundPath);
     write(kBackColor, fromColour(note.colour));
@@ -126,8 +124,8 @@ std::optional<QByteArray> readContent(const QString& storeDir, int n, QStringLis
     return file.readAll();
 }
 
-bool saveStore(const QString& storeDir, const Switches& switches,
-               const QList<NoteToSave>& notes, QStringList* errors) {
+bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
+               QStringList* errors) {
     bool ok = true;
     const QString folder = storeDir + u'/' + kContentFolder;
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {

@@ -45,7 +45,7 @@ struct NoteToSave {
 // Writes the notes as sections 1..N with their content files, then N and the switches. A file
 // that cannot be written is reported on stderr and in *errors; everything else is still
 // written. Returns true when everything was written.
-bool saveStore(const QString& storeDir, const Switches& switches,
-               const QList<NoteToSave>& notes, QStringList* errors = nullptr);
+bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
+               QStringList* errors = nullptr);
 
 }  // namespace store
