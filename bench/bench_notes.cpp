@@ -106,7 +106,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     QStringList plainTexts;
     writeStore(dir.path(), &plainTexts);
-    App::overridePaths(dir.path(), QStringLiteral("jotpin"));
+    paths::overrideProgram(dir.path(), QStringLiteral("jotpin"));
 
     // Baselines: top-level text windows of the note's size with the same plain text, and with
     // the same formatted text given as HTML.

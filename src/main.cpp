@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jotpin.svg")));
 
     // One program per store: a second start brings the first one forward and leaves.
-    SingleInstance single(App::StoreDir());
+    SingleInstance single(paths::storeDir());
     if (!single.acquire()) return 0;
 
     fonts::installSubstitutes();

@@ -73,7 +73,7 @@ public:
         program = nullptr;
     }
 
-    QString storeDir() const { return App::StoreDir(); }
+    QString storeDir() const { return paths::storeDir(); }
     QString settingsFile() const { return store::settingsFilePath(storeDir()); }
     QString contentFile(int n) const { return store::contentFilePath(storeDir(), n); }
 

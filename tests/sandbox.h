@@ -24,8 +24,8 @@ public:
     // Points the program folder back at the sandbox (after a test pointed it elsewhere).
     void restore() const {
         QDir().mkpath(appPath());
-        App::overridePaths(appPath(), QStringLiteral("jotpin"));
-        App::overrideStoreDir({});
+        paths::overrideProgram(appPath(), QStringLiteral("jotpin"));
+        paths::overrideStoreDir({});
     }
 
 private:

@@ -63,7 +63,7 @@ private:
 
 void TstApp::init() {
     f.setUp();
-    QFile::remove(Autostart::entryPath(QStringLiteral("jotpin")));
+    QFile::remove(autostart::entryPath(QStringLiteral("jotpin")));
 }
 
 void TstApp::cleanup() {
@@ -107,7 +107,7 @@ void TstApp::leftClickOnAnEmptyProgramMakesOneNote() {
     QCOMPARE(f.windowCount(), 2);
     NoteWindow* made = note(1);
     QVERIFY(made->isVisible());
-    QCOMPARE(made->state().left, Screen::Width() - made->state().width);
+    QCOMPARE(made->note().left, screen::widthTwips() - made->note().width);
     // A second click only shows it again.
     Q_EMIT f.tray.leftButtonUp();
     QCOMPARE(f.windowCount(), 2);
@@ -144,7 +144,7 @@ void TstApp::cancelAtTheExitQuestionSavesNothing() {
     QCOMPARE(ended.count(), 0);
     QCOMPARE(program()->windows().indexOf(program()), 0);
     QVERIFY(!QFile::exists(f.settingsFile()));
-    QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
+    QVERIFY(!QFile::exists(autostart::entryPath(QStringLiteral("jotpin"))));
     QVERIFY(f.sound.commands.isEmpty());
 }
 
@@ -160,13 +160,13 @@ void TstApp::exitWritesStoreAndAutostartEntry() {
     QCOMPARE(f.windowCount(), 0);
     QCOMPARE(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"));
     QCOMPARE(f.storedValue(kInitSection, kAutoStart), QStringLiteral("True"));
-    QFile entry(Autostart::entryPath(QStringLiteral("jotpin")));
+    QFile entry(autostart::entryPath(QStringLiteral("jotpin")));
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(entry.readAll());
     QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
     QVERIFY(text.contains(QStringLiteral("\nType=Application\n")));
     QVERIFY(text.contains(QStringLiteral("\nExec=") +
-                          Autostart::execArgument(g_sandbox.appPath() + QStringLiteral("/jotpin")) +
+                          autostart::execArgument(g_sandbox.appPath() + QStringLiteral("/jotpin")) +
                           u'\n'));
     QVERIFY(entry.fileName().startsWith(g_sandbox.configPath()));
     f.program = nullptr;
@@ -176,9 +176,9 @@ void TstApp::shutDownWithTheSwitchOffRemovesTheEntry() {
     program()->startUp();
     program()->switches().setStartWithSession(false);
     QVERIFY(!program()->startWithSessionAction->isChecked());  // the check mark follows
-    QVERIFY(Autostart::write(g_sandbox.appPath(), QStringLiteral("jotpin")));
+    QVERIFY(autostart::write(g_sandbox.appPath(), QStringLiteral("jotpin")));
     f.shutDown();
-    QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
+    QVERIFY(!QFile::exists(autostart::entryPath(QStringLiteral("jotpin"))));
     QCOMPARE(f.storedValue(kInitSection, kAutoStart), QStringLiteral("False"));
 
     // Also when there was no entry: nothing to remove, nothing fails.
@@ -186,7 +186,7 @@ void TstApp::shutDownWithTheSwitchOffRemovesTheEntry() {
     program()->startUp();
     program()->switches().setStartWithSession(false);
     f.shutDown();
-    QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
+    QVERIFY(!QFile::exists(autostart::entryPath(QStringLiteral("jotpin"))));
     f.program = nullptr;
 }
 
@@ -209,7 +209,7 @@ void TstApp::autostartExecQuoting_data() {
 
 void TstApp::autostartExecQuoting() {
     QFETCH(QString, program);
-    QTEST(Autostart::execArgument(program), "argument");
+    QTEST(autostart::execArgument(program), "argument");
     // The desktop's own tool accepts what we write, where it is installed.
     const QString validate =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
@@ -218,7 +218,7 @@ void TstApp::autostartExecQuoting() {
     QFile f(dir.filePath(QStringLiteral("jotpin.desktop")));
     QVERIFY(f.open(QIODevice::WriteOnly));
     const QFileInfo info(program);
-    f.write(Autostart::entryText(info.path(), info.fileName()));
+    f.write(autostart::entryText(info.path(), info.fileName()));
     f.close();
     QProcess p;
     p.start(validate, {f.fileName()});
@@ -319,13 +319,13 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
     program()->reminderSoundAction->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kReminderSound), QStringLiteral("False"),
                               5000);
-    Note locked = note(1)->state();
+    Note locked = note(1)->note();
     locked.password = QStringLiteral("pw");
     note(1)->setNote(locked);
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kLock), QStringLiteral("pw"), 5000);
 
     // The auto-start entry waits for the end of the program.
-    QVERIFY(!QFile::exists(Autostart::entryPath(QStringLiteral("jotpin"))));
+    QVERIFY(!QFile::exists(autostart::entryPath(QStringLiteral("jotpin"))));
     // Idle again: no further write.
     QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
     const QDateTime settled = QFileInfo(f.settingsFile()).lastModified();

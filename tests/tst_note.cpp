@@ -12,7 +12,7 @@
 namespace {
 
 void resize(NoteWindow* note, int width, int height) {
-    note->moveTwips(note->state().left, note->state().top, width, height);
+    note->moveTwips(note->note().left, note->note().top, width, height);
 }
 
 }  // namespace
@@ -53,13 +53,13 @@ void TstNote::createNoteNumbersAndStampsIt() {
     QCOMPARE(note->number(), 1);
     QCOMPARE(f.program->windows().newest(), note);
     QVERIFY(!note->isVisible());
-    QCOMPARE(note->state().created, QStringLiteral("27/01/31 14:7:9"));
+    QCOMPARE(note->note().created, QStringLiteral("27/01/31 14:7:9"));
     QCOMPARE(note->editor()->Text(), QStringLiteral("创建：27/01/31 14:7:9\r\n"));
     // Design values stand until the caller changes them.
-    QCOMPARE(note->state().left, 11235);
-    QCOMPARE(note->state().top, 405);
-    QCOMPARE(note->state().width, 3345);
-    QCOMPARE(note->state().height, 3825);
+    QCOMPARE(note->note().left, 11235);
+    QCOMPARE(note->note().top, 405);
+    QCOMPARE(note->note().width, 3345);
+    QCOMPARE(note->note().height, 3825);
     QVERIFY(!note->isLocked());
     QCOMPARE(note->lastAlarmMinute, QStringLiteral("0"));
     QVERIFY(!note->reminderTimer.enabled);
@@ -122,15 +122,15 @@ void TstNote::sizeClampsAndTheLockedHeight() {
     NoteWindow* note = createNote();
     note->show();
     resize(note, 3000, 600);
-    QTRY_COMPARE(note->state().width, 3345);
-    QTRY_COMPARE(note->state().height, 638);
-    resize(note, note->state().width, 3000);
-    QTRY_COMPARE(note->state().height, 3000);
-    Note locked = note->state();
+    QTRY_COMPARE(note->note().width, 3345);
+    QTRY_COMPARE(note->note().height, 638);
+    resize(note, note->note().width, 3000);
+    QTRY_COMPARE(note->note().height, 3000);
+    Note locked = note->note();
     locked.locked = true;
     note->setNote(locked);
-    resize(note, note->state().width, 5000);
-    QTRY_COMPARE(note->state().height, 638);
+    resize(note, note->note().width, 5000);
+    QTRY_COMPARE(note->note().height, 638);
     QCOMPARE(note->height(), units::twipsToPixels(638));
 }
 
@@ -139,26 +139,26 @@ void TstNote::twipsSurviveTheRoundingToPixels() {
     note->moveTwips(-7, 1003, 3361, 2000);
     note->show();
     QTest::qWait(20);
-    QCOMPARE(note->state().left, -7);
-    QCOMPARE(note->state().top, 1003);
-    QCOMPARE(note->state().width, 3361);
-    QCOMPARE(note->state().height, 2000);
+    QCOMPARE(note->note().left, -7);
+    QCOMPARE(note->note().top, 1003);
+    QCOMPARE(note->note().width, 3361);
+    QCOMPARE(note->note().height, 2000);
     // A size from outside is taken in pixels.
     note->resize(300, 200);
-    QTRY_COMPARE(note->state().width, 4500);
-    QCOMPARE(note->state().height, 3000);
+    QTRY_COMPARE(note->note().width, 4500);
+    QCOMPARE(note->note().height, 3000);
 }
 
 void TstNote::leftGripPastTheMinimumPushesTheRightEdge() {
     NoteWindow* note = createNote();
     note->moveTwips(1500, 1500, 4000, 3000);
     note->resizeByGrip(0, QPoint(100, 100), QPoint(200, 100));  // 1500 twips to the right
-    QCOMPARE(note->state().left, 3000);
-    QCOMPARE(note->state().width, 3345);
-    QVERIFY(note->state().left + note->state().width > 1500 + 4000);
+    QCOMPARE(note->note().left, 3000);
+    QCOMPARE(note->note().width, 3345);
+    QVERIFY(note->note().left + note->note().width > 1500 + 4000);
     // A drag that would give a negative size is refused.
     note->resizeByGrip(3, QPoint(0, 0), QPoint(0, -1000));
-    QCOMPARE(note->state().height, 3000);
+    QCOMPARE(note->note().height, 3000);
 }
 
 void TstNote::anyMouseButtonResizesByGrip() {
@@ -174,10 +174,10 @@ void TstNote::anyMouseButtonResizesByGrip() {
     QMouseEvent move(QEvent::MouseMove, QPointF(22, 2), grip->mapToGlobal(QPointF(22, 2)),
                      Qt::NoButton, Qt::RightButton, {});
     QApplication::sendEvent(grip, &move);
-    QCOMPARE(note->state().width, 4300);
+    QCOMPARE(note->note().width, 4300);
     QTest::mouseRelease(grip, Qt::RightButton, {}, QPoint(22, 2));
     QVERIFY(!note->isResizing());
-    QCOMPARE(note->state().width, 4300);  // the release adds no travel of its own here
+    QCOMPARE(note->note().width, 4300);  // the release adds no travel of its own here
 }
 
 void TstNote::windowManagerCloseKeepsTheNote() {

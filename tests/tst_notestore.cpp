@@ -140,15 +140,15 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     NoteWindow* n1 = note(1);
     QCOMPARE(n1->number(), 1);
     QCOMPARE(n1->geometry(), QRect(100, 50, 300, 200));
-    QCOMPARE(n1->state().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
-    QCOMPARE(n1->editor()->BackColor(), n1->state().colour);
-    QCOMPARE(n1->state().created, QStringLiteral("26/12/07 9:5:3"));
+    QCOMPARE(n1->note().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
+    QCOMPARE(n1->editor()->BackColor(), n1->note().colour);
+    QCOMPARE(n1->note().created, QStringLiteral("26/12/07 9:5:3"));
     QVERIFY(n1->alarmIcon->isVisibleTo(n1));
-    QCOMPARE(n1->state().reminder, QStringLiteral("2026年12月7日*09:30**05"));
+    QCOMPARE(n1->note().reminder, QStringLiteral("2026年12月7日*09:30**05"));
     QVERIFY(n1->reminderTimer.enabled);
     QCOMPARE(n1->lastAlarmMinute, QStringLiteral("-99"));
-    QCOMPARE(n1->state().soundPath, QStringLiteral("C:\\Program Files\\Jotpin\\kvz.mid"));
-    QCOMPARE(n1->state().opacity, 180);
+    QCOMPARE(n1->note().soundPath, QStringLiteral("C:\\Program Files\\Jotpin\\kvz.mid"));
+    QCOMPARE(n1->note().opacity, 180);
     QCOMPARE(qRound(n1->windowOpacity() * 255), 180);
     QVERIFY(n1->isVisible());
     QVERIFY(!n1->isLocked());
@@ -156,13 +156,13 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
 
     NoteWindow* n2 = note(2);
     QVERIFY(n2->isLocked());
-    QCOMPARE(n2->state().password, QStringLiteral("abc"));
+    QCOMPARE(n2->note().password, QStringLiteral("abc"));
     QVERIFY(n2->editor()->isHidden());
     QVERIFY(n2->unlockButton->isVisibleTo(n2));
     QVERIFY(!n2->deleteButton->isEnabled());
     QVERIFY(!n2->menuButton->isEnabled());
-    QCOMPARE(n2->state().heightBeforeLock, QStringLiteral("2400"));
-    QTRY_COMPARE(n2->state().height, 638);
+    QCOMPARE(n2->note().heightBeforeLock, QStringLiteral("2400"));
+    QTRY_COMPARE(n2->note().height, 638);
     // The hidden text is loaded all the same.
     QCOMPARE(n2->editor()->Text(), QStringLiteral("秘密内容"));
 
@@ -186,8 +186,8 @@ void TstNoteStore::firstStartMakesOneNoteAtTheRightEdge() {
     QCOMPARE(f.windowCount(), 2);
     NoteWindow* n = note(1);
     QVERIFY(n->isVisible());
-    QCOMPARE(n->state().left, Screen::Width() - n->state().width);
-    QCOMPARE(n->state().top, 405);
+    QCOMPARE(n->note().left, screen::widthTwips() - n->note().width);
+    QCOMPARE(n->note().top, 405);
     // Reading never writes.
     QCOMPARE(QFile::exists(f.settingsFile()), !settings.isEmpty());
 }
@@ -216,7 +216,7 @@ void TstNoteStore::missingSectionGivesDefaults() {
     QVERIFY(!n2.locked);
     QVERIFY(n2.visible);
     QVERIFY(!n2.reminderOn);
-    QCOMPARE(n2.soundPath, App::Path() + QStringLiteral("/kvz.mid"));
+    QCOMPARE(n2.soundPath, paths::programDir() + QStringLiteral("/kvz.mid"));
     QCOMPARE(n2.created, QStringLiteral("10:00:00"));  // the time of reading
 }
 

@@ -32,19 +32,20 @@ void TstPlatform::cleanup() {
 }
 
 void TstPlatform::appPathsComeFromTheExecutable() {
-    App::overridePaths({});
-    QCOMPARE(App::Path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
-    QCOMPARE(App::EXEName(), QStringLiteral("tst_platform"));
+    paths::overrideProgram({});
+    QCOMPARE(paths::programDir(), QDir::cleanPath(QCoreApplication::applicationDirPath()));
+    QCOMPARE(paths::programName(), QStringLiteral("tst_platform"));
     QTemporaryDir dir;
-    App::overridePaths(dir.path() + u'/', QStringLiteral("NOTES"));
-    QCOMPARE(App::Path(), QDir::cleanPath(dir.path()));
-    QCOMPARE(App::EXEName(), QStringLiteral("NOTES"));
-    QCOMPARE(App::StoreDir(), App::Path());
+    paths::overrideProgram(dir.path() + u'/', QStringLiteral("NOTES"));
+    QCOMPARE(paths::programDir(), QDir::cleanPath(dir.path()));
+    QCOMPARE(paths::programName(), QStringLiteral("NOTES"));
+    QCOMPARE(paths::storeDir(), paths::programDir());
 
     // Shipped files are looked up beside the program first.
     QFile shipped(dir.filePath(QStringLiteral("kvz.dat")));
     QVERIFY(shipped.open(QIODevice::WriteOnly));
-    QCOMPARE(App::ShippedFile(QStringLiteral("kvz.dat")), dir.filePath(QStringLiteral("kvz.dat")));
+    QCOMPARE(paths::shippedFile(QStringLiteral("kvz.dat")),
+             dir.filePath(QStringLiteral("kvz.dat")));
 }
 
 void TstPlatform::storeDirFallsBackWhenAppPathIsReadOnly() {
@@ -54,14 +55,14 @@ void TstPlatform::storeDirFallsBackWhenAppPathIsReadOnly() {
     // A program folder that cannot be written, even by root: it lies below a plain file.
     QFile plain(home.filePath(QStringLiteral("plain")));
     QVERIFY(plain.open(QIODevice::WriteOnly));
-    App::overridePaths(home.filePath(QStringLiteral("plain/app")), QStringLiteral("jotpin"));
-    const QString store = App::StoreDir();
+    paths::overrideProgram(home.filePath(QStringLiteral("plain/app")), QStringLiteral("jotpin"));
+    const QString store = paths::storeDir();
     QCOMPARE(store,
              QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     QVERIFY(store.startsWith(home.path()));
     QVERIFY(QFileInfo(store).isDir());
-    App::overrideStoreDir(home.filePath(QStringLiteral("elsewhere")));
-    QCOMPARE(App::StoreDir(), home.filePath(QStringLiteral("elsewhere")));
+    paths::overrideStoreDir(home.filePath(QStringLiteral("elsewhere")));
+    QCOMPARE(paths::storeDir(), home.filePath(QStringLiteral("elsewhere")));
     qputenv("XDG_DATA_HOME", dataHome);
 }
 
@@ -78,9 +79,9 @@ void TstPlatform::twipsAndPixels() {
 
 void TstPlatform::screenInTwips() {
     const QRect geometry = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(Screen::Width(), geometry.width() * 15);
-    QCOMPARE(Screen::Height(), geometry.height() * 15);
-    QVERIFY(Screen::Width() > 0);
+    QCOMPARE(screen::widthTwips(), geometry.width() * 15);
+    QCOMPARE(screen::heightTwips(), geometry.height() * 15);
+    QVERIFY(screen::widthTwips() > 0);
 }
 
 void TstPlatform::fixedTextForms() {

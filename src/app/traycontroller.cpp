@@ -68,7 +68,7 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
     helpAction = item(QStringLiteral("使用说明"));
     connect(helpAction, &QAction::triggered, this, [] {
         Shell::instance().open(
-            QUrl::fromLocalFile(App::ShippedFile(QStringLiteral("Jotpin说明.htm"))));
+            QUrl::fromLocalFile(paths::shippedFile(QStringLiteral("Jotpin说明.htm"))));
     });
     newVersionAction = item(QStringLiteral("检查是否有新版本"));
     connect(newVersionAction, &QAction::triggered, this,
@@ -105,7 +105,7 @@ void TrayController::startUp() {
 }
 
 void TrayController::loadAll() {
-    const QString storeDir = App::StoreDir();
+    const QString storeDir = paths::storeDir();
     const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values());
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
     m_switches.setValues(loaded.switches);
@@ -241,7 +241,7 @@ bool TrayController::saveAll(QStringList* errors) {
     QList<store::NoteToSave> notes;
     for (const NoteWindow* note : m_windows.numberedNotes())
         notes.append({note->note(), note->editor()->document()});
-    return store::saveStore(App::StoreDir(), m_switches.values(), notes, errors);
+    return store::saveStore(paths::storeDir(), m_switches.values(), notes, errors);
 }
 
 void TrayController::closeDialogs() {
@@ -269,8 +269,8 @@ void TrayController::shutDown() {
 
     QString error;
     const bool entryOk = m_switches.startWithSession()
-                             ? Autostart::write(App::Path(), App::EXEName(), &error)
-                             : Autostart::remove(App::EXEName(), &error);
+                             ? autostart::write(paths::programDir(), paths::programName(), &error)
+                             : autostart::remove(paths::programName(), &error);
     if (!entryOk) report(error);
 
     TrayIcon::instance().remove();

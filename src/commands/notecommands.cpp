@@ -8,7 +8,7 @@ namespace commands {
 NoteWindow* newNote(CommandHost& host) {
     NoteWindow* note = host.createNote();
     note->show();
-    note->setLeftTwips(Screen::Width() - note->state().width);
+    note->setLeftTwips(screen::widthTwips() - note->note().width);
     return note;
 }
 

@@ -71,7 +71,7 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
 
     int n = 0;
     for (NoteWindow* note : notes) {
-        list->addItem(notelist::rowText(++n, note->state().created));
+        list->addItem(notelist::rowText(++n, note->note().created));
         m_rowNotes.append(note);
     }
 }

@@ -33,7 +33,6 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     unlockButton->hide();
 
     m_editor = new RichTextBox(this);
-    m_editor->setBackColor(m_note.colour);
     const QFont font(QStringLiteral("宋体"), 9);
     m_editor->setFont(font);
     m_editor->document()->setDefaultFont(font);
@@ -56,7 +55,7 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
         });
     }
 
-    setColour(m_note.colour);
+    applyColour();
     applyGeometry();
     layOut();
     connect(m_editor->document(), &QTextDocument::contentsChanged, this, &NoteWindow::changed);
@@ -74,9 +73,10 @@ void NoteWindow::setNote(const Note& note) {
     incoming.visible = m_note.visible;
     const bool same = incoming == m_note;
     m_note = incoming;
-    m_editor->setBackColor(note.colour);
-    setColour(note.colour);
-    if (note.effectiveOpacity() != 255) setOpacity(note.effectiveOpacity());
+    applyColour();
+    // An opaque note stays an ordinary window.
+    if (note.effectiveOpacity() != 255)
+        setWindowOpacity(qBound(0, note.effectiveOpacity(), 255) / 255.0);
     showLockAndReminder();
     applyGeometry();
     if (!same) Q_EMIT changed();
@@ -90,17 +90,12 @@ void NoteWindow::showLockAndReminder() {
     deleteButton->setEnabled(!m_note.locked);
 }
 
-void NoteWindow::setColour(const QColor& colour) {
-    m_note.colour = colour;
+void NoteWindow::applyColour() {
     QPalette p = palette();
-    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Window, m_note.colour);
     setPalette(p);
+    m_editor->setBackColor(m_note.colour);
     update();
-    Q_EMIT changed();
-}
-
-void NoteWindow::setOpacity(int alpha) {
-    setWindowOpacity(qBound(0, alpha, 255) / 255.0);
 }
 
 void NoteWindow::moveTwips(int left, int top, int width, int height) {

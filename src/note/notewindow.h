@@ -35,15 +35,11 @@ public:
     // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
     // shown is left to the caller.
     void setNote(const Note& note);
-    const Note& state() const { return m_note; }
 
     // Place and size in twips. Kept exactly as set while the window stands where that value
     // puts it, so that a stored 638 reads back as 638, not as 43 pixels times 15.
     void moveTwips(int left, int top, int width, int height);
     void setLeftTwips(int left) { moveTwips(left, m_note.top, m_note.width, m_note.height); }
-    void setColour(const QColor& colour);
-    // 0 (invisible) .. 255 (opaque).
-    void setOpacity(int alpha);
     bool isLocked() const { return m_note.locked; }
     void setCreated(const QString& created) { m_note.created = created; }
 
@@ -99,12 +95,13 @@ protected:
 
 private:
     void applyGeometry();
+    void applyColour();
     void showLockAndReminder();
     QPoint intendedPosition() const;
     void startDrag();
 
     RichTextBox* m_editor;
-    Note m_note;
+    Note m_note;  // its `visible` is not kept: the window knows
     int m_number = 0;
     bool m_resizing = false;
     QPoint m_resizeStart;  // cursor at the grip's press or last drag step

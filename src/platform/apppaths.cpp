@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-namespace App {
+namespace paths {
 namespace {
 
 QString g_path;
@@ -22,21 +22,21 @@ bool canWriteIn(const QString& dir) {
 
 }  // namespace
 
-QString Path() {
+QString programDir() {
     if (!g_path.isEmpty()) return g_path;
     return QDir::cleanPath(QCoreApplication::applicationDirPath());
 }
 
-QString EXEName() {
+QString programName() {
     if (!g_exeName.isEmpty()) return g_exeName;
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
-QString StoreDir() {
+QString storeDir() {
     if (!g_storeDir.isEmpty()) return g_storeDir;
     // Decided once per run (it takes a file creation): the store never moves while running.
     if (g_decidedStoreDir.isEmpty()) {
-        const QString path = Path();
+        const QString path = programDir();
         if (canWriteIn(path)) {
             g_decidedStoreDir = path;
         } else {
@@ -48,14 +48,14 @@ QString StoreDir() {
     return g_decidedStoreDir;
 }
 
-QString ShippedFile(const QString& name) {
-    const QString beside = Path() + u'/' + name;
+QString shippedFile(const QString& name) {
+    const QString beside = programDir() + u'/' + name;
     if (QFileInfo::exists(beside)) return beside;
     const QString installed = QStandardPaths::locate(QStandardPaths::AppDataLocation, name);
     return installed.isEmpty() ? beside : installed;
 }
 
-void overridePaths(const QString& path, const QString& exeName) {
+void overrideProgram(const QString& path, const QString& exeName) {
     g_path = path.isEmpty() ? QString() : QDir::cleanPath(path);
     g_exeName = exeName;
     g_decidedStoreDir.clear();
@@ -66,4 +66,4 @@ void overrideStoreDir(const QString& dir) {
     g_decidedStoreDir.clear();
 }
 
-}  // namespace App
+}  // namespace paths

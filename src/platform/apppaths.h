@@ -1,25 +1,25 @@
 #pragma once
-// App.Path and App.EXEName of the running program, and where its store lives.
+// The running program's folder and name, and where its store lives.
 
 #include <QString>
 
-namespace App {
+namespace paths {
 
 // Folder of the running executable, without a trailing separator.
-QString Path();
+QString programDir();
 // Base name of the running executable, without extension.
-QString EXEName();
+QString programName();
 
-// Folder of the store ("tie.dat" and "tie/"): App.Path when it can be written (the portable
-// case), otherwise the per-user data folder.
-QString StoreDir();
+// Folder of the store ("tie.dat" and "tie/"): the program folder when it can be written (the
+// portable case), otherwise the per-user data folder.
+QString storeDir();
 
-// Folder of a shipped file ("kvz.dat", "kvz.mid", the help page): App.Path when the file is
+// A shipped file ("kvz.dat", "kvz.mid", the help page): beside the program when it is
 // there, otherwise the installed data folders.
-QString ShippedFile(const QString& name);
+QString shippedFile(const QString& name);
 
 // Tests point the program at a folder of their own. Empty strings restore the real values.
-void overridePaths(const QString& path, const QString& exeName = {});
+void overrideProgram(const QString& path, const QString& exeName = {});
 void overrideStoreDir(const QString& dir);
 
-}  // namespace App
+}  // namespace paths

@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-namespace Autostart {
+namespace autostart {
 
 QString entryPath(const QString& exeName) {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -70,4 +70,4 @@ bool remove(const QString& exeName, QString* error) {
     return false;
 }
 
-}  // namespace Autostart
+}  // namespace autostart

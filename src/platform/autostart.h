@@ -3,7 +3,7 @@
 
 #include <QString>
 
-namespace Autostart {
+namespace autostart {
 
 // $XDG_CONFIG_HOME/autostart/<exeName>.desktop ($XDG_CONFIG_HOME defaults to ~/.config).
 QString entryPath(const QString& exeName);
@@ -20,4 +20,4 @@ bool write(const QString& appPath, const QString& exeName, QString* error = null
 // Removes the entry; a missing one is fine.
 bool remove(const QString& exeName, QString* error = nullptr);
 
-}  // namespace Autostart
+}  // namespace autostart

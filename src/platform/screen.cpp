@@ -5,16 +5,16 @@
 
 #include "platform/units.h"
 
-namespace Screen {
+namespace screen {
 
-int Width() {
+int widthTwips() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? units::pixelsToTwips(screen->geometry().width()) : 0;
 }
 
-int Height() {
+int heightTwips() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? units::pixelsToTwips(screen->geometry().height()) : 0;
 }
 
-}  // namespace Screen
+}  // namespace screen

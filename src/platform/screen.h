@@ -1,7 +1,7 @@
 #pragma once
 // The primary screen's size in twips.
 
-namespace Screen {
-int Width();
-int Height();
-}  // namespace Screen
+namespace screen {
+int widthTwips();
+int heightTwips();
+}  // namespace screen

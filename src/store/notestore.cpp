@@ -36,7 +36,7 @@ Note readNote(const ProfileFile& file, int n) {
     };
     Note note;
     note.reminder = read(kReminder, QString());
-    note.soundPath = cutSoundPath(read(kSoundPath, App::ShippedFile(QStringLiteral("kvz.mid"))));
+    note.soundPath = cutSoundPath(read(kSoundPath, paths::shippedFile(QStringLiteral("kvz.mid"))));
     applyIf(toColour(read(kBackColor, QStringLiteral("16761024"))), note.colour);
     note.created = read(kCreated, Clock::instance().now().time().toString());
     applyIf(toInt16(read(kWidth, QStringLiteral("3345"))), note.width);
