@@ -24,7 +24,7 @@ private Q_SLOTS:
     void cleanup();
     void createNoteNumbersAndStampsIt();
     void createNoteFollowsNotesOnTop();
-    void activationTracksThePositionInForms();
+    void activationTracksThePositionAmongOpenWindows();
     void tagsStayDistinctAfterTheDeleteButtonLowersTheCounter();
     void firstLayoutPutsTheControlsInPlace();
     void sizeClampsAndTheLockedHeight();
@@ -80,7 +80,7 @@ void TstNote::createNoteFollowsNotesOnTop() {
     QVERIFY(windowops::isTopmost(normal));
 }
 
-void TstNote::activationTracksThePositionInForms() {
+void TstNote::activationTracksThePositionAmongOpenWindows() {
     NoteWindow* first = createNote();
     NoteWindow* second = createNote();
     NoteWindow* third = createNote();

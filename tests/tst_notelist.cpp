@@ -64,7 +64,7 @@ private Q_SLOTS:
     void rowText();
     void closingShowsNothing_data();
     void closingShowsNothing();
-    void rowsMapToTheirNotesPastOtherForms();
+    void rowsMapToTheirNotesPastOtherWindows();
     void numberingPastNinetyNine();
     void pickingShowsTheSelectedNotesInListOrder_data();
     void pickingShowsTheSelectedNotesInListOrder();
@@ -152,7 +152,7 @@ void TstNoteList::closingShowsNothing() {
         QVERIFY(!windows().at(i)->isVisible());
 }
 
-void TstNoteList::rowsMapToTheirNotesPastOtherForms() {
+void TstNoteList::rowsMapToTheirNotesPastOtherWindows() {
     NoteWindow* first = makeNote(QStringLiteral("26/12/06 9:5:3"));
     first->show();
     QWidget* dialog = openDialog();

@@ -33,7 +33,6 @@ public:
 
     // Position of the note activated last; commands act on it.
     int currentNoteIndex() const { return m_currentNoteIndex; }
-    void setCurrentNoteIndex(int index) { m_currentNoteIndex = index; }
     // Makes the first open note with this note's number the current note.
     void noteActivated(const NoteWindow* note);
 
