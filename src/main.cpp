@@ -15,7 +15,8 @@ int main(int argc, char* argv[]) {
 
     // One program per store: a second start brings the first one forward and leaves.
     SingleInstance single(paths::storeDir());
-    if (!single.acquire()) return 0;
+    QString problem;
+    if (single.acquire(&problem) == SingleInstance::Start::AnotherRuns) return 0;
 
     fonts::installSubstitutes();
     auto* program = new TrayController();
@@ -31,5 +32,6 @@ int main(int argc, char* argv[]) {
                      [program](QSessionManager&) { program->shutDown(); });
 
     program->startUp();
+    if (!problem.isEmpty()) program->tellUser(problem);
     return QApplication::exec();
 }

@@ -43,10 +43,12 @@ public:
     void remove() override { added = false; }
     bool isAdded() const override { return added; }
     bool hostAvailable() const override { return host; }
+    void showMessage(const QString&, const QString& text) override { messages.append(text); }
 
     bool added = false;
     bool host = true;
     QString tip;
+    QStringList messages;
 };
 
 // Answers from a queue, Cancel when it is empty, and records every prompt text.
@@ -59,14 +61,18 @@ public:
                                     const QString&) override {
         return take<std::optional<QString>>(prompt).value_or(std::nullopt);
     }
+    void tell(const QString& text, const QString&) override { told.append(text); }
+    void warn(const QString& text, const QString&) override { told.append(text); }
     void queueAnswer(Answer answer) { m_queue.emplace_back(answer); }
     void queueInput(std::optional<QString> text) { m_queue.emplace_back(std::move(text)); }
     void clear() {
         m_queue.clear();
         asked.clear();
+        told.clear();
     }
 
     QStringList asked;  // oldest first
+    QStringList told;   // warnings, oldest first
 
 private:
     template <typename T>

@@ -19,7 +19,7 @@
 
 class ProgramFixture {
 public:
-    static constexpr AutoSave::Delays kFastAutoSave{50, 500};
+    static constexpr AutoSave::Delays kFastAutoSave{50, 500, 100};
 
     FakeTrayIcon tray;
     RecordingSound sound;
@@ -41,6 +41,7 @@ public:
         tray.added = false;
         tray.host = true;
         tray.tip.clear();
+        tray.messages.clear();
         sound.commands.clear();
         prompts.clear();
         shell.opened.clear();

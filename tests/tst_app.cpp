@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
@@ -53,7 +54,8 @@ private Q_SLOTS:
     void creatingAndDeletingNotesIsSaved();
     void openWindowsKeepOrderAndShiftDown();
     void oneProgramPerStore();
-    void staleLockDoesNotBlock();
+    void staleLocksAreTakenOver_data();
+    void staleLocksAreTakenOver();
 
 private:
     ProgramFixture f;
@@ -378,36 +380,64 @@ void TstApp::openWindowsKeepOrderAndShiftDown() {
 void TstApp::oneProgramPerStore() {
     QTemporaryDir store;
     SingleInstance first(store.path());
-    QVERIFY(first.acquire());
+    QString problem;
+    QCOMPARE(first.acquire(&problem), SingleInstance::Start::Alone);
+    QVERIFY(problem.isEmpty());
     QSignalSpy activated(&first, &SingleInstance::activated);
     SingleInstance second(store.path() + QStringLiteral("/."));
-    QVERIFY(!second.acquire());
+    QCOMPARE(second.acquire(&problem), SingleInstance::Start::AnotherRuns);
     QTRY_COMPARE(activated.count(), 1);
 
     // Another store is another program.
     QTemporaryDir other;
     SingleInstance third(other.path());
-    QVERIFY(third.acquire());
+    QCOMPARE(third.acquire(&problem), SingleInstance::Start::Alone);
+
+    // Where no lock can be made, the socket alone keeps it to one program, and the user
+    // hears why.
+    QFile plain(other.filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString nowhere = other.filePath(QStringLiteral("plain/store"));
+    SingleInstance unlocked(nowhere);
+    QCOMPARE(unlocked.acquire(&problem), SingleInstance::Start::Unlocked);
+    QVERIFY(!problem.isEmpty());
+    SingleInstance again(nowhere);
+    QCOMPARE(again.acquire(&problem), SingleInstance::Start::AnotherRuns);
 }
 
-void TstApp::staleLockDoesNotBlock() {
-    QTemporaryDir store;
-    // A lock left by a program that is gone.
+void TstApp::staleLocksAreTakenOver_data() {
+    QTest::addColumn<QByteArray>("lock");
     QProcess gone;
     gone.start(QStringLiteral("true"));
-    QVERIFY(gone.waitForStarted());
-    const qint64 pid = gone.processId();
-    QVERIFY(gone.waitForFinished());
-    QFile lock(store.filePath(QStringLiteral(".jotpin.lock")));
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(pid) + "\njotpin\n" + QSysInfo::machineHostName().toUtf8() +
-               "\n");
-    lock.close();
-    SingleInstance next(store.path());
+    gone.waitForFinished();
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    QTest::newRow("process gone") << QByteArray::number(gone.processId()) + "\njotpin\n" + host +
+                                         "\n";
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbled") << QByteArray("\x01\xffno lock\n\n\n\n");
+    // A portable folder moved to another machine after a crash.
+    QTest::newRow("other host") << QByteArray::number(QCoreApplication::applicationPid()) +
+                                       "\njotpin\nanother-machine\n";
+    // The number of a process that lives, but is no Jotpin.
+    QTest::newRow("unrelated process") << QByteArray("1\njotpin\n") + host + "\n";
+}
+
+void TstApp::staleLocksAreTakenOver() {
+    QFETCH(QByteArray, lock);
+    QTemporaryDir store;
+    QFile file(store.filePath(QStringLiteral(".jotpin.lock")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lock);
+    file.close();
+    SingleInstance next(store.path(), 100);
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(next.acquire());
+    QString problem;
+    QCOMPARE(next.acquire(&problem), SingleInstance::Start::Alone);
     QVERIFY(timer.elapsed() < 2000);
+    // And it holds the lock now.
+    QLockFile probe(file.fileName());
+    QVERIFY(!probe.tryLock(0));
 }
 
 QTEST_MAIN(TstApp)

@@ -206,7 +206,7 @@ void TstNoteStore::missingSectionGivesDefaults() {
                initSection(QStringLiteral("3")));
     const store::LoadedStore loaded = loadValues();
     QCOMPARE(loaded.notes.size(), 3);
-    const Note& n2 = loaded.notes[1];
+    const Note& n2 = loaded.notes[1].note;
     QCOMPARE(n2.width, 3345);
     QCOMPARE(n2.height, 638);
     QCOMPARE(n2.left, 0);
@@ -238,12 +238,15 @@ void TstNoteStore::oddValuesAreSkippedOrMadeSafe() {
     s += section(4, with(with(fullNote(QStringLiteral("0"), QStringLiteral("0")), kLock,
                               QStringLiteral("无密码不是密码")),
                          kSoundPath, QStringLiteral("/sounds/bell")));
-    writeStore(s + initSection(QStringLiteral("4")));
-    const QList<Note> notes = loadValues().notes;
+    s += section(5, fullNote(QStringLiteral("4294967296"), QStringLiteral("x")));
+    writeStore(s + initSection(QStringLiteral("5")));
+    QList<Note> notes;
+    for (const store::StoredNote& stored : loadValues().notes)
+        notes.append(stored.note);
 
     QCOMPARE(notes[0].width, 3345);
     QCOMPARE(notes[0].height, 2000);
-    QCOMPARE(notes[0].left, 11235);  // 99999 is no 16-bit number
+    QCOMPARE(notes[0].left, 99999);  // a place on a second screen, beyond 16 bits
     QCOMPARE(notes[0].top, -300);
     QCOMPARE(notes[0].opacity, 100);
     QVERIFY(!notes[0].reminderOn);
@@ -260,6 +263,9 @@ void TstNoteStore::oddValuesAreSkippedOrMadeSafe() {
     QVERIFY(!notes[3].locked);
     // A file name without extension is cut as before: after the first dot and three more.
     QCOMPARE(notes[3].soundPath, QStringLiteral("/so"));
+    // Beyond 32 bits, or no number: the design place stays.
+    QCOMPARE(notes[4].left, 11235);
+    QCOMPARE(notes[4].top, 405);
 
     // An opacity that is not applied leaves the window opaque.
     load();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-AutoSave::AutoSave(std::function<void()> save, Delays delays, QObject* parent)
+AutoSave::AutoSave(std::function<bool()> save, Delays delays, QObject* parent)
     : QObject(parent), m_save(std::move(save)), m_delays(delays) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &AutoSave::flush);
@@ -18,5 +18,7 @@ void AutoSave::flush() {
     if (!m_timer.isActive() && !m_sinceFirstChange.isValid()) return;
     m_timer.stop();
     m_sinceFirstChange.invalidate();
-    m_save();
+    if (m_save()) return;
+    m_sinceFirstChange.start();
+    m_timer.start(m_delays.retryMs);
 }

@@ -15,10 +15,13 @@ public:
         int quietMs = 2000;
         // ...or at the latest this long after the first unsaved change, for someone who
         // types on.
-        int maxMs = 30000;
+        int maxMs = 5000;
+        // A save that failed (a full disk) is tried again this long after.
+        int retryMs = 10000;
     };
 
-    explicit AutoSave(std::function<void()> save, Delays delays, QObject* parent = nullptr);
+    // save returns false when it failed; the changes then stay waiting for another try.
+    explicit AutoSave(std::function<bool()> save, Delays delays, QObject* parent = nullptr);
 
     // Something that the store holds has changed.
     void poke();
@@ -27,7 +30,7 @@ public:
     void flush();
 
 private:
-    std::function<void()> m_save;
+    std::function<bool()> m_save;
     Delays m_delays;
     QTimer m_timer;
     QElapsedTimer m_sinceFirstChange;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QMenu>
 #include <QUrl>
 #include <cstdio>
@@ -97,7 +98,7 @@ void TrayController::startUp() {
     loadAll();
 
     // From here on every change is saved soon, not only at exit.
-    m_autoSave = new AutoSave([this] { saveAll(); }, m_autoSaveDelays, this);
+    m_autoSave = new AutoSave([this] { return saveAll(); }, m_autoSaveDelays, this);
     for (auto changed :
          {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
           &ProgramSwitches::startWithSessionChanged})
@@ -106,30 +107,60 @@ void TrayController::startUp() {
 
 void TrayController::loadAll() {
     const QString storeDir = paths::storeDir();
-    const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values());
+    QStringList problems;
+    if (store::adoptStore(paths::programDir(), storeDir, &problems))
+        tellUser(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
+                     .arg(QDir::toNativeSeparators(storeDir)));
+    const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values(), &problems);
+    if (loaded.unreadable) {
+        // Whatever is in that file stays there: nothing is written over a store never read.
+        m_unreadStore = store::settingsFilePath(storeDir);
+        tellUser(QStringLiteral(
+                     "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
+                     .arg(problems.join(u'\n')));
+        return;
+    }
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
     m_switches.setValues(loaded.switches);
     if (loaded.firstStart) {
         newNote();
-        return;
     }
-    for (int i = 0; i < loaded.notes.size(); ++i) {
-        const int number = i + 1;
-        const Note& stored = loaded.notes[i];
+    int number = 0;
+    for (const store::StoredNote& stored : loaded.notes) {
         NoteWindow* note = createNote();
         note->lastAlarmMinute = QStringLiteral("-99");
-        note->setNote(stored);
-        if (const auto content = store::readContent(storeDir, number, nullptr)) {
+        note->setNote(stored.note);
+        const store::Content content = store::readContent(storeDir, stored.section, &problems);
+        if (content.kind == store::Content::Kind::Rtf) {
             QString why;
-            if (!note->editor()->loadRtf(*content, &why))
-                report(store::contentFilePath(storeDir, number) + QStringLiteral(": ") + why);
+            if (!note->editor()->loadRtf(content.rtf, &why))
+                problems.append(store::contentFilePath(storeDir, stored.section) +
+                                QStringLiteral(": ") + why);
+        } else if (content.kind == store::Content::Kind::Text) {
+            note->editor()->setText(content.text);
         }
-        note->setNumber(number);
+        note->setNumber(++number);
         note->layOut();
-        // A note stored as hidden is never put on screen, not even for a moment.
-        if (stored.visible) note->show();
-        if (stored.reminderOn) note->reminderTimer.enabled = true;
+        // A note stored as hidden is never put on screen, not even for a moment; a shown one
+        // does not take the focus, which may be in another program or in a note shown before.
+        if (stored.note.visible) {
+            note->setAttribute(Qt::WA_ShowWithoutActivating);
+            note->show();
+            note->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        }
+        if (stored.note.reminderOn) note->reminderTimer.enabled = true;
     }
+    if (!problems.isEmpty())
+        tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+}
+
+void TrayController::tellUser(const QString& text) {
+    std::fprintf(stderr, "jotpin: %s\n", qPrintable(text));
+    const TrayIcon& tray = TrayIcon::instance();
+    if (tray.isAdded() && tray.hostAvailable())
+        TrayIcon::instance().showMessage(QStringLiteral("Jotpin"), text);
+    else
+        Prompts::instance().tell(text, QStringLiteral("Jotpin"));
 }
 
 NoteWindow* TrayController::createNote() {
@@ -238,10 +269,24 @@ void TrayController::applyTopmostToAll() {
 }
 
 bool TrayController::saveAll(QStringList* errors) {
-    QList<store::NoteToSave> notes;
-    for (const NoteWindow* note : m_windows.numberedNotes())
-        notes.append({note->note(), note->editor()->document()});
-    return store::saveStore(paths::storeDir(), m_switches.values(), notes, errors);
+    QStringList problems;
+    bool saved = false;
+    if (!m_unreadStore.isEmpty()) {
+        problems.append(m_unreadStore + QStringLiteral(": 没有读取成功，不会被覆盖"));
+    } else {
+        QList<store::NoteToSave> notes;
+        for (const NoteWindow* note : m_windows.numberedNotes())
+            notes.append({note->note(), note->editor()->document()});
+        saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems);
+    }
+    if (errors) *errors += problems;
+    // Once per streak of failures, and once more when saving works again.
+    if (!saved && !m_saveFailing)
+        tellUser(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
+    else if (saved && m_saveFailing)
+        tellUser(QStringLiteral("帖子又能保存了。"));
+    m_saveFailing = !saved;
+    return saved;
 }
 
 void TrayController::closeDialogs() {
@@ -256,6 +301,7 @@ void TrayController::exitProgram() {
     const auto answer = Prompts::instance().askOkCancel(
         QStringLiteral("您真的希望退出《Jotpin》吗？"), QStringLiteral("退出软件"));
     if (answer != Prompts::Answer::Ok) return;
+    m_askOnFailedSave = true;
     shutDown();
 }
 
@@ -265,7 +311,11 @@ void TrayController::shutDown() {
     Sound::instance().sendString(QStringLiteral("close WAV"));
     delete m_autoSave;
     m_autoSave = nullptr;
-    saveAll();
+    QStringList problems;
+    if (!saveAll(&problems) && m_askOnFailedSave)
+        Prompts::instance().warn(
+            QStringLiteral("Jotpin 退出了，但帖子没有保存：\n") + problems.join(u'\n'),
+            QStringLiteral("退出软件"));
 
     QString error;
     const bool entryOk = m_switches.startWithSession()

@@ -50,7 +50,11 @@ public:
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     void applyTopmostToAll();
 
-    // Writes every numbered note, renumbered from 1 in window order, and the switches.
+    // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
+    void tellUser(const QString& text);
+
+    // Writes every numbered note, renumbered from 1 in window order, and the switches. A
+    // failure is told to the user, once until saving works again.
     bool saveAll(QStringList* errors = nullptr);
 
     OpenWindows& windows() { return m_windows; }
@@ -93,4 +97,7 @@ private:
     QPointer<NoteListDialog> m_noteList;
     qint16 m_noteCounter = 0;
     bool m_ended = false;
+    QString m_unreadStore;  // a settings file that could not be read, never to be written
+    bool m_saveFailing = false;
+    bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box
 };

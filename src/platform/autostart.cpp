@@ -1,9 +1,10 @@
 #include "platform/autostart.h"
 
+#include "platform/files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace autostart {
@@ -55,12 +56,7 @@ QByteArray entryText(const QString& appPath, const QString& exeName) {
 bool write(const QString& appPath, const QString& exeName, QString* error) {
     const QString path = entryPath(exeName);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    const QByteArray bytes = entryText(appPath, exeName);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    if (error) *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
+    return files::writeAtomically(path, entryText(appPath, exeName), error);
 }
 
 bool remove(const QString& exeName, QString* error) {

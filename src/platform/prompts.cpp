@@ -15,6 +15,19 @@ public:
         return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
     }
 
+    void tell(const QString& text, const QString& title) override {
+        auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+        box->show();
+    }
+
+    void warn(const QString& text, const QString& title) override {
+        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.exec();
+    }
+
     std::optional<QString> inputBox(const QString& prompt, const QString& title,
                                     const QString& defaultText) override {
         bool ok = false;

@@ -16,6 +16,11 @@ public:
     virtual std::optional<QString> inputBox(const QString& prompt, const QString& title = {},
                                             const QString& defaultText = {}) = 0;
 
+    // A warning the user reads while the program goes on: the box does not wait.
+    virtual void tell(const QString& text, const QString& title) = 0;
+    // A warning that waits until the user has read it.
+    virtual void warn(const QString& text, const QString& title) = 0;
+
     // The prompts in use: the real dialogs unless a test installed others.
     static Prompts& instance();
     static void install(Prompts* prompts);  // not owned; nullptr restores the real ones

@@ -7,13 +7,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 constexpr QByteArrayView kShowRequest("show\n");
-}
+}  // namespace
 
-SingleInstance::SingleInstance(const QString& storeDir, QObject* parent)
-    : QObject(parent), m_storeDir(QFileInfo(storeDir).canonicalFilePath()) {
+SingleInstance::SingleInstance(const QString& storeDir, int answerMs, QObject* parent)
+    : QObject(parent), m_storeDir(QFileInfo(storeDir).canonicalFilePath()), m_answerMs(answerMs) {
     if (m_storeDir.isEmpty()) m_storeDir = QDir::cleanPath(QFileInfo(storeDir).absoluteFilePath());
     const QByteArray hash =
         QCryptographicHash::hash(m_storeDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
@@ -24,33 +25,69 @@ SingleInstance::~SingleInstance() {
     if (m_server) m_server->close();
 }
 
-bool SingleInstance::acquire() {
+SingleInstance::Start SingleInstance::acquire(QString* problem) {
     m_lock = std::make_unique<QLockFile>(m_storeDir + QStringLiteral("/.jotpin.lock"));
     // QLockFile takes over a lock whose process is gone, so a crash never blocks a start.
     m_lock->setStaleLockTime(0);
     QElapsedTimer waited;
     waited.start();
-    while (!m_lock->tryLock(0)) {
-        if (m_lock->error() != QLockFile::LockFailedError) break;  // folder not writable
-        // The other program may still be starting: give it a moment to listen.
-        if (tellRunning()) return false;
-        if (waited.elapsed() > 3000) return false;
+    bool locked = false;
+    while (!(locked = m_lock->tryLock(0))) {
+        if (m_lock->error() != QLockFile::LockFailedError) break;  // no lock can be made
+        if (tellRunning()) return Start::AnotherRuns;
+        // Held, yet nobody answers: a program still starting, or a lock nobody holds.
+        if (waited.elapsed() > m_answerMs && takeOver()) {
+            locked = true;
+            break;
+        }
         QThread::msleep(100);
     }
+    if (!locked) {
+        // One program per store all the same, by the socket alone.
+        if (tellRunning()) return Start::AnotherRuns;
+        if (problem)
+            *problem = QStringLiteral("无法在 %1 建立锁文件，帖子可能无法保存。")
+                           .arg(QDir::toNativeSeparators(m_storeDir));
+    }
+    listen(problem);
+    return locked ? Start::Alone : Start::Unlocked;
+}
+
+bool SingleInstance::takeOver() {
+    // Only the lock seen so far: one that changed was just made by another start.
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    const bool readable = m_lock->getLockInfo(&pid, &host, &app);
+    if (m_seenLock != std::make_tuple(readable, pid, host, app)) {
+        m_seenLock = std::make_tuple(readable, pid, host, app);
+        return false;
+    }
+    return m_lock->removeStaleLockFile() && m_lock->tryLock(0);
+}
+
+void SingleInstance::listen(QString* problem) {
     QLocalServer::removeServer(m_serverName);  // a socket left by a crash
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    m_server->listen(m_serverName);
+    if (!m_server->listen(m_serverName)) {
+        const QString why =
+            QStringLiteral("一个程序对应一个帖子文件夹的检查无法启用：") + m_server->errorString();
+        if (problem) *problem += (problem->isEmpty() ? QString() : QStringLiteral("\n")) + why;
+        return;
+    }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* client = m_server->nextPendingConnection()) {
             connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains(kShowRequest.data())) Q_EMIT activated();
+                const bool show = client->readAll().contains(kShowRequest.data());
                 client->disconnectFromServer();
+                // After this handler has returned: what comes forward may run a menu of its
+                // own, inside which the connection goes away.
+                if (show) QTimer::singleShot(0, this, [this] { Q_EMIT activated(); });
             });
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         }
     });
-    return true;
 }
 
 bool SingleInstance::tellRunning() const {

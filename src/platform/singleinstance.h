@@ -6,18 +6,28 @@
 #include <QLockFile>
 #include <QObject>
 #include <memory>
+#include <optional>
+#include <tuple>
 
 class QLocalServer;
 
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString& storeDir, QObject* parent = nullptr);
+    // answerMs: how long a program that holds the lock may take to answer on its socket.
+    explicit SingleInstance(const QString& storeDir, int answerMs = 1500,
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this program is the one for the store folder (a lock left by a program that
-    // crashed is taken over). False when another runs: it has been told, so leave.
-    bool acquire();
+    enum class Start {
+        Alone,        // this program is the one for the store folder
+        AnotherRuns,  // another one runs and has been told: leave
+        Unlocked,     // no lock can be made there (*problem says why): runs, alone by the socket
+    };
+    // A lock that no running program answers for (left by a crash, from another host name, a
+    // garbled one, one naming a process that is no Jotpin) is taken over. A problem that
+    // does not stop the start (no lock, no socket) is put in *problem.
+    Start acquire(QString* problem);
 
 Q_SIGNALS:
     // Another start for the same store folder asked this program to come forward.
@@ -25,9 +35,14 @@ Q_SIGNALS:
 
 private:
     bool tellRunning() const;
+    bool takeOver();
+    void listen(QString* problem);
 
     QString m_storeDir;
+    int m_answerMs;
     QString m_serverName;
     std::unique_ptr<QLockFile> m_lock;
+    std::optional<std::tuple<bool, qint64, QString, QString>>
+        m_seenLock;  // readable, pid, host, app
     QLocalServer* m_server = nullptr;
 };

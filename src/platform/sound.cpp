@@ -1,6 +1,7 @@
 #include "platform/sound.h"
 
 #include <QAudioOutput>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QUrl>
@@ -63,6 +64,11 @@ private:
         m_output = std::make_unique<QAudioOutput>();
         m_player = std::make_unique<QMediaPlayer>();
         m_player->setAudioOutput(m_output.get());
+        // Gone before the application object: a player outliving it crashes at exit.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this] {
+            m_player.reset();
+            m_output.reset();
+        });
     }
 
     std::unique_ptr<QAudioOutput> m_output;

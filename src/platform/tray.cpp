@@ -22,6 +22,9 @@ public:
     void remove() override { m_icon.hide(); }
     bool isAdded() const override { return m_icon.isVisible(); }
     bool hostAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    void showMessage(const QString& title, const QString& text) override {
+        m_icon.showMessage(title, text, QSystemTrayIcon::Warning, 15000);
+    }
 
 private:
     QSystemTrayIcon m_icon;

@@ -15,6 +15,8 @@ public:
     virtual bool isAdded() const = 0;
     // A tray host is running now (the icon appears in one that starts later, too).
     virtual bool hostAvailable() const = 0;
+    // A message in a balloon beside the icon, gone after a while.
+    virtual void showMessage(const QString& title, const QString& text) = 0;
 
     // The program's one tray icon: the real one unless a test installed another.
     static TrayIcon& instance();

@@ -10,11 +10,11 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextList>
 
+#include "platform/files.h"
 #include "richtext/rtf.h"
 #include "richtext/textfind.h"
 
@@ -181,12 +181,7 @@ bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
 }
 
 bool RichTextBox::SaveFile(const QString& path, QString* error) const {
-    const QByteArray bytes = rtf::write(*document());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    if (error) *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
+    return files::writeAtomically(path, rtf::write(*document()), error);
 }
 
 int RichTextBox::Find(const QString& text, std::optional<int> start, std::optional<int> end) {

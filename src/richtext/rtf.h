@@ -21,6 +21,9 @@ class QTextDocument;
 
 namespace rtf {
 
+// True when the bytes start as an RTF document does; read() takes only those.
+bool startsAsRtf(QByteArrayView bytes);
+
 // Replaces the document's content with the RTF document in bytes. Returns false, leaving the
 // document untouched, when the bytes are no RTF; a damaged RTF reads as far as it can.
 bool read(QByteArrayView bytes, QTextDocument* doc, QString* error = nullptr);

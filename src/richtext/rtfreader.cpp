@@ -377,8 +377,6 @@ void Reader::finishFieldInstruction(Group& field) {
 
 }  // namespace detail
 
-namespace {
-
 bool startsAsRtf(QByteArrayView bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
     while (!bytes.isEmpty() && (bytes.front() == ' ' || bytes.front() == '\t' ||
@@ -386,6 +384,8 @@ bool startsAsRtf(QByteArrayView bytes) {
         bytes = bytes.sliced(1);
     return bytes.startsWith("{\\rtf");
 }
+
+namespace {
 
 bool readInto(QByteArrayView bytes, QTextDocument* doc, QString* error, bool fragment) {
     if (!doc) {

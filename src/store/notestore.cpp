@@ -3,20 +3,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/apppaths.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "richtext/rtf.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"
 #include "store/values.h"
+#include "text/gbk.h"
 
 using namespace store::keys;
 
 namespace store {
 namespace {
+
+// Far more than any note holds, pictures included.
+constexpr qint64 kMaxContentBytes = qint64(256) * 1024 * 1024;
 
 void report(const QString& message, QStringList* errors) {
     std::fprintf(stderr, "jotpin: %s\n", qPrintable(message));
@@ -42,8 +48,8 @@ Note readNote(const ProfileFile& file, int n) {
     applyIf(toInt16(read(kWidth, QStringLiteral("3345"))), note.width);
     applyIf(toInt16(read(kHeight, QStringLiteral("638"))), note.height);
     applyIf(toBool(read(kAlarmOn, QStringLiteral("false"))), note.reminderOn);
-    applyIf(toInt16(read(kLeft, QStringLiteral("0"))), note.left);
-    applyIf(toInt16(read(kTop, QStringLiteral("0"))), note.top);
+    applyIf(toInt32(read(kLeft, QStringLiteral("0"))), note.left);
+    applyIf(toInt32(read(kTop, QStringLiteral("0"))), note.top);
     note.opacity = opacityFromStored(read(kOpacity, QStringLiteral("255")));
 
     const QString lock = read(kLock, kNoPassword);
@@ -74,13 +80,54 @@ void writeNote(ProfileFile& file, int n, const Note& note) {
     write(kRestoreHeight, note.heightBeforeLock);
 }
 
+// The numbers n of the sections "帖子" & n in the file, ascending.
+QList<int> noteSections(const ProfileFile& file) {
+    static const QByteArray prefix = gbk::encode(kNoteSectionPrefix);
+    QList<int> numbers;
+    for (const QByteArray& name : file.sectionNames()) {
+        if (!name.startsWith(prefix)) continue;
+        const QByteArrayView digits = QByteArrayView(name).sliced(prefix.size());
+        if (digits.isEmpty() || digits.front() == '0' || digits.size() > 5) continue;
+        bool ok = false;
+        const int n = digits.toByteArray().toInt(&ok);
+        if (ok && n <= 32767 &&
+            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            numbers.append(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+// Text a person wrote: no bytes below 0x20 but tab, line breaks and form feed.
+bool looksLikeText(QByteArrayView bytes) {
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f';
+    });
+}
+
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? gbk::decode(bytes) : text;
+}
+
+// Moves a content file we cannot read out of the way of the next save, under a name of its
+// own beside it; an earlier one is never replaced. The entry itself moves, so a link is not
+// followed.
+void keepUnreadable(const QString& path, const QString& why, QStringList* errors) {
+    QString kept = path + QStringLiteral(".unreadable");
+    for (int i = 2; QFileInfo(kept).exists() || QFileInfo(kept).isSymLink(); ++i)
+        kept = path + QStringLiteral(".unreadable") + QString::number(i);
+    if (QDir().rename(path, kept))
+        report(why + QStringLiteral("；原文件改名为 ") + kept, errors);
+    else
+        report(why + QStringLiteral("；无法改名保留原文件"), errors);
+}
+
 bool writeContent(const QString& path, const QTextDocument& content, QString* error) {
-    const QByteArray bytes = rtf::write(content);
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    *error = path + QStringLiteral(": ") + file.errorString();
-    return false;
+    return files::writeAtomically(path, rtf::write(content), error);
 }
 
 }  // namespace
@@ -96,32 +143,85 @@ QString contentFilePath(const QString& storeDir, int n) {
 LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringList* errors) {
     ProfileFile file(settingsFilePath(storeDir));
     QString error;
-    if (!file.load(&error)) report(error, errors);
 
     LoadedStore loaded;
     loaded.switches = current;
+    if (!file.load(&error)) {
+        report(error, errors);
+        loaded.unreadable = true;
+        return loaded;
+    }
     applyIf(toBool(file.read(kInitSection, kNotesOnTop, QStringLiteral("false"))),
             loaded.switches.notesOnTop);
     applyIf(toBool(file.read(kInitSection, kAutoStart, QStringLiteral("True"))),
             loaded.switches.startWithSession);
     applyIf(toBool(file.read(kInitSection, kReminderSound, QStringLiteral("True"))),
             loaded.switches.reminderSound);
-    const qint16 count =
-        toInt16(file.read(kInitSection, kNoteCount, QStringLiteral("0"))).value_or(0);
-    loaded.firstStart = count == 0;
-    for (int n = 1; n <= count; ++n)
-        loaded.notes.append(readNote(file, n));
+    const std::optional<qint16> count = toInt16(file.read(kInitSection, kNoteCount, QString()));
+    const QList<int> sections = noteSections(file);
+    const int highest = sections.isEmpty() ? 0 : sections.last();
+    QList<int> numbers;
+    if (count && *count >= 1 && *count <= highest) {
+        for (int n = 1; n <= *count; ++n)
+            numbers.append(n);
+    } else if (count && *count == 0) {
+        loaded.firstStart = true;  // every note was deleted, or none was ever made
+    } else {
+        // A count that cannot be right: the notes that are there are the ones to keep.
+        numbers = sections;
+        loaded.firstStart = !count && sections.isEmpty();
+    }
+    for (const int n : numbers)
+        loaded.notes.append({n, readNote(file, n)});
     return loaded;
 }
 
-std::optional<QByteArray> readContent(const QString& storeDir, int n, QStringList* errors) {
-    QFile file(contentFilePath(storeDir, n));
-    if (!file.exists()) return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly)) {
-        report(file.fileName() + QStringLiteral(": ") + file.errorString(), errors);
-        return std::nullopt;
+Content readContent(const QString& storeDir, int n, QStringList* errors) {
+    const QString path = contentFilePath(storeDir, n);
+    Content content;
+    QByteArray bytes;
+    QString error;
+    switch (files::readRegular(path, kMaxContentBytes, &bytes, &error)) {
+        case files::ReadResult::Missing:
+            return content;
+        case files::ReadResult::Failed:
+            keepUnreadable(path, error, errors);
+            return content;
+        case files::ReadResult::Ok:
+            break;
     }
-    return file.readAll();
+    if (rtf::startsAsRtf(bytes)) {
+        content.kind = Content::Kind::Rtf;
+        content.rtf = std::move(bytes);
+    } else if (looksLikeText(bytes)) {
+        content.kind = Content::Kind::Text;
+        content.text = decodeText(bytes);
+    } else {
+        keepUnreadable(path, path + QStringLiteral(": 既不是 RTF 也不是文本"), errors);
+    }
+    return content;
+}
+
+bool adoptStore(const QString& fromDir, const QString& storeDir, QStringList* errors) {
+    const QString from = settingsFilePath(fromDir);
+    const QString to = settingsFilePath(storeDir);
+    if (QDir(fromDir) == QDir(storeDir) || !QFileInfo(from).isFile() || QFileInfo::exists(to))
+        return false;
+    bool copied = true;
+    auto copy = [&](const QString& source, const QString& target) {
+        // Left by a copy that stopped half-way: without a settings file it is never read.
+        QFile::remove(target);
+        if (QFile::copy(source, target)) return;
+        report(source + QStringLiteral(": 无法复制到 ") + target, errors);
+        copied = false;
+    };
+    const QDir contents(fromDir + u'/' + kContentFolder);
+    QDir().mkpath(storeDir + u'/' + kContentFolder);
+    for (const QString& name : contents.entryList(QDir::Files))
+        copy(contents.filePath(name), storeDir + u'/' + kContentFolder + u'/' + name);
+    // The settings file last: a store copied only in part is copied again at the next start.
+    if (copied) copy(from, to);
+    return copied;
 }
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,

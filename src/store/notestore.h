@@ -18,24 +18,49 @@ namespace store {
 QString settingsFilePath(const QString& storeDir);
 QString contentFilePath(const QString& storeDir, int n);
 
-struct LoadedStore {
-    // The switches as stored; a value that cannot be read keeps the one passed in.
-    Switches switches;
-    // No note stored (the count is 0, missing or not a number): the caller makes the first one.
-    bool firstStart = false;
-    // The stored notes in section order; note i is stored under number i + 1. A value that
-    // cannot be read keeps what a new note has.
-    QList<Note> notes;
+struct StoredNote {
+    int section = 0;  // the n of its section and of its content file
+    Note note;
 };
 
-// Reads the settings file. Every value that cannot be read is skipped and the load goes on;
-// a settings file that cannot be read is reported in *errors and reads as empty.
+struct LoadedStore {
+    // The settings file exists but could not be read (reported in *errors): nothing was
+    // loaded, and the store must not be written over.
+    bool unreadable = false;
+    // The switches as stored; a value that cannot be read keeps the one passed in.
+    Switches switches;
+    // No note stored: the caller makes the first one.
+    bool firstStart = false;
+    // The stored notes in section order. A value that cannot be read keeps what a new note
+    // has.
+    QList<StoredNote> notes;
+};
+
+// Reads the settings file. Every value that cannot be read is skipped and the load goes on.
+// The count of notes is trusted when it is a number from 1 to the highest note section there
+// is; otherwise (not a number, negative, beyond every section) the note sections that exist
+// are loaded.
 LoadedStore loadStore(const QString& storeDir, const Switches& current,
                       QStringList* errors = nullptr);
 
-// The RTF bytes of the content file of note n; nullopt when there is none, or when it cannot
-// be read (reported in *errors).
-std::optional<QByteArray> readContent(const QString& storeDir, int n, QStringList* errors);
+// What a content file holds.
+struct Content {
+    enum class Kind { None, Rtf, Text };
+    Kind kind = Kind::None;
+    QByteArray rtf;
+    QString text;
+};
+
+// The content file of note n. RTF comes as its bytes, plain text (UTF-8, else GBK) as text.
+// None when there is no file, or when it cannot be read or holds neither: then the original
+// is copied beside it as "tie<n>.tie.unreadable" (an earlier copy is not replaced), so that
+// the next save cannot destroy it, and *errors says so.
+Content readContent(const QString& storeDir, int n, QStringList* errors);
+
+// A store left in a folder the program cannot write (a program folder on a read-only disk)
+// is copied once into storeDir, where the notes live from then on; never over a store that
+// is already there. True when it was copied; a file that could not be copied is in *errors.
+bool adoptStore(const QString& fromDir, const QString& storeDir, QStringList* errors);
 
 struct NoteToSave {
     Note note;

@@ -2,10 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 
+#include "platform/files.h"
 #include "text/gbk.h"
 
 namespace store {
@@ -99,28 +99,18 @@ QByteArray foldName(QByteArrayView name) {
 }
 
 bool ProfileFile::load(QString* error) {
-    QFile file(m_path);
-    if (!file.exists()) {
-        setContent({});
-        return true;
-    }
-    QString why;
-    if (file.size() > kMaxFileBytes) {
-        why = QStringLiteral("%1: larger than %2 bytes, read as empty")
-                  .arg(m_path)
-                  .arg(kMaxFileBytes);
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        why = m_path + QStringLiteral(": ") + file.errorString();
-    } else {
-        QByteArray bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError) {
+    QByteArray bytes;
+    switch (files::readRegular(m_path, kMaxFileBytes, &bytes, error)) {
+        case files::ReadResult::Ok:
             setContent(std::move(bytes));
             return true;
-        }
-        why = m_path + QStringLiteral(": ") + file.errorString();
+        case files::ReadResult::Missing:
+            setContent({});
+            return true;
+        case files::ReadResult::Failed:
+            break;
     }
     setContent({});
-    if (error) *error = why;
     return false;
 }
 
@@ -389,22 +379,20 @@ QByteArray ProfileFile::serialize() const {
     return out;
 }
 
+QList<QByteArray> ProfileFile::sectionNames() const {
+    QList<QByteArray> names;
+    names.reserve(qsizetype(m_headers.size()));
+    for (const uint32_t start : m_headers) {
+        Span name;
+        if (headerName(lineAt(start), &name)) names.append(view(name).toByteArray());
+    }
+    return names;
+}
+
 bool ProfileFile::save(QString* error) {
     QByteArray bytes = serialize();
-    QSaveFile file(m_path);
-    QString why;
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-    } else if (file.write(bytes) != bytes.size()) {
-        why = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        why = file.errorString();
-    }
-    if (!why.isEmpty()) {
-        if (error) *error = m_path + QStringLiteral(": ") + why;
-        return false;
-    }
+    // The pending writes stay when the save fails, for the next try.
+    if (!files::writeAtomically(m_path, bytes, error)) return false;
     setContent(std::move(bytes));
     return true;
 }

@@ -41,6 +41,8 @@ public:
     QByteArray readBytes(QByteArrayView section, QByteArrayView key, QByteArrayView def) const;
     // The same with GBK-encoded names and value.
     QString read(const QString& section, const QString& key, const QString& def = {}) const;
+    // The names of the file's sections, in file order, as their bytes.
+    QList<QByteArray> sectionNames() const;
 
     // Sets key in section (both created as needed). CR and LF in the value become spaces, so
     // a value can never add lines to the file.

@@ -1,5 +1,7 @@
 #include "store/values.h"
 
+#include <limits>
+
 namespace store {
 namespace {
 
@@ -52,6 +54,13 @@ std::optional<qint16> toInt16(QStringView text) {
     const auto value = roundedDecimal(text, -32768, 32767);
     if (!value) return std::nullopt;
     return static_cast<qint16>(*value);
+}
+
+std::optional<qint32> toInt32(QStringView text) {
+    const auto value = roundedDecimal(text, std::numeric_limits<qint32>::min(),
+                                      std::numeric_limits<qint32>::max());
+    if (!value) return std::nullopt;
+    return static_cast<qint32>(*value);
 }
 
 std::optional<bool> toBool(QStringView text) {

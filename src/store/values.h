@@ -12,6 +12,8 @@ namespace store {
 // to the nearest integer, a half to the even neighbour). Blanks around are allowed. Not a
 // number, or outside -32768..32767 after rounding: nullopt.
 std::optional<qint16> toInt16(QStringView text);
+// The same in 32 bits, for window places: a second screen lies beyond 32,767 twips.
+std::optional<qint32> toInt32(QStringView text);
 
 // "True"/"False" in any letter case, or a number (0 is False, any other True).
 std::optional<bool> toBool(QStringView text);
