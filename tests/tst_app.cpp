@@ -43,6 +43,7 @@ private Q_SLOTS:
     void leftClickShowsTheNewestWindow();
     void cancelAtTheExitQuestionSavesNothing();
     void exitWritesStoreAndAutostartEntry();
+    void exitAfterAFailedSaveSaysSo();
     void shutDownWithTheSwitchOffRemovesTheEntry();
     void autostartExecQuoting_data();
     void autostartExecQuoting();
@@ -171,6 +172,18 @@ void TstApp::exitWritesStoreAndAutostartEntry() {
                           autostart::execArgument(g_sandbox.appPath() + QStringLiteral("/jotpin")) +
                           u'\n'));
     QVERIFY(entry.fileName().startsWith(g_sandbox.configPath()));
+    f.program = nullptr;
+}
+
+void TstApp::exitAfterAFailedSaveSaysSo() {
+    program()->startUp();
+    QFile blocker(f.storeDir() + QStringLiteral("/tie"));  // no content file can be written
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    program()->exitProgram();
+    QCOMPARE(f.prompts.told.size(), 1);
+    QVERIFY(f.prompts.told[0].contains(QStringLiteral("没有保存")));
     f.program = nullptr;
 }
 

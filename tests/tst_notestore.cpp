@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextDocument>
 
@@ -92,6 +95,13 @@ private Q_SLOTS:
     void saveAfterDeletingKeepsHigherSectionsAndFiles();
     void saveCreatesTheContentFolder();
     void unwritableContentIsReportedAndTheRestWritten();
+    void failedSavesAreToldOnceAndRetried();
+    void unreadStoreIsNeverWrittenOver_data();
+    void unreadStoreIsNeverWrittenOver();
+    void impossibleCountLoadsTheSectionsThere_data();
+    void impossibleCountLoadsTheSectionsThere();
+    void contentThatIsNoRtf();
+    void fullDiskKeepsTheOldStore();
 
 private:
     void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
@@ -365,6 +375,190 @@ void TstNoteStore::unwritableContentIsReportedAndTheRestWritten() {
     QVERIFY(errors.join(u'\n').contains(QStringLiteral("tie")));
     QCOMPARE(readKey(kInitSection, kNoteCount), QStringLiteral("1"));
     QCOMPARE(readKey(noteSection(1), kWidth), QStringLiteral("3345"));
+}
+
+void TstNoteStore::failedSavesAreToldOnceAndRetried() {
+    load();
+    QFile blocker(f.storeDir() + u'/' + kContentFolder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    note(1)->editor()->setText(QStringLiteral("要保存的"));
+    // Autosave tries, fails, and tries again; the user hears of it once.
+    QTRY_VERIFY(!f.tray.messages.isEmpty());
+    QTest::qWait(ProgramFixture::kFastAutoSave.retryMs * 3);
+    QCOMPARE(f.tray.messages.size(), 1);
+    QVERIFY(f.tray.messages[0].contains(QStringLiteral("tie")));
+    // Once the folder can be written again, the waiting change is saved without another edit.
+    QVERIFY(QFile::remove(blocker.fileName()));
+    QTRY_VERIFY(QFile::exists(f.contentFile(1)));
+    QCOMPARE(f.tray.messages.size(), 2);
+}
+
+void TstNoteStore::unreadStoreIsNeverWrittenOver_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("noise") << "noise";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("over the size limit") << "large";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("fifo") << "fifo";
+}
+
+void TstNoteStore::unreadStoreIsNeverWrittenOver() {
+    QFETCH(QString, kind);
+    const QString path = f.settingsFile();
+    writeStore({}, {{1, richEditContent(QStringLiteral("旧的"))}});
+    QFile::remove(path);
+    if (kind == QLatin1String("noise")) {
+        QByteArray noise(4096, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 131 + 7) % 256);
+        writeStore(noise);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("large")) {
+        QFile large(path);
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        QVERIFY(large.resize(store::ProfileFile::kMaxFileBytes + 1));  // sparse: no disk used
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else {
+        QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {path}), 0);
+    }
+    const QFileInfo before(path);
+    const qint64 sizeBefore = before.size();
+    const QDateTime modifiedBefore = before.lastModified();
+
+    QElapsedTimer timer;
+    timer.start();
+    load();
+    QVERIFY(timer.elapsed() < 5000);  // a FIFO or a device must not hold the start
+    QCOMPARE(f.windowCount(), 1);     // no first-start note over note 1
+    QCOMPARE(f.tray.messages.size(), 1);
+    QVERIFY(f.tray.messages[0].contains(path));
+
+    f.program->newNote();
+    QStringList errors;
+    QVERIFY(!f.program->saveAll(&errors));
+    const QFileInfo after(path);
+    QCOMPARE(after.size(), sizeBefore);
+    QCOMPARE(after.lastModified(), modifiedBefore);
+    QCOMPARE(after.isSymLink(), kind == QLatin1String("zero"));
+    QFile content(f.contentFile(1));
+    QVERIFY(content.open(QIODevice::ReadOnly));
+    QCOMPARE(content.readAll(), richEditContent(QStringLiteral("旧的")));
+}
+
+void TstNoteStore::impossibleCountLoadsTheSectionsThere_data() {
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QList<int>>("sections");
+    QTest::newRow("not a number") << "abc" << QList<int>{1, 2};
+    QTest::newRow("negative") << "-3" << QList<int>{1, 2, 4};
+    QTest::newRow("beyond every section") << "30000" << QList<int>{1, 2};
+    QTest::newRow("missing") << QString() << QList<int>{2, 3};
+}
+
+void TstNoteStore::impossibleCountLoadsTheSectionsThere() {
+    QFETCH(QString, count);
+    QFETCH(QList<int>, sections);
+    QByteArray s;
+    QMap<int, QByteArray> contents;
+    for (int n : sections) {
+        s += section(n, with(fullNote(QString::number(n * 150), QStringLiteral("0")), kCreated,
+                             QStringLiteral("note %1").arg(n)));
+        contents[n] = richEditContent(QStringLiteral("内容%1").arg(n));
+    }
+    s += "[" + g(kInitSection) + "]\r\n";
+    if (!count.isNull()) s += g(kNoteCount) + "=" + g(count) + "\r\n";
+    writeStore(s, contents);
+    load();
+    QCOMPARE(f.windowCount(), sections.size() + 1);
+    for (int i = 0; i < sections.size(); ++i) {
+        QCOMPARE(note(i + 1)->note().created, QStringLiteral("note %1").arg(sections[i]));
+        QCOMPARE(note(i + 1)->editor()->Text(), QStringLiteral("内容%1").arg(sections[i]));
+    }
+}
+
+void TstNoteStore::contentThatIsNoRtf() {
+    QByteArray s;
+    for (int n = 1; n <= 6; ++n)
+        s += section(n, fullNote(QStringLiteral("0"), QStringLiteral("0")));
+    const QByteArray binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    writeStore(s + initSection(QStringLiteral("6")),
+               {{3, binary},
+                {4, QStringLiteral("第一行\n second line").toUtf8()},
+                {5, g(QStringLiteral("旧的文本"))},
+                {6, QByteArray()}});
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), f.contentFile(1)));
+    QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {f.contentFile(2)}), 0);
+    load();
+    QCOMPARE(f.windowCount(), 7);
+
+    // What cannot be read keeps the creation line, and the file moves aside, links as links.
+    for (int n = 1; n <= 3; ++n) {
+        QVERIFY(note(n)->editor()->Text().startsWith(QStringLiteral("创建：")));
+        QVERIFY(QFileInfo(f.contentFile(n) + QStringLiteral(".unreadable")).exists() ||
+                QFileInfo(f.contentFile(n) + QStringLiteral(".unreadable")).isSymLink());
+        QVERIFY(!QFileInfo(f.contentFile(n)).exists());
+    }
+    QVERIFY(QFileInfo(f.contentFile(1) + QStringLiteral(".unreadable")).isSymLink());
+    QFile kept(f.contentFile(3) + QStringLiteral(".unreadable"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), binary);
+    QCOMPARE(f.tray.messages.size(), 1);
+    QVERIFY(f.tray.messages[0].contains(QStringLiteral(".unreadable")));
+
+    // Plain text reads as text: UTF-8 when it is, GBK otherwise.
+    QCOMPARE(note(4)->editor()->Text(), QStringLiteral("第一行\r\n second line"));
+    QCOMPARE(note(5)->editor()->Text(), QStringLiteral("旧的文本"));
+    QCOMPARE(note(6)->editor()->Text(), QString());
+
+    // The save writes plain files and leaves the kept ones alone.
+    save();
+    for (int n = 1; n <= 3; ++n)
+        QVERIFY(QFileInfo(f.contentFile(n)).isFile());
+    QVERIFY(QFileInfo(f.contentFile(1) + QStringLiteral(".unreadable")).isSymLink());
+    QCOMPARE(QFileInfo(QStringLiteral("/dev/zero")).isFile(), false);
+}
+
+void TstNoteStore::fullDiskKeepsTheOldStore() {
+    // A small disk of its own; mounting one takes root.
+    QTemporaryDir mountPoint;
+    if (QProcess::execute(
+            QStringLiteral("mount"),
+            {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+             QStringLiteral("size=256k"), QStringLiteral("tmpfs"), mountPoint.path()}) != 0)
+        QSKIP("cannot mount a tmpfs here (needs root)");
+    auto unmount =
+        qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint.path()}); });
+    paths::overrideStoreDir(mountPoint.path());
+    auto restore = qScopeGuard([] { g_sandbox.restore(); });
+
+    writeStore(section(1, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+                   initSection(QStringLiteral("1")),
+               {{1, richEditContent(QStringLiteral("旧的"))}});
+    const QByteArray settingsBefore = [&] {
+        QFile file(f.settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    load();
+    note(1)->editor()->setText(QString(300 * 1024, u'字'));  // more than the disk holds
+    QStringList errors;
+    QVERIFY(!f.program->saveAll(&errors));
+    QVERIFY(!errors.isEmpty());
+    QFile content(f.contentFile(1));
+    QVERIFY(content.open(QIODevice::ReadOnly));
+    QCOMPARE(content.readAll(), richEditContent(QStringLiteral("旧的")));
+    QFile settings(f.settingsFile());
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(settings.readAll(), settingsBefore);
+    // No temporary file is left to fill the disk.
+    QCOMPARE(QDir(mountPoint.path() + QStringLiteral("/tie")).entryList(QDir::Files).size(), 1);
+
+    // With room again, the same save goes through.
+    note(1)->editor()->setText(QStringLiteral("新的"));
+    save();
+    QVERIFY(readKey(noteSection(1), kWidth) == QStringLiteral("4500"));
+    f.tearDown();  // the windows go before the disk does
 }
 
 QTEST_MAIN(TstNoteStore)

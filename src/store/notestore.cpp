@@ -159,6 +159,14 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
             loaded.switches.reminderSound);
     const std::optional<qint16> count = toInt16(file.read(kInitSection, kNoteCount, QString()));
     const QList<int> sections = noteSections(file);
+    static const QByteArray initSection = gbk::encode(kInitSection);
+    if (!file.content().isEmpty() && sections.isEmpty() &&
+        !file.sectionNames().contains(initSection)) {
+        // Bytes that hold no note and no setting are no store of ours: keep them.
+        report(file.path() + QStringLiteral(": 不是帖子文件"), errors);
+        loaded.unreadable = true;
+        return loaded;
+    }
     const int highest = sections.isEmpty() ? 0 : sections.last();
     QList<int> numbers;
     if (count && *count >= 1 && *count <= highest) {
