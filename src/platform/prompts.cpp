@@ -17,6 +17,7 @@ public:
 
     void tell(const QString& text, const QString& title) override {
         auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
+        box->setWindowModality(Qt::NonModal);  // a message box is modal unless told otherwise
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowFlag(Qt::WindowStaysOnTopHint);
         box->show();
