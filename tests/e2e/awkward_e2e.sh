@@ -41,9 +41,23 @@ wait "$pid" && rc=0 || rc=$?
 iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx "窗体数目=2" || fail "the new note was lost"
 grep -q 'after the menu' "$app/tie/tie1.tie" || fail "typing was lost"
 
-# A program folder that holds a store but cannot be written, even by root: a read-only mount.
+# A settings file that is a FIFO: the start neither hangs nor writes over it, and SIGTERM
+# ends the program.
+special="$E2E_TMP/special"
+mkdir -p "$special"
+cp "$program" "$special/"
+mkfifo "$special/tie.dat"
+"$special/jotpin" >"$E2E_TMP/special.log" 2>&1 &
+spid=$!
+E2E_PIDS+=($spid)
+wait_for 10 grep -q 'tie.dat' "$E2E_TMP/special.log" || fail "the FIFO held the start"
+kill -TERM "$spid"
+wait_for 5 bash -c "! kill -0 $spid 2>/dev/null" || fail "SIGTERM did not end a program on a FIFO store"
+[ -p "$special/tie.dat" ] || fail "the FIFO was written over"
+
+# Mounting takes root: a read-only program folder and a full disk.
 if ! mount --bind "$app" "$app" 2>/dev/null; then
-    echo "PASS (no tray host); read-only folder skipped: mounting needs root"
+    echo "PASS (no tray host, a FIFO store); read-only folder and full disk skipped: mounting needs root"
     exit 0
 fi
 mount -o remount,ro,bind "$app" || { umount "$app"; fail "cannot remount read-only"; }
@@ -73,4 +87,27 @@ start_program
 kill -TERM "$pid"
 wait "$pid" || true
 [ "$(md5sum "$data/tie/tie1.tie")" = "$before" ] || fail "the store in the data folder was copied over"
-echo "PASS: no tray host, and a read-only program folder"
+umount "$app"
+
+# A full disk: what was saved stays whole, and the program says the new text is not saved.
+disk="$E2E_TMP/disk"
+mkdir -p "$disk"
+mount -t tmpfs -o size=8m tmpfs "$disk" || fail "cannot mount a tmpfs"
+app="$disk"  # unmount_app unmounts it at the end
+strip -o "$disk/jotpin" "$program"  # the program without its debugging data fits the disk
+"$disk/jotpin" >"$E2E_TMP/disk.log" 2>&1 &
+pid=$!
+E2E_PIDS+=($pid)
+wait_for 20 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note on the small disk"
+xdotool mousemove 1150 150 click 1
+xdotool type --delay 20 "kept safe"
+wait_for 10 grep -q 'kept safe' "$disk/tie/tie1.tie" || fail "nothing saved on the small disk"
+saved=$(md5sum "$disk/tie/tie1.tie" "$disk/tie.dat")
+dd if=/dev/zero of="$disk/filler" bs=4k 2>/dev/null || true  # the disk is full now
+xdotool type --delay 20 " and more that finds no room"
+wait_for 15 grep -q '没有保存' "$E2E_TMP/disk.log" || fail "a failed save was not told"
+kill -TERM "$pid"
+wait "$pid" || fail "exit after SIGTERM on a full disk failed"
+[ "$(md5sum "$disk/tie/tie1.tie" "$disk/tie.dat")" = "$saved" ] || fail "the saved store changed on a full disk"
+[ "$(ls "$disk/tie")" = "tie1.tie" ] || fail "files left behind: $(ls "$disk/tie")"
+echo "PASS: no tray host, a FIFO store, a read-only program folder and a full disk"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The whole test suite again, built with AddressSanitizer and UBSan, in build-sanitize/.
+# Needs what scripts/test.sh installs; run that first on a fresh machine.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-sanitize"
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJOTPIN_SANITIZE=ON \
+        -DJOTPIN_BENCH=OFF
+fi
+cmake --build "$build" --parallel "$(nproc)"
+# Qt and the libraries below it keep memory to the end on purpose: leaks are not looked for.
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"
