@@ -158,7 +158,7 @@ int main(int argc, char* argv[]) {
     const double htmlLoadMs = windowsWith(htmlTexts, true);
 
     timer.restart();
-    if (!program->saveAll()) qFatal("save failed");
+    if (!program->saveAll(nullptr, TrayController::SaveScope::All)) qFatal("save failed");
     const double saveMs = ms(timer);
 
     // Baseline: the same bytes written with plain file I/O, file by file, also flushed to disk.

@@ -96,6 +96,7 @@ private Q_SLOTS:
     void saveCreatesTheContentFolder();
     void unwritableContentIsReportedAndTheRestWritten();
     void failedSavesAreToldOnceAndRetried();
+    void onlyWhatChangedIsWritten();
     void unreadStoreIsNeverWrittenOver_data();
     void unreadStoreIsNeverWrittenOver();
     void impossibleCountLoadsTheSectionsThere_data();
@@ -110,7 +111,8 @@ private:
     void load() { f.program->startUp(); }
     void save() {
         QStringList errors;
-        QVERIFY2(f.program->saveAll(&errors), qPrintable(errors.join(u'\n')));
+        QVERIFY2(f.program->saveAll(&errors, TrayController::SaveScope::All),
+                 qPrintable(errors.join(u'\n')));
     }
     QString readKey(const QString& sectionName, const QString& key) const {
         return f.storedValue(sectionName, key);
@@ -375,6 +377,42 @@ void TstNoteStore::unwritableContentIsReportedAndTheRestWritten() {
     QVERIFY(errors.join(u'\n').contains(QStringLiteral("tie")));
     QCOMPARE(readKey(kInitSection, kNoteCount), QStringLiteral("1"));
     QCOMPARE(readKey(noteSection(1), kWidth), QStringLiteral("3345"));
+}
+
+void TstNoteStore::onlyWhatChangedIsWritten() {
+    // Content as no Jotpin writes it: a file that was written again reads differently.
+    const QByteArray settings = section(1, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+                                section(2, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+                                section(3, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+                                initSection(QStringLiteral("3"));
+    const QMap<int, QByteArray> contents = {
+        {1, "{\\rtf1 one\\par}"}, {2, "{\\rtf1 two\\par}"}, {3, "{\\rtf1 three\\par}"}};
+    writeStore(settings, contents);
+    auto fileOf = [&](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    load();
+    // Nothing changed: nothing is written.
+    QVERIFY(f.program->saveAll());
+    QCOMPARE(fileOf(f.settingsFile()), settings);
+
+    // A new place writes the settings file only; new text, that note's content file too.
+    note(1)->setLeftTwips(1500);
+    note(2)->editor()->setText(QStringLiteral("二"));
+    QVERIFY(f.program->saveAll());
+    QCOMPARE(readKey(noteSection(1), kLeft), QStringLiteral("1500"));
+    QCOMPARE(fileOf(f.contentFile(1)), contents[1]);
+    QVERIFY(fileOf(f.contentFile(2)).contains("\\u20108"));  // 二
+    QCOMPARE(fileOf(f.contentFile(3)), contents[3]);
+
+    // A closed note moves the later ones down a number: everything is written.
+    f.program->windows().close(note(1));
+    QVERIFY(f.program->saveAll());
+    QCOMPARE(readKey(kInitSection, kNoteCount), QStringLiteral("2"));
+    QVERIFY(fileOf(f.contentFile(1)).contains("\\u20108"));
+    QVERIFY(fileOf(f.contentFile(2)).contains("three"));
+    QVERIFY(fileOf(f.contentFile(2)) != contents[3]);
 }
 
 void TstNoteStore::failedSavesAreToldOnceAndRetried() {

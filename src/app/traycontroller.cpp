@@ -83,7 +83,12 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
 
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         if (window == m_noteList) m_noteList = nullptr;
-        if (m_autoSave && qobject_cast<NoteWindow*>(window)) m_autoSave->poke();
+        const auto* note = qobject_cast<NoteWindow*>(window);
+        if (!note) return;
+        m_contentChanged.remove(note);
+        // The notes after it move down a number: every file is written under its new one.
+        if (note->number() != 0) m_renumbered = true;
+        storeChanged();
     });
 }
 
@@ -102,7 +107,7 @@ void TrayController::startUp() {
     for (auto changed :
          {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
           &ProgramSwitches::startWithSessionChanged})
-        connect(&m_switches, changed, m_autoSave, &AutoSave::poke);
+        connect(&m_switches, changed, this, &TrayController::storeChanged);
 }
 
 void TrayController::loadAll() {
@@ -123,14 +128,19 @@ void TrayController::loadAll() {
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
     m_switches.setValues(loaded.switches);
     if (loaded.firstStart) {
-        newNote();
+        newNote();  // saved soon, like every new note
+        return;
     }
     int number = 0;
+    QList<const NoteWindow*> toWrite;
     for (const store::StoredNote& stored : loaded.notes) {
         NoteWindow* note = createNote();
         note->lastAlarmMinute = QStringLiteral("-99");
         note->setNote(stored.note);
+        const qsizetype problemsBefore = problems.size();
         const store::Content content = store::readContent(storeDir, stored.section, &problems);
+        // A file moved aside is written anew at the next save, from what the note shows.
+        if (problems.size() != problemsBefore) toWrite.append(note);
         if (content.kind == store::Content::Kind::Rtf) {
             QString why;
             if (!note->editor()->loadRtf(content.rtf, &why))
@@ -150,6 +160,9 @@ void TrayController::loadAll() {
         }
         if (stored.note.reminderOn) note->reminderTimer.enabled = true;
     }
+    // What loading did is what the store holds already.
+    m_contentChanged = QSet<const NoteWindow*>(toWrite.begin(), toWrite.end());
+    m_storeChanged = !toWrite.isEmpty();
     if (!problems.isEmpty())
         tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
 }
@@ -184,10 +197,11 @@ NoteWindow* TrayController::createNote() {
     note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
     windowops::setTopmost(note, m_switches.notesOnTop());
     connect(note, &NoteWindow::activated, this, [this, note] { m_windows.noteActivated(note); });
-    connect(note, &NoteWindow::changed, this, [this] {
-        if (m_autoSave) m_autoSave->poke();
-    });
-    if (m_autoSave) m_autoSave->poke();
+    connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
+    connect(note, &NoteWindow::contentChanged, this,
+            [this, note] { m_contentChanged.insert(note); });
+    m_contentChanged.insert(note);
+    storeChanged();
     return note;
 }
 
@@ -268,16 +282,32 @@ void TrayController::applyTopmostToAll() {
     ::applyTopmostToAll(m_windows, m_switches.notesOnTop());
 }
 
-bool TrayController::saveAll(QStringList* errors) {
+void TrayController::storeChanged() {
+    m_storeChanged = true;
+    if (m_autoSave) m_autoSave->poke();
+}
+
+bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
+    if (scope == SaveScope::Changed && !m_storeChanged) return true;
     QStringList problems;
     bool saved = false;
     if (!m_unreadStore.isEmpty()) {
         problems.append(m_unreadStore + QStringLiteral(": 没有读取成功，不会被覆盖"));
     } else {
+        // The settings file always, whole; of the content files only those that changed, or
+        // all of them when the numbers moved.
+        const bool everything = scope == SaveScope::All || m_renumbered;
         QList<store::NoteToSave> notes;
-        for (const NoteWindow* note : m_windows.numberedNotes())
-            notes.append({note->note(), note->editor()->document()});
+        for (const NoteWindow* note : m_windows.numberedNotes()) {
+            const bool write = everything || m_contentChanged.contains(note);
+            notes.append({note->note(), write ? note->editor()->document() : nullptr});
+        }
         saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems);
+    }
+    if (saved) {
+        m_storeChanged = false;
+        m_renumbered = false;
+        m_contentChanged.clear();
     }
     if (errors) *errors += problems;
     // Once per streak of failures, and once more when saving works again.

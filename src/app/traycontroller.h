@@ -4,6 +4,7 @@
 // of the open windows, and is never shown.
 
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include "app/autosave.h"
@@ -53,9 +54,13 @@ public:
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
     void tellUser(const QString& text);
 
-    // Writes every numbered note, renumbered from 1 in window order, and the switches. A
-    // failure is told to the user, once until saving works again.
-    bool saveAll(QStringList* errors = nullptr);
+    // Writes the numbered notes, renumbered from 1 in window order, and the switches: the
+    // settings file whole, and the content files that changed since the last save (all of
+    // them when a note was closed, or for SaveScope::All). Nothing when nothing changed. A
+    // failure is told to the user, once until saving works again; what was to be written
+    // stays waiting.
+    enum class SaveScope { Changed, All };
+    bool saveAll(QStringList* errors = nullptr, SaveScope scope = SaveScope::Changed);
 
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
@@ -87,6 +92,8 @@ protected:
 
 private:
     void loadAll();
+    // Something the store holds changed: save soon.
+    void storeChanged();
     void closeDialogs();
     void popUpTrayMenu();
 
@@ -97,6 +104,9 @@ private:
     QPointer<NoteListDialog> m_noteList;
     qint16 m_noteCounter = 0;
     bool m_ended = false;
+    QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
+    bool m_storeChanged = false;               // something is to be written
+    bool m_renumbered = false;                 // a note closed: every file is to be written
     QString m_unreadStore;  // a settings file that could not be read, never to be written
     bool m_saveFailing = false;
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box

@@ -58,7 +58,10 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     applyColour();
     applyGeometry();
     layOut();
-    connect(m_editor->document(), &QTextDocument::contentsChanged, this, &NoteWindow::changed);
+    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
+        Q_EMIT contentChanged();
+        Q_EMIT changed();
+    });
 }
 
 Note NoteWindow::note() const {

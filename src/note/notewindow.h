@@ -79,6 +79,8 @@ Q_SIGNALS:
     // Something the store keeps changed: text, formatting, place, size, colour, visibility,
     // lock, reminder, opacity, sound.
     void changed();
+    // The text or its formatting changed (changed() comes too).
+    void contentChanged();
     // The window became the active one: it is the current note now.
     void activated();
 

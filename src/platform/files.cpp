@@ -9,10 +9,12 @@ namespace files {
 ReadResult readRegular(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* error) {
     bytes->clear();
     const QFileInfo info(path);
-    if (!info.exists()) return info.isSymLink() ? ReadResult::Failed : ReadResult::Missing;
+    if (!info.exists() && !info.isSymLink()) return ReadResult::Missing;
     QString why;
     QFile file(path);
-    if (!info.isFile()) {
+    if (!info.exists()) {
+        why = QStringLiteral("链接指向的文件不存在");
+    } else if (!info.isFile()) {
         why = QStringLiteral("不是普通文件");
     } else if (info.size() > maxBytes) {
         why = QStringLiteral("文件大于 %1 字节").arg(maxBytes);
