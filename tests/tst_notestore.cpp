@@ -101,6 +101,7 @@ private Q_SLOTS:
     void unreadStoreIsNeverWrittenOver();
     void impossibleCountLoadsTheSectionsThere_data();
     void impossibleCountLoadsTheSectionsThere();
+    void countStopsAtTheLastTraceOfANote();
     void contentThatIsNoRtf();
     void fullDiskKeepsTheOldStore();
 
@@ -491,7 +492,7 @@ void TstNoteStore::impossibleCountLoadsTheSectionsThere_data() {
     QTest::addColumn<QList<int>>("sections");
     QTest::newRow("not a number") << "abc" << QList<int>{1, 2};
     QTest::newRow("negative") << "-3" << QList<int>{1, 2, 4};
-    QTest::newRow("beyond every section") << "30000" << QList<int>{1, 2};
+    QTest::newRow("beyond every note") << "32767" << QList<int>{1, 2};
     QTest::newRow("missing") << QString() << QList<int>{2, 3};
 }
 
@@ -514,6 +515,18 @@ void TstNoteStore::impossibleCountLoadsTheSectionsThere() {
         QCOMPARE(note(i + 1)->note().created, QStringLiteral("note %1").arg(sections[i]));
         QCOMPARE(note(i + 1)->editor()->Text(), QStringLiteral("内容%1").arg(sections[i]));
     }
+}
+
+void TstNoteStore::countStopsAtTheLastTraceOfANote() {
+    // A legal count far beyond the notes there are: no thousands of empty windows.
+    writeStore(
+        section(1, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+            initSection(QStringLiteral("32767")),
+        {{1, richEditContent(QStringLiteral("一"))}, {3, richEditContent(QStringLiteral("三"))}});
+    load();
+    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(note(2)->note().width, 3345);  // no trace of its own: the defaults, as always
+    QCOMPARE(note(3)->editor()->Text(), QStringLiteral("三"));
 }
 
 void TstNoteStore::contentThatIsNoRtf() {

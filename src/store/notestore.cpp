@@ -99,6 +99,20 @@ QList<int> noteSections(const ProfileFile& file) {
     return numbers;
 }
 
+// The highest n of the content files "tie" & n & ".tie" in the store, or 0.
+int highestContentFile(const QString& storeDir) {
+    int highest = 0;
+    const QStringList names =
+        QDir(storeDir + u'/' + kContentFolder)
+            .entryList({QStringLiteral("tie*.tie")}, QDir::Files | QDir::System);
+    for (const QString& name : names) {
+        bool ok = false;
+        const int n = QStringView(name).sliced(3, name.size() - 7).toInt(&ok);
+        if (ok && n > 0 && n <= 32767 && contentFileName(n) == name) highest = std::max(highest, n);
+    }
+    return highest;
+}
+
 // Text a person wrote: no bytes below 0x20 but tab, line breaks and form feed.
 bool looksLikeText(QByteArrayView bytes) {
     return std::none_of(bytes.begin(), bytes.end(), [](char c) {
@@ -169,11 +183,15 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
     }
     const int highest = sections.isEmpty() ? 0 : sections.last();
     QList<int> numbers;
-    if (count && *count >= 1 && *count <= highest) {
-        for (int n = 1; n <= *count; ++n)
-            numbers.append(n);
-    } else if (count && *count == 0) {
+    if (count && *count == 0) {
         loaded.firstStart = true;  // every note was deleted, or none was ever made
+    } else if (count && *count > 0) {
+        // Up to the last note that left a trace; one in between without any loads with the
+        // defaults. A count far beyond them (32767 is a number too) builds no empty windows.
+        const int last = std::min<int>(*count, std::max(highest, highestContentFile(storeDir)));
+        for (int n = 1; n <= last; ++n)
+            numbers.append(n);
+        loaded.firstStart = numbers.isEmpty();
     } else {
         // A count that cannot be right: the notes that are there are the ones to keep.
         numbers = sections;

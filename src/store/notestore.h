@@ -37,9 +37,8 @@ struct LoadedStore {
 };
 
 // Reads the settings file. Every value that cannot be read is skipped and the load goes on.
-// The count of notes is trusted when it is a number from 1 to the highest note section there
-// is; otherwise (not a number, negative, beyond every section) the note sections that exist
-// are loaded.
+// A count of notes loads notes 1 to the count, but not beyond the last one with a section or a
+// content file; a count that is not a number or negative loads the note sections that exist.
 LoadedStore loadStore(const QString& storeDir, const Switches& current,
                       QStringList* errors = nullptr);
 
