@@ -2,17 +2,25 @@
 // with the same text and plain file I/O of the same bytes, measured in the same run.
 #include <unistd.h>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/traycontroller.h"
+#include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "richtext/fonts.h"
+#include "richtext/richtextbox.h"
 #include "richtext/rtf.h"
 #include "store/notestore.h"
 #include "store/profilefile.h"
@@ -96,6 +104,30 @@ double ms(const QElapsedTimer& t) {
     return t.nsecsElapsed() / 1e6;
 }
 
+// The longest the event loop went without running a 1 ms timer, over `spanMs` of running it.
+double longestStallMs(int spanMs) {
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worst = std::max(worst, now - last);
+        last = now;
+    });
+    QEventLoop loop;
+    QTimer::singleShot(spanMs, &loop, &QEventLoop::quit);
+    clock.start();
+    tick.start();
+    loop.exec();
+    return worst / 1e6;
+}
+
+QDateTime modified(const QString& path) {
+    return QFileInfo(path).lastModified();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -177,6 +209,19 @@ int main(int argc, char* argv[]) {
     }
     const double plainSaveMs = ms(timer);
 
+    // A one-character change to one note, saved by autosave, against the same time idle.
+    const double idleStall = longestStallMs(3000);
+    const QString first = dir.filePath(QStringLiteral("tie/tie1.tie"));
+    const QString changed = dir.filePath(QStringLiteral("tie/tie250.tie"));
+    const QDateTime firstBefore = modified(first);
+    const QDateTime changedBefore = modified(changed);
+    QThread::msleep(20);  // file times tell the save apart
+    auto* note = qobject_cast<NoteWindow*>(program->windows().at(250));
+    note->editor()->textCursor().insertText(QStringLiteral("x"));
+    const double saveStall = longestStallMs(3000);
+    if (modified(changed) == changedBefore) qFatal("the changed note was not saved");
+    if (modified(first) != firstBefore) qFatal("an unchanged note was written");
+
     std::printf("%d notes, %lld bytes in the store (platform %s)\n\n", kNotes,
                 static_cast<long long>(bytes.size()), qPrintable(QGuiApplication::platformName()));
     std::printf("load until shown   %8.1f ms   plain QTextEdit windows %8.1f ms   ratio %5.2fx\n",
@@ -186,6 +231,10 @@ int main(int argc, char* argv[]) {
         htmlLoadMs, loadMs / htmlLoadMs);
     std::printf("save               %8.1f ms   plain writes + fsync    %8.1f ms   ratio %5.2fx\n",
                 saveMs, plainSaveMs, saveMs / plainSaveMs);
+    std::printf(
+        "longest stall      %8.1f ms   idle, same time          %8.1f ms   "
+        "(one character changed, autosave)\n",
+        saveStall, idleStall);
     std::printf("memory per note    %8.1f KB   plain QTextEdit window  %8.1f KB\n",
                 double(rssAfter - rssBefore) / kNotes, double(rssPlain) / kNotes);
     program->windows().closeFrom(0);

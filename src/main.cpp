@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QSessionManager>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/traycontroller.h"
 #include "platform/apppaths.h"
@@ -20,7 +22,12 @@ int main(int argc, char* argv[]) {
 
     fonts::installSubstitutes();
     auto* program = new TrayController();
-    QObject::connect(program, &TrayController::ended, &app, [] { QApplication::exit(0); });
+    QObject::connect(program, &TrayController::ended, &app, [&single] {
+        // Everything is on disk: end now rather than take every window down one by one.
+        single.release();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
     QObject::connect(&single, &SingleInstance::activated, program,
                      &TrayController::activateFromOutside);
 

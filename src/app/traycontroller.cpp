@@ -15,6 +15,7 @@
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
+#include "platform/quitsignals.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/tray.h"
@@ -134,6 +135,11 @@ void TrayController::loadAll() {
     int number = 0;
     QList<const NoteWindow*> toWrite;
     for (const store::StoredNote& stored : loaded.notes) {
+        if (QuitSignals::pending()) {
+            // Asked to end while loading: what is not loaded must not be saved over.
+            m_unreadStore = store::settingsFilePath(storeDir);
+            return;
+        }
         NoteWindow* note = createNote();
         note->lastAlarmMinute = QStringLiteral("-99");
         note->setNote(stored.note);
@@ -355,8 +361,9 @@ void TrayController::shutDown() {
 
     TrayIcon::instance().remove();
     disconnect(&TrayIcon::instance(), nullptr, this, nullptr);
-    m_windows.closeFrom(0);
+    // Everything is on disk: the program may end right here, before the windows go.
     Q_EMIT ended();
+    m_windows.closeFrom(0);
 }
 
 void TrayController::closeEvent(QCloseEvent* event) {

@@ -84,7 +84,7 @@ public:
     QAction* exitAction;
 
 Q_SIGNALS:
-    // The program is over.
+    // The program is over and everything is saved; the windows are closed right after.
     void ended();
 
 protected:

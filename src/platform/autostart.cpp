@@ -56,7 +56,14 @@ QByteArray entryText(const QString& appPath, const QString& exeName) {
 bool write(const QString& appPath, const QString& exeName, QString* error) {
     const QString path = entryPath(exeName);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return files::writeAtomically(path, entryText(appPath, exeName), error);
+    const QByteArray text = entryText(appPath, exeName);
+    QByteArray existing;
+    QString ignored;
+    // An entry that already says this is left alone: no write at every exit.
+    if (files::readRegular(path, 64 * 1024, &existing, &ignored) == files::ReadResult::Ok &&
+        existing == text)
+        return true;
+    return files::writeAtomically(path, text, error);
 }
 
 bool remove(const QString& exeName, QString* error) {

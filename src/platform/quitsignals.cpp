@@ -11,9 +11,11 @@
 namespace {
 
 int g_fds[2] = {-1, -1};
+volatile std::sig_atomic_t g_pending = 0;
 
 void onSignal(int signalNumber) {
     const int savedErrno = errno;  // the code this signal interrupted may be reading errno
+    g_pending = 1;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // Nothing to do if the socket is full: a quit is already pending.
     [[maybe_unused]] const ssize_t written = ::write(g_fds[0], &byte, 1);
@@ -39,6 +41,10 @@ QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+}
+
+bool QuitSignals::pending() {
+    return g_pending != 0;
 }
 
 QuitSignals::~QuitSignals() {

@@ -12,6 +12,10 @@ public:
     explicit QuitSignals(QObject* parent = nullptr);
     ~QuitSignals() override;
 
+    // A quit signal has come, whether or not the event loop has delivered it yet: work that
+    // keeps the event loop waiting (the start-up) looks here to stop early.
+    static bool pending();
+
 Q_SIGNALS:
     void quitRequested(int signalNumber);
 

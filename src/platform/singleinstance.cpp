@@ -53,6 +53,11 @@ SingleInstance::Start SingleInstance::acquire(QString* problem) {
     return locked ? Start::Alone : Start::Unlocked;
 }
 
+void SingleInstance::release() {
+    if (m_server) m_server->close();
+    if (m_lock) m_lock->unlock();
+}
+
 bool SingleInstance::takeOver() {
     // Only the lock seen so far: one that changed was just made by another start.
     qint64 pid = 0;

@@ -28,6 +28,8 @@ public:
     // garbled one, one naming a process that is no Jotpin) is taken over. A problem that
     // does not stop the start (no lock, no socket) is put in *problem.
     Start acquire(QString* problem);
+    // Lets the next start be the one: the lock and the socket go.
+    void release();
 
 Q_SIGNALS:
     // Another start for the same store folder asked this program to come forward.
