@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/topmost.h"
@@ -185,15 +186,17 @@ void TrayController::tellUser(const QString& text) {
 NoteWindow* TrayController::createNote() {
     m_noteCounter = qint16(m_noteCounter + 1);
     // Deleting a note gives its number back, so a number may still be worn by an open note;
-    // numbers must stay distinct to find the current note, so skip those.
+    // numbers must stay distinct to find the current note, so skip those. A number above all
+    // given out so far is free: no search while hundreds of notes load.
     auto inUse = [this](int number) {
         for (const NoteWindow* note : m_windows.numberedNotes()) {
             if (note->number() == number) return true;
         }
         return false;
     };
-    while (inUse(m_noteCounter))
+    while (m_noteCounter <= m_highestNumber && inUse(m_noteCounter))
         m_noteCounter = qint16(m_noteCounter + 1);
+    m_highestNumber = std::max<int>(m_highestNumber, m_noteCounter);
 
     auto* note = new NoteWindow();
     m_windows.add(note);

@@ -103,6 +103,7 @@ private:
     AutoSave* m_autoSave = nullptr;
     QPointer<NoteListDialog> m_noteList;
     qint16 m_noteCounter = 0;
+    int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;
     QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
     bool m_storeChanged = false;               // something is to be written
