@@ -92,9 +92,12 @@ umount "$app"
 # A full disk: what was saved stays whole, and the program says the new text is not saved.
 disk="$E2E_TMP/disk"
 mkdir -p "$disk"
-mount -t tmpfs -o size=8m tmpfs "$disk" || fail "cannot mount a tmpfs"
+# The program without its debugging data, and 1 MB for the store.
+strip -o "$E2E_TMP/jotpin.small" "$program"
+mount -t tmpfs -o size=$(($(stat -c %s "$E2E_TMP/jotpin.small") / 1024 + 1024))k tmpfs "$disk" ||
+    fail "cannot mount a tmpfs"
 app="$disk"  # unmount_app unmounts it at the end
-strip -o "$disk/jotpin" "$program"  # the program without its debugging data fits the disk
+cp "$E2E_TMP/jotpin.small" "$disk/jotpin"
 "$disk/jotpin" >"$E2E_TMP/disk.log" 2>&1 &
 pid=$!
 E2E_PIDS+=($pid)
