@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
@@ -113,6 +114,11 @@ void TrayController::startUp() {
 }
 
 void TrayController::loadAll() {
+    m_loading = true;
+    auto loadingEnds = qScopeGuard([this] {
+        m_loading = false;
+        QuitSignals::setNothingUnsaved(!m_storeChanged);
+    });
     const QString storeDir = paths::storeDir();
     QStringList problems;
     if (store::adoptStore(paths::programDir(), storeDir, &problems))
@@ -293,6 +299,7 @@ void TrayController::applyTopmostToAll() {
 
 void TrayController::storeChanged() {
     m_storeChanged = true;
+    QuitSignals::setNothingUnsaved(m_loading);  // what loading does is in the store already
     if (m_autoSave) m_autoSave->poke();
 }
 
@@ -317,6 +324,7 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
         m_storeChanged = false;
         m_renumbered = false;
         m_contentChanged.clear();
+        QuitSignals::setNothingUnsaved(true);
     }
     if (errors) *errors += problems;
     // Once per streak of failures, and once more when saving works again.

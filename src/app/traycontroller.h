@@ -105,6 +105,7 @@ private:
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;
+    bool m_loading = false;
     QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
     bool m_storeChanged = false;               // something is to be written
     bool m_renumbered = false;                 // a note closed: every file is to be written

@@ -1,24 +1,43 @@
 #include "platform/quitsignals.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QSocketNotifier>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
 int g_fds[2] = {-1, -1};
+int g_watchFds[2] = {-1, -1};
 volatile std::sig_atomic_t g_pending = 0;
+std::atomic<bool> g_delivered{false};
+std::atomic<bool> g_nothingUnsaved{true};
+
+// A quit that the event loop has not taken up within a second (a long layout holds it) ends
+// the program right away, as long as nothing is waiting to be saved.
+void watch() {
+    unsigned char byte = 0;
+    while (::read(g_watchFds[1], &byte, 1) == 1 || errno == EINTR) {
+        for (int i = 0; i < 10 && !g_delivered; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!g_delivered && g_nothingUnsaved) ::_exit(0);
+    }
+}
 
 void onSignal(int signalNumber) {
     const int savedErrno = errno;  // the code this signal interrupted may be reading errno
     g_pending = 1;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    // Nothing to do if the socket is full: a quit is already pending.
+    // Nothing to do if a socket is full: a quit is already pending.
     [[maybe_unused]] const ssize_t written = ::write(g_fds[0], &byte, 1);
+    [[maybe_unused]] const ssize_t watched = ::write(g_watchFds[0], &byte, 1);
     errno = savedErrno;
 }
 
@@ -33,8 +52,14 @@ QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
     m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         unsigned char byte = 0;
-        if (::read(g_fds[1], &byte, 1) == 1) Q_EMIT quitRequested(byte);
+        if (::read(g_fds[1], &byte, 1) != 1) return;
+        g_delivered = true;
+        Q_EMIT quitRequested(byte);
     });
+    // The watch waits in a blocking read: no wake-ups while nothing happens.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_watchFds) == 0 &&
+        ::fcntl(g_watchFds[0], F_SETFL, O_NONBLOCK) == 0)
+        std::thread(watch).detach();
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -45,6 +70,10 @@ QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
 
 bool QuitSignals::pending() {
     return g_pending != 0;
+}
+
+void QuitSignals::setNothingUnsaved(bool nothingUnsaved) {
+    g_nothingUnsaved = nothingUnsaved;
 }
 
 QuitSignals::~QuitSignals() {

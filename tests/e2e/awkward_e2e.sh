@@ -55,9 +55,29 @@ kill -TERM "$spid"
 wait_for 5 bash -c "! kill -0 $spid 2>/dev/null" || fail "SIGTERM did not end a program on a FIFO store"
 [ -p "$special/tie.dat" ] || fail "the FIFO was written over"
 
+# A note of 16 MB in one paragraph keeps the layout busy for minutes; SIGTERM still ends the
+# program within about a second, and a store that nothing changed stays as it was.
+big="$E2E_TMP/big"
+mkdir -p "$big/tie"
+cp "$program" "$big/"
+printf '[\xb3\xf5\xca\xbc\xd6\xb5]\r\n\xb4\xb0\xcc\xe5\xca\xfd\xc4\xbf=1\r\n' >"$big/tie.dat"
+{
+    printf '{\\rtf1\\ansi '
+    yes 'lorem ipsum dolor sit amet' | tr '\n' ' ' | head -c 16777000 || true  # yes ends by SIGPIPE
+    printf '}'
+} >"$big/tie/tie1.tie"
+before=$(md5sum "$big/tie.dat" "$big/tie/tie1.tie")
+"$big/jotpin" >"$E2E_TMP/big.log" 2>&1 &
+bpid=$!
+E2E_PIDS+=($bpid)
+sleep 2
+kill -TERM "$bpid"
+wait_for 3 bash -c "! kill -0 $bpid 2>/dev/null" || fail "SIGTERM did not end a program busy with a big note"
+[ "$(md5sum "$big/tie.dat" "$big/tie/tie1.tie")" = "$before" ] || fail "the big note's store changed"
+
 # Mounting takes root: a read-only program folder and a full disk.
 if ! mount --bind "$app" "$app" 2>/dev/null; then
-    echo "PASS (no tray host, a FIFO store); read-only folder and full disk skipped: mounting needs root"
+    echo "PASS (no tray host, a FIFO store, a big note); read-only folder and full disk skipped: mounting needs root"
     exit 0
 fi
 mount -o remount,ro,bind "$app" || { umount "$app"; fail "cannot remount read-only"; }
@@ -113,4 +133,4 @@ kill -TERM "$pid"
 wait "$pid" || fail "exit after SIGTERM on a full disk failed"
 [ "$(md5sum "$disk/tie/tie1.tie" "$disk/tie.dat")" = "$saved" ] || fail "the saved store changed on a full disk"
 [ "$(ls "$disk/tie")" = "tie1.tie" ] || fail "files left behind: $(ls "$disk/tie")"
-echo "PASS: no tray host, a FIFO store, a read-only program folder and a full disk"
+echo "PASS: no tray host, a FIFO store, a big note, a read-only program folder and a full disk"
