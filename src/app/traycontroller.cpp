@@ -150,10 +150,9 @@ void TrayController::loadAll() {
         NoteWindow* note = createNote();
         note->lastAlarmMinute = QStringLiteral("-99");
         note->setNote(stored.note);
-        const qsizetype problemsBefore = problems.size();
         const store::Content content = store::readContent(storeDir, stored.section, &problems);
         // A file moved aside is written anew at the next save, from what the note shows.
-        if (problems.size() != problemsBefore) toWrite.append(note);
+        if (content.movedAside) toWrite.append(note);
         if (content.kind == store::Content::Kind::Rtf) {
             QString why;
             if (!note->editor()->loadRtf(content.rtf, &why))

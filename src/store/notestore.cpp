@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/apppaths.h"
 #include "platform/clock.h"
@@ -24,8 +23,8 @@ namespace {
 // Far more than any note holds, pictures included.
 constexpr qint64 kMaxContentBytes = qint64(256) * 1024 * 1024;
 
+// The program tells the user; the store only collects what went wrong.
 void report(const QString& message, QStringList* errors) {
-    std::fprintf(stderr, "jotpin: %s\n", qPrintable(message));
     if (errors) errors->append(message);
 }
 
@@ -81,10 +80,10 @@ void writeNote(ProfileFile& file, int n, const Note& note) {
 }
 
 // The numbers n of the sections "帖子" & n in the file, ascending.
-QList<int> noteSections(const ProfileFile& file) {
+QList<int> noteSections(const QList<QByteArray>& sectionNames) {
     static const QByteArray prefix = gbk::encode(kNoteSectionPrefix);
     QList<int> numbers;
-    for (const QByteArray& name : file.sectionNames()) {
+    for (const QByteArray& name : sectionNames) {
         if (!name.startsWith(prefix)) continue;
         const QByteArrayView digits = QByteArrayView(name).sliced(prefix.size());
         if (digits.isEmpty() || digits.front() == '0' || digits.size() > 5) continue;
@@ -130,7 +129,9 @@ QString decodeText(const QByteArray& bytes) {
 // Moves a content file we cannot read out of the way of the next save, under a name of its
 // own beside it; an earlier one is never replaced. The entry itself moves, so a link is not
 // followed.
-void keepUnreadable(const QString& path, const QString& why, QStringList* errors) {
+void keepUnreadable(const QString& path, const QString& why, Content* content,
+                    QStringList* errors) {
+    content->movedAside = true;
     QString kept = path + QStringLiteral(".unreadable");
     for (int i = 2; QFileInfo(kept).exists() || QFileInfo(kept).isSymLink(); ++i)
         kept = path + QStringLiteral(".unreadable") + QString::number(i);
@@ -172,10 +173,10 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
     applyIf(toBool(file.read(kInitSection, kReminderSound, QStringLiteral("True"))),
             loaded.switches.reminderSound);
     const std::optional<qint16> count = toInt16(file.read(kInitSection, kNoteCount, QString()));
-    const QList<int> sections = noteSections(file);
+    const QList<QByteArray> sectionNames = file.sectionNames();
+    const QList<int> sections = noteSections(sectionNames);
     static const QByteArray initSection = gbk::encode(kInitSection);
-    if (!file.content().isEmpty() && sections.isEmpty() &&
-        !file.sectionNames().contains(initSection)) {
+    if (!file.content().isEmpty() && sections.isEmpty() && !sectionNames.contains(initSection)) {
         // Bytes that hold no note and no setting are no store of ours: keep them.
         report(file.path() + QStringLiteral(": 不是帖子文件"), errors);
         loaded.unreadable = true;
@@ -211,7 +212,7 @@ Content readContent(const QString& storeDir, int n, QStringList* errors) {
         case files::ReadResult::Missing:
             return content;
         case files::ReadResult::Failed:
-            keepUnreadable(path, error, errors);
+            keepUnreadable(path, error, &content, errors);
             return content;
         case files::ReadResult::Ok:
             break;
@@ -223,7 +224,7 @@ Content readContent(const QString& storeDir, int n, QStringList* errors) {
         content.kind = Content::Kind::Text;
         content.text = decodeText(bytes);
     } else {
-        keepUnreadable(path, path + QStringLiteral(": 既不是 RTF 也不是文本"), errors);
+        keepUnreadable(path, path + QStringLiteral(": 既不是 RTF 也不是文本"), &content, errors);
     }
     return content;
 }

@@ -48,6 +48,8 @@ struct Content {
     Kind kind = Kind::None;
     QByteArray rtf;
     QString text;
+    // The file was moved aside as unreadable: the next save writes a new one.
+    bool movedAside = false;
 };
 
 // The content file of note n. RTF comes as its bytes, plain text (UTF-8, else GBK) as text.
@@ -67,8 +69,8 @@ struct NoteToSave {
 };
 
 // Writes the notes as sections 1..N with their content files, then N and the switches. A file
-// that cannot be written is reported on stderr and in *errors; everything else is still
-// written. Returns true when everything was written.
+// that cannot be written is reported in *errors; everything else is still written. Returns true
+// when everything was written.
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors = nullptr);
 

@@ -18,6 +18,8 @@ inline const QString kAutoStart = QStringLiteral("自动运行");
 
 // Section "帖子" & n: one note, keys in the order they are written.
 inline const QString kNoteSectionPrefix = QStringLiteral("帖子");
+// These two keys are named after the Windows program's controls that held the values; the
+// names are part of the file format and stay as they are.
 inline const QString kReminder = QStringLiteral("Image3");
 inline const QString kSoundPath = QStringLiteral("Image5");
 inline const QString kBackColor = QStringLiteral("背景颜色");
