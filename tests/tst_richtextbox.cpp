@@ -12,7 +12,9 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include "richtext/longparagraphs.h"
 #include "richtext/richtextbox.h"
+#include "richtext/rtf.h"
 
 namespace {
 
@@ -102,6 +104,7 @@ private Q_SLOTS:
     void copyPastePictureBetweenControls();
 
     void saveLoadRoundTrip();
+    void longParagraphIsOneParagraphOutside();
     void failedLoadKeepsContent_data();
     void failedLoadKeepsContent();
     void saveFailureReported();
@@ -692,6 +695,50 @@ void Tst_richtextbox::selPrint() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(5) == "%PDF-");
     box.SelPrint(nullptr);  // no printer: nothing happens
+}
+
+// A paragraph too long for Qt's layout is held in pieces; files, text, search and the clipboard
+// still see one paragraph, and Enter inside a piece still makes a new one.
+void Tst_richtextbox::longParagraphIsOneParagraphOutside() {
+    QString text;
+    for (int i = 0; text.size() < 3 * longparagraphs::kMaxPieceLength; ++i)
+        text += QStringLiteral("word%1 ").arg(i);
+    text += QStringLiteral("unbroken");
+    text += QString(longparagraphs::kMaxPieceLength + 10, u'x');  // no space to cut after
+    const QByteArray rtfText = "{\\rtf1\\ansi \\b " + text.toLatin1() + "\\par second\\par}";
+    RichTextBox box;
+    QTextDocument whole;
+    whole.setDefaultFont(box.document()->defaultFont());
+    QVERIFY(rtf::read(rtfText, &whole));
+    QCOMPARE(whole.blockCount(), 2);
+    QVERIFY(box.loadRtf(rtfText));
+    QCOMPARE_GT(box.document()->blockCount(), 5);
+    QCOMPARE(rtf::write(*box.document()), rtf::write(whole));
+    QCOMPARE(box.Text(), text + QStringLiteral("\r\nsecond"));
+
+    // A match that spans a join is found and selected as it stands.
+    const QList<int> joins = longparagraphs::joins(*box.document());
+    QCOMPARE(joins.size(), 4);
+    const int join = joins[1];
+    const QString needle = box.document()->toPlainText().mid(join - 6, 6) +
+                           box.document()->toPlainText().mid(join + 1, 6);
+    box.setSelStart(0);
+    QCOMPARE(box.Find(needle, 0, box.document()->characterCount()), join - 6);
+    QCOMPARE(box.textCursor().selectedText(),
+             needle.left(6) + QChar::ParagraphSeparator + needle.mid(6));
+    box.copy();
+    QCOMPARE(QApplication::clipboard()->text(), needle);
+
+    // Enter inside a piece is a real paragraph break; the piece before it stays joined.
+    QTextCursor cursor(box.document());
+    cursor.setPosition(joins[2] + 5);
+    cursor.insertBlock();
+    const QByteArray written = rtf::write(*box.document());
+    QCOMPARE(written.count("\\par\r\n"), 3);
+    QTextDocument reread;
+    QVERIFY(rtf::read(written, &reread));
+    QCOMPARE(reread.blockCount(), 3);
+    QCOMPARE(reread.toPlainText().remove(u'\n'), QString(text + QStringLiteral("second")));
 }
 
 QTEST_MAIN(Tst_richtextbox)

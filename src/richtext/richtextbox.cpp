@@ -15,6 +15,7 @@
 #include <QTextList>
 
 #include "platform/files.h"
+#include "richtext/longparagraphs.h"
 #include "richtext/rtf.h"
 #include "richtext/textfind.h"
 
@@ -103,6 +104,26 @@ bool isBullet(const QTextBlock& block) {
            style == QTextListFormat::ListSquare;
 }
 
+// The text of the document from position `offset` on, without the joins of a long
+// paragraph's pieces (which toPlainText() gives as line breaks).
+QString withoutJoins(QString text, const QList<int>& joins, int offset) {
+    if (joins.isEmpty()) return text;
+    QString joined;
+    joined.reserve(text.size());
+    qsizetype from = 0;
+    for (int join : joins) {
+        const qsizetype at = join - offset;
+        if (at < from || at >= text.size()) continue;
+        joined += QStringView(text).mid(from, at - from);
+        from = at + 1;
+    }
+    joined += QStringView(text).mid(from);
+    return joined;
+}
+
+// Below the height where the unpaged layout stops, and far above any screen.
+constexpr qreal kPageHeight = 4'000'000;
+
 QString toParagraphs(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
@@ -133,7 +154,7 @@ const QString& RichTextBox::rtfAltMimeType() {
 }
 
 QString RichTextBox::Text() const {
-    QString text = toPlainText();
+    QString text = withoutJoins(toPlainText(), longparagraphs::joins(*document()), 0);
     text.replace(kObjectChar, u' ');
     text.replace(u'\n', QStringLiteral("\r\n"));
     return text;
@@ -146,6 +167,7 @@ void RichTextBox::setText(const QString& text) {
     doc->setUndoRedoEnabled(false);
     doc->clear();
     QTextCursor(doc).insertText(toParagraphs(text));
+    longparagraphs::split(doc);
     doc->setUndoRedoEnabled(undo);
     setTextCursor(QTextCursor(doc));
 }
@@ -175,6 +197,7 @@ bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);  // loading is no step to undo
     const bool ok = rtf::read(bytes, doc, error);
+    if (ok) longparagraphs::split(doc);
     doc->setUndoRedoEnabled(undo);
     if (ok) setTextCursor(QTextCursor(doc));
     return ok;
@@ -185,17 +208,33 @@ bool RichTextBox::SaveFile(const QString& path, QString* error) const {
 }
 
 int RichTextBox::Find(const QString& text, std::optional<int> start, std::optional<int> end) {
+    // The search runs in the text without the joins of a long paragraph's pieces.
+    const QList<int> joins = longparagraphs::joins(*document());
+    const auto toText = [&](int position) {
+        return position -
+               int(std::lower_bound(joins.begin(), joins.end(), position) - joins.begin());
+    };
+    const auto toDocument = [&](int index) {
+        int position = index;
+        for (qsizetype k = 0; k < joins.size() && joins[k] - k <= index; ++k)
+            ++position;
+        return position;
+    };
     const QTextCursor cursor = textCursor();
-    const textfind::Span selection{cursor.selectionStart(),
-                                   cursor.selectionEnd() - cursor.selectionStart()};
-    const QString plain = document()->toPlainText();
+    const int selectionStart = toText(cursor.selectionStart());
+    const textfind::Span selection{selectionStart, toText(cursor.selectionEnd()) - selectionStart};
+    const QString plain = withoutJoins(document()->toPlainText(), joins, 0);
+    if (start) start = toText(*start);
+    if (end) end = *end >= document()->characterCount() - 1 ? int(plain.size()) : toText(*end);
     const std::optional<textfind::Span> match = textfind::find(plain, text, selection, start, end);
     if (!match) return -1;
+    const int from = toDocument(match->start);
     QTextCursor found(document());
-    found.setPosition(match->start);
-    found.setPosition(match->end(), QTextCursor::KeepAnchor);
+    found.setPosition(from);
+    found.setPosition(match->length > 0 ? toDocument(match->end() - 1) + 1 : from,
+                      QTextCursor::KeepAnchor);
     setTextCursor(found);
-    return match->start;
+    return from;
 }
 
 int RichTextBox::SelStart() const {
@@ -417,6 +456,15 @@ bool RichTextBox::CanUndo() const {
     return document()->isUndoAvailable();
 }
 
+void RichTextBox::resizeEvent(QResizeEvent* event) {
+    QTextEdit::resizeEvent(event);
+    // Unpaged, Qt's layout loops for ever once the text runs past 8,388,607 pixels (a few
+    // megabytes in a narrow note). Pages that tall are never seen, and the layout moves on
+    // at their ends.
+    const QSizeF page = document()->pageSize();
+    if (page.height() < 0) document()->setPageSize(QSizeF(page.width(), kPageHeight));
+}
+
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
     int keyCode = event->key();
     if (keyCode != 0) {
@@ -458,7 +506,7 @@ QMimeData* RichTextBox::createMimeDataFromSelection() const {
     data->setData(rtfAltMimeType(), rtf);
     data->setHtml(fragment.toHtml());
     // Pictures have no plain text: a picture alone leaves the clipboard without text.
-    QString plain = fragment.toPlainText();
+    QString plain = withoutJoins(fragment.toPlainText(), longparagraphs::joins(*document()), from);
     plain.remove(kObjectChar);
     if (!plain.isEmpty()) data->setText(plain);
     if (to - from == 1) {
@@ -481,6 +529,13 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
 
 void RichTextBox::insertFromMimeData(const QMimeData* source) {
     if (!source || isReadOnly()) return;
+    insertMimeData(*source);
+    // A pasted megabyte in one paragraph is split as a loaded one, in the paste's undo step.
+    longparagraphs::split(document(), true);
+}
+
+void RichTextBox::insertMimeData(const QMimeData& data) {
+    const QMimeData* source = &data;
     for (const QString& type : {rtfMimeType(), rtfAltMimeType()}) {
         if (source->hasFormat(type) && insertRtf(source->data(type))) return;
     }

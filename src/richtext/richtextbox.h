@@ -106,6 +106,7 @@ Q_SIGNALS:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -115,6 +116,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void insertMimeData(const QMimeData& source);
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);
 

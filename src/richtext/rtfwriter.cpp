@@ -13,6 +13,7 @@
 #include <charconv>
 #include <vector>
 
+#include "richtext/longparagraphs.h"
 #include "richtext/rtf.h"
 #include "text/gbk.h"
 
@@ -163,9 +164,10 @@ QByteArray Writer::write(int from, int to) {
     const int start = std::clamp(from, 0, end);
     m_out.reserve(1024 + (end - start) * 4);
 
-    for (QTextBlock block = m_doc.findBlock(start); block.isValid() && block.position() < end;
+    const QTextBlock first = m_doc.findBlock(start);
+    for (QTextBlock block = first; block.isValid() && block.position() < end;
          block = block.next()) {
-        paragraph(block);
+        if (block == first || !longparagraphs::continues(block)) paragraph(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int position = fragment.position();
@@ -196,8 +198,11 @@ QByteArray Writer::write(int from, int to) {
             text(QStringView(fragmentText).mid(a - position, b - a));
         }
         closeLink();
-        if (block.position() + block.length() - 1 < end) m_out.append("\\par\r\n");
-        m_needDelimiter = false;
+        if (block.position() + block.length() - 1 < end &&
+            !longparagraphs::continues(block.next())) {
+            m_out.append("\\par\r\n");
+            m_needDelimiter = false;
+        }
     }
     m_out.append("}\r\n");
     QByteArray out = header();

@@ -1,0 +1,27 @@
+#pragma once
+// Qt lays out a paragraph in one go: a paragraph of megabytes holds the GUI thread for seconds
+// at every load and keystroke, and past about 16 million characters it never finishes. Such a
+// paragraph is therefore held as pieces of at most kMaxPieceLength characters; every piece
+// after the first is marked, and the writer, Text() and Find() join the pieces again, so the
+// split never reaches a file, the clipboard's text or a search.
+
+#include <QList>
+
+class QTextBlock;
+class QTextDocument;
+
+namespace longparagraphs {
+
+inline constexpr int kMaxPieceLength = 1 << 16;
+
+// True for a piece that continues the paragraph before it.
+bool continues(const QTextBlock& block);
+
+// Splits every paragraph longer than maxLength, preferably after a space, in one undo step
+// (joined to the step before when joinPrevious). Returns whether anything was split.
+bool split(QTextDocument* doc, bool joinPrevious = false, int maxLength = kMaxPieceLength);
+
+// Positions of the separators between pieces, ascending; empty for a document without pieces.
+QList<int> joins(const QTextDocument& doc);
+
+}  // namespace longparagraphs
