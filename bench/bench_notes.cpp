@@ -1,5 +1,6 @@
 // Loading 500 stored notes until every one is shown, and saving them, against plain Qt windows
 // with the same text and plain file I/O of the same bytes, measured in the same run.
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <QApplication>
@@ -101,6 +102,12 @@ QByteArray allStoreBytes(const QString& dir) {
     return bytes;
 }
 
+// Bytes of heap in use: what malloc handed out and did not get back.
+double heapKb() {
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd) / 1024;
+}
+
 // CPU time of the process so far, user and system, in milliseconds.
 double cpuMs() {
     rusage usage{};
@@ -159,9 +166,11 @@ int main(int argc, char* argv[]) {
         htmlTexts.append(doc.toHtml());
     }
     long rssPlain = 0;
+    double heapPlain = 0;
     double cpuPlain = 0;
     auto windowsWith = [&](const QStringList& texts, bool html) {
         const long rssStart = rssKb();
+        const double heapStart = heapKb();
         const double cpuStart = cpuMs();
         QElapsedTimer timer;
         timer.start();
@@ -181,6 +190,7 @@ int main(int argc, char* argv[]) {
         const double elapsed = ms(timer);
         if (!html) {
             rssPlain = rssKb() - rssStart;  // an upper bound: freed memory is reused
+            heapPlain = heapKb() - heapStart;
             cpuPlain = cpuMs() - cpuStart;
         }
         qDeleteAll(edits);
@@ -191,6 +201,7 @@ int main(int argc, char* argv[]) {
     // loaded first so that their memory is not taken from what the baselines freed.
     windowsWith(QStringList(htmlTexts.mid(0, 20)), true);
     const long rssBefore = rssKb();
+    const double heapBefore = heapKb();
     const double cpuBefore = cpuMs();
     QElapsedTimer timer;
     timer.start();
@@ -200,6 +211,7 @@ int main(int argc, char* argv[]) {
     const double loadMs = ms(timer);
     const double loadCpuMs = cpuMs() - cpuBefore;
     const long rssAfter = rssKb();
+    const double heapAfter = heapKb();
     if (program->windows().count() != kNotes + 1)
         qFatal("loaded %d notes", program->windows().count() - 1);
     const double plainLoadMs = windowsWith(plainTexts, false);
@@ -255,6 +267,9 @@ int main(int argc, char* argv[]) {
         saveStall, idleStall);
     std::printf("memory per note    %8.1f KB   plain QTextEdit window  %8.1f KB\n",
                 double(rssAfter - rssBefore) / kNotes, double(rssPlain) / kNotes);
+    std::printf("heap per note      %8.1f KB   plain QTextEdit window  %8.1f KB   ratio %5.2fx\n",
+                (heapAfter - heapBefore) / kNotes, heapPlain / kNotes,
+                (heapAfter - heapBefore) / heapPlain);
     program->windows().closeFrom(0);
     return 0;
 }
