@@ -115,7 +115,7 @@ void TstNote::firstLayoutPutsTheControlsInPlace() {
     QCOMPARE(note->titleLabel->x(), 72);
     QCOMPARE(note->hideButton->x(), 168);
     QCOMPARE(note->deleteButton->x(), 192);
-    QCOMPARE(note->grips[3]->geometry(), QRect(19, 250, 184, 5));
+    QCOMPARE(note->gripAt(QPoint(19, 250)), notelayout::Bottom);
 }
 
 void TstNote::sizeClampsAndTheLockedHeight() {
@@ -166,18 +166,38 @@ void TstNote::anyMouseButtonResizesByGrip() {
     note->moveTwips(1500, 1500, 4000, 3000);
     note->show();
     QVERIFY(QTest::qWaitForWindowExposed(note));
-    QWidget* grip = note->grips[1];  // right edge
-    QCursor::setPos(grip->mapToGlobal(QPoint(2, 2)));
-    QTest::mousePress(grip, Qt::RightButton, {}, QPoint(2, 2));
+    // Right edge, on the bare frame, with the right button.
+    const QPoint edge(note->width() - 3, 50);
+    QCursor::setPos(note->mapToGlobal(edge));
+    QTest::mousePress(note, Qt::RightButton, {}, edge);
     QVERIFY(note->isResizing());
-    QCursor::setPos(grip->mapToGlobal(QPoint(22, 2)));
-    QMouseEvent move(QEvent::MouseMove, QPointF(22, 2), grip->mapToGlobal(QPointF(22, 2)),
-                     Qt::NoButton, Qt::RightButton, {});
-    QApplication::sendEvent(grip, &move);
+    QCursor::setPos(note->mapToGlobal(edge + QPoint(20, 0)));
+    QMouseEvent move(QEvent::MouseMove, edge + QPoint(20, 0),
+                     note->mapToGlobal(QPointF(edge + QPoint(20, 0))), Qt::NoButton,
+                     Qt::RightButton, {});
+    QApplication::sendEvent(note, &move);
     QCOMPARE(note->note().width, 4300);
-    QTest::mouseRelease(grip, Qt::RightButton, {}, QPoint(22, 2));
+    QTest::mouseRelease(note, Qt::RightButton, {}, edge + QPoint(20, 0));
     QVERIFY(!note->isResizing());
     QCOMPARE(note->note().width, 4300);  // the release adds no travel of its own here
+
+    // Bottom edge, where the grip lies over the text: the press resizes, the text sees none.
+    QWidget* text = note->editor()->viewport();
+    const QPoint bottom = text->mapFrom(note, QPoint(100, note->height() - 4));
+    QVERIFY(text->rect().contains(bottom));
+    const QString before = note->editor()->toPlainText();
+    QCursor::setPos(text->mapToGlobal(bottom));
+    QTest::mousePress(text, Qt::LeftButton, {}, bottom);
+    QVERIFY(note->isResizing());
+    QCursor::setPos(text->mapToGlobal(bottom + QPoint(0, 10)));
+    QMouseEvent down(QEvent::MouseMove, bottom + QPoint(0, 10),
+                     text->mapToGlobal(QPointF(bottom + QPoint(0, 10))), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(text, &down);
+    QTest::mouseRelease(text, Qt::LeftButton, {}, bottom + QPoint(0, 10));
+    QVERIFY(!note->isResizing());
+    QCOMPARE(note->note().height, 3150);
+    QCOMPARE(note->editor()->toPlainText(), before);
 }
 
 void TstNote::windowManagerCloseKeepsTheNote() {

@@ -4,9 +4,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
-#include <array>
-
-#include "note/notelayout.h"
 
 namespace {
 
@@ -26,11 +23,6 @@ QPixmap renderIcon(const QString& name, QSize size, qreal dpr) {
     cache.insert(key, pixmap);
     return pixmap;
 }
-
-constexpr std::array<Qt::CursorShape, notelayout::GripCount> kGripCursors = {
-    Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor,
-    Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
-};
 
 }  // namespace
 
@@ -58,24 +50,4 @@ void IconButton::mouseReleaseEvent(QMouseEvent* event) {
     m_pressed = false;
     event->accept();
     if (click && isEnabled()) Q_EMIT clicked();
-}
-
-ResizeGrip::ResizeGrip(QWidget* parent, int index) : QWidget(parent), m_index(index) {
-    setCursor(kGripCursors[index]);
-    setAttribute(Qt::WA_NoSystemBackground);
-}
-
-void ResizeGrip::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT pressed(m_index);
-}
-
-void ResizeGrip::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT dragged(m_index);
-}
-
-void ResizeGrip::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-    Q_EMIT released(m_index);
 }

@@ -1,6 +1,5 @@
 #pragma once
-// The small controls of a note's frame: the icon buttons of its title strip and the invisible
-// resize grips along its edges.
+// The icon buttons of a note's title strip.
 
 #include <QLabel>
 #include <QWidget>
@@ -22,24 +21,4 @@ protected:
 
 private:
     bool m_pressed = false;
-};
-
-// A transparent resize grip, found only by its cursor. Any mouse button drags it.
-class ResizeGrip : public QWidget {
-    Q_OBJECT
-public:
-    ResizeGrip(QWidget* parent, int index);
-
-Q_SIGNALS:
-    void pressed(int index);
-    void dragged(int index);
-    void released(int index);
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    int m_index;
 };

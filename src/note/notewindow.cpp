@@ -37,27 +37,16 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     m_editor->setFont(font);
     m_editor->document()->setDefaultFont(font);
 
-    for (int i = 0; i < notelayout::GripCount; ++i) {
-        grips[i] = new ResizeGrip(this, i);
-        connect(grips[i], &ResizeGrip::pressed, this, [this] {
-            m_resizing = true;
-            m_resizeStart = QCursor::pos();
-        });
-        connect(grips[i], &ResizeGrip::dragged, this, [this](int index) {
-            if (!m_resizing) return;
-            const QPoint current = QCursor::pos();
-            resizeByGrip(index, m_resizeStart, current);
-            m_resizeStart = current;
-        });
-        connect(grips[i], &ResizeGrip::released, this, [this](int index) {
-            m_resizing = false;
-            resizeByGrip(index, m_resizeStart, QCursor::pos());
-        });
-    }
-
     applyColour();
     applyGeometry();
     layOut();
+    // The grips lie over the controls at the edges: every control shows their cursors and
+    // hands a press there to them.
+    setMouseTracking(true);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setMouseTracking(true);
+        child->installEventFilter(this);
+    }
     connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
         Q_EMIT contentChanged();
         Q_EMIT changed();
@@ -139,9 +128,67 @@ void NoteWindow::layOut() {
     m_editor->setGeometry(l.richText);
     deleteButton->move(l.deleteButtonLeft, deleteButton->y());
     hideButton->move(l.hideButtonLeft, hideButton->y());
-    for (int i = 0; i < notelayout::GripCount; ++i) {
-        grips[i]->setGeometry(l.grips[i]);
-        grips[i]->raise();
+    m_layout = l;
+}
+
+int NoteWindow::gripAt(QPoint point) const {
+    // The corners lie above the edges.
+    for (int i = notelayout::GripCount - 1; i >= 0; --i) {
+        if (m_layout.grips[i].contains(point)) return i;
+    }
+    return -1;
+}
+
+void NoteWindow::showGripCursor(QWidget* receiver, int grip) {
+    static constexpr std::array<Qt::CursorShape, notelayout::GripCount> kCursors = {
+        Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor,
+        Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
+    };
+    if (grip >= 0)
+        receiver->setCursor(kCursors[grip]);
+    else if (receiver == m_editor->viewport())
+        receiver->setCursor(Qt::IBeamCursor);
+    else if (receiver->testAttribute(Qt::WA_SetCursor))
+        receiver->unsetCursor();
+}
+
+// A press on a grip, any button, starts a resize that follows the cursor until the release.
+bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const int grip = gripAt(receiver->mapTo(this, mouse->position().toPoint()));
+            if (grip < 0) return false;
+            m_resizeGrip = grip;
+            m_resizeStart = QCursor::pos();
+            return true;
+        }
+        case QEvent::MouseMove: {
+            if (m_resizeGrip >= 0) {
+                const QPoint current = QCursor::pos();
+                resizeByGrip(m_resizeGrip, m_resizeStart, current);
+                m_resizeStart = current;
+                return true;
+            }
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->buttons() == Qt::NoButton)
+                showGripCursor(receiver,
+                               gripAt(receiver->mapTo(this, mouse->position().toPoint())));
+            return false;
+        }
+        case QEvent::MouseButtonRelease: {
+            if (m_resizeGrip < 0) return false;
+            const int grip = m_resizeGrip;
+            m_resizeGrip = -1;
+            resizeByGrip(grip, m_resizeStart, QCursor::pos());
+            return true;
+        }
+        case QEvent::Leave:
+            if (m_resizeGrip < 0) showGripCursor(receiver, -1);
+            return false;
+        default:
+            return false;
     }
 }
 
@@ -221,11 +268,27 @@ void NoteWindow::startDrag() {
 }
 
 void NoteWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) startDrag();
+    if (!gripMouse(this, event) && event->button() == Qt::LeftButton) startDrag();
     event->accept();
 }
 
+void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
+    gripMouse(this, event);
+    event->accept();
+}
+
+void NoteWindow::mouseReleaseEvent(QMouseEvent* event) {
+    gripMouse(this, event);
+    event->accept();
+}
+
+void NoteWindow::leaveEvent(QEvent* event) {
+    gripMouse(this, event);
+    QWidget::leaveEvent(event);
+}
+
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched->isWidgetType() && gripMouse(static_cast<QWidget*>(watched), event)) return true;
     if (watched == titleLabel && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         startDrag();

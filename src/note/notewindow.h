@@ -11,7 +11,6 @@
 #include "note/notelayout.h"
 
 class IconButton;
-class ResizeGrip;
 class RichTextBox;
 
 // A timer's state. One shared ticker drives the ticks of every note (no timers per note).
@@ -47,8 +46,11 @@ public:
     void layOut();
     // Applies the travel of grip `index` from start to current (screen pixels).
     void resizeByGrip(int index, QPoint start, QPoint current);
+    // The grip at a point of the window (its own coordinates), or -1. The grips are areas along
+    // the edges and corners, above the controls there; they are no widgets of their own.
+    int gripAt(QPoint point) const;
     // A grip is held down.
-    bool isResizing() const { return m_resizing; }
+    bool isResizing() const { return m_resizeGrip >= 0; }
 
     RichTextBox* editor() const { return m_editor; }
 
@@ -59,7 +61,6 @@ public:
     QLabel* titleLabel;        // clock, drag handle
     IconButton* hideButton;
     IconButton* deleteButton;
-    std::array<ResizeGrip*, notelayout::GripCount> grips;
 
     // Reminder checking, once a second while the reminder is on, and the minute of the hour
     // of the last alarm ("-99": not rung since the reminder was set).
@@ -92,6 +93,9 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -101,12 +105,15 @@ private:
     void showLockAndReminder();
     QPoint intendedPosition() const;
     void startDrag();
+    bool gripMouse(QWidget* receiver, QEvent* event);
+    void showGripCursor(QWidget* receiver, int grip);
 
     RichTextBox* m_editor;
     Note m_note;  // its `visible` is not kept: the window knows
     int m_number = 0;
-    bool m_resizing = false;
-    QPoint m_resizeStart;  // cursor at the grip's press or last drag step
+    notelayout::Layout m_layout{};
+    int m_resizeGrip = -1;  // the grip held down
+    QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
     bool m_userMoving = false;  // a drag by the window body or title is under way
     bool m_reasserted = false;  // our place was asked for again since the window was shown

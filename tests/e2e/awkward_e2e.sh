@@ -71,7 +71,7 @@ before=$(md5sum "$big/tie.dat" "$big/tie/tie1.tie")
 "$big/jotpin" >"$E2E_TMP/big.log" 2>&1 &
 bpid=$!
 E2E_PIDS+=($bpid)
-wait_for 10 bash -c "[ -n \"\$(visible_geometries $bpid)\" ]" || fail "a big note was not shown within 10 s"
+wait_for 20 bash -c "[ -n \"\$(visible_geometries $bpid)\" ]" || fail "a big note was not shown within 20 s"
 cpu() { awk '{print $14 + $15}' "/proc/$bpid/stat"; }
 idle() { local a; a=$(cpu); sleep 1; [ "$(cpu)" = "$a" ]; }
 deadline=$((SECONDS + 60))
