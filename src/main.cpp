@@ -13,7 +13,13 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jotpin"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/jotpin.svg")));
+    // Every note window hands its icon to the X server: small pictures drawn once, not the SVG
+    // drawn at four sizes for every window.
+    const QIcon drawing(QStringLiteral(":/icons/jotpin.svg"));
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addPixmap(drawing.pixmap(size));
+    QApplication::setWindowIcon(icon);
 
     // One program per store: a second start brings the first one forward and leaves.
     SingleInstance single(paths::storeDir());

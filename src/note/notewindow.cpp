@@ -83,6 +83,9 @@ void NoteWindow::showLockAndReminder() {
 }
 
 void NoteWindow::applyColour() {
+    // A palette change walks every control of the note: only for a new colour.
+    if (m_colourShown == m_note.colour) return;
+    m_colourShown = m_note.colour;
     QPalette p = palette();
     p.setColor(QPalette::Window, m_note.colour);
     setPalette(p);

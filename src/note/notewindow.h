@@ -2,6 +2,7 @@
 // The note window: a borderless window with its own title strip and a rich-text editor. It
 // shows a Note and reports every change of what the store keeps.
 
+#include <QColor>
 #include <QLabel>
 #include <QPoint>
 #include <QString>
@@ -112,6 +113,7 @@ private:
     Note m_note;  // its `visible` is not kept: the window knows
     int m_number = 0;
     notelayout::Layout m_layout{};
+    QColor m_colourShown;   // the colour the window shows
     int m_resizeGrip = -1;  // the grip held down
     QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;

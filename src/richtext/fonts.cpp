@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QSet>
 #include <QStringList>
 
 namespace fonts {
@@ -22,14 +23,21 @@ void installSubstitutes() {
     const QStringList sansNames = {QStringLiteral("黑体"),     QStringLiteral("SimHei"),
                                    QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
                                    QStringLiteral("幼圆"),     QStringLiteral("YouYuan")};
-    auto install = [](const QStringList& names, const QStringList& candidates) {
+    // One look at the installed families: hasFamily() asks fontconfig anew for every name.
+    QSet<QString> installed;
+    for (const QString& family : QFontDatabase::families())
+        installed.insert(family.toCaseFolded());
+    auto has = [&installed](const QString& family) {
+        return installed.contains(family.toCaseFolded());
+    };
+    auto install = [&has](const QStringList& names, const QStringList& candidates) {
         QStringList available;
         for (const QString& family : candidates) {
-            if (QFontDatabase::hasFamily(family)) available << family;
+            if (has(family)) available << family;
         }
         if (available.isEmpty()) return;
         for (const QString& name : names) {
-            if (!QFontDatabase::hasFamily(name)) QFont::insertSubstitutions(name, available);
+            if (!has(name)) QFont::insertSubstitutions(name, available);
         }
     };
     install(serifNames, serif);

@@ -123,6 +123,8 @@ QString withoutJoins(QString text, const QList<int>& joins, int offset) {
 
 // Below the height where the unpaged layout stops, and far above any screen.
 constexpr qreal kPageHeight = 4'000'000;
+// Characters from which a text is paged: fewer stay far below that height even in 72 points.
+constexpr int kPagedFrom = 50'000;
 
 QString toParagraphs(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -169,6 +171,7 @@ void RichTextBox::setText(const QString& text) {
     QTextCursor(doc).insertText(toParagraphs(text));
     longparagraphs::split(doc);
     doc->setUndoRedoEnabled(undo);
+    pageLongText();
     setTextCursor(QTextCursor(doc));
 }
 
@@ -199,6 +202,7 @@ bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
     const bool ok = rtf::read(bytes, doc, error);
     if (ok) longparagraphs::split(doc);
     doc->setUndoRedoEnabled(undo);
+    pageLongText();
     if (ok) setTextCursor(QTextCursor(doc));
     return ok;
 }
@@ -457,12 +461,17 @@ bool RichTextBox::CanUndo() const {
 }
 
 void RichTextBox::resizeEvent(QResizeEvent* event) {
-    QTextEdit::resizeEvent(event);
+    QTextEdit::resizeEvent(event);  // sets an unpaged layout for the new width
+    pageLongText();
+}
+
+void RichTextBox::pageLongText() {
     // Unpaged, Qt's layout loops for ever once the text runs past 8,388,607 pixels (a few
-    // megabytes in a narrow note). Pages that tall are never seen, and the layout moves on
-    // at their ends.
+    // megabytes in a narrow note). Pages that tall are never seen, and the layout moves on at
+    // their ends. Paging costs a second layout, so only a text that could come near is paged.
     const QSizeF page = document()->pageSize();
-    if (page.height() < 0) document()->setPageSize(QSizeF(page.width(), kPageHeight));
+    if (page.height() < 0 && page.width() > 0 && document()->characterCount() > kPagedFrom)
+        document()->setPageSize(QSizeF(page.width(), kPageHeight));
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
@@ -532,6 +541,7 @@ void RichTextBox::insertFromMimeData(const QMimeData* source) {
     insertMimeData(*source);
     // A pasted megabyte in one paragraph is split as a loaded one, in the paste's undo step.
     longparagraphs::split(document(), true);
+    pageLongText();
 }
 
 void RichTextBox::insertMimeData(const QMimeData& data) {

@@ -117,6 +117,7 @@ protected:
 
 private:
     void insertMimeData(const QMimeData& source);
+    void pageLongText();
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);
 
