@@ -161,6 +161,24 @@ void TstNote::leftGripPastTheMinimumPushesTheRightEdge() {
     QCOMPARE(note->note().height, 3000);
 }
 
+namespace {
+
+// Presses `button` at `at` in `widget` and drags it by `travel`, still held; whether that
+// started a resize.
+bool pressAndDrag(QWidget* widget, const NoteWindow* note, Qt::MouseButton button, QPoint at,
+                  QPoint travel) {
+    QCursor::setPos(widget->mapToGlobal(at));
+    QTest::mousePress(widget, button, {}, at);
+    const bool resizing = note->isResizing();
+    QCursor::setPos(widget->mapToGlobal(at + travel));
+    QMouseEvent move(QEvent::MouseMove, at + travel, widget->mapToGlobal(QPointF(at + travel)),
+                     Qt::NoButton, button, {});
+    QApplication::sendEvent(widget, &move);
+    return resizing;
+}
+
+}  // namespace
+
 void TstNote::anyMouseButtonResizesByGrip() {
     NoteWindow* note = createNote();
     note->moveTwips(1500, 1500, 4000, 3000);
@@ -168,14 +186,7 @@ void TstNote::anyMouseButtonResizesByGrip() {
     QVERIFY(QTest::qWaitForWindowExposed(note));
     // Right edge, on the bare frame, with the right button.
     const QPoint edge(note->width() - 3, 50);
-    QCursor::setPos(note->mapToGlobal(edge));
-    QTest::mousePress(note, Qt::RightButton, {}, edge);
-    QVERIFY(note->isResizing());
-    QCursor::setPos(note->mapToGlobal(edge + QPoint(20, 0)));
-    QMouseEvent move(QEvent::MouseMove, edge + QPoint(20, 0),
-                     note->mapToGlobal(QPointF(edge + QPoint(20, 0))), Qt::NoButton,
-                     Qt::RightButton, {});
-    QApplication::sendEvent(note, &move);
+    QVERIFY(pressAndDrag(note, note, Qt::RightButton, edge, QPoint(20, 0)));
     QCOMPARE(note->note().width, 4300);
     QTest::mouseRelease(note, Qt::RightButton, {}, edge + QPoint(20, 0));
     QVERIFY(!note->isResizing());
@@ -186,14 +197,7 @@ void TstNote::anyMouseButtonResizesByGrip() {
     const QPoint bottom = text->mapFrom(note, QPoint(100, note->height() - 4));
     QVERIFY(text->rect().contains(bottom));
     const QString before = note->editor()->toPlainText();
-    QCursor::setPos(text->mapToGlobal(bottom));
-    QTest::mousePress(text, Qt::LeftButton, {}, bottom);
-    QVERIFY(note->isResizing());
-    QCursor::setPos(text->mapToGlobal(bottom + QPoint(0, 10)));
-    QMouseEvent down(QEvent::MouseMove, bottom + QPoint(0, 10),
-                     text->mapToGlobal(QPointF(bottom + QPoint(0, 10))), Qt::NoButton,
-                     Qt::LeftButton, {});
-    QApplication::sendEvent(text, &down);
+    QVERIFY(pressAndDrag(text, note, Qt::LeftButton, bottom, QPoint(0, 10)));
     QTest::mouseRelease(text, Qt::LeftButton, {}, bottom + QPoint(0, 10));
     QVERIFY(!note->isResizing());
     QCOMPARE(note->note().height, 3150);

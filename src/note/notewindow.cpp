@@ -147,12 +147,14 @@ void NoteWindow::showGripCursor(QWidget* receiver, int grip) {
         Qt::SizeHorCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor,
         Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor,
     };
-    if (grip >= 0)
-        receiver->setCursor(kCursors[grip]);
-    else if (receiver == m_editor->viewport())
-        receiver->setCursor(Qt::IBeamCursor);
-    else if (receiver->testAttribute(Qt::WA_SetCursor))
-        receiver->unsetCursor();
+    // Runs at every mouse move: the cursor is set only when it changes.
+    const bool own = receiver->testAttribute(Qt::WA_SetCursor);
+    if (grip < 0 && receiver != m_editor->viewport()) {
+        if (own) receiver->unsetCursor();
+        return;
+    }
+    const Qt::CursorShape shape = grip >= 0 ? kCursors[grip] : Qt::IBeamCursor;
+    if (!own || receiver->cursor().shape() != shape) receiver->setCursor(shape);
 }
 
 // A press on a grip, any button, starts a resize that follows the cursor until the release.
