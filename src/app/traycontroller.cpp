@@ -12,6 +12,7 @@
 
 #include "app/topmost.h"
 #include "dialogs/notelistdialog.h"
+#include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "platform/autostart.h"
@@ -104,6 +105,8 @@ void TrayController::startUp() {
     connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
     connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);
     loadAll();
+    connect(&m_ticker, &NoteTicker::ticked, this, &TrayController::tickNotes);
+    m_ticker.start();
 
     // From here on every change is saved soon, not only at exit.
     m_autoSave = new AutoSave([this] { return saveAll(); }, m_autoSaveDelays, this);
@@ -211,12 +214,23 @@ NoteWindow* TrayController::createNote() {
     note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
     windowops::setTopmost(note, m_switches.notesOnTop());
     connect(note, &NoteWindow::activated, this, [this, note] { m_windows.noteActivated(note); });
+    connect(note->alarmIcon, &IconButton::clicked, this,
+            [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
     connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
     connect(note, &NoteWindow::contentChanged, this,
             [this, note] { m_contentChanged.insert(note); });
     m_contentChanged.insert(note);
     storeChanged();
     return note;
+}
+
+void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
+    const QString clock = timetext::titleClock(now);
+    const bool withSound = m_switches.reminderSound();
+    for (NoteWindow* note : m_windows.numberedNotes()) {
+        if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
+        if (note->tickTimer.enabled) note->halfSecondTick(clock);
+    }
 }
 
 void TrayController::newNote() {

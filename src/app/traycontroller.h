@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "app/autosave.h"
+#include "app/noteticker.h"
 #include "app/openwindows.h"
 #include "commands/notecommands.h"
 #include "model/programswitches.h"
@@ -50,6 +51,9 @@ public:
     void showNoteList();
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     void applyTopmostToAll();
+    // One tick of the shared note timer: every note's half-second tick, and on a full second
+    // the reminder checks first.
+    void tickNotes(const QDateTime& now, bool fullSecond);
 
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
     void tellUser(const QString& text);
@@ -101,6 +105,7 @@ private:
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
     AutoSave* m_autoSave = nullptr;
+    NoteTicker m_ticker;
     QPointer<NoteListDialog> m_noteList;
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out

@@ -3,6 +3,7 @@
 // shows a Note and reports every change of what the store keeps.
 
 #include <QColor>
+#include <QDateTime>
 #include <QLabel>
 #include <QPoint>
 #include <QString>
@@ -54,6 +55,16 @@ public:
     bool isResizing() const { return m_resizeGrip >= 0; }
 
     RichTextBox* editor() const { return m_editor; }
+
+    // Once a second while reminderTimer is enabled: rings the alarm when the reminder is due,
+    // with the sound when `withSound` (the program's reminder-sound switch).
+    void checkReminder(const QDateTime& now, bool withSound);
+    // Twice a second while tickTimer is enabled: the title clock (`clock`, the same text for
+    // every note), clipboard capture, and the blink of a ringing alarm.
+    void halfSecondTick(const QString& clock);
+    // A click on the alarm icon: the sound stops and the blink ends; a repeating reminder stays
+    // armed, a one-time one ends. `notesOnTop`: the program's notes-on-top switch.
+    void closeAlarm(bool notesOnTop);
 
     // The title strip, left to right.
     IconButton* menuButton;

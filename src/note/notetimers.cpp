@@ -1,0 +1,92 @@
+// The note's reminder check, its half-second tick and the closing of its alarm.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTextCursor>
+
+#include "note/framecontrols.h"
+#include "note/notewindow.h"
+#include "note/reminder.h"
+#include "platform/sound.h"
+#include "platform/windowops.h"
+#include "richtext/richtextbox.h"
+#include "store/values.h"
+
+namespace {
+
+// The alarm icon at rest, and its two blink frames, smaller and lower.
+const QRect kAlarmAtRest(24, -2, 24, 24);
+const QRect kAlarmBlinking(27, 1, 17, 17);
+
+}  // namespace
+
+void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
+    if (!m_note.reminderOn) return;
+    const std::optional<reminder::Parts> parts = reminder::split(m_note.reminder);
+    if (!parts) return;
+    alarmRepeatMinutes = parts->repeat;
+    if (!reminder::due(*parts, now, lastAlarmMinute)) return;
+
+    if (withSound) {
+        if (!m_note.soundPath.isEmpty()) {
+            Sound& sound = Sound::instance();
+            sound.sendString(QStringLiteral("close WAV"));
+            sound.sendString(QStringLiteral("Open ") + m_note.soundPath +
+                             QStringLiteral(" ALias WAV"));
+            sound.sendString(QStringLiteral("Play WAV"));
+            // A one-time reminder plays its sound once and keeps no sound file afterwards.
+            if (store::toInt16(parts->repeat) == 0) {
+                m_note.soundPath.clear();
+                Q_EMIT changed();
+            }
+        }
+        if (alarmBlinkPhase.isEmpty()) alarmBlinkPhase = QStringLiteral("0");
+    }
+    show();
+    windowops::setTopmost(this, true);
+    lastAlarmMinute = QString::number(now.time().minute());
+}
+
+void NoteWindow::halfSecondTick(const QString& clock) {
+    titleLabel->setText(clock);  // repaints only when the text changed
+
+    if (capturesClipboard) {
+        const QString text = QGuiApplication::clipboard()->text();
+        // Nothing new: the tick ends here, the blink too.
+        if (text == lastCapturedText) return;
+        lastCapturedText = text;
+        // Appended as plain text at the end; what the note holds keeps its format and pictures.
+        QTextCursor end(m_editor->document());
+        end.movePosition(QTextCursor::End);
+        QString paragraphs = text;
+        paragraphs.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        end.insertText(paragraphs);
+    }
+
+    if (m_note.reminderOn && !alarmBlinkPhase.isEmpty()) {
+        const std::optional<qint16> phase = store::toInt16(alarmBlinkPhase);
+        alarmBlinkPhase = QString::number(~phase.value_or(0));
+        alarmIcon->setGeometry(kAlarmBlinking);
+        alarmIcon->setIcon(alarmBlinkPhase == u'0' ? QStringLiteral("alarm-dim.svg")
+                                                   : QStringLiteral("alarm-ring.svg"));
+    }
+}
+
+void NoteWindow::closeAlarm(bool notesOnTop) {
+    Sound::instance().sendString(QStringLiteral("close WAV"));
+    alarmBlinkPhase.clear();
+    if (!notesOnTop) windowops::setTopmost(this, false);
+    alarmIcon->setGeometry(kAlarmAtRest);
+    alarmIcon->setIcon(QStringLiteral("alarm.svg"));
+    // The title clock and clipboard capture go on in both cases.
+    tickTimer.enabled = true;
+    if (store::toInt16(alarmRepeatMinutes).value_or(0) != 0) {
+        alarmRepeatMinutes = QStringLiteral("0");
+        reminderTimer.enabled = true;
+        return;
+    }
+    // A one-time reminder ends.
+    reminderTimer.enabled = false;
+    m_note.reminderOn = false;
+    showLockAndReminder();
+    Q_EMIT changed();
+}
