@@ -1,6 +1,9 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QSet>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include "programfixture.h"
 
@@ -13,6 +16,10 @@ namespace {
 
 void resize(NoteWindow* note, int width, int height) {
     note->moveTwips(note->note().left, note->note().top, width, height);
+}
+
+QDateTime at(int hour, int minute, int second = 0) {
+    return QDateTime(QDate(2027, 1, 31), QTime(hour, minute, second));
 }
 
 }  // namespace
@@ -32,6 +39,10 @@ private Q_SLOTS:
     void leftGripPastTheMinimumPushesTheRightEdge();
     void anyMouseButtonResizesByGrip();
     void windowManagerCloseKeepsTheNote();
+    void oneTimeReminderRingsOnceWithSoundUntilClosed();
+    void repeatingReminderRingsEachIntervalWithinTheHour();
+    void withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks();
+    void clipboardCaptureAppendsAndKeepsTheFormat();
 
 private:
     NoteWindow* createNote() { return f.program->createNote(); }
@@ -210,6 +221,118 @@ void TstNote::windowManagerCloseKeepsTheNote() {
     QVERIFY(!note->close());
     QCOMPARE(f.program->windows().indexOf(note), 1);
     QVERIFY(note->isVisible());
+}
+
+// A hidden note with a reminder for today, armed as the load leaves it.
+NoteWindow* armed(TrayController& program, const QString& repeat) {
+    NoteWindow* note = program.createNote();
+    Note value = note->note();
+    value.reminder = QStringLiteral("2027年1月31日*14:30**") + repeat;
+    value.reminderOn = true;
+    value.soundPath = QStringLiteral("/sounds/bell.wav");
+    note->setNote(value);
+    note->lastAlarmMinute = QStringLiteral("-99");
+    note->reminderTimer.enabled = true;
+    return note;
+}
+
+const QStringList kPlayBell = {QStringLiteral("close WAV"),
+                               QStringLiteral("Open /sounds/bell.wav ALias WAV"),
+                               QStringLiteral("Play WAV")};
+
+void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
+    NoteWindow* note = armed(*f.program, QStringLiteral("00"));
+    f.program->tickNotes(at(14, 29, 59), true);
+    QVERIFY(!note->isVisible());
+    QVERIFY(f.sound.commands.isEmpty());
+
+    f.program->tickNotes(at(14, 30), true);
+    QVERIFY(note->isVisible());
+    QVERIFY(windowops::isTopmost(note));
+    QCOMPARE(f.sound.commands, kPlayBell);
+    QCOMPARE(note->note().soundPath, QString());  // played once, then forgotten
+    // The blink: the small frame, changing every half second.
+    QCOMPARE(note->alarmIcon->geometry(), QRect(27, 1, 17, 17));
+    const QImage first = note->alarmIcon->pixmap().toImage();
+    f.program->tickNotes(at(14, 30), false);
+    QVERIFY(note->alarmIcon->pixmap().toImage() != first);
+
+    // Every later second brings it back, without sound, also past the hour.
+    note->hide();
+    f.program->tickNotes(at(15, 1, 7), true);
+    QVERIFY(note->isVisible());
+    QCOMPARE(f.sound.commands.size(), 3);
+
+    note->closeAlarm(false);
+    QCOMPARE(f.sound.commands.last(), QStringLiteral("close WAV"));
+    QVERIFY(!note->note().reminderOn);
+    QVERIFY(!note->alarmIcon->isVisible());
+    QVERIFY(!windowops::isTopmost(note));
+    note->hide();
+    f.program->tickNotes(at(15, 2), true);
+    QVERIFY(!note->isVisible());
+    // The title clock goes on after a one-time alarm.
+    QCOMPARE(note->titleLabel->text(), QStringLiteral("01/31 15:2:0"));
+}
+
+void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
+    NoteWindow* note = armed(*f.program, QStringLiteral("10"));
+    QList<QTime> rang;
+    for (QDateTime now = at(14, 29); now <= at(15, 20); now = now.addSecs(1)) {
+        const qsizetype before = f.sound.commands.size();
+        f.program->tickNotes(now, true);
+        if (f.sound.commands.size() > before) rang.append(now.time());
+    }
+    QCOMPARE(rang, (QList<QTime>{QTime(14, 30), QTime(14, 40), QTime(14, 50)}));
+    QCOMPARE(note->note().soundPath, QStringLiteral("/sounds/bell.wav"));
+
+    // Closed, it stays armed with the icon at rest.
+    note->closeAlarm(false);
+    QVERIFY(note->note().reminderOn);
+    QVERIFY(note->reminderTimer.enabled);
+    QCOMPARE(note->alarmIcon->geometry(), QRect(24, -2, 24, 24));
+}
+
+void TstNote::withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks() {
+    f.program->switches().setReminderSound(false);
+    NoteWindow* note = armed(*f.program, QStringLiteral("00"));
+    f.program->tickNotes(at(14, 30), true);
+    QVERIFY(note->isVisible());
+    QVERIFY(windowops::isTopmost(note));
+    QVERIFY(f.sound.commands.isEmpty());
+    QVERIFY(note->alarmBlinkPhase.isEmpty());
+    QCOMPARE(note->alarmIcon->geometry(), QRect(24, -2, 24, 24));
+}
+
+void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
+    NoteWindow* note = createNote();
+    RichTextBox* text = note->editor();
+    text->setText(QStringLiteral("plain "));
+    QTextCursor cursor(text->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("bold"), bold);
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    text->document()->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("p")), picture);
+    QTextImageFormat image;
+    image.setName(QStringLiteral("p"));
+    cursor.insertImage(image);
+
+    note->capturesClipboard = true;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    for (const QString& copied : {QStringLiteral("abc"), QStringLiteral("abc"), QStringLiteral("x"),
+                                  QStringLiteral("abc")}) {
+        clipboard->setText(copied);
+        f.program->tickNotes(at(9, 0), false);
+    }
+    QCOMPARE(text->Text(), QStringLiteral("plain bold abcxabc"));
+    QTextCursor inBold(text->document());
+    inBold.setPosition(8);
+    QVERIFY(inBold.charFormat().fontWeight() > QFont::Medium);
+    inBold.setPosition(11);
+    QVERIFY(inBold.charFormat().isImageFormat());
 }
 
 QTEST_MAIN(TstNote)
