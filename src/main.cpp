@@ -7,12 +7,14 @@
 #include "platform/apppaths.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
+#include "platform/translations.h"
 #include "richtext/fonts.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jotpin"));
     QApplication::setQuitOnLastWindowClosed(false);
+    translations::install();
     // Every note window hands its icon to the X server: small pictures drawn once, not the SVG
     // drawn at four sizes for every window.
     const QIcon drawing(QStringLiteral(":/icons/jotpin.svg"));

@@ -12,6 +12,7 @@
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/screen.h"
+#include "platform/translations.h"
 #include "platform/units.h"
 
 class TstPlatform : public QObject {
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void screenInTwips();
     void fixedTextForms();
     void installedClockIsUsed();
+    void qtTextsSpeakTheUsersLanguageOrChinese();
 };
 
 void TstPlatform::cleanup() {
@@ -104,6 +106,18 @@ void TstPlatform::installedClockIsUsed() {
     QCOMPARE(Clock::instance().now(), QDateTime(QDate(2030, 1, 2), QTime(3, 4, 5)));
     Clock::install(nullptr);
     QVERIFY(qAbs(Clock::instance().now().secsTo(QDateTime::currentDateTime())) < 5);
+}
+
+void TstPlatform::qtTextsSpeakTheUsersLanguageOrChinese() {
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    QCOMPARE(translations::install(QLocale(QLocale::English, QLocale::UnitedStates)),
+             QLocale::Chinese);
+    QCOMPARE(cancel(), QStringLiteral("取消"));
+    QCOMPARE(translations::install(QLocale(QLocale::French, QLocale::France)), QLocale::French);
+    QCOMPARE(cancel(), QStringLiteral("Annuler"));
+    QCOMPARE(translations::install(QLocale(QLocale::Zulu, QLocale::SouthAfrica)), QLocale::Chinese);
+    QCOMPARE(cancel(), QStringLiteral("取消"));
+    translations::install(QLocale(QLocale::English));
 }
 
 QTEST_MAIN(TstPlatform)

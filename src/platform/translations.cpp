@@ -1,0 +1,30 @@
+#include "platform/translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace translations {
+
+QLocale::Language install(const QLocale& locale) {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    const bool own = locale.language() != QLocale::English && locale.language() != QLocale::C &&
+                     translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"), folder);
+    const QLocale chosen = own ? locale : QLocale(QLocale::Chinese, QLocale::China);
+    if (!own && !translator->load(chosen, QStringLiteral("qt"), QStringLiteral("_"), folder)) {
+        delete translator;
+        return QLocale::English;  // Qt's own texts as they are built in
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return chosen.language();
+}
+
+}  // namespace translations
