@@ -11,9 +11,10 @@ JOTPIN_BUILD_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
     fonts-noto-cjk qt6-translations-l10n
-    # The alarm sound: wave and MP3 (good), WMA (libav), MIDI (bad's fluidsynth and a soundfont)
+    # The alarm sound: wave and MP3 (good), WMA (ugly's ASF reader, libav), MIDI (bad's
+    # fluidsynth and a soundfont)
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-    gstreamer1.0-libav timgm6mb-soundfont
+    gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
 )
 JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils
     clang-format faketime pulseaudio pulseaudio-utils)
