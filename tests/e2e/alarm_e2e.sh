@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# A reminder rings in a real session: the program's clock set from outside (faketime; Qt's
+# timers stay on the monotonic clock), its sound going to a PulseAudio null sink. A hidden note
+# due a few seconds after start comes up, stays above other windows, blinks its alarm icon and
+# plays the default "kvz.mid", then a wave file; a click on the icon stops the sound.
+set -euo pipefail
+program=$1
+source "$(dirname "$0")/xsession.sh"
+for tool in pulseaudio parecord sox; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+# The library itself rather than the faketime command, which would stand between us and the pid.
+libfaketime=$(find /usr/lib -name libfaketimeMT.so.1 2>/dev/null | head -n 1)
+[ -n "$libfaketime" ] || { echo "SKIP: faketime is not installed"; exit 77; }
+start_x
+export -f visible_geometries
+
+export XDG_RUNTIME_DIR="$E2E_TMP/run"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --load=module-native-protocol-unix \
+    --load="module-null-sink sink_name=e2e" >"$E2E_TMP/pulse.log" 2>&1 &
+E2E_PIDS+=($!)
+wait_for 10 pactl info || fail "PulseAudio did not start"
+
+app="$E2E_TMP/app"
+mkdir -p "$app/tie"
+cp "$program" "$(dirname "$program")/kvz.mid" "$app/"
+sox -n -r 44100 -c 2 "$app/bell.wav" synth 4 sine 660 vol 0.5
+
+# RMS amplitude of what the sink plays over the next $1 seconds.
+loudness() {
+    timeout "$1" parecord -d e2e.monitor --file-format=wav "$E2E_TMP/heard.wav" || true
+    sox "$E2E_TMP/heard.wav" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}'
+}
+louder_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+ring() {
+    local sound=$1 pid wid=""
+    {
+        printf '[帖子1]\r\nx坐标=1500\r\ny坐标=1500\r\n窗体宽度=3345\r\n窗体高度=2400\r\n'
+        printf 'visible=False\r\n闹钟=True\r\nImage3=2027年1月31日*14:30**00\r\nImage5=%s\r\n' "$sound"
+        printf '[初始值]\r\n窗体数目=1\r\n是否在前=False\r\n提醒声音开启=True\r\n'
+    } | iconv -f utf-8 -t gbk >"$app/tie.dat"
+    printf '{\\rtf1\\ansi alarm\\par}' >"$app/tie/tie1.tie"
+    LD_PRELOAD="$libfaketime" FAKETIME="@2027-01-31 14:29:57" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+        "$app/jotpin" >>"$E2E_TMP/jotpin.log" 2>&1 &
+    pid=$!
+    E2E_PIDS+=($pid)
+    sleep 1
+    [ -z "$(visible_geometries "$pid")" ] || fail "the hidden note showed before its time"
+    wait_for 8 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "$sound: the note did not come up"
+    for id in $(xdotool search --onlyvisible --pid "$pid"); do
+        [ "$(xwininfo -id "$id" | awk '/Width:/ {print $NF}')" -gt 40 ] && wid=$id
+    done
+    xprop -id "$wid" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "$sound: the note is not on top"
+    local frames
+    frames=$(for i in 1 2 3 4; do
+        import -window "$wid" -crop 17x17+27+1 +repage rgb:- | md5sum
+        sleep 0.3
+    done | sort -u | wc -l)
+    [ "$frames" -ge 2 ] || fail "$sound: the alarm icon does not blink"
+    louder_than "$(loudness 2)" 0.005 || fail "$sound: nothing was heard"
+    # The alarm icon, blinking at (27, 1) 17 x 17 in the note.
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    xdotool mousemove $((X + 35)) $((Y + 9)) click 1
+    sleep 0.5
+    louder_than 0.0005 "$(loudness 1.5)" || fail "$sound: the click did not stop the sound"
+    kill -TERM "$pid"
+    wait_for 5 bash -c "! kill -0 $pid 2>/dev/null" || fail "the program did not end"
+}
+
+ring "$app/kvz.mid"
+ring "$app/bell.wav"
+echo "PASS: a hidden note came up on time, on top, blinking and ringing (MIDI and wave); a click stopped it"
