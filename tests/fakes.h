@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "platform/clock.h"
+#include "platform/commondialog.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -92,4 +93,26 @@ class RecordingShell : public Shell {
 public:
     void open(const QUrl& url) override { opened.append(url); }
     QList<QUrl> opened;
+};
+
+// Answers each dialog with the next preset result, or as cancelled when none is left.
+class PresetCommonDialog : public CommonDialog {
+public:
+    bool showColor(QWidget*) override {
+        ++shown;
+        if (colors.empty()) return false;
+        color = colors.front();
+        colors.pop_front();
+        return true;
+    }
+    bool showOpen(QWidget*) override {
+        ++shown;
+        if (files.empty()) return false;
+        fileName = files.front();
+        files.pop_front();
+        return true;
+    }
+    std::deque<QColor> colors;
+    std::deque<QString> files;
+    int shown = 0;
 };

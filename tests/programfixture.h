@@ -25,6 +25,7 @@ public:
     RecordingSound sound;
     ScriptedPrompts prompts;
     RecordingShell shell;
+    PresetCommonDialog dialogs;
     FixedClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0))};
     TrayController* program = nullptr;
 
@@ -38,6 +39,8 @@ public:
         Sound::install(&sound);
         Prompts::install(&prompts);
         Shell::install(&shell);
+        CommonDialog::install(&dialogs);
+        dialogs = PresetCommonDialog();
         tray.added = false;
         tray.host = true;
         tray.tip.clear();
@@ -58,6 +61,7 @@ public:
         Sound::install(nullptr);
         Prompts::install(nullptr);
         Shell::install(nullptr);
+        CommonDialog::install(nullptr);
     }
 
     // A new program on the same store, as after a crash: the old one's windows close unsaved.

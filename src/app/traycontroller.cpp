@@ -283,13 +283,21 @@ void TrayController::hideAllNotes() {
         m_windows.at(i)->hide();
 }
 
+namespace {
+
+// A dialog that is open already comes forward instead of opening twice.
+bool bringForward(QWidget* dialog) {
+    if (!dialog) return false;
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return true;
+}
+
+}  // namespace
+
 void TrayController::showNoteList() {
-    if (m_noteList) {
-        m_noteList->show();
-        m_noteList->raise();
-        m_noteList->activateWindow();
-        return;
-    }
+    if (bringForward(m_noteList)) return;
     auto* list = new NoteListDialog(m_windows.numberedNotes());
     m_noteList = list;
     m_windows.add(list);
@@ -304,6 +312,16 @@ void TrayController::showNoteList() {
     });
     connect(list, &NoteListDialog::closeRequested, this, [this, list] { m_windows.close(list); });
     list->showOnTop();
+}
+
+void TrayController::showSettings() {
+    if (bringForward(m_settings)) return;
+    auto* dialog = new SettingsDialog([this] { return currentNote(); }, this);
+    m_settings = dialog;
+    m_windows.add(dialog);
+    connect(dialog, &SettingsDialog::closeRequested, this,
+            [this, dialog] { m_windows.close(dialog); });
+    dialog->show();
 }
 
 void TrayController::applyTopmostToAll() {

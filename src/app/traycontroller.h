@@ -14,6 +14,7 @@
 #include "model/programswitches.h"
 
 #include "dialogs/notelistdialog.h"
+#include "dialogs/settingsdialog.h"
 class NoteWindow;
 class QAction;
 class QMenu;
@@ -49,6 +50,8 @@ public:
     void showAllNotes();
     void hideAllNotes();
     void showNoteList();
+    // " Jotpin设置" for the current note: the one instance, brought forward when open.
+    void showSettings();
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     void applyTopmostToAll();
     // One tick of the shared note timer: every note's half-second tick, and on a full second
@@ -70,6 +73,7 @@ public:
     ProgramSwitches& switches() { return m_switches; }
     NoteWindow* currentNote() const;
     NoteListDialog* noteList() const { return m_noteList; }
+    SettingsDialog* settings() const { return m_settings; }
     // Source of note numbers: each new note takes the next; deleting a note gives one back.
     qint16 noteCounter() const { return m_noteCounter; }
     void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
@@ -107,6 +111,7 @@ private:
     AutoSave* m_autoSave = nullptr;
     NoteTicker m_ticker;
     QPointer<NoteListDialog> m_noteList;
+    QPointer<SettingsDialog> m_settings;
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;

@@ -16,8 +16,10 @@ struct Note {
     int width = 3345;
     int height = 3825;
     QColor colour = kDesignColour;
-    // 0 (invisible) .. 255 (opaque); unset for a note never given one, which is opaque.
+    // kMinOpacity .. 255 (opaque); unset for a note never given one, which is opaque.
     std::optional<int> opacity;
+    // The faintest a note gets: 10 %. Fainter, a note is lost on the desktop.
+    static constexpr int kMinOpacity = 26;
     // When the note was made, as the text shown in its tool tip and kept in the store.
     QString created;
     // The reminder as "<long date>*hh:mm**NN" (NN: repeat interval in minutes), empty for none,

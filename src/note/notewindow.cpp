@@ -66,8 +66,8 @@ void NoteWindow::setNote(const Note& note) {
     const bool same = incoming == m_note;
     m_note = incoming;
     applyColour();
-    // An opaque note stays an ordinary window.
-    if (note.effectiveOpacity() != 255)
+    // An opaque note stays an ordinary window; a translucent one made opaque again is one again.
+    if (note.effectiveOpacity() != 255 || windowOpacity() < 1.0)
         setWindowOpacity(qBound(0, note.effectiveOpacity(), 255) / 255.0);
     showLockAndReminder();
     applyGeometry();

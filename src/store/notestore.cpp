@@ -49,7 +49,8 @@ Note readNote(const ProfileFile& file, int n) {
     applyIf(toBool(read(kAlarmOn, QStringLiteral("false"))), note.reminderOn);
     applyIf(toInt32(read(kLeft, QStringLiteral("0"))), note.left);
     applyIf(toInt32(read(kTop, QStringLiteral("0"))), note.top);
-    note.opacity = opacityFromStored(read(kOpacity, QStringLiteral("255")));
+    note.opacity =
+        std::max(Note::kMinOpacity, opacityFromStored(read(kOpacity, QStringLiteral("255"))));
 
     const QString lock = read(kLock, kNoPassword);
     note.locked = !lock.startsWith(kNoPassword);

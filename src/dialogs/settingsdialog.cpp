@@ -1,0 +1,331 @@
+#include "dialogs/settingsdialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSlider>
+#include <cmath>
+
+#include "model/note.h"
+#include "note/notewindow.h"
+#include "platform/clock.h"
+#include "platform/commondialog.h"
+#include "platform/units.h"
+#include "platform/windowops.h"
+
+namespace {
+
+QRect twips(int left, int top, int width, int height) {
+    return {units::twipsToPixels(left), units::twipsToPixels(top), units::twipsToPixels(width),
+            units::twipsToPixels(height)};
+}
+
+// "00" … "nn", or from `first` on.
+QStringList numbers(int first, int last, int width = 2) {
+    QStringList texts;
+    for (int n = first; n <= last; ++n)
+        texts.append(QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0')));
+    return texts;
+}
+
+// &H00BBGGRR as the swatches were designed.
+QColor fromBgr(quint32 bgr) {
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+constexpr std::array<quint32, SettingsDialog::kSwatches> kSwatchColours = {
+    0x00FFFF00, 0x00C0FFC0, 0x00FFC0C0, 0x00C0C0FF, 0x00C0C0C0, 0x0080FFFF};
+
+void paint(QLabel* swatch, const QColor& colour) {
+    QPalette p = swatch->palette();
+    p.setColor(QPalette::Window, colour);
+    swatch->setPalette(p);
+}
+
+QColor colourOf(const QLabel* swatch) {
+    return swatch->palette().color(QPalette::Window);
+}
+
+}  // namespace
+
+SpinnerList::SpinnerList(QWidget* parent, QStringList entries)
+    : QSpinBox(parent), m_entries(std::move(entries)) {
+    setRange(0, int(m_entries.size()) - 1);
+    setWrapping(false);
+    setFont(QFont(QStringLiteral("Times New Roman"), 11));
+    connect(this, &QSpinBox::valueChanged, this, [this] {
+        if (!m_settingText) Q_EMIT scrolled();
+    });
+}
+
+bool SpinnerList::setText(const QString& text) {
+    const qsizetype index = m_entries.indexOf(text);
+    if (index < 0) return false;
+    m_settingText = true;
+    setValue(int(index));
+    m_settingText = false;
+    return true;
+}
+
+QString SpinnerList::textFromValue(int value) const {
+    return m_entries.value(value);
+}
+
+int SpinnerList::valueFromText(const QString& text) const {
+    return int(std::max<qsizetype>(0, m_entries.indexOf(text)));
+}
+
+QValidator::State SpinnerList::validate(QString& input, int&) const {
+    if (m_entries.contains(input)) return QValidator::Acceptable;
+    for (const QString& entry : m_entries) {
+        if (entry.startsWith(input)) return QValidator::Intermediate;
+    }
+    return QValidator::Invalid;
+}
+
+SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget* owner)
+    : QWidget(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_currentNote(std::move(currentNote)),
+      m_owner(owner) {
+    setWindowTitle(QStringLiteral(" Jotpin设置"));
+    setFixedSize(twips(0, 0, 5895, 4440).size());
+
+    auto* colours = new QGroupBox(QStringLiteral("帖子底色"), this);
+    colours->setGeometry(twips(120, 120, 5655, 735));
+    for (int i = 0; i < kSwatches; ++i) {
+        swatches[i] = new QLabel(colours);
+        swatches[i]->setGeometry(twips(240 + 480 * i, 240, 375, 375));
+        swatches[i]->setAutoFillBackground(true);
+        swatches[i]->setFrameShape(QFrame::Box);
+        swatches[i]->setCursor(Qt::PointingHandCursor);
+        paint(swatches[i], fromBgr(kSwatchColours[i]));
+        swatches[i]->installEventFilter(this);
+    }
+    currentColour = new QLabel(colours);
+    currentColour->setGeometry(twips(3360, 240, 975, 375));
+    currentColour->setAutoFillBackground(true);
+    currentColour->setFrameShape(QFrame::Box);
+    paint(currentColour, fromBgr(0x00FFC0C0));
+    otherColourButton = new QPushButton(QStringLiteral("其他颜色"), colours);
+    otherColourButton->setGeometry(twips(4440, 240, 975, 375));
+    connect(otherColourButton, &QPushButton::clicked, this, &SettingsDialog::chooseOtherColour);
+
+    auto* time = new QGroupBox(QStringLiteral("设置提醒时间"), this);
+    time->setGeometry(twips(120, 960, 5655, 1455));
+    const int year = Clock::instance().now().date().year();
+    hourList = new SpinnerList(time, numbers(0, 23));
+    minuteList = new SpinnerList(time, numbers(0, 59));
+    // From the oldest stores on, and years ahead of today.
+    yearList = new SpinnerList(time, numbers(std::min(2002, year), year + 10, 4));
+    monthList = new SpinnerList(time, numbers(1, 12));
+    dayList = new SpinnerList(time, numbers(0, 31));
+    const std::array<SpinnerList*, 5> lists = {hourList, minuteList, yearList, monthList, dayList};
+    const std::array<int, 5> left = {960, 1800, 2760, 3840, 4680};
+    const std::array<const char16_t*, 5> captions = {u"时", u"分", u"年", u"月", u"日"};
+    for (int i = 0; i < 5; ++i) {
+        auto* caption = new QLabel(QString::fromUtf16(captions[i]), time);
+        caption->move(twips(left[i], 240, 0, 0).topLeft());
+        lists[i]->setGeometry(twips(left[i], 480, i == 2 ? 855 : 615, 285));
+        connect(lists[i], &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
+    }
+    reminderCheck = new QCheckBox(QStringLiteral("提醒"), time);
+    reminderCheck->setGeometry(twips(960, 960, 855, 255));
+    connect(reminderCheck, &QCheckBox::clicked, this, &SettingsDialog::reminderClicked);
+    (new QLabel(QStringLiteral("每隔"), time))->move(twips(2400, 1000, 0, 0).topLeft());
+    repeatList = new SpinnerList(time, numbers(0, 60));
+    repeatList->setGeometry(twips(2880, 960, 615, 285));
+    connect(repeatList, &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
+    (new QLabel(QStringLiteral("分钟提醒"), time))->move(twips(3600, 1000, 0, 0).topLeft());
+
+    auto* sound = new QGroupBox(QStringLiteral("告警声音"), this);
+    sound->setGeometry(twips(120, 2520, 5655, 975));
+    soundPathEdit = new QLineEdit(sound);
+    soundPathEdit->setGeometry(twips(960, 360, 2535, 375));
+    soundPathEdit->setReadOnly(true);
+    chooseSoundButton = new QPushButton(QStringLiteral("选择"), sound);
+    chooseSoundButton->setGeometry(twips(3600, 360, 975, 375));
+    connect(chooseSoundButton, &QPushButton::clicked, this, &SettingsDialog::chooseSound);
+    noSoundCheck = new QCheckBox(QStringLiteral("无"), sound);
+    noSoundCheck->setGeometry(twips(4680, 360, 615, 255));
+    noSoundCheck->setChecked(true);
+    connect(noSoundCheck, &QCheckBox::clicked, this, &SettingsDialog::noSoundClicked);
+
+    auto* opacity = new QGroupBox(QStringLiteral("帖子透明度"), this);
+    opacity->setGeometry(twips(120, 3600, 5655, 735));
+    opacitySlider = new QSlider(Qt::Horizontal, opacity);
+    opacitySlider->setGeometry(twips(840, 360, 3495, 255));
+    opacitySlider->setRange(Note::kMinOpacity, 255);
+    opacitySlider->setPageStep(25);
+    opacitySlider->setValue(255);
+    opacityLabel = new QLabel(percentText(255), opacity);
+    opacityLabel->setGeometry(twips(4560, 360, 855, 255));
+    connect(opacitySlider, &QSlider::valueChanged, this, &SettingsDialog::opacityChanged);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    load();
+}
+
+QString SettingsDialog::percentText(int value) {
+    return QString::number(std::lround(value * 100.0 / 255)) + u'%';
+}
+
+void SettingsDialog::load() {
+    NoteWindow* note = m_currentNote();
+    if (!note) return;
+    const Note value = note->note();
+    const QDateTime now = Clock::instance().now();
+    static const QRegularExpression kLongDate(QStringLiteral("^(\\d+)年(\\d+)月(\\d+)日$"));
+    const qsizetype star = value.reminder.indexOf(u'*');
+    const qsizetype stars = value.reminder.indexOf(QStringLiteral("**"));
+    const QRegularExpressionMatch date =
+        kLongDate.match(star < 0 ? QString() : value.reminder.left(star));
+    auto showToday = [&] {
+        yearList->setText(QString::number(now.date().year()));
+        monthList->setText(QStringLiteral("%1").arg(now.date().month(), 2, 10, QLatin1Char('0')));
+        dayList->setText(QStringLiteral("%1").arg(now.date().day(), 2, 10, QLatin1Char('0')));
+    };
+    if (value.reminderOn) {
+        if (date.hasMatch()) {
+            yearList->setText(date.captured(1));
+            monthList->setText(
+                QStringLiteral("%1").arg(date.captured(2).toInt(), 2, 10, QLatin1Char('0')));
+            dayList->setText(
+                QStringLiteral("%1").arg(date.captured(3).toInt(), 2, 10, QLatin1Char('0')));
+        } else {
+            showToday();  // a date we cannot read: today, as the reminder is rebuilt below
+        }
+        if (stars > star && star >= 0) {
+            repeatList->setText(value.reminder.mid(stars + 2));
+            const QString time = value.reminder.mid(star + 1, stars - star - 1);
+            hourList->setText(time.left(2));
+            minuteList->setText(time.right(2));
+        }
+        reminderCheck->setChecked(true);
+        reminderClicked();
+    } else {
+        const QString time = timetext::hourMinute(now.time());
+        hourList->setText(time.left(2));
+        minuteList->setText(time.right(2));
+        showToday();
+        repeatList->setText(QStringLiteral("00"));
+        windowops::setTopmost(this, true);
+    }
+    soundPathEdit->setText(value.soundPath);
+    if (!value.soundPath.isEmpty()) noSoundCheck->setChecked(false);
+    opacitySlider->setValue(value.effectiveOpacity());
+    opacityLabel->setText(percentText(opacitySlider->value()));
+}
+
+void SettingsDialog::setNoteColour(const QColor& colour) {
+    NoteWindow* note = m_currentNote();
+    if (!note) return;
+    Note value = note->note();
+    value.colour = colour;
+    note->setNote(value);
+}
+
+void SettingsDialog::swatchClicked(int index) {
+    if (index < 0 || index >= kSwatches) return;
+    paint(currentColour, colourOf(swatches[index]));
+    setNoteColour(colourOf(currentColour));
+}
+
+void SettingsDialog::chooseOtherColour() {
+    if (m_owner) windowops::setTopmost(m_owner, false);
+    CommonDialog& dialog = CommonDialog::instance();
+    dialog.flags = CommonDialog::kColorFromGiven | CommonDialog::kColorFullOpen;
+    dialog.color = colourOf(currentColour);
+    dialog.showColor(this);  // cancelled, the colour stays the one given
+    paint(currentColour, dialog.color);
+    setNoteColour(dialog.color);
+    if (m_owner) windowops::setTopmost(m_owner, true);
+}
+
+QString SettingsDialog::reminderText() const {
+    // The long date form of a real day; a day no calendar has ("0", 30 February) gives a text
+    // that no day's date ever equals.
+    const QString date = QString::number(yearList->text().toInt()) + u'年' +
+                         QString::number(monthList->text().toInt()) + u'月' +
+                         QString::number(dayList->text().toInt()) + u'日';
+    return date + u'*' + hourList->text() + u':' + minuteList->text() + QStringLiteral("**") +
+           repeatList->text();
+}
+
+void SettingsDialog::reminderClicked() {
+    NoteWindow* note = m_currentNote();
+    if (!note) return;
+    Note value = note->note();
+    if (reminderCheck->isChecked()) {
+        value.reminderOn = true;
+        value.reminder = reminderText();
+        note->lastAlarmMinute = QStringLiteral("-99");
+    } else {
+        value.reminderOn = false;
+        value.reminder.clear();
+        note->reminderTimer.enabled = false;
+    }
+    note->setNote(value);
+}
+
+void SettingsDialog::noSoundClicked() {
+    if (!noSoundCheck->isChecked()) return;
+    soundPathEdit->clear();
+    NoteWindow* note = m_currentNote();
+    if (!note) return;
+    Note value = note->note();
+    value.soundPath.clear();
+    note->setNote(value);
+}
+
+void SettingsDialog::chooseSound() {
+    if (m_owner) windowops::setTopmost(m_owner, false);
+    CommonDialog& dialog = CommonDialog::instance();
+    dialog.filter = QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma");
+    dialog.showOpen(this);
+    const QString path = dialog.fileName.trimmed();
+    if (!path.isEmpty()) {
+        soundPathEdit->setText(path);
+        if (NoteWindow* note = m_currentNote()) {
+            Note value = note->note();
+            value.soundPath = path;
+            note->setNote(value);
+        }
+    }
+    if (m_owner) windowops::setTopmost(m_owner, true);
+    noSoundCheck->setChecked(false);
+}
+
+void SettingsDialog::opacityChanged(int value) {
+    opacityLabel->setText(percentText(value));
+    NoteWindow* note = m_currentNote();
+    if (!note) return;
+    Note changed = note->note();
+    changed.opacity = value;
+    note->setNote(changed);
+}
+
+void SettingsDialog::closeEvent(QCloseEvent* event) {
+    // Reminder checking is on for the current note after the dialog, whatever its reminder.
+    if (NoteWindow* note = m_currentNote()) note->reminderTimer.enabled = true;
+    event->ignore();
+    Q_EMIT closeRequested();
+}
+
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < kSwatches; ++i) {
+            if (watched == swatches[i]) swatchClicked(i);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

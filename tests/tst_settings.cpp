@@ -1,0 +1,185 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTest>
+
+#include "programfixture.h"
+
+#include "dialogs/settingsdialog.h"
+#include "note/reminder.h"
+#include "platform/windowops.h"
+#include "text/gbk.h"
+
+// The settings dialog writes through to the note that is current at each event.
+class TstSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void withoutReminderShowsNowAndStaysOnTop();
+    void withReminderRebuildsItAndEachStepRewritesIt();
+    void datesTheListsCannotMakeNeverRing();
+    void coloursAndTheCancelledColourDialog();
+    void soundChoiceAndNone();
+    void opacityFloorAndOpaqueAgain();
+    void closedNoteDoesNotBreakTheDialog();
+
+private:
+    NoteWindow* currentNote(const Note& value) {
+        NoteWindow* note = f.program->createNote();
+        note->setNote(value);
+        f.program->windows().noteActivated(note);
+        return note;
+    }
+    SettingsDialog* open() {
+        f.program->showSettings();
+        return f.program->settings();
+    }
+    ProgramFixture f;
+};
+
+void TstSettings::init() {
+    f.setUp();
+    f.clock.set(QDateTime(QDate(2027, 3, 5), QTime(9, 7, 30)));
+}
+
+void TstSettings::cleanup() {
+    f.tearDown();
+}
+
+void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
+    NoteWindow* note = currentNote(Note());
+    note->reminderTimer.enabled = false;
+    SettingsDialog* dialog = open();
+    QCOMPARE(dialog->hourList->text(), QStringLiteral("09"));
+    QCOMPARE(dialog->minuteList->text(), QStringLiteral("07"));
+    QCOMPARE(dialog->yearList->text(), QStringLiteral("2027"));
+    QCOMPARE(dialog->monthList->text(), QStringLiteral("03"));
+    QCOMPARE(dialog->dayList->text(), QStringLiteral("05"));
+    QCOMPARE(dialog->repeatList->text(), QStringLiteral("00"));
+    QVERIFY(!dialog->reminderCheck->isChecked());
+    QVERIFY(windowops::isTopmost(dialog));
+    QVERIFY(dialog->noSoundCheck->isChecked() == note->note().soundPath.isEmpty());
+    // Closing turns reminder checking on, reminder or not.
+    dialog->close();
+    QVERIFY(note->reminderTimer.enabled);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!f.program->settings());
+}
+
+void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
+    Note value;
+    value.reminder = QStringLiteral("2027年3月6日*14:30**10");
+    value.reminderOn = true;
+    NoteWindow* note = currentNote(value);
+    note->lastAlarmMinute = QStringLiteral("30");
+    SettingsDialog* dialog = open();
+    QVERIFY(dialog->reminderCheck->isChecked());
+    QCOMPARE(dialog->dayList->text(), QStringLiteral("06"));
+    QCOMPARE(note->note().reminder, QStringLiteral("2027年3月6日*14:30**10"));
+    QCOMPARE(note->lastAlarmMinute, QStringLiteral("-99"));  // counts as not rung yet
+
+    dialog->hourList->stepBy(1);
+    QCOMPARE(note->note().reminder, QStringLiteral("2027年3月6日*15:30**10"));
+    dialog->repeatList->stepBy(-10);
+    QCOMPARE(note->note().reminder, QStringLiteral("2027年3月6日*15:30**00"));
+
+    dialog->reminderCheck->click();
+    QVERIFY(!note->note().reminderOn);
+    QCOMPARE(note->note().reminder, QString());
+    QVERIFY(!note->reminderTimer.enabled);
+    dialog->minuteList->stepBy(1);  // unticked: stays off
+    QVERIFY(!note->note().reminderOn);
+}
+
+void TstSettings::datesTheListsCannotMakeNeverRing() {
+    currentNote(Note());
+    SettingsDialog* dialog = open();
+    QVERIFY(dialog->yearList->setText(QStringLiteral("2002")));
+    QVERIFY(dialog->yearList->setText(QStringLiteral("2037")));
+    QVERIFY(dialog->monthList->setText(QStringLiteral("02")));
+    dialog->reminderCheck->click();
+    for (const QString day : {QStringLiteral("00"), QStringLiteral("30")}) {
+        QVERIFY(dialog->dayList->setText(day));
+        dialog->reminderClicked();
+        const auto parts = reminder::split(f.program->currentNote()->note().reminder);
+        QVERIFY(parts);
+        for (QDate date(2037, 1, 1); date.year() == 2037; date = date.addDays(1))
+            QVERIFY(!reminder::due(*parts, QDateTime(date, QTime(23, 59)), QStringLiteral("-99")));
+    }
+}
+
+void TstSettings::coloursAndTheCancelledColourDialog() {
+    NoteWindow* note = currentNote(Note());
+    SettingsDialog* dialog = open();
+    dialog->swatchClicked(1);
+    QCOMPARE(note->note().colour, QColor(192, 255, 192));
+    dialog->swatchClicked(6);  // the current-colour swatch does nothing
+    QCOMPARE(note->note().colour, QColor(192, 255, 192));
+
+    f.dialogs.colors.push_back(QColor(10, 20, 30));
+    dialog->chooseOtherColour();
+    QCOMPARE(note->note().colour, QColor(10, 20, 30));
+    QVERIFY(f.dialogs.flags == 3 && f.dialogs.color == QColor(10, 20, 30));
+    note->setNote([&] {
+        Note v = note->note();
+        v.colour = Qt::white;
+        return v;
+    }());
+    dialog->chooseOtherColour();  // cancelled: the note takes the swatch's colour
+    QCOMPARE(note->note().colour, QColor(10, 20, 30));
+}
+
+void TstSettings::soundChoiceAndNone() {
+    NoteWindow* note = currentNote(Note());
+    SettingsDialog* dialog = open();
+    f.dialogs.files.push_back(QStringLiteral("  /music/bell.mp3 "));
+    dialog->chooseSound();
+    QCOMPARE(note->note().soundPath, QStringLiteral("/music/bell.mp3"));
+    QVERIFY(!dialog->noSoundCheck->isChecked());
+    QCOMPARE(f.dialogs.filter,
+             QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma"));
+
+    dialog->noSoundCheck->click();
+    QCOMPARE(note->note().soundPath, QString());
+    QCOMPARE(dialog->soundPathEdit->text(), QString());
+    f.dialogs.fileName.clear();
+    dialog->chooseSound();  // cancelled: "无" is unticked all the same
+    QVERIFY(!dialog->noSoundCheck->isChecked());
+    QCOMPARE(note->note().soundPath, QString());
+}
+
+void TstSettings::opacityFloorAndOpaqueAgain() {
+    NoteWindow* note = currentNote(Note());
+    SettingsDialog* dialog = open();
+    QCOMPARE(dialog->opacitySlider->minimum(), Note::kMinOpacity);
+    dialog->opacitySlider->setValue(254);
+    QCOMPARE(note->note().opacity, 254);
+    QVERIFY(note->windowOpacity() < 1.0);
+    dialog->opacitySlider->setValue(255);
+    QCOMPARE(dialog->opacityLabel->text(), QStringLiteral("100%"));
+    QCOMPARE(note->windowOpacity(), 1.0);
+    QCOMPARE(SettingsDialog::percentText(155), QStringLiteral("61%"));
+    QCOMPARE(SettingsDialog::percentText(25), QStringLiteral("10%"));
+
+    // A stored opacity below the floor loads at the floor.
+    f.restart();
+    f.writeStore(gbk::encode(QStringLiteral("[帖子1]\r\n透明度=5\r\n[初始值]\r\n窗体数目=1\r\n")));
+    f.program->startUp();
+    QCOMPARE(f.note(1)->note().opacity, Note::kMinOpacity);
+}
+
+void TstSettings::closedNoteDoesNotBreakTheDialog() {
+    NoteWindow* note = currentNote(Note());
+    SettingsDialog* dialog = open();
+    f.program->windows().close(note);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    dialog->swatchClicked(0);
+    dialog->reminderCheck->click();
+    dialog->opacitySlider->setValue(100);
+    dialog->noSoundCheck->click();
+    dialog->close();
+}
+
+QTEST_MAIN(TstSettings)
+#include "tst_settings.moc"
