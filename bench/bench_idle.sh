@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Idle cost: the program with 20 and with 200 stored notes, idle for 30 s in an X server.
-# Prints CPU time (share of one core) and wake-ups (voluntary context switches of all its
-# threads) per second; the 200-note figures also as a ratio to the 20-note run.
+# Idle cost: the program with 20, 200 and 500 stored notes, every other one with a reminder
+# armed (due in a later year), idle for 30 s in an X server, their title clocks running.
+# Prints CPU time (share of one core) of the program and of the X server, and wake-ups
+# (voluntary context switches) per second of the main thread and of all threads; the larger
+# runs also as a ratio to the 20-note run.
 # Usage: bash bench/bench_idle.sh [build/jotpin] [seconds]
 set -euo pipefail
 program=${1:-build/jotpin}
@@ -15,8 +17,13 @@ make_store() {  # make_store DIR N
     cp "$program" "$dir/"
     {
         for ((i = 1; i <= n; i++)); do
-            printf '[帖子%d]\r\n窗体宽度=3345\r\n窗体高度=2400\r\nx坐标=%d\r\ny坐标=%d\r\n闹钟=False\r\n' \
+            printf '[帖子%d]\r\n窗体宽度=3345\r\n窗体高度=2400\r\nx坐标=%d\r\ny坐标=%d\r\n' \
                 "$i" $(((i % 20) * 900)) $(((i / 20) * 600))
+            if ((i % 2)); then
+                printf '闹钟=True\r\nImage3=2099年1月1日*09:00**00\r\n'
+            else
+                printf '闹钟=False\r\n'
+            fi
             printf '{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0\\fs18 note %d \\b bold\\b0\\par}\r\n' \
                 "$i" >"$dir/tie/tie$i.tie"
         done
@@ -30,34 +37,47 @@ ticks() {  # user + system clock ticks of a process
 wakeups() {  # voluntary context switches over all threads
     cat /proc/"$1"/task/*/status | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'
 }
+main_wakeups() {  # voluntary context switches of the main thread
+    awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$1/task/$1/status"
+}
+xserver=$(pgrep -n -x Xvfb)
 
-measure() {  # measure N: prints "cpu_percent wakeups_per_second"
+measure() {  # measure N: prints "cpu% X-cpu% main-wakeups/s all-wakeups/s"
     local dir="$E2E_TMP/store$1"
     make_store "$dir" "$1"
     "$dir/jotpin" >"$dir/log" 2>&1 &
     local pid=$!
     E2E_PIDS+=($pid)
     sleep 5  # loaded and settled
-    local t0 w0 t1 w1
+    local t0 w0 m0 x0 t1 w1 m1 x1
     t0=$(ticks $pid)
     w0=$(wakeups $pid)
+    m0=$(main_wakeups $pid)
+    x0=$(ticks "$xserver")
     sleep "$seconds"
     t1=$(ticks $pid)
     w1=$(wakeups $pid)
+    m1=$(main_wakeups $pid)
+    x1=$(ticks "$xserver")
     kill -TERM $pid
     wait $pid || true
     local hz
     hz=$(getconf CLK_TCK)
-    awk -v dt=$((t1 - t0)) -v dw=$((w1 - w0)) -v s="$seconds" -v hz="$hz" \
-        'BEGIN {printf "%.3f %.2f\n", 100 * dt / hz / s, dw / s}'
+    awk -v dt=$((t1 - t0)) -v dx=$((x1 - x0)) -v dm=$((m1 - m0)) -v dw=$((w1 - w0)) \
+        -v s="$seconds" -v hz="$hz" \
+        'BEGIN {printf "%.3f %.3f %.2f %.2f\n", 100 * dt / hz / s, 100 * dx / hz / s, dm / s, dw / s}'
 }
 
-read -r cpu20 wake20 <<<"$(measure 20)"
-read -r cpu200 wake200 <<<"$(measure 200)"
 printf 'idle for %d s, X server with a window manager\n\n' "$seconds"
-printf '%-10s %12s %16s\n' notes "CPU (% core)" "wake-ups per s"
-printf '%-10s %12s %16s\n' 20 "$cpu20" "$wake20"
-printf '%-10s %12s %16s\n' 200 "$cpu200" "$wake200"
-awk -v a="$wake200" -v b="$wake20" 'BEGIN {
-    if (b > 0) printf "\nwake-ups, 200 notes against 20: ratio %.2fx\n", a / b
-    else printf "\nwake-ups, 200 notes against 20: both %s per second\n", a }'
+printf '%-8s %14s %14s %18s %18s\n' notes "CPU (% core)" "X server (%)" "main wake-ups/s" "all wake-ups/s"
+base=""
+for n in 20 200 500; do
+    read -r cpu xcpu main all <<<"$(measure $n)"
+    printf '%-8s %14s %14s %18s %18s' "$n" "$cpu" "$xcpu" "$main" "$all"
+    if [ -z "$base" ]; then
+        base=$main
+        echo
+    else
+        awk -v a="$main" -v b="$base" 'BEGIN { if (b > 0) printf "   main wake-ups %.2fx the 20-note run\n", a / b; else print "" }'
+    fi
+done
