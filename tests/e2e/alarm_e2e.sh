@@ -42,7 +42,9 @@ ring() {
         printf '[初始值]\r\n窗体数目=1\r\n是否在前=False\r\n提醒声音开启=True\r\n'
     } | iconv -f utf-8 -t gbk >"$app/tie.dat"
     printf '{\\rtf1\\ansi alarm\\par}' >"$app/tie/tie1.tie"
+    # (A sanitizer build wants its runtime first; the preloaded clock goes before it.)
     LD_PRELOAD="$libfaketime" FAKETIME="@2027-01-31 14:29:57" FAKETIME_DONT_FAKE_MONOTONIC=1 \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
         "$app/jotpin" >>"$E2E_TMP/jotpin.log" 2>&1 &
     pid=$!
     E2E_PIDS+=($pid)
