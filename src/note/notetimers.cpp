@@ -47,7 +47,8 @@ void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
 }
 
 void NoteWindow::halfSecondTick(const QString& clock) {
-    titleLabel->setText(clock);  // repaints only when the text changed
+    // A hidden note's clock waits: the next tick after it is shown sets it.
+    if (isVisible()) titleLabel->setText(clock);  // repaints only when the text changed
 
     if (capturesClipboard) {
         const QString text = QGuiApplication::clipboard()->text();
