@@ -8,7 +8,7 @@ JOTPIN_BUILD="$JOTPIN_ROOT/build"
 
 JOTPIN_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev libxcb1-dev
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
     fonts-noto-cjk qt6-translations-l10n
     # The alarm sound: wave and MP3 (good), WMA (ugly's ASF reader, libav), MIDI (bad's

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QMenu>
+#include <QRegion>
 #include <QScopeGuard>
 #include <QUrl>
 #include <algorithm>
@@ -224,12 +225,40 @@ NoteWindow* TrayController::createNote() {
     return note;
 }
 
+namespace {
+
+// The shown notes whose title clock lies wholly under notes stacked above them.
+QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
+    QHash<WId, const NoteWindow*> shown;
+    for (const NoteWindow* note : notes) {
+        if (note->isVisible()) shown.insert(note->internalWinId(), note);
+    }
+    QSet<const NoteWindow*> covered;
+    if (shown.size() < 2) return covered;
+    const QList<WId> order = windowops::stackingOrder();
+    QRegion above;
+    for (auto it = order.crbegin(); it != order.crend(); ++it) {
+        const NoteWindow* note = shown.value(*it);
+        if (!note) continue;  // other programs' windows count as not covering
+        const QRect clock = note->titleLabel->geometry().translated(note->pos());
+        if (QRegion(clock).subtracted(above).isEmpty()) covered.insert(note);
+        above += note->geometry();
+    }
+    return covered;
+}
+
+}  // namespace
+
 void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
     const QString clock = timetext::titleClock(now);
     const bool withSound = m_switches.reminderSound();
-    for (NoteWindow* note : m_windows.numberedNotes()) {
+    const QList<NoteWindow*> notes = m_windows.numberedNotes();
+    for (NoteWindow* note : notes) {
         if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
-        if (note->tickTimer.enabled) note->halfSecondTick(clock);
+    }
+    const QSet<const NoteWindow*> covered = clocksUnderOtherNotes(notes);
+    for (NoteWindow* note : notes) {
+        if (note->tickTimer.enabled) note->halfSecondTick(clock, !covered.contains(note));
     }
 }
 

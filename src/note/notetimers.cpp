@@ -46,9 +46,10 @@ void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
     lastAlarmMinute = QString::number(now.time().minute());
 }
 
-void NoteWindow::halfSecondTick(const QString& clock) {
-    // A hidden note's clock waits: the next tick after it is shown sets it.
-    if (isVisible()) titleLabel->setText(clock);  // repaints only when the text changed
+void NoteWindow::halfSecondTick(const QString& clock, bool clockSeen) {
+    // A clock nobody sees waits: the first tick it is seen sets it. (Each repaint of a window
+    // costs a round trip to the X server.)
+    if (clockSeen && isVisible()) titleLabel->setText(clock);  // repaints when the text changed
 
     if (capturesClipboard) {
         const QString text = QGuiApplication::clipboard()->text();

@@ -60,8 +60,9 @@ public:
     // with the sound when `withSound` (the program's reminder-sound switch).
     void checkReminder(const QDateTime& now, bool withSound);
     // Twice a second while tickTimer is enabled: the title clock (`clock`, the same text for
-    // every note), clipboard capture, and the blink of a ringing alarm.
-    void halfSecondTick(const QString& clock);
+    // every note; left as it is when `clockSeen` is false, under other notes), clipboard
+    // capture, and the blink of a ringing alarm.
+    void halfSecondTick(const QString& clock, bool clockSeen = true);
     // A click on the alarm icon: the sound stops and the blink ends; a repeating reminder stays
     // armed, a one-time one ends. `notesOnTop`: the program's notes-on-top switch.
     void closeAlarm(bool notesOnTop);

@@ -1,7 +1,11 @@
 #include "platform/windowops.h"
 
+#include <xcb/xcb.h>
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
+#include <cstdlib>
+#include <memory>
 
 namespace windowops {
 
@@ -20,6 +24,36 @@ void setTopmost(QWidget* window, bool topmost) {
 
 bool isTopmost(const QWidget* window) {
     return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+QList<WId> stackingOrder() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) return {};
+    static xcb_atom_t atom = XCB_ATOM_NONE;
+    if (atom == XCB_ATOM_NONE) {
+        static const char kName[] = "_NET_CLIENT_LIST_STACKING";
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(connection,
+                                  xcb_intern_atom(connection, 1, sizeof kName - 1, kName), nullptr),
+            &std::free);
+        if (!reply || reply->atom == XCB_ATOM_NONE) return {};
+        atom = reply->atom;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, root, atom, XCB_ATOM_WINDOW, 0, 1 << 16),
+            nullptr),
+        &std::free);
+    if (!reply || reply->format != 32) return {};
+    const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    QList<WId> order;
+    order.reserve(count);
+    for (int i = 0; i < count; ++i)
+        order.append(ids[i]);
+    return order;
 }
 
 }  // namespace windowops

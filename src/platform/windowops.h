@@ -1,6 +1,9 @@
 #pragma once
 // Window-manager operations on top-level windows.
 
+#include <QList>
+#include <QWindow>
+
 class QWidget;
 
 namespace windowops {
@@ -9,5 +12,9 @@ namespace windowops {
 // changes band without being hidden or mapped again.
 void setTopmost(QWidget* window, bool topmost);
 bool isTopmost(const QWidget* window);
+
+// The desktop's top-level windows from the bottom to the top, as the window manager stacks
+// them; empty where it does not say (no X server, a window manager without the list).
+QList<WId> stackingOrder();
 
 }  // namespace windowops

@@ -61,6 +61,12 @@ ring() {
         sleep 0.3
     done | sort -u | wc -l)
     [ "$frames" -ge 2 ] || fail "$sound: the alarm icon does not blink"
+    # The title clock runs: its seconds change.
+    local clock
+    clock=$(import -window "$wid" -crop 97x17+72+5 +repage rgb:- | md5sum)
+    sleep 1.2
+    [ "$(import -window "$wid" -crop 97x17+72+5 +repage rgb:- | md5sum)" != "$clock" ] ||
+        fail "$sound: the title clock stands still"
     louder_than "$(loudness 2)" 0.005 || fail "$sound: nothing was heard"
     # The alarm icon, blinking at (27, 1) 17 x 17 in the note.
     eval "$(xdotool getwindowgeometry --shell "$wid")"
