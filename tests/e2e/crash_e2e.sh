@@ -52,8 +52,6 @@ for round in $(seq 1 "$rounds"); do
     wait_for 5 bash -c "xwininfo -id \$(xdotool getactivewindow) | grep -q 'Absolute upper-left X:  260'" ||
         fail "round $round: note 1 took no focus"
     xdotool key --delay 0 ctrl+End
-    # Lower case and digits only: a shifted key typed fast under load is sometimes dropped by
-    # the X test extension, which would read as a lost save.
     token="qz${round}xq"
     xdotool type --delay 25 " $token"
     typedAt=$(date +%s.%N)
@@ -66,6 +64,9 @@ for round in $(seq 1 "$rounds"); do
     wait "$pid" 2>/dev/null || true
     kill "$typing" 2>/dev/null || true
     wait "$typing" 2>/dev/null || true
+    # A typist killed between press and release leaves that key down in the X server, and the
+    # next round's press of it would be lost: let go of every key it types.
+    xdotool keyup --delay 0 $(printf '%s ' {a..z}) space 2>/dev/null || true
     check_store "$round"
     for t in "${saved[@]}"; do
         grep -q "$t" "$app/tie/tie1.tie" || fail "round $round: '$t', saved before, is lost"
