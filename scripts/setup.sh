@@ -17,7 +17,7 @@ JOTPIN_BUILD_PACKAGES=(
     gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
 )
 JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils
-    clang-format faketime pulseaudio pulseaudio-utils sox)
+    clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils)
 
 jotpin_install_missing() {
     local missing=() pkg

@@ -4,9 +4,11 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPrinter>
 #include <QStringList>
 #include <QUrl>
 #include <deque>
+#include <tuple>
 #include <variant>
 
 #include "platform/clock.h"
@@ -112,7 +114,37 @@ public:
         files.pop_front();
         return true;
     }
+    bool showSave(QWidget*) override {
+        ++shown;
+        if (saves.empty()) return false;
+        std::tie(fileName, filterIndex) = saves.front();
+        saves.pop_front();
+        return true;
+    }
+    // Prints into the next PDF file; records the flags the dialog was opened with.
+    bool showPrinter(QWidget*) override {
+        ++shown;
+        printFlags.append(flags);
+        if (pdfs.empty()) return false;
+        printer().setOutputFormat(QPrinter::PdfFormat);
+        printer().setOutputFileName(pdfs.front());
+        pdfs.pop_front();
+        return true;
+    }
+    // As new: preset results and the properties.
+    void reset() {
+        resetProperties();
+        colors.clear();
+        files.clear();
+        saves.clear();
+        pdfs.clear();
+        printFlags.clear();
+        shown = 0;
+    }
     std::deque<QColor> colors;
     std::deque<QString> files;
+    std::deque<std::pair<QString, int>> saves;  // file name and filter index
+    std::deque<QString> pdfs;
+    QList<int> printFlags;
     int shown = 0;
 };

@@ -40,7 +40,7 @@ public:
         Prompts::install(&prompts);
         Shell::install(&shell);
         CommonDialog::install(&dialogs);
-        dialogs = PresetCommonDialog();
+        dialogs.reset();
         tray.added = false;
         tray.host = true;
         tray.tip.clear();

@@ -13,6 +13,7 @@
 #include "programfixture.h"
 
 #include "app/topmost.h"
+#include "commands/dialogguard.h"
 #include "platform/autostart.h"
 #include "platform/screen.h"
 #include "platform/singleinstance.h"

@@ -99,7 +99,7 @@ void TstSettings::datesTheListsCannotMakeNeverRing() {
     QVERIFY(dialog->yearList->setText(QStringLiteral("2037")));
     QVERIFY(dialog->monthList->setText(QStringLiteral("02")));
     dialog->reminderCheck->click();
-    for (const QString day : {QStringLiteral("00"), QStringLiteral("30")}) {
+    for (const QString& day : {QStringLiteral("00"), QStringLiteral("30")}) {
         QVERIFY(dialog->dayList->setText(day));
         dialog->reminderClicked();
         const auto parts = reminder::split(f.program->currentNote()->note().reminder);

@@ -12,11 +12,3 @@ void applyTopmostToAll(const OpenWindows& windows, bool notesOnTop) {
         if (!note || note->number() != 0) windowops::setTopmost(window, notesOnTop);
     }
 }
-
-void lowerNoteForDialog(QWidget* currentNote, bool notesOnTop) {
-    if (notesOnTop && currentNote) windowops::setTopmost(currentNote, false);
-}
-
-void raiseNoteAfterDialog(QWidget* currentNote, bool notesOnTop) {
-    if (notesOnTop && currentNote) windowops::setTopmost(currentNote, true);
-}

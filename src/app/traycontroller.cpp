@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QRegion>
 #include <QScopeGuard>
@@ -12,6 +13,7 @@
 #include <cstdio>
 
 #include "app/topmost.h"
+#include "commands/filecommands.h"
 #include "dialogs/notelistdialog.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
@@ -86,11 +88,14 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
     connect(exitAction, &QAction::triggered, this, &TrayController::exitProgram,
             Qt::QueuedConnection);
 
+    buildNoteMenu();
+
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         if (window == m_noteList) m_noteList = nullptr;
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;
         m_contentChanged.remove(note);
+        m_storedAs.remove(note);
         // The notes after it move down a number: every file is written under its new one.
         if (note->number() != 0) m_renumbered = true;
         storeChanged();
@@ -166,6 +171,10 @@ void TrayController::loadAll() {
             note->editor()->setText(content.text);
         }
         note->setNumber(++number);
+        m_storedAs.insert(note, stored.section);
+        // Sections with gaps between them: the next save numbers the notes afresh, so it
+        // writes every content file under its new number.
+        if (stored.section != number) m_renumbered = true;
         note->layOut();
         // A note stored as hidden is never put on screen, not even for a moment; a shown one
         // does not take the focus, which may be in another program or in a note shown before.
@@ -214,15 +223,83 @@ NoteWindow* TrayController::createNote() {
     note->setCreated(created);
     note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
     windowops::setTopmost(note, m_switches.notesOnTop());
-    connect(note, &NoteWindow::activated, this, [this, note] { m_windows.noteActivated(note); });
-    connect(note->alarmIcon, &IconButton::clicked, this,
-            [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
-    connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
-    connect(note, &NoteWindow::contentChanged, this,
-            [this, note] { m_contentChanged.insert(note); });
+    connectNote(note);
     m_contentChanged.insert(note);
     storeChanged();
     return note;
+}
+
+void TrayController::connectNote(NoteWindow* note) {
+    connect(note, &NoteWindow::activated, this, [this, note] { m_windows.noteActivated(note); });
+    connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
+    connect(note, &NoteWindow::contentChanged, this,
+            [this, note] { m_contentChanged.insert(note); });
+    // The title strip. A click there activates the note; the commands act on it even when the
+    // window manager is slow to say so.
+    connect(note->menuButton, &IconButton::clicked, this,
+            [this, note] { popUpNoteMenu(note, QCursor::pos()); });
+    connect(note->alarmIcon, &IconButton::clicked, this,
+            [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
+    connect(note->unlockButton, &IconButton::clicked, this, [note] { commands::unlockNote(note); });
+    connect(note->hideButton, &IconButton::clicked, note, &QWidget::hide);
+    connect(note->deleteButton, &IconButton::clicked, this, [this, note] {
+        m_windows.noteActivated(note);
+        commands::deleteNoteAsked(*this, note);
+    });
+}
+
+void TrayController::buildNoteMenu() {
+    noteMenu = new QMenu(QStringLiteral("main"), this);
+    // The key is shown beside the caption only: the note's text control handles the keys.
+    auto item = [this](const QString& caption, const QString& key, auto command) {
+        QAction* action = noteMenu->addAction(key.isEmpty() ? caption : caption + u'\t' + key);
+        connect(action, &QAction::triggered, this, command);
+        return action;
+    };
+    clearAction = item(QStringLiteral("清空"), QStringLiteral("Ctrl+Q"),
+                       [this] { commands::clearNote(*this); });
+    openAction = item(QStringLiteral("打开"), QStringLiteral("Ctrl+O"),
+                      [this] { commands::openFile(*this); });
+    saveAction = item(QStringLiteral("保存"), QStringLiteral("Ctrl+S"),
+                      [this] { commands::saveToFile(*this); });
+    printAction = item(QStringLiteral("打印"), QStringLiteral("Ctrl+P"),
+                       [this] { commands::printNote(*this); });
+    noteMenu->addSeparator();
+    lockAction =
+        item(QStringLiteral("加锁"), QStringLiteral("F4"), [this] { commands::lockNote(*this); });
+    settingsAction =
+        item(QStringLiteral("设置/提醒"), QStringLiteral("F5"), [this] { showSettings(); });
+    hideAction = item(QStringLiteral("隐藏"), QStringLiteral("F6"), [this] {
+        if (NoteWindow* note = currentNote()) note->hide();
+    });
+    clipboardCaptureAction = item(QStringLiteral("监测剪贴板"), QString(), [this](bool checked) {
+        commands::setClipboardCapture(*this, checked);
+    });
+    clipboardCaptureAction->setCheckable(true);
+    noteMenu->addSeparator();
+    newNoteMenuAction = item(QStringLiteral("新建帖子"), QStringLiteral("Ctrl+N"),
+                             [this] { commands::newNote(*this); });
+    deleteAction = item(QStringLiteral("删除本贴"), QStringLiteral("Ctrl+D"),
+                        [this] { commands::deleteCurrentNote(*this); });
+}
+
+void TrayController::popUpNoteMenu(NoteWindow* note, QPoint at) {
+    if (!note || note->isLocked()) return;
+    m_windows.noteActivated(note);
+    noteMenu->popup(at);
+}
+
+void TrayController::closeNote(NoteWindow* note) {
+    m_windows.close(note);
+}
+
+void TrayController::removeContentFile(int n) {
+    // Nothing is removed from a store that was never read.
+    if (n <= 0 || !m_unreadStore.isEmpty()) return;
+    for (auto it = m_storedAs.cbegin(); it != m_storedAs.cend(); ++it) {
+        if (it.value() == n) return;  // an open note is stored there
+    }
+    QFile::remove(store::contentFilePath(paths::storeDir(), n));
 }
 
 namespace {
@@ -374,11 +451,16 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
         // all of them when the numbers moved.
         const bool everything = scope == SaveScope::All || m_renumbered;
         QList<store::NoteToSave> notes;
-        for (const NoteWindow* note : m_windows.numberedNotes()) {
+        const QList<NoteWindow*> numbered = m_windows.numberedNotes();
+        for (const NoteWindow* note : numbered) {
             const bool write = everything || m_contentChanged.contains(note);
             notes.append({note->note(), write ? note->editor()->document() : nullptr});
         }
         saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems);
+        if (saved) {
+            for (int i = 0; i < numbered.size(); ++i)
+                m_storedAs.insert(numbered[i], i + 1);
+        }
     }
     if (saved) {
         m_storeChanged = false;

@@ -3,6 +3,7 @@
 // the open windows, new notes, and saving soon after changes. It is a hidden window, the first
 // of the open windows, and is never shown.
 
+#include <QHash>
 #include <QPointer>
 #include <QSet>
 #include <QWidget>
@@ -51,9 +52,11 @@ public:
     void hideAllNotes();
     void showNoteList();
     // " Jotpin设置" for the current note: the one instance, brought forward when open.
-    void showSettings();
+    void showSettings() override;
     // Every note and open dialog joins or leaves the topmost band as the switch says.
-    void applyTopmostToAll();
+    void applyTopmostToAll() override;
+    // The note menu at a point of the screen, for this note, which becomes the current one.
+    void popUpNoteMenu(NoteWindow* note, QPoint at);
     // One tick of the shared note timer: every note's half-second tick, and on a full second
     // the reminder checks first.
     void tickNotes(const QDateTime& now, bool fullSecond);
@@ -71,7 +74,12 @@ public:
 
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
-    NoteWindow* currentNote() const;
+    NoteWindow* currentNote() const override;
+    bool notesOnTop() const override { return m_switches.notesOnTop(); }
+    void closeNote(NoteWindow* note) override;
+    int storedNumber(const NoteWindow* note) const override { return m_storedAs.value(note); }
+    void removeContentFile(int n) override;
+    void giveBackNoteNumber() override { m_noteCounter = qint16(m_noteCounter - 1); }
     NoteListDialog* noteList() const { return m_noteList; }
     SettingsDialog* settings() const { return m_settings; }
     // Source of note numbers: each new note takes the next; deleting a note gives one back.
@@ -91,6 +99,19 @@ public:
     QAction* newVersionAction;
     QAction* exitAction;
 
+    // The note menu: the file items, then the note items, acting on the current note.
+    QMenu* noteMenu;
+    QAction* clearAction;
+    QAction* openAction;
+    QAction* saveAction;
+    QAction* printAction;
+    QAction* lockAction;
+    QAction* settingsAction;
+    QAction* hideAction;
+    QAction* clipboardCaptureAction;  // one check mark for every note
+    QAction* newNoteMenuAction;
+    QAction* deleteAction;
+
 Q_SIGNALS:
     // The program is over and everything is saved; the windows are closed right after.
     void ended();
@@ -104,6 +125,8 @@ private:
     void storeChanged();
     void closeDialogs();
     void popUpTrayMenu();
+    void buildNoteMenu();
+    void connectNote(NoteWindow* note);
 
     OpenWindows m_windows;
     ProgramSwitches m_switches;
@@ -117,6 +140,7 @@ private:
     bool m_ended = false;
     bool m_loading = false;
     QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
+    QHash<const NoteWindow*, int> m_storedAs;  // the content file that holds each note
     bool m_storeChanged = false;               // something is to be written
     bool m_renumbered = false;                 // a note closed: every file is to be written
     QString m_unreadStore;  // a settings file that could not be read, never to be written

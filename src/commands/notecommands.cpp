@@ -1,15 +1,100 @@
 #include "commands/notecommands.h"
 
+#include "note/notelayout.h"
 #include "note/notewindow.h"
+#include "platform/prompts.h"
 #include "platform/screen.h"
+#include "platform/windowops.h"
+#include "richtext/richtextbox.h"
+#include "store/notestore.h"
+#include "store/values.h"
 
 namespace commands {
 
+namespace {
+
+const QString kDeleteQuestion = QStringLiteral("你确定要删除该贴吗？");
+const QString kDeleteTitle = QStringLiteral("删除帖子");
+
+}  // namespace
+
 NoteWindow* newNote(CommandHost& host) {
     NoteWindow* note = host.createNote();
-    note->show();
     note->setLeftTwips(screen::widthTwips() - note->note().width);
+    note->show();
     return note;
+}
+
+void focusNote(NoteWindow* note) {
+    if (!note) return;
+    note->raise();
+    note->activateWindow();
+    if (note->editor()->isVisible()) note->editor()->setFocus();
+}
+
+void deleteNoteAsked(CommandHost& host, NoteWindow* note) {
+    if (!note || note->isLocked()) return;
+    // The question must not stand behind the note.
+    if (host.notesOnTop()) windowops::setTopmost(note, false);
+    if (Prompts::instance().askOkCancel(kDeleteQuestion, kDeleteTitle) != Prompts::Answer::Ok) {
+        host.applyTopmostToAll();
+        focusNote(host.currentNote());
+        return;
+    }
+    // The file that holds this very note: a position among the open windows may by now be
+    // another note's number.
+    const int stored = host.storedNumber(note);
+    host.closeNote(note);
+    if (stored > 0) host.removeContentFile(stored);
+    host.applyTopmostToAll();
+    host.giveBackNoteNumber();
+}
+
+void deleteCurrentNote(CommandHost& host) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    if (Prompts::instance().askOkCancel(kDeleteQuestion, kDeleteTitle) == Prompts::Answer::Ok)
+        host.closeNote(note);
+}
+
+void lockNote(CommandHost& host) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    QString password;
+    for (;;) {
+        password = Prompts::instance()
+                       .inputBox(QStringLiteral("请设置解锁密码："), QStringLiteral("加锁"))
+                       .value_or(QString());
+        if (password.isEmpty()) return;
+        // A password the store cannot give back would lock the note for good at the restart.
+        const QString trouble = store::passwordTrouble(password);
+        if (trouble.isEmpty()) break;
+        Prompts::instance().warn(trouble + QStringLiteral("\n请换一个密码。"),
+                                 QStringLiteral("加锁"));
+    }
+    Note locked = note->note();
+    locked.password = password;
+    locked.locked = true;
+    locked.heightBeforeLock = QString::number(locked.height);
+    locked.height = notelayout::kMinHeightTwips;
+    note->setNote(locked);
+}
+
+void unlockNote(NoteWindow* note) {
+    if (!note || !note->isLocked()) return;
+    const QString answer = Prompts::instance()
+                               .inputBox(QStringLiteral("请输入解锁密码："), QStringLiteral("解锁"))
+                               .value_or(QString());
+    Note unlocked = note->note();
+    if (answer != unlocked.password) return;
+    unlocked.password.clear();
+    unlocked.locked = false;
+    unlocked.height = store::toInt16(unlocked.heightBeforeLock).value_or(0);
+    note->setNote(unlocked);
+}
+
+void setClipboardCapture(CommandHost& host, bool on) {
+    if (NoteWindow* note = host.currentNote()) note->capturesClipboard = on;
 }
 
 }  // namespace commands

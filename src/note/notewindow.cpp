@@ -299,6 +299,9 @@ bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
         startDrag();
         return true;
     }
+    // The label's tip tells when the note was made.
+    if (watched == titleLabel && event->type() == QEvent::ToolTip)
+        titleLabel->setToolTip(QStringLiteral("本贴创建时间：") + m_note.created);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -6,6 +6,9 @@
 
 #include <QColor>
 #include <QString>
+#include <memory>
+
+class QPrinter;
 
 class QWidget;
 
@@ -14,8 +17,15 @@ public:
     // Flags of the colour dialog: start from `color`, show the full dialog.
     static constexpr int kColorFromGiven = 1;
     static constexpr int kColorFullOpen = 2;
+    // Flags of the printer dialog: open with "Selection" chosen; no page range; the caller
+    // prints to the chosen printer.
+    static constexpr int kPrintSelection = 0x1;
+    static constexpr int kPrintNoPageNumbers = 0x8;
+    static constexpr int kPrintReturnPrinter = 0x100;
 
-    virtual ~CommonDialog() = default;
+    CommonDialog();
+
+    virtual ~CommonDialog();
 
     int flags = 0;
     QColor color = Qt::black;
@@ -29,11 +39,24 @@ public:
     // Modal to `parent`. True when the user chose; false when cancelled.
     virtual bool showColor(QWidget* parent);
     virtual bool showOpen(QWidget* parent);
+    // Sets fileName and filterIndex. A name typed without an extension gets the chosen
+    // entry's extension, or defaultExt when that entry has none.
+    virtual bool showSave(QWidget* parent);
+    // Chooses the printer, a PDF file among them; printer() prints there afterwards.
+    virtual bool showPrinter(QWidget* parent);
+    QPrinter& printer();
+    // Every property as at the start.
+    void resetProperties();
 
     // The object in use: the real dialogs unless a test installed another.
     static CommonDialog& instance();
     static void install(CommonDialog* dialog);  // not owned; nullptr restores the real one
+
+private:
+    std::unique_ptr<QPrinter> m_printer;  // made at its first use: it asks CUPS for printers
 };
 
 // The filter as Qt's file dialogs take it: "Text (*.txt)" entries, in order.
 QStringList fileDialogFilters(const QString& filter);
+// The extension of the n-th entry (from 1) when its pattern is one "*.ext", else empty.
+QString filterExtension(const QString& filter, int n);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <algorithm>
 
 #include "platform/apppaths.h"
@@ -14,6 +13,7 @@
 #include "store/storekeys.h"
 #include "store/values.h"
 #include "text/gbk.h"
+#include "text/textfile.h"
 
 using namespace store::keys;
 
@@ -34,6 +34,13 @@ void applyIf(const std::optional<U>& value, T& target) {
     if (value) target = *value;
 }
 
+// The stored lock: a value starting with "无密码" is none, any other is the password, read
+// without its "*" characters.
+void readLock(const QString& stored, Note& note) {
+    note.locked = !stored.startsWith(kNoPassword);
+    if (note.locked) note.password = QString(stored).remove(u'*');
+}
+
 Note readNote(const ProfileFile& file, int n) {
     const QString section = noteSection(n);
     auto read = [&](const QString& key, const QString& def) {
@@ -52,9 +59,7 @@ Note readNote(const ProfileFile& file, int n) {
     note.opacity =
         std::max(Note::kMinOpacity, opacityFromStored(read(kOpacity, QStringLiteral("255"))));
 
-    const QString lock = read(kLock, kNoPassword);
-    note.locked = !lock.startsWith(kNoPassword);
-    if (note.locked) note.password = QString(lock).remove(u'*');
+    readLock(read(kLock, kNoPassword), note);
     // Only a locked note uses it, but an unlocked one keeps its stored value through the next
     // save instead of writing it back empty.
     note.heightBeforeLock = read(kRestoreHeight, note.locked ? QStringLiteral("638") : QString());
@@ -111,20 +116,6 @@ int highestContentFile(const QString& storeDir) {
         if (ok && n > 0 && n <= 32767 && contentFileName(n) == name) highest = std::max(highest, n);
     }
     return highest;
-}
-
-// Text a person wrote: no bytes below 0x20 but tab, line breaks and form feed.
-bool looksLikeText(QByteArrayView bytes) {
-    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f';
-    });
-}
-
-QString decodeText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? gbk::decode(bytes) : text;
 }
 
 // Moves a content file we cannot read out of the way of the next save, under a name of its
@@ -221,9 +212,9 @@ Content readContent(const QString& storeDir, int n, QStringList* errors) {
     if (rtf::startsAsRtf(bytes)) {
         content.kind = Content::Kind::Rtf;
         content.rtf = std::move(bytes);
-    } else if (looksLikeText(bytes)) {
+    } else if (textfile::looksLikeText(bytes)) {
         content.kind = Content::Kind::Text;
-        content.text = decodeText(bytes);
+        content.text = textfile::decode(bytes);
     } else {
         keepUnreadable(path, path + QStringLiteral(": 既不是 RTF 也不是文本"), &content, errors);
     }
@@ -250,6 +241,24 @@ bool adoptStore(const QString& fromDir, const QString& storeDir, QStringList* er
     // The settings file last: a store copied only in part is copied again at the next start.
     if (copied) copy(from, to);
     return copied;
+}
+
+QString passwordTrouble(const QString& password) {
+    ProfileFile file;
+    file.write(noteSection(1), kLock, password);
+    Note read;
+    readLock(file.read(noteSection(1), kLock, kNoPassword), read);
+    if (read.locked && read.password == password) return {};
+    if (password.contains(u'*')) return QStringLiteral("密码里不能有“*”。");
+    if (password.startsWith(kNoPassword)) return QStringLiteral("密码不能以“无密码”开头。");
+    if (!gbk::canEncode(password)) return QStringLiteral("密码里有帖子文件存不下的字符。");
+    if (password.trimmed() != password) return QStringLiteral("密码的开头和结尾不能是空格。");
+    if (gbk::encode(password).size() > ProfileFile::kMaxValueBytes)
+        return QStringLiteral("密码太长了。");
+    if (password.size() >= 2 && (password.front() == u'"' || password.front() == u'\'') &&
+        password.back() == password.front())
+        return QStringLiteral("密码不能用引号括起来。");
+    return QStringLiteral("这个密码存进帖子文件后读不回原样。");
 }
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,

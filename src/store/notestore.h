@@ -63,6 +63,11 @@ Content readContent(const QString& storeDir, int n, QStringList* errors);
 // is already there. True when it was copied; a file that could not be copied is in *errors.
 bool adoptStore(const QString& fromDir, const QString& storeDir, QStringList* errors);
 
+// Why the settings file would not give this lock password back as it is (a "*", a leading
+// "无密码", blanks or quotes around it, a character GBK lacks, too long), or empty when it
+// would. A note locked with such a password could never be unlocked after a restart.
+QString passwordTrouble(const QString& password);
+
 struct NoteToSave {
     Note note;
     const QTextDocument* content = nullptr;

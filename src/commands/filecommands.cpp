@@ -1,0 +1,123 @@
+#include "commands/filecommands.h"
+
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTextList>
+
+#include "commands/dialogguard.h"
+#include "commands/notecommands.h"
+#include "note/notewindow.h"
+#include "platform/commondialog.h"
+#include "platform/files.h"
+#include "platform/prompts.h"
+#include "richtext/richtextbox.h"
+#include "richtext/rtf.h"
+#include "text/textfile.h"
+
+namespace commands {
+
+namespace {
+
+// Larger files are no note: reading them would freeze the program.
+constexpr qint64 kMaxOpenBytes = qint64(256) * 1024 * 1024;
+
+// Runs a dialog and its work on the current note between the halves of the topmost guard;
+// afterwards every window takes the notes-on-top switch again and the note has the focus.
+template <typename Work>
+void aroundDialog(CommandHost& host, Work work) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    lowerNoteForDialog(note, host.notesOnTop());
+    work(note);
+    raiseNoteAfterDialog(note, host.notesOnTop());
+    host.applyTopmostToAll();
+    focusNote(note);
+}
+
+bool fillFromFile(RichTextBox* editor, const QString& path, QString* error) {
+    QByteArray bytes;
+    switch (files::readRegular(path, kMaxOpenBytes, &bytes, error)) {
+        case files::ReadResult::Missing:
+            *error = path + QStringLiteral(": 文件不存在");
+            return false;
+        case files::ReadResult::Failed:
+            return false;
+        case files::ReadResult::Ok:
+            break;
+    }
+    if (rtf::startsAsRtf(bytes)) {
+        QString why;
+        if (editor->loadRtf(bytes, &why)) return true;
+        *error = path + QStringLiteral(": ") + why;
+        return false;
+    }
+    if (!textfile::looksLikeText(bytes)) {
+        *error = path + QStringLiteral(": 既不是 RTF 也不是文本文件");
+        return false;
+    }
+    editor->setText(textfile::decode(bytes));
+    return true;
+}
+
+}  // namespace
+
+void clearNote(CommandHost& host) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    // One edit step, not setText: the undo history keeps what was there.
+    QTextCursor cursor(note->editor()->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    if (QTextList* list = cursor.currentList()) list->remove(cursor.block());
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setBlockCharFormat(QTextCharFormat());
+    cursor.setCharFormat(QTextCharFormat());
+    cursor.endEditBlock();
+    note->editor()->setCurrentCharFormat(QTextCharFormat());
+}
+
+void openFile(CommandHost& host) {
+    aroundDialog(host, [](NoteWindow* note) {
+        CommonDialog& dialog = CommonDialog::instance();
+        dialog.filter = QString::fromUtf8(kNoteFileFilter);
+        if (!dialog.showOpen(note)) return;
+        QString error;
+        if (!fillFromFile(note->editor(), dialog.fileName, &error))
+            Prompts::instance().warn(QStringLiteral("无法打开文件：\n") + error,
+                                     QStringLiteral("打开"));
+    });
+}
+
+void saveToFile(CommandHost& host) {
+    aroundDialog(host, [](NoteWindow* note) {
+        CommonDialog& dialog = CommonDialog::instance();
+        dialog.filter = QString::fromUtf8(kNoteFileFilter);
+        if (!dialog.showSave(note)) return;
+        QString error;
+        const bool saved =
+            dialog.filterIndex == 2
+                ? files::writeAtomically(dialog.fileName,
+                                         (note->editor()->Text() + QStringLiteral("\r\n")).toUtf8(),
+                                         &error)
+                : note->editor()->SaveFile(dialog.fileName, &error);
+        if (!saved)
+            Prompts::instance().warn(QStringLiteral("无法保存文件：\n") + error,
+                                     QStringLiteral("保存"));
+    });
+}
+
+void printNote(CommandHost& host) {
+    aroundDialog(host, [](NoteWindow* note) {
+        CommonDialog& dialog = CommonDialog::instance();
+        dialog.flags = CommonDialog::kPrintReturnPrinter | CommonDialog::kPrintNoPageNumbers;
+        if (note->editor()->SelLength() != 0) dialog.flags += CommonDialog::kPrintSelection;
+        if (!dialog.showPrinter(note)) return;
+        QPrinter& printer = dialog.printer();
+        note->editor()->SelPrint(&printer);
+        if (printer.printerState() == QPrinter::Error)
+            Prompts::instance().warn(QStringLiteral("打印没有成功。"), QStringLiteral("打印"));
+    });
+}
+
+}  // namespace commands
