@@ -1,0 +1,404 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "programfixture.h"
+
+#include "note/framecontrols.h"
+#include "platform/screen.h"
+#include "platform/windowops.h"
+#include "richtext/richtextbox.h"
+#include "text/gbk.h"
+
+using namespace store::keys;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+}  // namespace
+
+class TstCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { f.setUp(); }
+    void cleanup() { f.tearDown(); }
+
+    void noteMenuItemsInOrder();
+    void deleteButtonAsksAndRestoresTopmost();
+    void deleteButtonRemovesTheNotesOwnFile();
+    void menuDeleteRemovesNoFile();
+    void lockAndUnlock();
+    void passwordsTheStoreCannotKeepAreRefused();
+    void lockedNoteKeepsOnlyItsHideButton();
+    void clipboardMarkIsSharedByAllNotes();
+    void newNoteFromTheMenuTouchesTheRightEdge();
+    void clearCanBeUndone();
+    void openReplacesTheContent();
+    void openOfAnUnreadableFileChangesNothing();
+    void saveAsRtfOrText();
+    void cancelledDialogsChangeNothingAndRestoreTopmost();
+    void printSelectionOrAll();
+    void sectionsWithGapsKeepTheirContent();
+
+private:
+    ProgramFixture f;
+    TrayController* program() const { return f.program; }
+    NoteWindow* note(int index) const { return f.note(index); }
+    // Started with n notes; note i holds the text "note i" and is the current one at the end.
+    NoteWindow* startWithNotes(int n);
+    QString tempPath(const QString& name) const { return f.storeDir() + u'/' + name; }
+};
+
+NoteWindow* TstCommands::startWithNotes(int n) {
+    program()->startUp();  // an empty store makes one note
+    while (f.windowCount() < n + 1)
+        program()->createNote();
+    for (int i = 1; i <= n; ++i)
+        note(i)->editor()->setText(QStringLiteral("note %1").arg(i));
+    program()->windows().noteActivated(note(n));
+    return note(n);
+}
+
+void TstCommands::noteMenuItemsInOrder() {
+    QStringList captions;
+    for (const QAction* a : program()->noteMenu->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, QStringList({"清空\tCtrl+Q", "打开\tCtrl+O", "保存\tCtrl+S", "打印\tCtrl+P",
+                                    "-", "加锁\tF4", "设置/提醒\tF5", "隐藏\tF6", "监测剪贴板", "-",
+                                    "新建帖子\tCtrl+N", "删除本贴\tCtrl+D"}));
+    QVERIFY(program()->clipboardCaptureAction->isCheckable());
+    QVERIFY(!program()->clipboardCaptureAction->isChecked());
+}
+
+void TstCommands::deleteButtonAsksAndRestoresTopmost() {
+    startWithNotes(3);
+    program()->notesOnTopAction->trigger();
+    NoteWindow* second = note(2);
+
+    f.prompts.queueAnswer(Prompts::Answer::Cancel);
+    second->deleteButton->clicked();
+    QCOMPARE(f.prompts.asked, QStringList{"你确定要删除该贴吗？"});
+    QCOMPARE(f.windowCount(), 4);
+    QVERIFY(windowops::isTopmost(second));
+    QCOMPARE(program()->currentNote(), second);
+
+    const qint16 counter = program()->noteCounter();
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    second->deleteButton->clicked();
+    QCOMPARE(f.windowCount(), 3);
+    QVERIFY(!program()->windows().isOpen(second));
+    QCOMPARE(program()->noteCounter(), counter - 1);
+    for (int i = 1; i < f.windowCount(); ++i)
+        QVERIFY(windowops::isTopmost(program()->windows().at(i)));
+}
+
+void TstCommands::deleteButtonRemovesTheNotesOwnFile() {
+    startWithNotes(3);
+    QVERIFY(program()->saveAll());
+    NoteWindow* second = note(2);
+    NoteWindow* third = note(3);
+    // The first note goes by the menu (no file removed): the third now stands at position 2,
+    // where the second note's file is.
+    program()->windows().noteActivated(note(1));
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    program()->deleteAction->trigger();
+    QVERIFY(QFile::exists(f.contentFile(1)));
+
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    third->deleteButton->clicked();
+    QVERIFY(!QFile::exists(f.contentFile(3)));
+    QVERIFY(QFile::exists(f.contentFile(2)));
+
+    // A file that an open note is stored under stays, whoever asks.
+    program()->removeContentFile(2);
+    QVERIFY(QFile::exists(f.contentFile(2)));
+
+    f.shutDown();
+    f.program = new TrayController(ProgramFixture::kFastAutoSave);
+    program()->startUp();
+    QCOMPARE(f.windowCount(), 2);
+    QCOMPARE(note(1)->editor()->Text(), QStringLiteral("note 2"));
+    Q_UNUSED(second);
+}
+
+void TstCommands::menuDeleteRemovesNoFile() {
+    startWithNotes(2);
+    QVERIFY(program()->saveAll());
+    f.prompts.queueAnswer(Prompts::Answer::Cancel);
+    program()->deleteAction->trigger();
+    QCOMPARE(f.windowCount(), 3);
+
+    const qint16 counter = program()->noteCounter();
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    program()->deleteAction->trigger();
+    QCOMPARE(f.windowCount(), 2);
+    QVERIFY(QFile::exists(f.contentFile(2)));
+    QCOMPARE(program()->noteCounter(), counter);
+    QVERIFY(program()->saveAll());
+    QCOMPARE(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"));
+}
+
+void TstCommands::lockAndUnlock() {
+    NoteWindow* n = startWithNotes(1);
+    n->moveTwips(1500, 1500, 3345, 3000);
+
+    f.prompts.queueInput(std::nullopt);  // Cancel
+    program()->lockAction->trigger();
+    f.prompts.queueInput(QString());
+    program()->lockAction->trigger();
+    QVERIFY(!n->isLocked());
+
+    f.prompts.queueInput(QStringLiteral("Secret"));
+    program()->lockAction->trigger();
+    QVERIFY(n->isLocked());
+    QCOMPARE(n->note().height, 638);
+    QCOMPARE(n->note().heightBeforeLock, QStringLiteral("3000"));
+    QVERIFY(!n->editor()->isVisibleTo(n));
+    QVERIFY(n->unlockButton->isVisibleTo(n));
+
+    // Locking twice keeps the pinned height as the one to restore.
+    f.prompts.queueInput(QStringLiteral("Secret"));
+    program()->lockAction->trigger();
+    QCOMPARE(n->note().heightBeforeLock, QStringLiteral("638"));
+    Note pinned = n->note();
+    pinned.heightBeforeLock = QStringLiteral("3000");
+    n->setNote(pinned);
+
+    // The password survives a restart.
+    f.shutDown();
+    f.program = new TrayController(ProgramFixture::kFastAutoSave);
+    program()->startUp();
+    n = note(1);
+    QVERIFY(n->isLocked());
+
+    f.prompts.queueInput(QStringLiteral("secret"));  // other letter case
+    n->unlockButton->clicked();
+    QVERIFY(n->isLocked());
+    QVERIFY(f.prompts.told.isEmpty());
+    f.prompts.queueInput(std::nullopt);  // Cancel is an empty answer
+    n->unlockButton->clicked();
+    QVERIFY(n->isLocked());
+    f.prompts.queueInput(QStringLiteral("Secret"));
+    n->unlockButton->clicked();
+    QVERIFY(!n->isLocked());
+    QCOMPARE(n->note().height, 3000);
+    QVERIFY(n->editor()->isVisibleTo(n));
+    QVERIFY(n->note().password.isEmpty());
+
+    // Locked with an empty password (a file edited by hand): Cancel unlocks it.
+    f.restart();
+    f.writeStore(gbk::encode(
+        QStringLiteral("[帖子1]\r\n加锁=**\r\n实际高度=2000\r\n[初始值]\r\n窗体数目=1\r\n")));
+    program()->startUp();
+    QVERIFY(note(1)->isLocked());
+    f.prompts.queueInput(std::nullopt);
+    note(1)->unlockButton->clicked();
+    QVERIFY(!note(1)->isLocked());
+    QCOMPARE(note(1)->note().height, 2000);
+}
+
+void TstCommands::passwordsTheStoreCannotKeepAreRefused() {
+    NoteWindow* n = startWithNotes(1);
+    // Each is refused with a reason, then the prompt asks again; the last answer is kept.
+    const QStringList refused = {QStringLiteral("a*b"), QStringLiteral("无密码123"),
+                                 QStringLiteral(" ab"), QStringLiteral("\"ab\""),
+                                 QStringLiteral("😀"),   QString(300, u'x')};
+    for (const QString& password : refused)
+        f.prompts.queueInput(password);
+    f.prompts.queueInput(QStringLiteral("中文 and 'quotes"));
+    program()->lockAction->trigger();
+    QCOMPARE(f.prompts.told.size(), refused.size());
+    QCOMPARE(f.prompts.asked.size(), refused.size() + 1);
+    QCOMPARE(n->note().password, QStringLiteral("中文 and 'quotes"));
+
+    QVERIFY(program()->saveAll());
+    f.restart();
+    program()->startUp();
+    QCOMPARE(note(1)->note().password, QStringLiteral("中文 and 'quotes"));
+}
+
+void TstCommands::lockedNoteKeepsOnlyItsHideButton() {
+    NoteWindow* n = startWithNotes(1);
+    n->show();
+    f.prompts.queueInput(QStringLiteral("pw"));
+    program()->lockAction->trigger();
+
+    n->menuButton->clicked();
+    QVERIFY(!program()->noteMenu->isVisible());
+    n->deleteButton->clicked();
+    QVERIFY(f.prompts.asked.size() == 1);  // only the lock prompt: no delete question
+    QVERIFY(program()->windows().isOpen(n));
+    n->hideButton->clicked();
+    QVERIFY(!n->isVisible());
+}
+
+void TstCommands::clipboardMarkIsSharedByAllNotes() {
+    startWithNotes(2);
+    NoteWindow* a = note(1);
+    NoteWindow* b = note(2);
+    program()->windows().noteActivated(a);
+    program()->clipboardCaptureAction->trigger();
+    QVERIFY(a->capturesClipboard);
+
+    // On B the mark shows checked: choosing it switches B off (it was) and clears the mark.
+    program()->windows().noteActivated(b);
+    QVERIFY(program()->clipboardCaptureAction->isChecked());
+    program()->clipboardCaptureAction->trigger();
+    QVERIFY(!b->capturesClipboard);
+    QVERIFY(a->capturesClipboard);
+    program()->clipboardCaptureAction->trigger();
+    QVERIFY(b->capturesClipboard);
+}
+
+void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {
+    startWithNotes(1);
+    program()->newNoteMenuAction->trigger();
+    NoteWindow* made = note(2);
+    QVERIFY(made->isVisible());
+    QCOMPARE(made->note().left, screen::widthTwips() - made->note().width);
+}
+
+void TstCommands::clearCanBeUndone() {
+    NoteWindow* n = startWithNotes(1);
+    n->editor()->selectAll();
+    n->editor()->setSelBold(true);
+    n->editor()->setSelBullet(true);
+    program()->clearAction->trigger();
+    QCOMPARE(n->editor()->Text(), QString());
+    QCOMPARE(n->editor()->SelBold(), false);
+    QCOMPARE(n->editor()->SelBullet(), false);
+    n->editor()->Undo();
+    QCOMPARE(n->editor()->Text(), QStringLiteral("note 1"));
+    n->editor()->selectAll();
+    QCOMPARE(n->editor()->SelBold(), true);
+}
+
+void TstCommands::openReplacesTheContent() {
+    NoteWindow* n = startWithNotes(1);
+    // RTF is known by its content, whatever the name.
+    writeFile(tempPath("a.txt"), "{\\rtf1\\ansi {\\b bold}\\par}");
+    f.dialogs.files.push_back(tempPath("a.txt"));
+    program()->openAction->trigger();
+    QCOMPARE(n->editor()->Text(), QStringLiteral("bold"));
+    n->editor()->selectAll();
+    QCOMPARE(n->editor()->SelBold(), true);
+
+    // Text from Windows (GBK), then UTF-8.
+    writeFile(tempPath("gbk.rtf"), gbk::encode(QStringLiteral("中文\r\n第二行")));
+    f.dialogs.files.push_back(tempPath("gbk.rtf"));
+    program()->openAction->trigger();
+    QCOMPARE(n->editor()->Text(), QStringLiteral("中文\r\n第二行"));
+    writeFile(tempPath("utf8.txt"), QStringLiteral("中文 ü").toUtf8());
+    f.dialogs.files.push_back(tempPath("utf8.txt"));
+    program()->openAction->trigger();
+    QCOMPARE(n->editor()->Text(), QStringLiteral("中文 ü"));
+    QCOMPARE(f.dialogs.filter, QStringLiteral("RTF Files|*.rtf|Text Files|*.txt|All files|*.*"));
+}
+
+void TstCommands::openOfAnUnreadableFileChangesNothing() {
+    NoteWindow* n = startWithNotes(1);
+    writeFile(tempPath("picture.png"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11));
+    for (const QString& path : {tempPath("picture.png"), tempPath("missing.rtf")}) {
+        f.dialogs.files.push_back(path);
+        program()->openAction->trigger();
+        QCOMPARE(n->editor()->Text(), QStringLiteral("note 1"));
+    }
+    QCOMPARE(f.prompts.told.size(), 2);
+    QVERIFY(f.prompts.told[0].contains(tempPath("picture.png")));
+    QVERIFY(f.prompts.told[1].contains(tempPath("missing.rtf")));
+}
+
+void TstCommands::saveAsRtfOrText() {
+    NoteWindow* n = startWithNotes(1);
+    n->editor()->setText(QStringLiteral("中文\r\nline"));
+    f.dialogs.saves.push_back({tempPath("out.txt"), 2});
+    program()->saveAction->trigger();
+    QCOMPARE(readAll(tempPath("out.txt")), QStringLiteral("中文\r\nline\r\n").toUtf8());
+
+    for (int index : {1, 3}) {
+        const QString path = tempPath(QStringLiteral("out%1.rtf").arg(index));
+        f.dialogs.saves.push_back({path, index});
+        program()->saveAction->trigger();
+        QVERIFY(readAll(path).startsWith("{\\rtf1"));
+    }
+
+    // A folder that is not there: told, nothing written.
+    const QString nowhere = tempPath("no such folder/out.txt");
+    f.dialogs.saves.push_back({nowhere, 2});
+    program()->saveAction->trigger();
+    QCOMPARE(f.prompts.told.size(), 1);
+    QVERIFY(f.prompts.told[0].contains(nowhere));
+}
+
+void TstCommands::cancelledDialogsChangeNothingAndRestoreTopmost() {
+    NoteWindow* n = startWithNotes(2);
+    program()->notesOnTopAction->trigger();
+    f.dialogs.fileName = tempPath("earlier.txt");
+    for (QAction* action : {program()->openAction, program()->saveAction, program()->printAction})
+        action->trigger();  // every dialog cancelled
+    QCOMPARE(f.dialogs.shown, 3);
+    QVERIFY(!QFile::exists(tempPath("earlier.txt")));
+    QCOMPARE(n->editor()->Text(), QStringLiteral("note 2"));
+    QVERIFY(f.prompts.told.isEmpty());
+    for (int i = 1; i < f.windowCount(); ++i)
+        QVERIFY(windowops::isTopmost(program()->windows().at(i)));
+}
+
+void TstCommands::printSelectionOrAll() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    NoteWindow* n = startWithNotes(1);
+    n->editor()->setText(QStringLiteral("first words\r\nsecond line"));
+    auto pdfText = [](const QString& pdf) {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        p.waitForFinished(30000);
+        // Ligatures as letters; Qt adds the page number.
+        return QString::fromUtf8(p.readAllStandardOutput())
+            .normalized(QString::NormalizationForm_KC)
+            .simplified();
+    };
+
+    f.dialogs.pdfs.push_back(tempPath("all.pdf"));
+    program()->printAction->trigger();
+    QCOMPARE(pdfText(tempPath("all.pdf")), QStringLiteral("first words second line 1"));
+
+    n->editor()->setSelStart(6);
+    n->editor()->setSelLength(5);
+    f.dialogs.pdfs.push_back(tempPath("selection.pdf"));
+    program()->printAction->trigger();
+    QCOMPARE(pdfText(tempPath("selection.pdf")), QStringLiteral("words 1"));
+    QCOMPARE(f.dialogs.printFlags, QList<int>({0x108, 0x109}));
+}
+
+void TstCommands::sectionsWithGapsKeepTheirContent() {
+    // A count that is no number loads the sections there are: 1 and 3.
+    f.writeStore(gbk::encode(QStringLiteral("[帖子1]\r\nvisible=True\r\n[帖子3]\r\nvisible=True\r\n"
+                                            "[初始值]\r\n窗体数目=x\r\n")),
+                 {{1, "{\\rtf1 one\\par}"}, {3, "{\\rtf1 three\\par}"}});
+    program()->startUp();
+    QCOMPARE(f.windowCount(), 3);
+    note(1)->editor()->setText(QStringLiteral("one changed"));
+    QVERIFY(program()->saveAll());
+    f.restart();
+    program()->startUp();
+    QCOMPARE(note(1)->editor()->Text(), QStringLiteral("one changed"));
+    QCOMPARE(note(2)->editor()->Text(), QStringLiteral("three"));
+}
+
+QTEST_MAIN(TstCommands)
+#include "tst_commands.moc"
