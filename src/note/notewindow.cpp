@@ -1,12 +1,12 @@
 #include "note/notewindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTimer>
-#include <QWindow>
 
 #include "note/framecontrols.h"
 #include "platform/units.h"
@@ -228,31 +228,22 @@ void NoteWindow::moveEvent(QMoveEvent* event) {
     // being mapped, X can report a passing position (the window manager's new frame at 0,0)
     // that is never corrected; taking it would save the note at the screen corner.
     if (m_applyingGeometry) return;
-    if (!m_userMoving) {
-        // Ask for our place once more: the window manager's answer puts Qt's idea of where
-        // the window stands right again (a drag starts from that idea).
-        if (event->spontaneous() && !m_reasserted && pos() != intendedPosition()) {
-            m_reasserted = true;
-            QTimer::singleShot(0, this, [this] { applyGeometry(); });
-        }
-        return;
+    // Ask for our place once more: the window manager's answer puts Qt's idea of where the
+    // window stands right again.
+    if (event->spontaneous() && !m_reasserted && pos() != intendedPosition()) {
+        m_reasserted = true;
+        QTimer::singleShot(0, this, [this] { applyGeometry(); });
     }
-    const int left = m_note.left;
-    const int top = m_note.top;
-    if (x() != units::twipsToPixels(m_note.left)) m_note.left = units::pixelsToTwips(x());
-    if (y() != units::twipsToPixels(m_note.top)) m_note.top = units::pixelsToTwips(y());
-    if (left != m_note.left || top != m_note.top) Q_EMIT changed();
 }
 
 void NoteWindow::showEvent(QShowEvent* event) {
-    m_userMoving = false;
     m_reasserted = false;
     QWidget::showEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
 
 void NoteWindow::hideEvent(QHideEvent* event) {
-    m_userMoving = false;
+    m_dragFrom.reset();
     QWidget::hideEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
@@ -268,22 +259,51 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-void NoteWindow::startDrag() {
-    if (QWindow* window = windowHandle()) m_userMoving = window->startSystemMove();
+bool NoteWindow::dragMouse(QEvent* event) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() != Qt::LeftButton) return false;
+            m_dragFrom = mouse->globalPosition().toPoint();
+            m_dragOrigin = intendedPosition();
+            m_dragging = false;
+            return true;
+        case QEvent::MouseMove: {
+            if (!m_dragFrom || !(mouse->buttons() & Qt::LeftButton)) return false;
+            // The note moves itself with the mouse it holds. Handed to the window manager, a
+            // click whose release came before the manager took the mouse (a busy moment is
+            // enough) left the note hanging on the pointer until the next click.
+            const QPoint travel = mouse->globalPosition().toPoint() - *m_dragFrom;
+            if (!m_dragging && travel.manhattanLength() < QApplication::startDragDistance())
+                return true;  // a click, not a drag
+            m_dragging = true;
+            const QPoint to = m_dragOrigin + travel;
+            moveTwips(units::pixelsToTwips(to.x()), units::pixelsToTwips(to.y()), m_note.width,
+                      m_note.height);
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            m_dragFrom.reset();
+            m_dragging = false;
+            return false;
+        default:
+            return false;
+    }
 }
 
 void NoteWindow::mousePressEvent(QMouseEvent* event) {
-    if (!gripMouse(this, event) && event->button() == Qt::LeftButton) startDrag();
+    if (!gripMouse(this, event)) dragMouse(event);
     event->accept();
 }
 
 void NoteWindow::mouseMoveEvent(QMouseEvent* event) {
-    gripMouse(this, event);
+    if (!gripMouse(this, event)) dragMouse(event);
     event->accept();
 }
 
 void NoteWindow::mouseReleaseEvent(QMouseEvent* event) {
     gripMouse(this, event);
+    dragMouse(event);
     event->accept();
 }
 
@@ -294,11 +314,10 @@ void NoteWindow::leaveEvent(QEvent* event) {
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched->isWidgetType() && gripMouse(static_cast<QWidget*>(watched), event)) return true;
-    if (watched == titleLabel && event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        startDrag();
-        return true;
-    }
+    if (watched == titleLabel &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease))
+        return dragMouse(event);
     // The label's tip tells when the note was made.
     if (watched == titleLabel && event->type() == QEvent::ToolTip)
         titleLabel->setToolTip(QStringLiteral("本贴创建时间：") + m_note.created);

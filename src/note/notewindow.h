@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QString>
 #include <array>
+#include <optional>
 
 #include "model/note.h"
 #include "note/notelayout.h"
@@ -117,7 +118,9 @@ private:
     void applyColour();
     void showLockAndReminder();
     QPoint intendedPosition() const;
-    void startDrag();
+    // Drags by the title or the bare frame: press, move, release. True when the event was
+    // the drag's.
+    bool dragMouse(QEvent* event);
     bool gripMouse(QWidget* receiver, QEvent* event);
     void showGripCursor(QWidget* receiver, int grip);
 
@@ -129,6 +132,8 @@ private:
     int m_resizeGrip = -1;  // the grip held down
     QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
-    bool m_userMoving = false;  // a drag by the window body or title is under way
-    bool m_reasserted = false;  // our place was asked for again since the window was shown
+    std::optional<QPoint> m_dragFrom;  // where the mouse was pressed for a drag
+    QPoint m_dragOrigin;               // where the note stood then
+    bool m_dragging = false;           // the mouse has travelled far enough to move it
+    bool m_reasserted = false;         // our place was asked for again since the window was shown
 };

@@ -24,6 +24,11 @@ xdotool mousemove $((x + 120)) $((y + 12)) mousedown 1 sleep 0.2 mousemove $((x 
 wait_for 5 bash -c "[ \"\$(visible_geometries $pid)\" = '637 215 223 255' ]" ||
     fail "after the drag: $(visible_geometries "$pid")"
 
+# A quick click on the title moves nothing, and the note does not follow the mouse afterwards.
+xdotool mousemove 757 227 click 1 sleep 0.3 mousemove 400 700 sleep 0.5
+[ "$(visible_geometries "$pid")" = '637 215 223 255' ] ||
+    fail "a click on the title moved the note: $(visible_geometries "$pid")"
+
 # The bottom-right grip: 80 px wider, 60 px higher.
 gx=$((637 + 223 - 3))
 gy=$((215 + 255 - 3))
