@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Idle cost: the program with 20, 200 and 500 stored notes, every other one with a reminder
-# armed (due in a later year), idle for 30 s in an X server, their title clocks running.
+# armed (due in a later year), idle for 30 s in an X server, their title clocks running; then
+# 500 again with one note capturing text that another program holds on the clipboard.
 # Prints CPU time (share of one core) of the program and of the X server, and wake-ups
 # (voluntary context switches) per second of the main thread and of all threads; the larger
 # runs also as a ratio to the 20-note run.
@@ -41,14 +42,36 @@ main_wakeups() {  # voluntary context switches of the main thread
     awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$1/task/$1/status"
 }
 xserver=$(pgrep -n -x Xvfb)
+clip_text="clipboard-of-another-program"
+"$(dirname "$program")/bench/clipboard_owner" "$clip_text" &
+E2E_PIDS+=($!)
 
-measure() {  # measure N: prints "cpu% X-cpu% main-wakeups/s all-wakeups/s"
-    local dir="$E2E_TMP/store$1"
+# The topmost note of a process switches clipboard capture on through its note menu (the
+# eighth item), and the captured text reaches its content file.
+capture_on() {  # capture_on PID DIR
+    local pid=$1 dir=$2 id top="" x y
+    local ours
+    ours=" $(xdotool search --onlyvisible --pid "$pid" | tr '\n' ' ') "
+    for id in $(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2); do
+        [[ "$ours" == *" $((id)) "* ]] && top=$((id))
+    done
+    read -r x y < <(xwininfo -id "$top" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    xdotool mousemove $((x + 16)) $((y + 10)) click 1 sleep 0.5
+    xdotool key Down Down Down Down Down Down Down Down Return
+    wait_for 20 grep -q "$clip_text" "$dir"/tie/*.tie || fail "no note captured the clipboard"
+}
+
+measure() {  # measure N [capture]: prints "cpu% X-cpu% main-wakeups/s all-wakeups/s"
+    local dir="$E2E_TMP/store$1${2:-}"
     make_store "$dir" "$1"
     "$dir/jotpin" >"$dir/log" 2>&1 &
     local pid=$!
     E2E_PIDS+=($pid)
     sleep 5  # loaded and settled
+    if [ -n "${2:-}" ]; then
+        capture_on "$pid" "$dir"
+        sleep 2
+    fi
     local t0 w0 m0 x0 t1 w1 m1 x1
     t0=$(ticks $pid)
     w0=$(wakeups $pid)
@@ -81,3 +104,6 @@ for n in 20 200 500; do
         awk -v a="$main" -v b="$base" 'BEGIN { if (b > 0) printf "   main wake-ups %.2fx the 20-note run\n", a / b; else print "" }'
     fi
 done
+# One of the 500 captures what another program put on the clipboard.
+read -r cpu xcpu main all <<<"$(measure 500 capture)"
+printf '%-8s %14s %14s %18s %18s\n' "500+clip" "$cpu" "$xcpu" "$main" "$all"

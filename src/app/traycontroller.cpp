@@ -1,10 +1,12 @@
 #include "app/traycontroller.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QRegion>
 #include <QScopeGuard>
@@ -89,6 +91,8 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
             Qt::QueuedConnection);
 
     buildNoteMenu();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { m_clipboardStale = true; });
 
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         if (window == m_noteList) m_noteList = nullptr;
@@ -334,8 +338,18 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
         if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
     }
     const QSet<const NoteWindow*> covered = clocksUnderOtherNotes(notes);
+    // Read once per change, not at every tick: each read of text another program holds is a
+    // string of round trips to it through the X server.
+    const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
+        return n->capturesClipboard && n->tickTimer.enabled;
+    });
+    if (capturing && m_clipboardStale) {
+        m_clipboardText = QGuiApplication::clipboard()->text();
+        m_clipboardStale = false;
+    }
     for (NoteWindow* note : notes) {
-        if (note->tickTimer.enabled) note->halfSecondTick(clock, !covered.contains(note));
+        if (note->tickTimer.enabled)
+            note->halfSecondTick(clock, m_clipboardText, !covered.contains(note));
     }
 }
 

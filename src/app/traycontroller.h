@@ -141,6 +141,8 @@ private:
     bool m_loading = false;
     QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
     QHash<const NoteWindow*, int> m_storedAs;  // the content file that holds each note
+    QString m_clipboardText;                   // the clipboard's text as last read
+    bool m_clipboardStale = true;              // it changed since
     bool m_storeChanged = false;               // something is to be written
     bool m_renumbered = false;                 // a note closed: every file is to be written
     QString m_unreadStore;  // a settings file that could not be read, never to be written

@@ -1,6 +1,4 @@
 // The note's reminder check, its half-second tick and the closing of its alarm.
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QTextCursor>
 
 #include "note/framecontrols.h"
@@ -46,13 +44,14 @@ void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
     lastAlarmMinute = QString::number(now.time().minute());
 }
 
-void NoteWindow::halfSecondTick(const QString& clock, bool clockSeen) {
+void NoteWindow::halfSecondTick(const QString& clock, const QString& clipboardText,
+                                bool clockSeen) {
     // A clock nobody sees waits: the first tick it is seen sets it. (Each repaint of a window
     // costs a round trip to the X server.)
     if (clockSeen && isVisible()) titleLabel->setText(clock);  // repaints when the text changed
 
     if (capturesClipboard) {
-        const QString text = QGuiApplication::clipboard()->text();
+        const QString& text = clipboardText;
         // Nothing new: the tick ends here, the blink too.
         if (text == lastCapturedText) return;
         lastCapturedText = text;

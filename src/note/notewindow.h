@@ -62,8 +62,9 @@ public:
     void checkReminder(const QDateTime& now, bool withSound);
     // Twice a second while tickTimer is enabled: the title clock (`clock`, the same text for
     // every note; left as it is when `clockSeen` is false, under other notes), clipboard
-    // capture, and the blink of a ringing alarm.
-    void halfSecondTick(const QString& clock, bool clockSeen = true);
+    // capture (`clipboardText`: the text on the clipboard, read only when some note captures
+    // it), and the blink of a ringing alarm.
+    void halfSecondTick(const QString& clock, const QString& clipboardText, bool clockSeen = true);
     // A click on the alarm icon: the sound stops and the blink ends; a repeating reminder stays
     // armed, a one-time one ends. `notesOnTop`: the program's notes-on-top switch.
     void closeAlarm(bool notesOnTop);
