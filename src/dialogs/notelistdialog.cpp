@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QWindow>
 
 #include "dialogs/notelistrows.h"
 #include "note/framecontrols.h"
@@ -103,9 +102,8 @@ void NoteListDialog::closeEvent(QCloseEvent* event) {
     Q_EMIT closeRequested();
 }
 
-void NoteListDialog::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        if (QWindow* window = windowHandle()) window->startSystemMove();
-    }
-    event->accept();
+bool NoteListDialog::event(QEvent* event) {
+    // Dragged by its background.
+    if (m_drag.handle(event, this)) return true;
+    return QWidget::event(event);
 }

@@ -36,10 +36,11 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void pickSelected();
 
     QList<QPointer<NoteWindow>> m_rowNotes;  // parallel to the rows of the list
+    WindowDrag m_drag;
 };

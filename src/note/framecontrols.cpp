@@ -1,5 +1,6 @@
 #include "note/framecontrols.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
@@ -50,4 +51,37 @@ void IconButton::mouseReleaseEvent(QMouseEvent* event) {
     m_pressed = false;
     event->accept();
     if (click && isEnabled()) Q_EMIT clicked();
+}
+
+bool WindowDrag::handle(QEvent* event, const std::function<QPoint()>& origin,
+                        const std::function<void(QPoint)>& moveTo) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (mouse->button() != Qt::LeftButton) return false;
+            m_from = mouse->globalPosition().toPoint();
+            m_origin = origin();
+            m_dragging = false;
+            return true;
+        case QEvent::MouseMove: {
+            if (!m_from || !(mouse->buttons() & Qt::LeftButton)) return false;
+            const QPoint travel = mouse->globalPosition().toPoint() - *m_from;
+            if (!m_dragging && travel.manhattanLength() < QApplication::startDragDistance())
+                return true;  // a click, not a drag
+            m_dragging = true;
+            moveTo(m_origin + travel);
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            m_from.reset();
+            m_dragging = false;
+            return false;
+        default:
+            return false;
+    }
+}
+
+bool WindowDrag::handle(QEvent* event, QWidget* window) {
+    return handle(
+        event, [window] { return window->pos(); }, [window](QPoint to) { window->move(to); });
 }

@@ -2,7 +2,10 @@
 // The icon buttons of a note's title strip.
 
 #include <QLabel>
+#include <QPoint>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 // An icon that acts on a left click; a disabled one ignores clicks.
 class IconButton : public QLabel {
@@ -21,4 +24,24 @@ protected:
 
 private:
     bool m_pressed = false;
+};
+
+// Moves a window with the left mouse button held on it. The window moves itself: handed to the
+// window manager, a click whose release came before the manager took the mouse (a busy moment
+// is enough) left the window hanging on the pointer until the next click. A click that does
+// not travel moves nothing.
+class WindowDrag {
+public:
+    // Feed it the mouse presses, moves and releases; true when the event was the drag's.
+    // `origin` is where the window stands, `moveTo` puts it somewhere else.
+    bool handle(QEvent* event, const std::function<QPoint()>& origin,
+                const std::function<void(QPoint)>& moveTo);
+    // The same for a plain window.
+    bool handle(QEvent* event, QWidget* window);
+    void cancel() { m_from.reset(); }
+
+private:
+    std::optional<QPoint> m_from;  // where the mouse was pressed
+    QPoint m_origin;               // where the window stood then
+    bool m_dragging = false;       // the mouse has travelled far enough
 };

@@ -1,6 +1,5 @@
 #include "note/notewindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QMouseEvent>
@@ -243,7 +242,7 @@ void NoteWindow::showEvent(QShowEvent* event) {
 }
 
 void NoteWindow::hideEvent(QHideEvent* event) {
-    m_dragFrom.reset();
+    m_drag.cancel();
     QWidget::hideEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
@@ -260,35 +259,12 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool NoteWindow::dragMouse(QEvent* event) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() != Qt::LeftButton) return false;
-            m_dragFrom = mouse->globalPosition().toPoint();
-            m_dragOrigin = intendedPosition();
-            m_dragging = false;
-            return true;
-        case QEvent::MouseMove: {
-            if (!m_dragFrom || !(mouse->buttons() & Qt::LeftButton)) return false;
-            // The note moves itself with the mouse it holds. Handed to the window manager, a
-            // click whose release came before the manager took the mouse (a busy moment is
-            // enough) left the note hanging on the pointer until the next click.
-            const QPoint travel = mouse->globalPosition().toPoint() - *m_dragFrom;
-            if (!m_dragging && travel.manhattanLength() < QApplication::startDragDistance())
-                return true;  // a click, not a drag
-            m_dragging = true;
-            const QPoint to = m_dragOrigin + travel;
+    return m_drag.handle(
+        event, [this] { return intendedPosition(); },
+        [this](QPoint to) {
             moveTwips(units::pixelsToTwips(to.x()), units::pixelsToTwips(to.y()), m_note.width,
                       m_note.height);
-            return true;
-        }
-        case QEvent::MouseButtonRelease:
-            m_dragFrom.reset();
-            m_dragging = false;
-            return false;
-        default:
-            return false;
-    }
+        });
 }
 
 void NoteWindow::mousePressEvent(QMouseEvent* event) {

@@ -8,9 +8,9 @@
 #include <QPoint>
 #include <QString>
 #include <array>
-#include <optional>
 
 #include "model/note.h"
+#include "note/framecontrols.h"
 #include "note/notelayout.h"
 
 class IconButton;
@@ -133,8 +133,6 @@ private:
     int m_resizeGrip = -1;  // the grip held down
     QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
-    std::optional<QPoint> m_dragFrom;  // where the mouse was pressed for a drag
-    QPoint m_dragOrigin;               // where the note stood then
-    bool m_dragging = false;           // the mouse has travelled far enough to move it
-    bool m_reasserted = false;         // our place was asked for again since the window was shown
+    WindowDrag m_drag;
+    bool m_reasserted = false;  // our place was asked for again since the window was shown
 };
