@@ -15,7 +15,9 @@
 #include <cstdio>
 
 #include "app/topmost.h"
+#include "commands/editcommands.h"
 #include "commands/filecommands.h"
+#include "commands/notekeys.h"
 #include "dialogs/notelistdialog.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
@@ -32,6 +34,15 @@
 #include "store/notestore.h"
 
 namespace {
+
+// A dialog that is open already comes forward instead of opening twice.
+bool bringForward(QWidget* dialog) {
+    if (!dialog) return false;
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return true;
+}
 
 void report(const QString& message) {
     std::fprintf(stderr, "jotpin: %s\n", qPrintable(message));
@@ -91,6 +102,7 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
             Qt::QueuedConnection);
 
     buildNoteMenu();
+    buildEditMenu();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { m_clipboardStale = true; });
 
@@ -250,6 +262,92 @@ void TrayController::connectNote(NoteWindow* note) {
         m_windows.noteActivated(note);
         commands::deleteNoteAsked(*this, note);
     });
+    // The text's keys and its right button.
+    connect(
+        note->editor(), &RichTextBox::KeyDown, this,
+        [this, note](int* key, Qt::KeyboardModifiers modifiers) {
+            if (commands::noteKey(*this, note, *key, modifiers)) *key = 0;
+        },
+        Qt::DirectConnection);
+    connect(note->editor(), &RichTextBox::MouseDown, this,
+            [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
+                if (button == Qt::RightButton)
+                    popUpEditMenu(note, note->editor()->mapToGlobal(pos));
+            });
+}
+
+void TrayController::buildEditMenu() {
+    editMenu = new QMenu(QStringLiteral("Edit"), this);
+    auto item = [this](const QString& caption, auto command) {
+        QAction* action = editMenu->addAction(caption);
+        connect(action, &QAction::triggered, this, command);
+        return action;
+    };
+    using commands::EditAction;
+    auto editItem = [&](const QString& caption, EditAction what) {
+        return item(caption, [this, what] {
+            updateEditMenu();
+            commands::edit(*this, what);
+        });
+    };
+    insertIconAction = item(QStringLiteral("插入图标\tCtrl+I"), [this] { showIconPicker(); });
+    editMenu->addSeparator();
+    undoAction = editItem(QStringLiteral("撤除"), EditAction::Undo);
+    cutAction = editItem(QStringLiteral("剪切"), EditAction::Cut);
+    copyAction = editItem(QStringLiteral("复制"), EditAction::Copy);
+    pasteAction = editItem(QStringLiteral("粘贴"), EditAction::Paste);
+    removeAction = editItem(QStringLiteral("移除"), EditAction::Remove);
+    editMenu->addSeparator();
+    auto format = [&](const QString& caption, bool bold, bool italic) {
+        return item(caption,
+                    [this, bold, italic] { commands::setBoldItalic(*this, bold, italic); });
+    };
+    regularAction = format(QStringLiteral("普通"), false, false);
+    boldAction = format(QStringLiteral("粗体"), true, false);
+    italicAction = format(QStringLiteral("斜体"), false, true);
+    boldItalicAction = format(QStringLiteral("粗斜体"), true, true);
+    bulletAction = item(QStringLiteral("自动排列"), [this] { commands::toggleBullets(*this); });
+    editMenu->addSeparator();
+    auto align = [&](const QString& caption, int alignment) {
+        return item(caption, [this, alignment] { commands::alignParagraphs(*this, alignment); });
+    };
+    alignLeftAction = align(QStringLiteral("文字左对齐"), RichTextBox::AlignLeft);
+    alignCenterAction = align(QStringLiteral("文字居中"), RichTextBox::AlignCenter);
+    alignRightAction = align(QStringLiteral("文字右对齐"), RichTextBox::AlignRight);
+    fontAction = item(QStringLiteral("字体\tCtrl+T"), [this] { commands::chooseFont(*this); });
+    editMenu->addSeparator();
+    findAction = item(QStringLiteral("查找\tCtrl+F"), [this] { commands::find(*this); });
+    findNextAction = item(QStringLiteral("查找下一个\tF3"), [this] { commands::findNext(*this); });
+    // As the menu opens, and once more after it closed.
+    connect(editMenu, &QMenu::aboutToShow, this, &TrayController::updateEditMenu);
+    connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
+}
+
+void TrayController::updateEditMenu() {
+    const NoteWindow* note = currentNote();
+    if (!note) return;
+    const commands::EditEnables on =
+        commands::editEnables(*note->editor(), QGuiApplication::clipboard()->mimeData());
+    undoAction->setEnabled(on.undo);
+    cutAction->setEnabled(on.cut);
+    copyAction->setEnabled(on.copy);
+    pasteAction->setEnabled(on.paste);
+    removeAction->setEnabled(on.remove);
+}
+
+void TrayController::popUpEditMenu(NoteWindow* note, QPoint at) {
+    if (!note) return;
+    m_windows.noteActivated(note);
+    editMenu->popup(at);
+}
+
+void TrayController::showIconPicker() {
+    if (bringForward(m_iconPicker)) return;
+    auto* picker = new IconPicker([this] { return currentNote(); });
+    m_iconPicker = picker;
+    m_windows.add(picker);
+    connect(picker, &IconPicker::closeRequested, this, [this, picker] { m_windows.close(picker); });
+    picker->showOnTop();
 }
 
 void TrayController::buildNoteMenu() {
@@ -261,7 +359,7 @@ void TrayController::buildNoteMenu() {
         return action;
     };
     clearAction = item(QStringLiteral("清空"), QStringLiteral("Ctrl+Q"),
-                       [this] { commands::clearNote(*this); });
+                       [this] { commands::clearNote(currentNote()); });
     openAction = item(QStringLiteral("打开"), QStringLiteral("Ctrl+O"),
                       [this] { commands::openFile(*this); });
     saveAction = item(QStringLiteral("保存"), QStringLiteral("Ctrl+S"),
@@ -337,7 +435,9 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
     for (NoteWindow* note : notes) {
         if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
     }
-    const QSet<const NoteWindow*> covered = clocksUnderOtherNotes(notes);
+    // The clock's text changes on the full second only; the stacking order costs a round trip.
+    const QSet<const NoteWindow*> covered =
+        fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
     // Read once per change, not at every tick: each read of text another program holds is a
     // string of round trips to it through the X server.
     const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
@@ -402,19 +502,6 @@ void TrayController::hideAllNotes() {
     for (int i = 1; i < m_windows.count(); ++i)
         m_windows.at(i)->hide();
 }
-
-namespace {
-
-// A dialog that is open already comes forward instead of opening twice.
-bool bringForward(QWidget* dialog) {
-    if (!dialog) return false;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return true;
-}
-
-}  // namespace
 
 void TrayController::showNoteList() {
     if (bringForward(m_noteList)) return;

@@ -14,6 +14,7 @@
 #include "commands/notecommands.h"
 #include "model/programswitches.h"
 
+#include "dialogs/iconpicker.h"
 #include "dialogs/notelistdialog.h"
 #include "dialogs/settingsdialog.h"
 class NoteWindow;
@@ -55,8 +56,15 @@ public:
     void showSettings() override;
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     void applyTopmostToAll() override;
+    // "插入图标": the one icon picker, brought forward when open.
+    void showIconPicker() override;
+    QString& findText() override { return m_findText; }
     // The note menu at a point of the screen, for this note, which becomes the current one.
     void popUpNoteMenu(NoteWindow* note, QPoint at);
+    // The edit menu of a note's text, its items enabled for the current note.
+    void popUpEditMenu(NoteWindow* note, QPoint at);
+    // Enables the edit items for the current note's text and the clipboard.
+    void updateEditMenu();
     // One tick of the shared note timer: every note's half-second tick, and on a full second
     // the reminder checks first.
     void tickNotes(const QDateTime& now, bool fullSecond);
@@ -82,6 +90,7 @@ public:
     void giveBackNoteNumber() override { m_noteCounter = qint16(m_noteCounter - 1); }
     NoteListDialog* noteList() const { return m_noteList; }
     SettingsDialog* settings() const { return m_settings; }
+    IconPicker* iconPicker() const { return m_iconPicker; }
     // Source of note numbers: each new note takes the next; deleting a note gives one back.
     qint16 noteCounter() const { return m_noteCounter; }
     void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
@@ -112,6 +121,26 @@ public:
     QAction* newNoteMenuAction;
     QAction* deleteAction;
 
+    // The edit menu of a note's text.
+    QMenu* editMenu;
+    QAction* insertIconAction;
+    QAction* undoAction;
+    QAction* cutAction;
+    QAction* copyAction;
+    QAction* pasteAction;
+    QAction* removeAction;
+    QAction* regularAction;
+    QAction* boldAction;
+    QAction* italicAction;
+    QAction* boldItalicAction;
+    QAction* bulletAction;
+    QAction* alignLeftAction;
+    QAction* alignCenterAction;
+    QAction* alignRightAction;
+    QAction* fontAction;
+    QAction* findAction;
+    QAction* findNextAction;
+
 Q_SIGNALS:
     // The program is over and everything is saved; the windows are closed right after.
     void ended();
@@ -126,6 +155,7 @@ private:
     void closeDialogs();
     void popUpTrayMenu();
     void buildNoteMenu();
+    void buildEditMenu();
     void connectNote(NoteWindow* note);
 
     OpenWindows m_windows;
@@ -135,6 +165,8 @@ private:
     NoteTicker m_ticker;
     QPointer<NoteListDialog> m_noteList;
     QPointer<SettingsDialog> m_settings;
+    QPointer<IconPicker> m_iconPicker;
+    QString m_findText;  // the last text searched for, in any note
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;

@@ -61,8 +61,7 @@ bool fillFromFile(RichTextBox* editor, const QString& path, QString* error) {
 
 }  // namespace
 
-void clearNote(CommandHost& host) {
-    NoteWindow* note = host.currentNote();
+void clearNote(NoteWindow* note) {
     if (!note) return;
     // One edit step, not setText: the undo history keeps what was there.
     QTextCursor cursor(note->editor()->document());

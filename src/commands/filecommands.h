@@ -4,6 +4,7 @@
 // notes on top the current note steps out of the topmost band while its dialog is open.
 
 class CommandHost;
+class NoteWindow;
 
 namespace commands {
 
@@ -11,7 +12,7 @@ namespace commands {
 inline constexpr char kNoteFileFilter[] = "RTF Files|*.rtf|Text Files|*.txt|All files|*.*";
 
 // "清空": the text and its formatting go; Ctrl+Z brings them back.
-void clearNote(CommandHost& host);
+void clearNote(NoteWindow* note);
 // "打开": an RTF file (known by its content) or a text file (UTF-8, else GBK) replaces the
 // content. A file that cannot be read is told and changes nothing.
 void openFile(CommandHost& host);

@@ -3,7 +3,7 @@
 // do. They reach the rest of the program only through the host the app gives them; the menu
 // items act on the current note, the one activated last.
 
-#include <QPoint>
+#include <QString>
 
 class NoteWindow;
 
@@ -27,6 +27,10 @@ public:
     virtual void giveBackNoteNumber() = 0;
     // The settings and reminder dialog for the current note.
     virtual void showSettings() = 0;
+    // The icon picker, which inserts into the current note.
+    virtual void showIconPicker() = 0;
+    // The text of the last find, the same for every note.
+    virtual QString& findText() = 0;
 };
 
 namespace commands {

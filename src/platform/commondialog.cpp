@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
@@ -40,6 +41,7 @@ void CommonDialog::resetProperties() {
     filterIndex = 1;
     fileName.clear();
     defaultExt = QStringLiteral("txt");
+    font = QFont();
     m_printer.reset();
 }
 
@@ -100,6 +102,13 @@ bool CommonDialog::showPrinter(QWidget* parent) {
     dialog.setPrintRange((flags & kPrintSelection) ? QAbstractPrintDialog::Selection
                                                    : QAbstractPrintDialog::AllPages);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool CommonDialog::showFont(QWidget* parent) {
+    QFontDialog dialog(font, parent);
+    if (!dialog.exec()) return false;
+    font = dialog.selectedFont();
+    return true;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 // Tests install a double that answers with preset results.
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <memory>
 
@@ -23,6 +24,11 @@ public:
     static constexpr int kPrintNoPageNumbers = 0x8;
     static constexpr int kPrintReturnPrinter = 0x100;
 
+    // Flags of the font dialog: screen and printer fonts, effects.
+    static constexpr int kFontScreen = 0x1;
+    static constexpr int kFontPrinter = 0x2;
+    static constexpr int kFontEffects = 0x100;
+
     CommonDialog();
 
     virtual ~CommonDialog();
@@ -35,6 +41,7 @@ public:
     int filterIndex = 1;  // counts the pairs from 1
     QString fileName;
     QString defaultExt = QStringLiteral("txt");
+    QFont font;  // name, size, bold, italic, strike-through, underline
 
     // Modal to `parent`. True when the user chose; false when cancelled.
     virtual bool showColor(QWidget* parent);
@@ -44,6 +51,8 @@ public:
     virtual bool showSave(QWidget* parent);
     // Chooses the printer, a PDF file among them; printer() prints there afterwards.
     virtual bool showPrinter(QWidget* parent);
+    // Opens with the font it holds; sets it.
+    virtual bool showFont(QWidget* parent);
     QPrinter& printer();
     // Every property as at the start.
     void resetProperties();

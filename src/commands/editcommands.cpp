@@ -1,0 +1,123 @@
+#include "commands/editcommands.h"
+
+#include <QApplication>
+#include <QMimeData>
+
+#include "commands/dialogguard.h"
+#include "commands/notecommands.h"
+#include "note/notewindow.h"
+#include "platform/commondialog.h"
+#include "platform/keyboard.h"
+#include "platform/prompts.h"
+#include "richtext/richtextbox.h"
+
+namespace commands {
+
+namespace {
+
+RichTextBox* currentEditor(CommandHost& host) {
+    NoteWindow* note = host.currentNote();
+    return note ? note->editor() : nullptr;
+}
+
+}  // namespace
+
+EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard) {
+    const bool selected = editor.SelLength() != 0;
+    return {editor.CanUndo(), selected, selected, clipboard && clipboard->hasText(), selected};
+}
+
+void edit(CommandHost& host, EditAction action) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    QWidget* focus = note->focusWidget();
+    if (!focus) {
+        QApplication::beep();
+        return;
+    }
+    // Ctrl held while the item is chosen: the item does nothing.
+    if (focus != note->editor() || Keyboard::instance().modifiers() & Qt::ControlModifier) return;
+    RichTextBox* editor = note->editor();
+    switch (action) {
+        case EditAction::Undo:
+            editor->Undo();
+            break;
+        case EditAction::Cut:
+            editor->Cut();
+            break;
+        case EditAction::Copy:
+            editor->Copy();
+            break;
+        case EditAction::Paste:
+            editor->Paste();
+            break;
+        case EditAction::Remove:
+            editor->Clear();
+            break;
+    }
+}
+
+void setBoldItalic(CommandHost& host, bool bold, bool italic) {
+    if (RichTextBox* editor = currentEditor(host)) {
+        editor->setSelBold(bold);
+        editor->setSelItalic(italic);
+    }
+}
+
+void toggleBullets(CommandHost& host) {
+    RichTextBox* editor = currentEditor(host);
+    if (!editor) return;
+    if (editor->SelBullet() == true) {
+        editor->setSelBullet(false);
+        editor->setSelHangingIndent(0);
+    } else {
+        editor->setSelBullet(true);
+    }
+}
+
+void alignParagraphs(CommandHost& host, int alignment) {
+    if (RichTextBox* editor = currentEditor(host)) editor->setSelAlignment(alignment);
+}
+
+void chooseFont(CommandHost& host) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    CommonDialog& dialog = CommonDialog::instance();
+    dialog.flags =
+        CommonDialog::kFontScreen | CommonDialog::kFontPrinter | CommonDialog::kFontEffects;
+    if (!dialog.showFont(note)) return;
+    // The dialog offers no colour: the text keeps its own rather than taking whatever colour
+    // the object last held (a note's background, say).
+    RichTextBox* editor = note->editor();
+    const QFont& font = dialog.font;
+    editor->setSelFontName(font.family());
+    editor->setSelFontSize(font.pointSizeF());
+    editor->setSelBold(font.bold());
+    editor->setSelItalic(font.italic());
+    editor->setSelStrikeThru(font.strikeOut());
+    editor->setSelUnderline(font.underline());
+}
+
+void find(CommandHost& host) {
+    NoteWindow* note = host.currentNote();
+    if (!note) return;
+    lowerNoteForDialog(note, host.notesOnTop());
+    host.findText() =
+        Prompts::instance()
+            .inputBox(QStringLiteral("输入查找的内容?"), QStringLiteral("Jotpin"), host.findText())
+            .value_or(QString());
+    // An empty text finds nothing.
+    if (!host.findText().isEmpty()) note->editor()->Find(host.findText());
+    raiseNoteAfterDialog(note, host.notesOnTop());
+}
+
+void findNext(CommandHost& host) {
+    RichTextBox* editor = currentEditor(host);
+    if (!editor) return;
+    editor->setSelStart(editor->SelStart() + editor->SelLength() + 1);
+    // To the end of the document: a long paragraph's joins count there but not in Text().
+    if (!host.findText().isEmpty())
+        editor->Find(host.findText(), std::nullopt, editor->document()->characterCount() - 1);
+}
+
+}  // namespace commands

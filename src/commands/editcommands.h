@@ -1,0 +1,45 @@
+#pragma once
+// The edit menu of a note's text and its keys: edit, format, bullets, alignment, font, find.
+// Each acts on the current note's selection.
+
+#include <QString>
+
+class CommandHost;
+class QMimeData;
+class RichTextBox;
+
+namespace commands {
+
+// Which edit items can act: undo when the text can undo, cut, copy and remove when something
+// is selected, paste when the clipboard holds text (a picture alone does not count).
+struct EditEnables {
+    bool undo = false;
+    bool cut = false;
+    bool copy = false;
+    bool paste = false;
+    bool remove = false;
+};
+EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard);
+
+enum class EditAction { Undo, Cut, Copy, Paste, Remove };
+// Acts when the current note's text has the focus and Ctrl is not held; beeps when no control
+// of the note has the focus.
+void edit(CommandHost& host, EditAction action);
+
+// "普通", "粗体", "斜体", "粗斜体": bold and italic only; underline, font and colour stay.
+void setBoldItalic(CommandHost& host, bool bold, bool italic);
+// "自动排列": bullets on for plain or mixed paragraphs, off (with the hanging indent) when all
+// have them.
+void toggleBullets(CommandHost& host);
+// RichTextBox::AlignLeft, AlignCenter or AlignRight for the selected paragraphs.
+void alignParagraphs(CommandHost& host, int alignment);
+// "字体": the font dialog opens with its previous choice; Cancel applies nothing.
+void chooseFont(CommandHost& host);
+
+// "查找": asks for a text (the last one offered) and selects its first match in the selection,
+// or in the whole note when nothing is selected.
+void find(CommandHost& host);
+// "查找下一个": the next match from one character past the selection to the end; no wrap.
+void findNext(CommandHost& host);
+
+}  // namespace commands

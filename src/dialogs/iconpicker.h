@@ -1,0 +1,41 @@
+#pragma once
+// The icon picker: the palette of small pictures shipped as "kvz.dat", from which the selected
+// picture goes into the current note, one after another while the picker stays open. Dragged
+// by its background; always on top.
+
+#include <QWidget>
+#include <functional>
+
+#include "note/framecontrols.h"
+
+class NoteWindow;
+class RichTextBox;
+
+class IconPicker : public QWidget {
+    Q_OBJECT
+public:
+    // `currentNote` names the note to insert into at each click; nullptr when there is none.
+    explicit IconPicker(std::function<NoteWindow*()> currentNote);
+
+    // Topmost, shown and in front.
+    void showOnTop();
+    // "加入图标": the palette's selection goes through the clipboard into the current note.
+    void insertIcon();
+
+    QLabel* titleLabel;
+    IconButton* insertButton;
+    IconButton* closeButton;
+    RichTextBox* palette;
+
+Q_SIGNALS:
+    // The picker is done: close it.
+    void closeRequested();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<NoteWindow*()> m_currentNote;
+    WindowDrag m_drag;
+};
