@@ -13,6 +13,7 @@
 
 #include "platform/clock.h"
 #include "platform/commondialog.h"
+#include "platform/keyboard.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -131,6 +132,15 @@ public:
         pdfs.pop_front();
         return true;
     }
+    // Records the font the dialog opened with.
+    bool showFont(QWidget*) override {
+        ++shown;
+        fontsShown.append(font);
+        if (fonts.empty()) return false;
+        font = fonts.front();
+        fonts.pop_front();
+        return true;
+    }
     // As new: preset results and the properties.
     void reset() {
         resetProperties();
@@ -139,6 +149,8 @@ public:
         saves.clear();
         pdfs.clear();
         printFlags.clear();
+        fonts.clear();
+        fontsShown.clear();
         shown = 0;
     }
     std::deque<QColor> colors;
@@ -146,5 +158,13 @@ public:
     std::deque<std::pair<QString, int>> saves;  // file name and filter index
     std::deque<QString> pdfs;
     QList<int> printFlags;
+    std::deque<QFont> fonts;
+    QList<QFont> fontsShown;
     int shown = 0;
+};
+
+class FakeKeyboard : public Keyboard {
+public:
+    Qt::KeyboardModifiers modifiers() const override { return held; }
+    Qt::KeyboardModifiers held;
 };

@@ -26,6 +26,7 @@ public:
     ScriptedPrompts prompts;
     RecordingShell shell;
     PresetCommonDialog dialogs;
+    FakeKeyboard keyboard;
     FixedClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0))};
     TrayController* program = nullptr;
 
@@ -41,6 +42,8 @@ public:
         Shell::install(&shell);
         CommonDialog::install(&dialogs);
         dialogs.reset();
+        Keyboard::install(&keyboard);
+        keyboard.held = Qt::NoModifier;
         tray.added = false;
         tray.host = true;
         tray.tip.clear();
@@ -62,6 +65,7 @@ public:
         Prompts::install(nullptr);
         Shell::install(nullptr);
         CommonDialog::install(nullptr);
+        Keyboard::install(nullptr);
     }
 
     // A new program on the same store, as after a crash: the old one's windows close unsaved.

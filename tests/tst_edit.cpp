@@ -1,0 +1,290 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTextDocument>
+
+#include "programfixture.h"
+
+#include "commands/editcommands.h"
+#include "platform/screen.h"
+#include "richtext/richtextbox.h"
+
+class TstEdit : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { f.setUp(); }
+    void cleanup() { f.tearDown(); }
+
+    void editMenuItemsInOrder();
+    void editItemsFollowSelectionUndoAndClipboardText();
+    void editItemsDoNothingWhileCtrlIsHeld();
+    void formatKeepsUnderlineAndBulletsToggle();
+    void fontAppliesTheChoiceAndCancelNothing();
+    void findAndFindNext();
+    void keysActOnlyWithTheCtrlStateTheyCameWith();
+    void keysForNotesAndWindows();
+    void inputMethodTextReachesTheNote();
+    void iconsGoIntoTheNoteActivatedLast();
+    void pickerWithoutPaletteOrNoteKeepsRunning();
+
+private:
+    ProgramFixture f;
+    TrayController* program() const { return f.program; }
+    NoteWindow* note(int index) const { return f.note(index); }
+    // Started with one note holding `text`, its text focused and current.
+    RichTextBox* startWith(const QString& text);
+    void select(RichTextBox* editor, int start, int length) {
+        editor->setSelStart(start);
+        editor->setSelLength(length);
+    }
+};
+
+RichTextBox* TstEdit::startWith(const QString& text) {
+    program()->startUp();
+    RichTextBox* editor = note(1)->editor();
+    editor->setText(text);
+    editor->setFocus();
+    program()->windows().noteActivated(note(1));
+    return editor;
+}
+
+void TstEdit::editMenuItemsInOrder() {
+    QStringList captions;
+    for (const QAction* a : program()->editMenu->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, QStringList({"插入图标\tCtrl+I",
+                                    "-",
+                                    "撤除",
+                                    "剪切",
+                                    "复制",
+                                    "粘贴",
+                                    "移除",
+                                    "-",
+                                    "普通",
+                                    "粗体",
+                                    "斜体",
+                                    "粗斜体",
+                                    "自动排列",
+                                    "-",
+                                    "文字左对齐",
+                                    "文字居中",
+                                    "文字右对齐",
+                                    "字体\tCtrl+T",
+                                    "-",
+                                    "查找\tCtrl+F",
+                                    "查找下一个\tF3"}));
+}
+
+void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
+    RichTextBox* editor = startWith(QStringLiteral("abc"));
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);  // a picture alone
+    program()->updateEditMenu();
+    for (QAction* a : {program()->undoAction, program()->cutAction, program()->copyAction,
+                       program()->pasteAction, program()->removeAction})
+        QVERIFY(!a->isEnabled());
+
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor, Qt::Key_X);  // something to undo
+    select(editor, 0, 2);
+    QGuiApplication::clipboard()->setText(QStringLiteral("t"));
+    program()->updateEditMenu();
+    for (QAction* a : {program()->undoAction, program()->cutAction, program()->copyAction,
+                       program()->pasteAction, program()->removeAction})
+        QVERIFY(a->isEnabled());
+
+    program()->removeAction->trigger();
+    QCOMPARE(editor->Text(), QStringLiteral("cx"));
+    program()->undoAction->trigger();
+    QCOMPARE(editor->Text(), QStringLiteral("abcx"));
+}
+
+void TstEdit::editItemsDoNothingWhileCtrlIsHeld() {
+    RichTextBox* editor = startWith(QStringLiteral("abc"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("Z"));
+    f.keyboard.held = Qt::ControlModifier;
+    program()->pasteAction->trigger();
+    QCOMPARE(editor->Text(), QStringLiteral("abc"));
+    f.keyboard.held = Qt::NoModifier;
+    program()->pasteAction->trigger();
+    QCOMPARE(editor->Text(), QStringLiteral("Zabc"));
+}
+
+void TstEdit::formatKeepsUnderlineAndBulletsToggle() {
+    RichTextBox* editor = startWith(QStringLiteral("one\r\ntwo\r\nthree"));
+    editor->selectAll();
+    program()->boldItalicAction->trigger();
+    editor->setSelUnderline(true);
+    program()->regularAction->trigger();
+    QCOMPARE(editor->SelBold(), false);
+    QCOMPARE(editor->SelItalic(), false);
+    QCOMPARE(editor->SelUnderline(), true);
+
+    select(editor, 0, 1);
+    editor->setSelBullet(true);
+    editor->selectAll();
+    QCOMPARE(editor->SelBullet(), std::nullopt);  // mixed
+    program()->bulletAction->trigger();
+    QCOMPARE(editor->SelBullet(), true);
+    program()->bulletAction->trigger();
+    QCOMPARE(editor->SelBullet(), false);
+    QCOMPARE(editor->SelHangingIndent(), 0);
+
+    program()->alignRightAction->trigger();
+    QCOMPARE(editor->SelAlignment(), int(RichTextBox::AlignRight));
+}
+
+void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
+    RichTextBox* editor = startWith(QStringLiteral("abc"));
+    editor->selectAll();
+    editor->setSelColor(Qt::blue);
+    program()->fontAction->trigger();  // cancelled
+    QCOMPARE(editor->SelFontSize(), 9.0);
+
+    QFont chosen(QStringLiteral("DejaVu Sans"), 14);
+    chosen.setBold(true);
+    chosen.setStrikeOut(true);
+    chosen.setUnderline(true);
+    f.dialogs.fonts.push_back(chosen);
+    f.dialogs.color = QColor(255, 255, 128);  // what the colour dialog left, e.g. a note colour
+    program()->fontAction->trigger();
+    QCOMPARE(editor->SelFontName(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(editor->SelFontSize(), 14.0);
+    QCOMPARE(editor->SelBold(), true);
+    QCOMPARE(editor->SelItalic(), false);
+    QCOMPARE(editor->SelStrikeThru(), true);
+    QCOMPARE(editor->SelUnderline(), true);
+    QCOMPARE(editor->SelColor(), QColor(Qt::blue));
+
+    // The next use opens with that choice, not with the selection's font.
+    program()->fontAction->trigger();
+    QCOMPARE(f.dialogs.fontsShown.last().family(), QStringLiteral("DejaVu Sans"));
+}
+
+void TstEdit::findAndFindNext() {
+    RichTextBox* editor = startWith(QStringLiteral("abcabc"));
+    editor->setSelStart(5);
+    f.prompts.queueInput(QStringLiteral("BC"));  // letter case is ignored
+    program()->findAction->trigger();
+    QCOMPARE(editor->SelStart(), 1);
+    QCOMPARE(editor->SelLength(), 2);
+    program()->findNextAction->trigger();
+    QCOMPARE(editor->SelStart(), 4);
+    program()->findNextAction->trigger();
+    QCOMPARE(editor->SelStart(), 6);
+    QCOMPARE(editor->SelLength(), 0);
+
+    // A find inside a selection stays there; the next offers the last text.
+    select(editor, 3, 3);
+    f.prompts.queueInput(QStringLiteral("bc"));
+    program()->findAction->trigger();
+    QCOMPARE(editor->SelStart(), 4);
+
+    // A match right after the last one is skipped.
+    editor->setText(QStringLiteral("abab"));
+    f.prompts.queueInput(QStringLiteral("ab"));
+    program()->findAction->trigger();
+    QCOMPARE(editor->SelStart(), 0);
+    program()->findNextAction->trigger();
+    QCOMPARE(editor->SelStart(), 3);
+    QCOMPARE(editor->SelLength(), 0);
+    // Cancel: an empty text, which finds nothing.
+    program()->findAction->trigger();
+    QCOMPARE(editor->SelLength(), 0);
+    QCOMPARE(program()->findText(), QString());
+}
+
+void TstEdit::keysActOnlyWithTheCtrlStateTheyCameWith() {
+    RichTextBox* editor = startWith(QStringLiteral("abc"));
+    editor->moveCursor(QTextCursor::End);
+    // Ctrl went down in a note and came up elsewhere: a plain q is a q.
+    QTest::keyPress(editor, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Q);
+    QCOMPARE(editor->Text(), QStringLiteral("abcq"));
+    QTest::keyClick(editor, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(editor->Text(), QString());
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);  // the control's own undo
+    QCOMPARE(editor->Text(), QStringLiteral("abcq"));
+
+    // F6 only without Ctrl.
+    note(1)->show();
+    QTest::keyClick(editor, Qt::Key_F6, Qt::ControlModifier);
+    QVERIFY(note(1)->isVisible());
+    QTest::keyClick(editor, Qt::Key_F6);
+    QVERIFY(!note(1)->isVisible());
+}
+
+void TstEdit::keysForNotesAndWindows() {
+    RichTextBox* editor = startWith(QStringLiteral("abc"));
+    QVERIFY(program()->saveAll());
+    QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(f.windowCount(), 3);
+    NoteWindow* made = note(2);
+    QVERIFY(made->isVisible());
+    QCOMPARE(made->note().left, Note().left);  // where a new note stands, not at the edge
+
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    QTest::keyClick(editor, Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(f.windowCount(), 2);
+    QVERIFY(QFile::exists(f.contentFile(1)));
+
+    program()->windows().noteActivated(made);
+    QTest::keyClick(made->editor(), Qt::Key_F5);
+    QVERIFY(program()->settings());
+    QTest::keyClick(made->editor(), Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(program()->iconPicker());
+}
+
+void TstEdit::inputMethodTextReachesTheNote() {
+    RichTextBox* editor = startWith(QString());
+    QInputMethodEvent preedit(QStringLiteral("zhong"), {});
+    QApplication::sendEvent(editor, &preedit);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("中文"));
+    QApplication::sendEvent(editor, &commit);
+    QCOMPARE(editor->Text(), QStringLiteral("中文"));
+}
+
+void TstEdit::iconsGoIntoTheNoteActivatedLast() {
+    QFile palette(paths::programDir() + QStringLiteral("/kvz.dat"));
+    QVERIFY(palette.open(QIODevice::WriteOnly));
+    palette.write(
+        "{\\rtf1\\ansi {\\pict\\pngblip\\picw1\\pich1\\picwgoal240\\pichgoal240 "
+        "89504e470d0a1a0a0000000d4948445200000001000000010806000000"
+        "1f15c4890000000d4944415478da63f8cfc0f01f0005000201a5f1ec5a0000000049454e44"
+        "ae426082}\\par}");
+    palette.close();
+    startWith(QStringLiteral("a"));
+    NoteWindow* second = program()->createNote();
+    second->editor()->setText(QStringLiteral("b"));
+    program()->windows().noteActivated(second);
+
+    program()->insertIconAction->trigger();
+    IconPicker* picker = program()->iconPicker();
+    QVERIFY(picker);
+    picker->palette->selectAll();
+    picker->insertIcon();
+    picker->insertIcon();
+    QCOMPARE(second->editor()->document()->toRawText().count(QChar::ObjectReplacementCharacter), 2);
+    QCOMPARE(note(1)->editor()->Text(), QStringLiteral("a"));
+    QFile::remove(palette.fileName());
+}
+
+void TstEdit::pickerWithoutPaletteOrNoteKeepsRunning() {
+    QFile::remove(paths::programDir() + QStringLiteral("/kvz.dat"));
+    program()->startUp();
+    program()->showIconPicker();
+    IconPicker* picker = program()->iconPicker();
+    QVERIFY(picker->palette->placeholderText().contains(QStringLiteral("kvz.dat")));
+    program()->windows().close(note(1));
+    picker->insertIcon();  // no note to insert into: nothing happens
+    QCOMPARE(f.windowCount(), 2);
+}
+
+QTEST_MAIN(TstEdit)
+#include "tst_edit.moc"
