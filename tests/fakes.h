@@ -94,8 +94,12 @@ private:
 
 class RecordingShell : public Shell {
 public:
-    void open(const QUrl& url) override { opened.append(url); }
+    void open(const QUrl& url, std::function<void()> failed) override {
+        opened.append(url);
+        if (!works && failed) failed();
+    }
     QList<QUrl> opened;
+    bool works = true;  // false: no handler on this desktop
 };
 
 // Answers each dialog with the next preset result, or as cancelled when none is left.

@@ -51,6 +51,7 @@ public:
         sound.commands.clear();
         prompts.clear();
         shell.opened.clear();
+        shell.works = true;
         program = new TrayController(kFastAutoSave);
     }
 

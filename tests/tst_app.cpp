@@ -305,12 +305,21 @@ void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
 }
 
 void TstApp::helpAndNewVersionOpenWithTheDesktop() {
+    program()->startUp();
     program()->helpAction->trigger();
     program()->newVersionAction->trigger();
     QCOMPARE(f.shell.opened.size(), 2);
     QCOMPARE(f.shell.opened[0],
              QUrl::fromLocalFile(g_sandbox.appPath() + QStringLiteral("/Jotpin说明.htm")));
     QCOMPARE(f.shell.opened[1], QUrl(TrayController::kNewVersionUrl));
+
+    // No browser: the user is told where the page is.
+    f.shell.works = false;
+    program()->helpAction->trigger();
+    program()->newVersionAction->trigger();
+    QCOMPARE(f.tray.messages.size(), 2);
+    QVERIFY(f.tray.messages[0].contains(QStringLiteral("Jotpin说明.htm")));
+    QVERIFY(f.tray.messages[1].contains(TrayController::kNewVersionUrl));
 }
 
 void TstApp::changesAreSavedSoonAndIdleWritesNothing() {

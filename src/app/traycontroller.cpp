@@ -87,13 +87,13 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
                &ProgramSwitches::setStartWithSession, &ProgramSwitches::startWithSessionChanged);
     trayMenu->addSeparator();
     helpAction = item(QStringLiteral("使用说明"));
-    connect(helpAction, &QAction::triggered, this, [] {
-        Shell::instance().open(
-            QUrl::fromLocalFile(paths::shippedFile(QStringLiteral("Jotpin说明.htm"))));
+    connect(helpAction, &QAction::triggered, this, [this] {
+        const QString page = paths::shippedFile(QStringLiteral("Jotpin说明.htm"));
+        openPage(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
     });
     newVersionAction = item(QStringLiteral("检查是否有新版本"));
     connect(newVersionAction, &QAction::triggered, this,
-            [] { Shell::instance().open(QUrl(kNewVersionUrl)); });
+            [this] { openPage(QUrl(kNewVersionUrl), kNewVersionUrl); });
     trayMenu->addSeparator();
     exitAction = item(QStringLiteral("退出"));
     // After the menu has closed: ending the program deletes the menu, which must not happen
@@ -206,6 +206,14 @@ void TrayController::loadAll() {
     m_storeChanged = !toWrite.isEmpty();
     if (!problems.isEmpty())
         tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+}
+
+void TrayController::openPage(const QUrl& url, const QString& shown) {
+    QPointer<TrayController> self(this);
+    Shell::instance().open(url, [self, shown] {
+        if (self)
+            self->tellUser(QStringLiteral("没有能打开这一页的浏览器。请自己打开：\n") + shown);
+    });
 }
 
 void TrayController::tellUser(const QString& text) {

@@ -71,6 +71,8 @@ public:
 
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
     void tellUser(const QString& text);
+    // Opens a page with the desktop; without a browser, tells the user where it is (`shown`).
+    void openPage(const QUrl& url, const QString& shown);
 
     // Writes the numbered notes, renumbered from 1 in window order, and the switches: the
     // settings file whole, and the content files that changed since the last save (all of

@@ -2,12 +2,15 @@
 // Opening a file or a web page with the desktop's handler. Tests install a recorder.
 
 #include <QUrl>
+#include <functional>
 
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Fire and forget, like the desktop's "open": a missing handler shows nothing.
-    virtual void open(const QUrl& url) = 0;
+    // Like the desktop's "open", without waiting for the page to close. `failed` runs, at once
+    // or a few seconds later, when nothing on the desktop could open it (no handler, no
+    // browser).
+    virtual void open(const QUrl& url, std::function<void()> failed = {}) = 0;
 
     static Shell& instance();
     static void install(Shell* shell);  // not owned; nullptr restores the real one
