@@ -5,12 +5,14 @@
 
 #include "app/traycontroller.h"
 #include "platform/apppaths.h"
+#include "platform/displayplatform.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
 #include "richtext/fonts.h"
 
 int main(int argc, char* argv[]) {
+    displayplatform::choose(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jotpin"));
     QApplication::setQuitOnLastWindowClosed(false);

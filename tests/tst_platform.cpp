@@ -11,6 +11,7 @@
 
 #include "platform/apppaths.h"
 #include "platform/clock.h"
+#include "platform/displayplatform.h"
 #include "platform/screen.h"
 #include "platform/translations.h"
 #include "platform/units.h"
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void fixedTextForms();
     void installedClockIsUsed();
     void qtTextsSpeakTheUsersLanguageOrChinese();
+    void waylandSessionsRunOnXWayland_data();
+    void waylandSessionsRunOnXWayland();
 };
 
 void TstPlatform::cleanup() {
@@ -118,6 +121,54 @@ void TstPlatform::qtTextsSpeakTheUsersLanguageOrChinese() {
     QCOMPARE(translations::install(QLocale(QLocale::Zulu, QLocale::SouthAfrica)), QLocale::Chinese);
     QCOMPARE(cancel(), QStringLiteral("取消"));
     translations::install(QLocale(QLocale::English));
+}
+
+void TstPlatform::waylandSessionsRunOnXWayland_data() {
+    QTest::addColumn<QString>("session");
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("chosen");  // QT_QPA_PLATFORM as the user set it
+    QTest::addColumn<QString>("forced");
+    QTest::newRow("wayland with xwayland") << "wayland"
+                                           << "wayland-0"
+                                           << ":0"
+                                           << ""
+                                           << "xcb";
+    QTest::newRow("only WAYLAND_DISPLAY") << ""
+                                          << "wayland-0"
+                                          << ":1"
+                                          << ""
+                                          << "xcb";
+    QTest::newRow("no xwayland") << "wayland"
+                                 << "wayland-0"
+                                 << ""
+                                 << ""
+                                 << "";
+    QTest::newRow("user's choice") << "wayland"
+                                   << "wayland-0"
+                                   << ":0"
+                                   << "wayland"
+                                   << "";
+    QTest::newRow("x11 session") << "x11"
+                                 << ""
+                                 << ":0"
+                                 << ""
+                                 << "";
+}
+
+void TstPlatform::waylandSessionsRunOnXWayland() {
+    QFETCH(QString, session);
+    QFETCH(QString, waylandDisplay);
+    QFETCH(QString, display);
+    QFETCH(QString, chosen);
+    QFETCH(QString, forced);
+    const QHash<QString, QString> env = {{"XDG_SESSION_TYPE", session},
+                                         {"WAYLAND_DISPLAY", waylandDisplay},
+                                         {"DISPLAY", display},
+                                         {"QT_QPA_PLATFORM", chosen}};
+    auto lookup = [&](const char* name) { return env.value(QString::fromLatin1(name)); };
+    QCOMPARE(displayplatform::forced(lookup, false), forced);
+    QCOMPARE(displayplatform::forced(lookup, true), QString());  // "-platform" given
 }
 
 QTEST_MAIN(TstPlatform)
