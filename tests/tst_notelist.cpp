@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "programfixture.h"
+#include "richtext/richtextbox.h"
 
 #include "dialogs/notelistdialog.h"
 #include "dialogs/notelistrows.h"
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void singleInstanceBuiltAfreshAtEachOpening();
     void noteUnloadedWhileTheListIsOpen_data();
     void noteUnloadedWhileTheListIsOpen();
+    void rowsTellNotesApartAndTheFirstIsSelected();
 
 private:
     NoteWindow* makeNote(const QString& created) {
@@ -131,7 +133,7 @@ void TstNoteList::closingShowsNothing_data() {
     QTest::addColumn<bool>("rowSelected");
     QTest::addColumn<bool>("closeButton");
     QTest::newRow("show button, no notes") << 0 << false << false;
-    QTest::newRow("show button, nothing selected") << 2 << false << false;
+    QTest::newRow("show button, selection cleared") << 2 << false << false;
     QTest::newRow("close button, row selected") << 2 << true << true;
 }
 
@@ -143,7 +145,10 @@ void TstNoteList::closingShowsNothing() {
         makeNote(QString::number(i));
     NoteListDialog* list = openList();
     QCOMPARE(list->list->count(), notes);
-    if (rowSelected) clickRow(list->list, 0);
+    if (rowSelected)
+        clickRow(list->list, 0);
+    else
+        list->list->clearSelection();
     QTest::mouseClick(closeButton ? list->closeButton : list->showButton, Qt::LeftButton);
     QVERIFY(!f.program->noteList());
     QVERIFY(list->isHidden());
@@ -278,6 +283,24 @@ void TstNoteList::noteUnloadedWhileTheListIsOpen() {
     QVERIFY(third->isVisible());
     if (second) QVERIFY(!second->isVisible());
     QVERIFY(!f.program->noteList());
+}
+
+void TstNoteList::rowsTellNotesApartAndTheFirstIsSelected() {
+    NoteWindow* plain = makeNote(QStringLiteral("1"));
+    plain->editor()->setText(QStringLiteral("创建：26/12/07 10:0:0\r\nshopping\r\nmilk"));
+    NoteWindow* locked = makeNote(QStringLiteral("2"));
+    locked->editor()->setText(QStringLiteral("secret text"));
+    Note lock = locked->note();
+    lock.locked = true;
+    lock.password = QStringLiteral("pw");
+    locked->setNote(lock);
+
+    NoteListDialog* list = openList();
+    QCOMPARE(list->list->item(0)->data(Qt::UserRole).toString(), QStringLiteral("shopping milk"));
+    QVERIFY(!list->list->item(1)->data(Qt::UserRole).toString().contains(u"secret"));
+    QVERIFY(!list->list->item(1)->toolTip().contains(u"secret"));
+    QTest::mouseClick(list->showButton, Qt::LeftButton);
+    QVERIFY(plain->isVisible());
 }
 
 QTEST_MAIN(TstNoteList)

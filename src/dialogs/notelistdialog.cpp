@@ -5,16 +5,44 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
+#include <QStyledItemDelegate>
 
 #include "dialogs/notelistrows.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/units.h"
 #include "platform/windowops.h"
+#include "richtext/richtextbox.h"
 #include "store/values.h"
 
 namespace {
+
+// A row's text, then the start of its note's text in grey, cut to the row's width.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QString preview = index.data(Qt::UserRole).toString();
+        if (preview.isEmpty()) return;
+        const QFontMetrics metrics(option.font);
+        const int textEnd =
+            option.rect.left() + metrics.horizontalAdvance(index.data().toString() + u"    ") + 4;
+        const QRect space(textEnd, option.rect.top(), option.rect.right() - textEnd,
+                          option.rect.height());
+        if (space.width() < metrics.averageCharWidth() * 3) return;
+        painter->save();
+        painter->setPen(option.state & QStyle::State_Selected
+                            ? option.palette.color(QPalette::HighlightedText)
+                            : option.palette.color(QPalette::PlaceholderText));
+        painter->drawText(space, Qt::AlignLeft | Qt::AlignVCenter,
+                          metrics.elidedText(preview, Qt::ElideRight, space.width()));
+        painter->restore();
+    }
+};
 
 // Design places in twips, as left, top, width, height.
 QRect twipsRect(int left, int top, int width, int height) {
@@ -54,6 +82,7 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     list->setGeometry(twipsRect(0, 300, 3975, 2550));
     list->setFont(QFont(QStringLiteral("宋体"), 9));
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setItemDelegate(new RowDelegate(list));
     QPalette listPalette = list->palette();
     listPalette.setColor(QPalette::Base, store::colourFromBgr(0x00C0FFC0));
     list->setPalette(listPalette);
@@ -70,9 +99,14 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
 
     int n = 0;
     for (NoteWindow* note : notes) {
-        list->addItem(notelist::rowText(++n, note->note().created));
+        auto* item = new QListWidgetItem(notelist::rowText(++n, note->note().created), list);
+        const QString preview = notelist::preview(note->editor()->Text(), note->isLocked());
+        item->setData(Qt::UserRole, preview);
+        item->setToolTip(preview);
         m_rowNotes.append(note);
     }
+    // The show button acts on the first row at once.
+    if (list->count() > 0) list->setCurrentRow(0);
 }
 
 void NoteListDialog::showOnTop() {
