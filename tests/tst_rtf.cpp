@@ -147,6 +147,7 @@ private Q_SLOTS:
     void foreignOriginalIsNotWritten();
     void corpusPicturesRoundTrip_data();
     void corpusPicturesRoundTrip();
+    void shippedPalette();
     void rangeWrite_data();
     void rangeWrite();
     void fragmentKeepsFinalParagraphMark();
@@ -686,6 +687,20 @@ void Tst_rtf::corpusPicturesRoundTrip() {
         QCOMPARE(out.count("{\\pict\\wmetafile8\\picw3545\\pich1640\\picwgoal2010\\pichgoal930"),
                  3);
         QVERIFY(!out.contains("\\pngblip"));
+    }
+}
+
+void Tst_rtf::shippedPalette() {
+    // The icon picker shows kvz.dat: each picture must decode, not fall back to a placeholder.
+    bool ok = false;
+    const auto doc =
+        readDoc(readAll(QStringLiteral(JOTPIN_TEST_DATA_DIR "/../../../resources/kvz.dat")), &ok);
+    QVERIFY(ok);
+    const QList<QTextImageFormat> pictures = images(*doc);
+    QVERIFY(pictures.size() >= 24);
+    for (const QTextImageFormat& picture : pictures) {
+        QVERIFY(!rtf::originalPicture(picture));
+        QCOMPARE(picture.width(), 16.0);
     }
 }
 
