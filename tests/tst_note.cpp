@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "programfixture.h"
+#include "text/gbk.h"
 
 #include "note/framecontrols.h"
 #include "platform/units.h"
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void firstLayoutPutsTheControlsInPlace();
     void sizeClampsAndTheLockedHeight();
     void twipsSurviveTheRoundingToPixels();
+    void offScreenNoteShowsOnScreenAndKeepsItsPlace();
     void leftGripPastTheMinimumPushesTheRightEdge();
     void anyMouseButtonResizesByGrip();
     void windowManagerCloseKeepsTheNote();
@@ -158,6 +161,23 @@ void TstNote::twipsSurviveTheRoundingToPixels() {
     note->resize(300, 200);
     QTRY_COMPARE(note->note().width, 4500);
     QCOMPARE(note->note().height, 3000);
+}
+
+void TstNote::offScreenNoteShowsOnScreenAndKeepsItsPlace() {
+    // Stored on a monitor right of this screen, as a store from a wider desktop has it.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    f.writeStore(gbk::encode(QStringLiteral("[帖子1]\r\nx坐标=%1\r\ny坐标=1500\r\n"
+                                            "[初始值]\r\n窗体数目=1\r\n")
+                                 .arg((screen.right() + 500) * 15)));
+    f.program->startUp();
+    NoteWindow* note = f.note(1);
+    QTRY_VERIFY(note->isVisible());
+    QVERIFY(screen.contains(note->geometry()));
+    QCOMPARE(note->x(), screen.right() + 1 - note->width());
+    note->editor()->setText(QStringLiteral("changed"));
+    QVERIFY(f.program->saveAll());
+    QCOMPARE(f.storedValue(store::keys::noteSection(1), store::keys::kLeft),
+             QString::number((screen.right() + 500) * 15));
 }
 
 void TstNote::leftGripPastTheMinimumPushesTheRightEdge() {

@@ -14,6 +14,8 @@ private Q_SLOTS:
     void gripRows_data();
     void gripRows();
     void unknownGripMovesNothing();
+    void offScreenWindowsComeToTheNearestScreen_data();
+    void offScreenWindowsComeToTheNearestScreen();
 };
 
 void TstNoteLayout::designSizeLayout() {
@@ -84,6 +86,27 @@ void TstNoteLayout::gripRows() {
 void TstNoteLayout::unknownGripMovesNothing() {
     QVERIFY(!resizeByGrip({0, 0, 4000, 3000}, QPoint(0, 0), QPoint(5, 5), 8));
     QVERIFY(!resizeByGrip({0, 0, 4000, 3000}, QPoint(0, 0), QPoint(5, 5), -1));
+}
+
+void TstNoteLayout::offScreenWindowsComeToTheNearestScreen_data() {
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QPoint>("shown");
+    // Two screens side by side: 0..1279 and 1280..2559, 1024 high.
+    QTest::newRow("on a screen") << QRect(100, 100, 223, 255) << QPoint(100, 100);
+    QTest::newRow("across both") << QRect(1200, 100, 223, 255) << QPoint(1200, 100);
+    QTest::newRow("title strip barely out") << QRect(1270, -20, 223, 255) << QPoint(1280, 0);
+    QTest::newRow("right of both") << QRect(4000, 300, 223, 255) << QPoint(2337, 300);
+    QTest::newRow("above the left") << QRect(-500, -900, 223, 255) << QPoint(0, 0);
+    QTest::newRow("below the right") << QRect(2000, 1100, 223, 255) << QPoint(2000, 769);
+    QTest::newRow("larger than the screen") << QRect(-3000, 50, 3000, 2000) << QPoint(0, 0);
+}
+
+void TstNoteLayout::offScreenWindowsComeToTheNearestScreen() {
+    QFETCH(QRect, window);
+    QFETCH(QPoint, shown);
+    const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1280, 1024)};
+    QCOMPARE(notelayout::reachablePlace(window, 27, screens), shown);
+    QCOMPARE(notelayout::reachablePlace(window, 27, {}), window.topLeft());
 }
 
 QTEST_GUILESS_MAIN(TstNoteLayout)

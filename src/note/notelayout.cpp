@@ -1,5 +1,7 @@
 #include "note/notelayout.h"
 
+#include <algorithm>
+
 #include "platform/units.h"
 
 namespace notelayout {
@@ -65,6 +67,32 @@ std::optional<GeometryTwips> resizeByGrip(const GeometryTwips& w, QPoint start, 
         default:
             return std::nullopt;
     }
+}
+
+QPoint reachablePlace(const QRect& window, int titleHeight, const QList<QRect>& screens) {
+    const QRect title(window.topLeft(), QSize(window.width(), titleHeight));
+    const QRect* nearest = nullptr;
+    qint64 nearestDistance = 0;
+    for (const QRect& screen : screens) {
+        const QRect seen = title.intersected(screen);
+        if (seen.width() >= kReachable && seen.height() >= kReachable / 2) return window.topLeft();
+        // Distance from the window's middle to the screen, squared.
+        const QPoint middle = window.center();
+        const qint64 dx = std::max({screen.left() - middle.x(), 0, middle.x() - screen.right()});
+        const qint64 dy = std::max({screen.top() - middle.y(), 0, middle.y() - screen.bottom()});
+        if (!nearest || dx * dx + dy * dy < nearestDistance) {
+            nearest = &screen;
+            nearestDistance = dx * dx + dy * dy;
+        }
+    }
+    if (!nearest) return window.topLeft();
+    // Inside that screen, as far as the window fits; a window larger than the screen keeps its
+    // title strip on it.
+    const int x = std::clamp(window.left(), nearest->left(),
+                             std::max(nearest->left(), nearest->right() + 1 - window.width()));
+    const int y = std::clamp(window.top(), nearest->top(),
+                             std::max(nearest->top(), nearest->bottom() + 1 - window.height()));
+    return {x, y};
 }
 
 }  // namespace notelayout

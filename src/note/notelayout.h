@@ -2,6 +2,7 @@
 // The arithmetic of a note's frame: size clamps, where its controls go for a given client
 // size, and how a grip drag changes the window. Pure: no widgets.
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <array>
@@ -44,5 +45,11 @@ struct GeometryTwips {
 };
 std::optional<GeometryTwips> resizeByGrip(const GeometryTwips& window, QPoint start, QPoint current,
                                           int grip);
+
+// Where a window shows: its own place while its title strip can be reached on some screen (a
+// piece of it at least kReachable pixels wide and high), otherwise the nearest place inside the
+// screen nearest to it, at that screen's edge. No screens: its own place.
+constexpr int kReachable = 24;
+QPoint reachablePlace(const QRect& window, int titleHeight, const QList<QRect>& screens);
 
 }  // namespace notelayout

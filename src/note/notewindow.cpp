@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -46,6 +48,9 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
         child->setMouseTracking(true);
         child->installEventFilter(this);
     }
+    // A monitor that comes back takes its notes back.
+    connect(qApp, &QGuiApplication::screenAdded, this, [this] { applyGeometry(); });
+    connect(qApp, &QGuiApplication::screenRemoved, this, [this] { applyGeometry(); });
     connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
         Q_EMIT contentChanged();
         Q_EMIT changed();
@@ -104,14 +109,21 @@ void NoteWindow::moveTwips(int left, int top, int width, int height) {
 }
 
 QPoint NoteWindow::intendedPosition() const {
-    return {units::twipsToPixels(m_note.left), units::twipsToPixels(m_note.top)};
+    // A place on no screen (a store from a wider desktop, a monitor unplugged) shows at the
+    // nearest screen's edge; the stored place stays until the user moves the note.
+    const QRect stored(units::twipsToPixels(m_note.left), units::twipsToPixels(m_note.top),
+                       qMax(1, units::twipsToPixels(m_note.width)),
+                       qMax(1, units::twipsToPixels(m_note.height)));
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    return notelayout::reachablePlace(stored, kTitleStripHeight, screens);
 }
 
 void NoteWindow::applyGeometry() {
     m_applyingGeometry = true;
-    setGeometry(units::twipsToPixels(m_note.left), units::twipsToPixels(m_note.top),
-                qMax(1, units::twipsToPixels(m_note.width)),
-                qMax(1, units::twipsToPixels(m_note.height)));
+    setGeometry(QRect(intendedPosition(), QSize(qMax(1, units::twipsToPixels(m_note.width)),
+                                                qMax(1, units::twipsToPixels(m_note.height)))));
     m_applyingGeometry = false;
 }
 

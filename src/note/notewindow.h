@@ -27,6 +27,9 @@ class NoteWindow : public QWidget {
 public:
     NoteWindow();
 
+    // The height of the title strip in pixels: the part of a note that must stay on a screen.
+    static constexpr int kTitleStripHeight = 27;
+
     // The number the note wears while the program runs; it tells notes apart. 0 while the note
     // is not numbered yet.
     int number() const { return m_number; }
