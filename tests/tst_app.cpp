@@ -54,6 +54,7 @@ private Q_SLOTS:
     void helpAndNewVersionOpenWithTheDesktop();
     void changesAreSavedSoonAndIdleWritesNothing();
     void creatingAndDeletingNotesIsSaved();
+    void aSnapshotADayBeforeTheFirstSaveSevenKept();
     void openWindowsKeepOrderAndShiftDown();
     void oneProgramPerStore();
     void staleLocksAreTakenOver_data();
@@ -366,6 +367,32 @@ void TstApp::creatingAndDeletingNotesIsSaved() {
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("2"), 5000);
     program()->windows().close(note(1));
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"), 5000);
+}
+
+void TstApp::aSnapshotADayBeforeTheFirstSaveSevenKept() {
+    program()->startUp();
+    note(1)->editor()->setText(QStringLiteral("day 0"));
+    QVERIFY(program()->saveAll());  // no store before: nothing to keep
+    const QDir snapshots(paths::snapshotsDir());
+    QVERIFY(snapshots.isEmpty());
+
+    const QDate first = f.clock.now().date();
+    for (int day = 1; day <= 8; ++day) {
+        f.clock.set(QDateTime(first.addDays(day), QTime(9, 0)));
+        for (int change = 0; change < 2; ++change) {
+            note(1)->editor()->setText(QStringLiteral("day %1 change %2").arg(day).arg(change));
+            QVERIFY(program()->saveAll());
+        }
+    }
+    const QStringList days = snapshots.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QCOMPARE(days.size(), 7);
+    QCOMPARE(days.first(), first.addDays(2).toString(Qt::ISODate));
+    // Each holds the store as the day found it: the last change of the day before.
+    QFile kept(snapshots.filePath(days.first()) + QStringLiteral("/tie/tie1.tie"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY(kept.readAll().contains("day 1 change 1"));
+    QVERIFY(QFile::exists(snapshots.filePath(days.first()) + QStringLiteral("/tie.dat")));
+    QDir(paths::snapshotsDir()).removeRecursively();
 }
 
 void TstApp::openWindowsKeepOrderAndShiftDown() {

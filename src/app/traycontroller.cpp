@@ -32,6 +32,7 @@
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
+#include "store/snapshots.h"
 
 namespace {
 
@@ -564,6 +565,16 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
         for (const NoteWindow* note : numbered) {
             const bool write = everything || m_contentChanged.contains(note);
             notes.append({note->note(), write ? note->editor()->document() : nullptr});
+        }
+        // The store as it stood before the first change of the day.
+        const QDate today = Clock::instance().now().date();
+        if (m_snapshotDay != today) {
+            QString error;
+            if (store::snapshotStore(paths::storeDir(), paths::snapshotsDir(), today, kSnapshotDays,
+                                     &error))
+                m_snapshotDay = today;
+            else
+                report(error);
         }
         saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems);
         if (saved) {

@@ -3,6 +3,7 @@
 // the open windows, new notes, and saving soon after changes. It is a hidden window, the first
 // of the open windows, and is never shown.
 
+#include <QDate>
 #include <QHash>
 #include <QPointer>
 #include <QSet>
@@ -26,6 +27,8 @@ class TrayController : public QWidget, public CommandHost {
 public:
     // The address of the page about newer versions.
     static inline const QString kNewVersionUrl = QStringLiteral("https://jotpin.app/download");
+    // How many days of store snapshots are kept.
+    static constexpr int kSnapshotDays = 7;
 
     explicit TrayController(AutoSave::Delays autoSaveDelays = {});
 
@@ -168,7 +171,8 @@ private:
     QPointer<NoteListDialog> m_noteList;
     QPointer<SettingsDialog> m_settings;
     QPointer<IconPicker> m_iconPicker;
-    QString m_findText;  // the last text searched for, in any note
+    QString m_findText;   // the last text searched for, in any note
+    QDate m_snapshotDay;  // the day of the last snapshot of the store
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;

@@ -48,6 +48,11 @@ QString storeDir() {
     return g_decidedStoreDir;
 }
 
+QString snapshotsDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/snapshots");
+}
+
 QString shippedFile(const QString& name) {
     const QString beside = programDir() + u'/' + name;
     if (QFileInfo::exists(beside)) return beside;

@@ -14,6 +14,9 @@ QString programName();
 // portable case), otherwise the per-user data folder.
 QString storeDir();
 
+// Where the daily copies of the store go: "snapshots" in the per-user data folder.
+QString snapshotsDir();
+
 // A shipped file ("kvz.dat", "kvz.mid", the help page): beside the program when it is
 // there, otherwise the installed data folders.
 QString shippedFile(const QString& name);
