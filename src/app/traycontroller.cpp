@@ -123,7 +123,11 @@ void TrayController::startUp() {
     m_noteCounter = 0;
     hide();
     TrayIcon& tray = TrayIcon::instance();
-    tray.add(QIcon(QStringLiteral(":/icons/jotpin.svg")));
+    // Trays ask for 16 to 64 pixels: each size drawn for itself stays sharp.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
+    tray.add(icon);
     tray.setTip(QStringLiteral("Jotpin"));
     connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
     connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);

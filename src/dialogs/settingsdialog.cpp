@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "model/note.h"
+#include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/clock.h"
 #include "platform/commondialog.h"
@@ -136,6 +137,8 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
         lists[i]->setGeometry(twips(left[i], 480, i == 2 ? 855 : 615, 285));
         connect(lists[i], &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
     }
+    // The two frames' pictures, left of their controls.
+    new IconButton(time, QStringLiteral("frame-reminder.svg"), twips(240, 480, 480, 480));
     reminderCheck = new QCheckBox(QStringLiteral("提醒"), time);
     reminderCheck->setGeometry(twips(960, 960, 855, 255));
     connect(reminderCheck, &QCheckBox::clicked, this, &SettingsDialog::reminderClicked);
@@ -147,6 +150,7 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
 
     auto* sound = new QGroupBox(QStringLiteral("告警声音"), this);
     sound->setGeometry(twips(120, 2520, 5655, 975));
+    new IconButton(sound, QStringLiteral("frame-sound.svg"), twips(240, 300, 480, 480));
     soundPathEdit = new QLineEdit(sound);
     soundPathEdit->setGeometry(twips(960, 360, 2535, 375));
     soundPathEdit->setReadOnly(true);
