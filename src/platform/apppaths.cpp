@@ -37,7 +37,9 @@ QString storeDir() {
     // Decided once per run (it takes a file creation): the store never moves while running.
     if (g_decidedStoreDir.isEmpty()) {
         const QString path = programDir();
-        if (canWriteIn(path)) {
+        // An installed program keeps its notes in the user's data folder, even in a prefix
+        // the user can write.
+        if (!isInstalled() && canWriteIn(path)) {
             g_decidedStoreDir = path;
         } else {
             const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -53,9 +55,21 @@ QString snapshotsDir() {
            QStringLiteral("/snapshots");
 }
 
+bool isInstalled() {
+    return QFileInfo(programDir()).fileName() == QStringLiteral("bin") &&
+           QFileInfo(installedDataDir()).isDir();
+}
+
+QString installedDataDir() {
+    return QDir::cleanPath(programDir() + QStringLiteral("/../share/") + programName());
+}
+
 QString shippedFile(const QString& name) {
     const QString beside = programDir() + u'/' + name;
     if (QFileInfo::exists(beside)) return beside;
+    // Installed under any prefix: <prefix>/bin/jotpin reads <prefix>/share/jotpin/.
+    const QString underPrefix = installedDataDir() + u'/' + name;
+    if (QFileInfo::exists(underPrefix)) return underPrefix;
     const QString installed = QStandardPaths::locate(QStandardPaths::AppDataLocation, name);
     return installed.isEmpty() ? beside : installed;
 }

@@ -11,8 +11,12 @@ QString programDir();
 QString programName();
 
 // Folder of the store ("tie.dat" and "tie/"): the program folder when it can be written (the
-// portable case), otherwise the per-user data folder.
+// portable case), otherwise, and always for an installed program, the per-user data folder.
 QString storeDir();
+
+// The program was installed: it runs from <prefix>/bin beside <prefix>/share/<program name>.
+bool isInstalled();
+QString installedDataDir();
 
 // Where the daily copies of the store go: "snapshots" in the per-user data folder.
 QString snapshotsDir();
