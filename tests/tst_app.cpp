@@ -4,6 +4,7 @@
 #include <QLockFile>
 #include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void notesOnTopReachesEveryWindow();
     void topmostGuardActsOnTheCurrentNoteOnly();
     void helpAndNewVersionOpenWithTheDesktop();
+    void helpPageCoversEveryMenuCommand();
     void changesAreSavedSoonAndIdleWritesNothing();
     void creatingAndDeletingNotesIsSaved();
     void aSnapshotADayBeforeTheFirstSaveSevenKept();
@@ -321,6 +323,41 @@ void TstApp::helpAndNewVersionOpenWithTheDesktop() {
     QCOMPARE(f.tray.messages.size(), 2);
     QVERIFY(f.tray.messages[0].contains(QStringLiteral("Jotpin说明.htm")));
     QVERIFY(f.tray.messages[1].contains(TrayController::kNewVersionUrl));
+}
+
+void TstApp::helpPageCoversEveryMenuCommand() {
+    QFile page(QStringLiteral(JOTPIN_APP_DIR "/Jotpin说明.htm"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(html.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    QVERIFY2(!html.contains(QStringLiteral("src=\"http")) && !html.contains(u"href=\"http"),
+             "the page must stand alone");
+
+    // Every element closes, in order (void and self-closed ones aside).
+    static const QStringList voidElements = {"meta", "br", "img", "hr", "link", "input", "wbr"};
+    const QRegularExpression tag(QStringLiteral("<!--.*?-->|<(/?)([a-zA-Z][\\w-]*)[^>]*?(/?)>"),
+                                 QRegularExpression::DotMatchesEverythingOption);
+    QStringList open;
+    for (const QRegularExpressionMatch& m : tag.globalMatch(html)) {
+        const QString name = m.captured(2).toLower();
+        if (name.isEmpty() || voidElements.contains(name) || !m.captured(3).isEmpty()) continue;
+        if (m.captured(1).isEmpty()) {
+            open.append(name);
+        } else {
+            QVERIFY2(!open.isEmpty() && open.last() == name, qPrintable(u"unbalanced </" + name));
+            open.removeLast();
+        }
+    }
+    QVERIFY2(open.isEmpty(), qPrintable(open.join(u' ')));
+
+    for (const QMenu* menu : {program()->trayMenu, program()->noteMenu, program()->editMenu}) {
+        for (const QAction* action : menu->actions()) {
+            const QString caption = action->text().section(u'\t', 0, 0);
+            if (!action->isSeparator())
+                QVERIFY2(html.contains(caption), qPrintable(u"no " + caption));
+        }
+    }
 }
 
 void TstApp::changesAreSavedSoonAndIdleWritesNothing() {

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QPainter>
 #include <QScreen>
 #include <QSet>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -38,6 +41,7 @@ private Q_SLOTS:
     void firstLayoutPutsTheControlsInPlace();
     void sizeClampsAndTheLockedHeight();
     void twipsSurviveTheRoundingToPixels();
+    void everyPictureRendersWithoutWarnings();
     void offScreenNoteShowsOnScreenAndKeepsItsPlace();
     void leftGripPastTheMinimumPushesTheRightEdge();
     void anyMouseButtonResizesByGrip();
@@ -161,6 +165,41 @@ void TstNote::twipsSurviveTheRoundingToPixels() {
     note->resize(300, 200);
     QTRY_COMPARE(note->note().width, 4500);
     QCOMPARE(note->note().height, 3000);
+}
+
+namespace {
+QStringList g_warnings;
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) g_warnings.append(text);
+}
+}  // namespace
+
+void TstNote::everyPictureRendersWithoutWarnings() {
+    g_warnings.clear();
+    const QtMessageHandler before = qInstallMessageHandler(collectWarnings);
+    const QStringList icons = QDir(QStringLiteral(":/icons")).entryList();
+    for (const QString& name : icons) {
+        QSvgRenderer svg(QStringLiteral(":/icons/") + name);
+        QVERIFY2(svg.isValid(), qPrintable(name));
+        for (int size : {16, 22, 24, 32, 48, 64}) {
+            QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            svg.render(&painter);
+            painter.end();
+            bool drawn = false;
+            for (int y = 0; y < size && !drawn; ++y)
+                for (int x = 0; x < size && !drawn; ++x)
+                    drawn = qAlpha(image.pixel(x, y)) > 0;
+            QVERIFY2(drawn, qPrintable(name + QStringLiteral(" at ") + QString::number(size)));
+        }
+    }
+    for (int size : {16, 22, 24, 32, 48, 64})
+        QCOMPARE(QImage(QStringLiteral(":/appicon/jotpin-%1.png").arg(size)).size(),
+                 QSize(size, size));
+    qInstallMessageHandler(before);
+    QVERIFY(icons.size() >= 12);
+    QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(u'\n')));
 }
 
 void TstNote::offScreenNoteShowsOnScreenAndKeepsItsPlace() {
