@@ -55,8 +55,12 @@ void IconButton::mouseReleaseEvent(QMouseEvent* event) {
 
 bool WindowDrag::handle(QEvent* event, const std::function<QPoint()>& origin,
                         const std::function<void(QPoint)>& moveTo) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
         case QEvent::MouseButtonPress:
             if (mouse->button() != Qt::LeftButton) return false;
             m_from = mouse->globalPosition().toPoint();
