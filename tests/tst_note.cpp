@@ -332,7 +332,7 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     QVERIFY(!note->isVisible());
     // The title clock goes on after a one-time alarm.
     note->show();
-    f.program->tickNotes(at(15, 2, 1), false);
+    f.program->tickNotes(at(15, 2, 1), true);
     QCOMPARE(note->titleLabel->text(), QStringLiteral("01/31 15:2:1"));
 }
 

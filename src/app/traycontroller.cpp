@@ -299,7 +299,8 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
     for (NoteWindow* note : notes) {
         if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
     }
-    // The clock's text changes on the full second only; the stacking order costs a round trip.
+    // The clock's text changes on the full second only: then the clocks that are seen are set
+    // (the stacking order costs a round trip), and on the half second none.
     const QSet<const NoteWindow*> covered =
         fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
     // Read once per change, not at every tick: each read of text another program holds is a
@@ -313,7 +314,7 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
     }
     for (NoteWindow* note : notes) {
         if (note->tickTimer.enabled)
-            note->halfSecondTick(clock, m_clipboardText, !covered.contains(note));
+            note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
     }
 }
 
