@@ -17,11 +17,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("jotpin"));
     QApplication::setQuitOnLastWindowClosed(false);
     translations::install();
-    // Every note window hands its icon to the X server: three small pictures drawn for their
-    // sizes, not the SVG drawn at four sizes for every window.
+    // Every note window hands its icon to the X server: three small pictures, read once.
     QIcon icon;
     for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(QPixmap(QStringLiteral(":/appicon/jotpin-%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
 
     // One program per store: a second start brings the first one forward and leaves.
