@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "store/notestore.h"
 #include "store/storekeys.h"
 
@@ -13,7 +17,14 @@ namespace {
 
 const QString kDayFormat = QStringLiteral("yyyy-MM-dd");
 
+// A second name for the file where the system allows it: a save replaces the store's files
+// with new ones and never writes into them, so the snapshot keeps the old contents, and it
+// costs neither the time nor the room of a copy. Otherwise (another disk) a copy.
 bool copyInto(const QString& from, const QString& to, QString* error) {
+#ifdef Q_OS_UNIX
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+#endif
     if (QFile::copy(from, to)) return true;
     *error = from + QStringLiteral(": 无法复制到 ") + to;
     return false;
