@@ -1,19 +1,17 @@
 #include "dialogs/notelistdialog.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QStyledItemDelegate>
 
 #include "dialogs/notelistrows.h"
+#include "dialogs/toolframe.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/units.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/values.h"
 
@@ -44,12 +42,6 @@ public:
     }
 };
 
-// Design places in twips, as left, top, width, height.
-QRect twipsRect(int left, int top, int width, int height) {
-    return {units::twipsToPixels(left), units::twipsToPixels(top), units::twipsToPixels(width),
-            units::twipsToPixels(height)};
-}
-
 constexpr int kClientWidth = 3975;
 constexpr int kClientHeight = 2850;
 
@@ -57,29 +49,17 @@ constexpr int kClientHeight = 2850;
 
 NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
-    setWindowTitle(QStringLiteral("Jotpin"));
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, store::colourFromBgr(0x00FFC0C0));
-    setPalette(p);
-
+    toolframe::setUp(this, kClientWidth, kClientHeight);
     // The pictures lie under the list where they overlap it, as picture controls do.
-    showButton = new IconButton(this, QStringLiteral("list-show.svg"), twipsRect(0, -75, 480, 480),
-                                QStringLiteral("显示帖子"));
+    showButton = new IconButton(this, QStringLiteral("list-show.svg"),
+                                units::twipsRect(0, -75, 480, 480), QStringLiteral("显示帖子"));
     closeButton = new IconButton(this, QStringLiteral("list-close.svg"),
-                                 twipsRect(3480, -75, 480, 480), QStringLiteral("关闭窗口"));
+                                 units::twipsRect(3480, -75, 480, 480), QStringLiteral("关闭窗口"));
 
-    titleLabel = new QLabel(QStringLiteral("帖子列表"), this);
-    titleLabel->setGeometry(twipsRect(1560, 60, 780, 180));
-    QFont title(QStringLiteral("宋体"), 9);
-    title.setBold(true);
-    titleLabel->setFont(title);
-    QPalette labelPalette = titleLabel->palette();
-    labelPalette.setColor(QPalette::WindowText, store::colourFromBgr(0x00400000));
-    titleLabel->setPalette(labelPalette);
+    titleLabel = toolframe::addTitle(this, QStringLiteral("帖子列表"), QRect(1560, 60, 780, 180));
 
     list = new QListWidget(this);
-    list->setGeometry(twipsRect(0, 300, 3975, 2550));
+    list->setGeometry(units::twipsRect(0, 300, 3975, 2550));
     list->setFont(QFont(QStringLiteral("宋体"), 9));
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setItemDelegate(new RowDelegate(list));
@@ -90,12 +70,6 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     connect(showButton, &IconButton::clicked, this, &NoteListDialog::pickSelected);
     connect(closeButton, &IconButton::clicked, this, &NoteListDialog::closeRequested);
     connect(list, &QListWidget::itemDoubleClicked, this, &NoteListDialog::pickSelected);
-
-    const QSize client(units::twipsToPixels(kClientWidth), units::twipsToPixels(kClientHeight));
-    QRect frame(QPoint(), client);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        frame.moveCenter(screen->geometry().center());
-    setGeometry(frame);
 
     int n = 0;
     for (NoteWindow* note : notes) {
@@ -110,10 +84,7 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
 }
 
 void NoteListDialog::showOnTop() {
-    windowops::setTopmost(this, true);
-    show();
-    raise();
-    activateWindow();
+    toolframe::showOnTop(this);
 }
 
 NoteWindow* NoteListDialog::noteOfRow(int row) const {

@@ -23,11 +23,6 @@
 
 namespace {
 
-QRect twips(int left, int top, int width, int height) {
-    return {units::twipsToPixels(left), units::twipsToPixels(top), units::twipsToPixels(width),
-            units::twipsToPixels(height)};
-}
-
 // "00" … "nn", or from `first` on.
 QStringList numbers(int first, int last, int width = 2) {
     QStringList texts;
@@ -97,13 +92,13 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
       m_currentNote(std::move(currentNote)),
       m_owner(owner) {
     setWindowTitle(QStringLiteral(" Jotpin设置"));
-    setFixedSize(twips(0, 0, 5895, 4440).size());
+    setFixedSize(units::twipsRect(0, 0, 5895, 4440).size());
 
     auto* colours = new QGroupBox(QStringLiteral("帖子底色"), this);
-    colours->setGeometry(twips(120, 120, 5655, 735));
+    colours->setGeometry(units::twipsRect(120, 120, 5655, 735));
     for (int i = 0; i < kSwatches; ++i) {
         swatches[i] = new QLabel(colours);
-        swatches[i]->setGeometry(twips(240 + 480 * i, 240, 375, 375));
+        swatches[i]->setGeometry(units::twipsRect(240 + 480 * i, 240, 375, 375));
         swatches[i]->setAutoFillBackground(true);
         swatches[i]->setFrameShape(QFrame::Box);
         swatches[i]->setCursor(Qt::PointingHandCursor);
@@ -111,16 +106,16 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
         swatches[i]->installEventFilter(this);
     }
     currentColour = new QLabel(colours);
-    currentColour->setGeometry(twips(3360, 240, 975, 375));
+    currentColour->setGeometry(units::twipsRect(3360, 240, 975, 375));
     currentColour->setAutoFillBackground(true);
     currentColour->setFrameShape(QFrame::Box);
     paint(currentColour, fromBgr(0x00FFC0C0));
     otherColourButton = new QPushButton(QStringLiteral("其他颜色"), colours);
-    otherColourButton->setGeometry(twips(4440, 240, 975, 375));
+    otherColourButton->setGeometry(units::twipsRect(4440, 240, 975, 375));
     connect(otherColourButton, &QPushButton::clicked, this, &SettingsDialog::chooseOtherColour);
 
     auto* time = new QGroupBox(QStringLiteral("设置提醒时间"), this);
-    time->setGeometry(twips(120, 960, 5655, 1455));
+    time->setGeometry(units::twipsRect(120, 960, 5655, 1455));
     const int year = Clock::instance().now().date().year();
     hourList = new SpinnerList(time, numbers(0, 23));
     minuteList = new SpinnerList(time, numbers(0, 59));
@@ -133,44 +128,46 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
     const std::array<const char16_t*, 5> captions = {u"时", u"分", u"年", u"月", u"日"};
     for (int i = 0; i < 5; ++i) {
         auto* caption = new QLabel(QString::fromUtf16(captions[i]), time);
-        caption->move(twips(left[i], 240, 0, 0).topLeft());
-        lists[i]->setGeometry(twips(left[i], 480, i == 2 ? 855 : 615, 285));
+        caption->move(units::twipsRect(left[i], 240, 0, 0).topLeft());
+        lists[i]->setGeometry(units::twipsRect(left[i], 480, i == 2 ? 855 : 615, 285));
         connect(lists[i], &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
     }
     // The two frames' pictures, left of their controls.
-    new IconButton(time, QStringLiteral("frame-reminder.svg"), twips(240, 480, 480, 480));
+    new IconButton(time, QStringLiteral("frame-reminder.svg"),
+                   units::twipsRect(240, 480, 480, 480));
     reminderCheck = new QCheckBox(QStringLiteral("提醒"), time);
-    reminderCheck->setGeometry(twips(960, 960, 855, 255));
+    reminderCheck->setGeometry(units::twipsRect(960, 960, 855, 255));
     connect(reminderCheck, &QCheckBox::clicked, this, &SettingsDialog::reminderClicked);
-    (new QLabel(QStringLiteral("每隔"), time))->move(twips(2400, 1000, 0, 0).topLeft());
+    (new QLabel(QStringLiteral("每隔"), time))->move(units::twipsRect(2400, 1000, 0, 0).topLeft());
     repeatList = new SpinnerList(time, numbers(0, 60));
-    repeatList->setGeometry(twips(2880, 960, 615, 285));
+    repeatList->setGeometry(units::twipsRect(2880, 960, 615, 285));
     connect(repeatList, &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
-    (new QLabel(QStringLiteral("分钟提醒"), time))->move(twips(3600, 1000, 0, 0).topLeft());
+    (new QLabel(QStringLiteral("分钟提醒"), time))
+        ->move(units::twipsRect(3600, 1000, 0, 0).topLeft());
 
     auto* sound = new QGroupBox(QStringLiteral("告警声音"), this);
-    sound->setGeometry(twips(120, 2520, 5655, 975));
-    new IconButton(sound, QStringLiteral("frame-sound.svg"), twips(240, 300, 480, 480));
+    sound->setGeometry(units::twipsRect(120, 2520, 5655, 975));
+    new IconButton(sound, QStringLiteral("frame-sound.svg"), units::twipsRect(240, 300, 480, 480));
     soundPathEdit = new QLineEdit(sound);
-    soundPathEdit->setGeometry(twips(960, 360, 2535, 375));
+    soundPathEdit->setGeometry(units::twipsRect(960, 360, 2535, 375));
     soundPathEdit->setReadOnly(true);
     chooseSoundButton = new QPushButton(QStringLiteral("选择"), sound);
-    chooseSoundButton->setGeometry(twips(3600, 360, 975, 375));
+    chooseSoundButton->setGeometry(units::twipsRect(3600, 360, 975, 375));
     connect(chooseSoundButton, &QPushButton::clicked, this, &SettingsDialog::chooseSound);
     noSoundCheck = new QCheckBox(QStringLiteral("无"), sound);
-    noSoundCheck->setGeometry(twips(4680, 360, 615, 255));
+    noSoundCheck->setGeometry(units::twipsRect(4680, 360, 615, 255));
     noSoundCheck->setChecked(true);
     connect(noSoundCheck, &QCheckBox::clicked, this, &SettingsDialog::noSoundClicked);
 
     auto* opacity = new QGroupBox(QStringLiteral("帖子透明度"), this);
-    opacity->setGeometry(twips(120, 3600, 5655, 735));
+    opacity->setGeometry(units::twipsRect(120, 3600, 5655, 735));
     opacitySlider = new QSlider(Qt::Horizontal, opacity);
-    opacitySlider->setGeometry(twips(840, 360, 3495, 255));
+    opacitySlider->setGeometry(units::twipsRect(840, 360, 3495, 255));
     opacitySlider->setRange(Note::kMinOpacity, 255);
     opacitySlider->setPageStep(25);
     opacitySlider->setValue(255);
     opacityLabel = new QLabel(percentText(255), opacity);
-    opacityLabel->setGeometry(twips(4560, 360, 855, 255));
+    opacityLabel->setGeometry(units::twipsRect(4560, 360, 855, 255));
     connect(opacitySlider, &QSlider::valueChanged, this, &SettingsDialog::opacityChanged);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
