@@ -3,6 +3,7 @@
 # Needs what scripts/test.sh installs; run that first on a fresh machine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/scripts/setup.sh"  # jotpin_ctest
 build="$root/build-sanitize"
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJOTPIN_SANITIZE=ON \
@@ -12,4 +13,4 @@ cmake --build "$build" --parallel "$(nproc)"
 # Qt and the libraries below it keep memory to the end on purpose: leaks are not looked for.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"
+jotpin_ctest "$build" "$@"

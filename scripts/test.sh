@@ -3,4 +3,4 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 jotpin_setup test
-ctest --test-dir "$JOTPIN_BUILD" --output-on-failure --parallel "$(nproc)" "$@"
+jotpin_ctest "$JOTPIN_BUILD" "$@"

@@ -23,7 +23,20 @@ trap cleanup_x EXIT
 
 fail() {
     echo "FAIL: $*"
-    local log
+    local log pid
+    # What each of our programs was doing: a rare hang must be readable from the CI log.
+    for pid in "${E2E_PIDS[@]}"; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid" 2>/dev/null && echo "--- process $pid had ended" ||
+                echo "--- process $pid had ended with status $?"
+            continue
+        fi
+        [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = jotpin ] || continue
+        echo "--- jotpin $pid is still running; its threads:"
+        command -v gdb >/dev/null &&
+            timeout 30 gdb -p "$pid" -batch -ex "thread apply all bt 12" 2>/dev/null | grep -E '^(#|Thread)' || true
+    done
+    xwininfo -root -tree 2>/dev/null | grep -E '^ +0x' | head -n 20 || true
     for log in "$E2E_TMP"/*.log; do
         [ -s "$log" ] && printf -- '--- %s\n%s\n' "$(basename "$log")" "$(tail -n 20 "$log")"
     done
