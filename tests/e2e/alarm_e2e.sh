@@ -13,7 +13,6 @@ done
 libfaketime=$(find /usr/lib -name libfaketimeMT.so.1 2>/dev/null | head -n 1)
 [ -n "$libfaketime" ] || { echo "SKIP: faketime is not installed"; exit 77; }
 start_x
-export -f visible_geometries
 
 export XDG_RUNTIME_DIR="$E2E_TMP/run"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
@@ -22,9 +21,8 @@ pulseaudio -n --daemonize=no --exit-idle-time=-1 --load=module-native-protocol-u
 E2E_PIDS+=($!)
 wait_for 10 pactl info || fail "PulseAudio did not start"
 
-app="$E2E_TMP/app"
-mkdir -p "$app/tie"
-cp "$program" "$(dirname "$program")/kvz.mid" "$app/"
+program_folder "$program" "$(dirname "$program")/kvz.mid"
+mkdir "$app/tie"
 sox -n -r 44100 -c 2 "$app/bell.wav" synth 4 sine 660 vol 0.5
 
 # RMS amplitude of what the sink plays over the next $1 seconds.

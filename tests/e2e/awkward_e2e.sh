@@ -5,11 +5,8 @@ set -euo pipefail
 program=$1
 source "$(dirname "$0")/xsession.sh"
 start_x
-export -f visible_geometries
 
-app="$E2E_TMP/app"
-mkdir -p "$app"
-cp "$program" "$app/"
+program_folder "$program"
 start_program() {
     "$app/jotpin" >>"$E2E_TMP/jotpin.log" 2>&1 &
     pid=$!

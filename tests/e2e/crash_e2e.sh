@@ -8,11 +8,9 @@ program=$1
 rounds=${2:-20}
 source "$(dirname "$0")/xsession.sh"
 start_x
-export -f visible_geometries
 
-app="$E2E_TMP/app"
-mkdir -p "$app/tie"
-cp "$program" "$app/"
+program_folder "$program"
+mkdir "$app/tie"
 {
     for n in $(seq 1 20); do
         printf '[帖子%d]\r\nx坐标=%d\r\ny坐标=%d\r\n窗体宽度=3345\r\n窗体高度=1500\r\n' \

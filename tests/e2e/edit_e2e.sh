@@ -8,14 +8,10 @@ appdir=$2
 source "$(dirname "$0")/xsession.sh"
 start_x
 
-app="$E2E_TMP/app"
-mkdir -p "$app"
-cp "$program" "$app/"
-cp "$appdir/kvz.dat" "$app/"
+program_folder "$program" "$appdir/kvz.dat"
 "$app/jotpin" >"$E2E_TMP/jotpin.log" 2>&1 &
 pid=$!
 E2E_PIDS+=($pid)
-export -f visible_geometries
 wait_for 40 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note came up"
 read -r x y w h <<<"$(visible_geometries "$pid")"
 

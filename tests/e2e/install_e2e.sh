@@ -29,7 +29,6 @@ printf '[帖子1]\r\n窗体高度=3000\r\nx坐标=1500\r\ny坐标=1500\r\n[初�
 "$prefix/bin/jotpin" >"$E2E_TMP/jotpin.log" 2>&1 &
 pid=$!
 E2E_PIDS+=($pid)
-export -f visible_geometries
 wait_for 40 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note came up"
 read -r nx ny _ _ <<<"$(visible_geometries "$pid")"
 xdotool mousemove $((nx + 100)) $((ny + 100)) click 1 sleep 0.3 type "x"  # a change: the store is written

@@ -6,13 +6,10 @@ program=$1
 source "$(dirname "$0")/xsession.sh"
 start_x
 
-app="$E2E_TMP/app"
-mkdir -p "$app"
-cp "$program" "$app/"
+program_folder "$program"
 "$app/jotpin" >"$E2E_TMP/jotpin.log" 2>&1 &
 pid=$!
 E2E_PIDS+=($pid)
-export -f visible_geometries
 wait_for 40 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note came up"
 read -r x y w h <<<"$(visible_geometries "$pid")"
 [ "$x $y $w $h" = "1057 27 223 255" ] || fail "first note at $x $y $w $h, expected 1057 27 223 255"

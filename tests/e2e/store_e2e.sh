@@ -94,7 +94,6 @@ pid=$!
 E2E_PIDS+=($pid)
 
 expected=$(printf '%s\n' "100 100 300 200" "500 100 223 43" "100 500 400 300" | sort)
-export -f visible_geometries
 wait_for 20 bash -c "[ \"\$(visible_geometries $pid)\" = \"$expected\" ]" ||
     fail "windows on screen:
 $(visible_geometries "$pid")

@@ -7,11 +7,8 @@ program=$1
 source "$(dirname "$0")/xsession.sh"
 command -v trayer >/dev/null 2>&1 || { echo "SKIP: trayer is not installed"; exit 77; }
 start_x
-export -f visible_geometries
 
-app="$E2E_TMP/app"
-mkdir -p "$app"
-cp "$program" "$app/"
+program_folder "$program"
 # A store with no note: the program starts with no window but its tray icon.
 printf '[\xb3\xf5\xca\xbc\xd6\xb5]\r\n\xb4\xb0\xcc\xe5\xca\xfd\xc4\xbf=-1\r\n' >"$app/tie.dat"
 

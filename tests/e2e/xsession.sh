@@ -69,6 +69,13 @@ start_x() {
         fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
+# program_folder FILE...: a program folder of the test's own, $app, holding these files.
+program_folder() {
+    app="$E2E_TMP/app"
+    mkdir -p "$app"
+    cp "$@" "$app/"
+}
+
 # The mapped top-level windows of a process, one "x y width height" line each; its tray icon
 # (a small window) left out.
 visible_geometries() {
@@ -80,3 +87,5 @@ visible_geometries() {
             END { if (v && w > 40) print x, y, w, h }'
     done | sort
 }
+# For the "bash -c" conditions given to wait_for.
+export -f visible_geometries
