@@ -35,6 +35,10 @@ fail() {
         echo "--- jotpin $pid is still running; its threads:"
         command -v gdb >/dev/null &&
             timeout 30 gdb -p "$pid" -batch -ex "thread apply all bt 12" 2>/dev/null | grep -E '^(#|Thread)' || true
+        local id
+        for id in $(xdotool search --pid "$pid" 2>/dev/null); do
+            echo "window $id: $(xwininfo -id "$id" | grep -E 'geometry|Map State' | tr -s ' \n' ' ')"
+        done
     done
     xwininfo -root -tree 2>/dev/null | grep -E '^ +0x' | head -n 20 || true
     for log in "$E2E_TMP"/*.log; do
@@ -63,9 +67,11 @@ start_x() {
     wait_for 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
     export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display")"
     wait_for 20 xprop -root || fail "no X server on $DISPLAY"
-    openbox >"$E2E_TMP/openbox.log" 2>&1 &
+    # Ready once it runs the start-up command: a window mapped while it still starts up may
+    # never be managed (seen: a note that stayed unmapped).
+    openbox --startup "touch $E2E_TMP/openbox.ready" >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+    wait_for 20 test -e "$E2E_TMP/openbox.ready" ||
         fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
 }
 
