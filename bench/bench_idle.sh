@@ -59,6 +59,11 @@ capture_on() {  # capture_on PID DIR
     xdotool mousemove $((x + 16)) $((y + 10)) click 1 sleep 0.5
     xdotool key Down Down Down Down Down Down Down Down Return
     wait_for 20 grep -q "$clip_text" "$dir"/tie/*.tie || fail "no note captured the clipboard"
+    # The user goes back to another program: the note's caret stops blinking (two repaints a
+    # second while the note has the focus).
+    xmessage -geometry +600+600 "other work" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    xdotool search --sync --onlyvisible --name '^xmessage$' windowactivate
 }
 
 measure() {  # measure N [capture]: prints "cpu% X-cpu% main-wakeups/s all-wakeups/s"

@@ -4,7 +4,10 @@
 #include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QSvgRenderer>
+
+#include "platform/directpaint.h"
 
 namespace {
 
@@ -34,6 +37,24 @@ IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
     setToolTip(toolTip);
     setAlignment(Qt::AlignCenter);
     setIcon(icon);
+}
+
+void ClockLabel::showTime(const QString& text) {
+    if (text == m_text) return;
+    m_text = text;
+    if (!isVisible()) return;  // painted when shown
+    if (!directpaint::paintNow(this)) {
+        update();
+        return;
+    }
+    if (!m_repaintsAfterExpose) directpaint::repaintAfterExpose(this);
+    m_repaintsAfterExpose = true;
+}
+
+void ClockLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    style()->drawItemText(&painter, rect(), Qt::AlignLeft | Qt::AlignVCenter, palette(),
+                          isEnabled(), m_text, foregroundRole());
 }
 
 void IconButton::setIcon(const QString& icon) {

@@ -1,5 +1,5 @@
 #pragma once
-// The icon buttons of a note's title strip.
+// The icon buttons and the clock of a note's title strip.
 
 #include <QLabel>
 #include <QPoint>
@@ -24,6 +24,23 @@ protected:
 
 private:
     bool m_pressed = false;
+};
+
+// The title clock, drawn as a left-aligned label. Its text changes every second: where it can,
+// the new text goes straight onto the window (platform/directpaint), which wakes nobody up;
+// otherwise, and whenever the window repaints that part itself, it is painted as usual.
+class ClockLabel : public QWidget {
+public:
+    using QWidget::QWidget;
+    const QString& text() const { return m_text; }
+    void showTime(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    bool m_repaintsAfterExpose = false;
 };
 
 // Moves a window with the left mouse button held on it. The window moves itself: handed to the

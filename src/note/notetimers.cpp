@@ -46,9 +46,8 @@ void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
 
 void NoteWindow::halfSecondTick(const QString& clock, const QString& clipboardText,
                                 bool clockSeen) {
-    // A clock nobody sees waits: the first tick it is seen sets it. (Each repaint of a window
-    // costs a round trip to the X server.)
-    if (clockSeen && isVisible()) titleLabel->setText(clock);  // repaints when the text changed
+    // A clock nobody sees waits: the first tick it is seen sets it.
+    if (clockSeen && isVisible()) titleLabel->showTime(clock);
 
     if (capturesClipboard) {
         const QString& text = clipboardText;

@@ -23,7 +23,7 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
                                QStringLiteral("关闭定时提醒"));
     unlockButton = new IconButton(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
                                   QStringLiteral("解除锁定"));
-    titleLabel = new QLabel(this);
+    titleLabel = new ClockLabel(this);
     titleLabel->setGeometry(72, 5, 97, 17);
     titleLabel->installEventFilter(this);
     hideButton = new IconButton(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),

@@ -76,7 +76,7 @@ public:
     IconButton* menuButton;
     IconButton* alarmIcon;     // shown while the note has a reminder switched on
     IconButton* unlockButton;  // shown while the note is locked
-    QLabel* titleLabel;        // clock, drag handle
+    ClockLabel* titleLabel;    // clock, drag handle
     IconButton* hideButton;
     IconButton* deleteButton;
 
