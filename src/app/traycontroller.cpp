@@ -299,10 +299,12 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
     for (NoteWindow* note : notes) {
         if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
     }
-    // The clock's text changes on the full second only: then the clocks that are seen are set
-    // (the stacking order costs a round trip), and on the half second none.
+    // The clock's text changes on the full second only: then the clocks that are seen are set,
+    // and on the half second none. The stacking order that tells them is asked for half a
+    // second ahead, so that its answer is there when it is needed.
     const QSet<const NoteWindow*> covered =
         fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
+    if (!fullSecond) windowops::askStackingOrder();
     // Read once per change, not at every tick: each read of text another program holds is a
     // string of round trips to it through the X server.
     const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {

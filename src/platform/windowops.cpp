@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace windowops {
 
@@ -26,10 +27,17 @@ bool isTopmost(const QWidget* window) {
     return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
-QList<WId> stackingOrder() {
+namespace {
+
+xcb_connection_t* xcbConnection() {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection) return {};
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The question asked ahead by askStackingOrder, not yet answered.
+std::optional<xcb_get_property_cookie_t> g_askedStackingOrder;
+
+std::optional<xcb_get_property_cookie_t> askFor(xcb_connection_t* connection) {
     static xcb_atom_t atom = XCB_ATOM_NONE;
     if (atom == XCB_ATOM_NONE) {
         static const char kName[] = "_NET_CLIENT_LIST_STACKING";
@@ -37,15 +45,34 @@ QList<WId> stackingOrder() {
             xcb_intern_atom_reply(connection,
                                   xcb_intern_atom(connection, 1, sizeof kName - 1, kName), nullptr),
             &std::free);
-        if (!reply || reply->atom == XCB_ATOM_NONE) return {};
+        if (!reply || reply->atom == XCB_ATOM_NONE) return std::nullopt;
         atom = reply->atom;
     }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, 0, root, atom, XCB_ATOM_WINDOW, 0, 1 << 16);
+    xcb_flush(connection);
+    return cookie;
+}
+
+}  // namespace
+
+void askStackingOrder() {
+    xcb_connection_t* connection = xcbConnection();
+    if (!connection) return;
+    if (g_askedStackingOrder) xcb_discard_reply(connection, g_askedStackingOrder->sequence);
+    g_askedStackingOrder = askFor(connection);
+}
+
+QList<WId> stackingOrder() {
+    xcb_connection_t* connection = xcbConnection();
+    if (!connection) return {};
+    const std::optional<xcb_get_property_cookie_t> cookie =
+        g_askedStackingOrder ? g_askedStackingOrder : askFor(connection);
+    g_askedStackingOrder.reset();
+    if (!cookie) return {};
     const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, root, atom, XCB_ATOM_WINDOW, 0, 1 << 16),
-            nullptr),
-        &std::free);
+        xcb_get_property_reply(connection, *cookie, nullptr), &std::free);
     if (!reply || reply->format != 32) return {};
     const auto* ids = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
     const int count = xcb_get_property_value_length(reply.get()) / 4;

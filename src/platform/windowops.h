@@ -16,5 +16,8 @@ bool isTopmost(const QWidget* window);
 // The desktop's top-level windows from the bottom to the top, as the window manager stacks
 // them; empty where it does not say (no X server, a window manager without the list).
 QList<WId> stackingOrder();
+// Asks for the stacking order ahead, without waiting: the next stackingOrder() takes the answer,
+// which by then has usually arrived, so nobody waits for the X server.
+void askStackingOrder();
 
 }  // namespace windowops
