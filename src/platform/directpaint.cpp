@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
