@@ -270,6 +270,15 @@ void TrayController::removeContentFile(int n) {
 
 namespace {
 
+// Whether two notes or more are shown: only then can one cover another's clock.
+bool severalShown(const QList<NoteWindow*>& notes) {
+    int shown = 0;
+    for (const NoteWindow* note : notes) {
+        if (note->isVisible() && ++shown == 2) return true;
+    }
+    return false;
+}
+
 // The shown notes whose title clock lies wholly under notes stacked above them.
 QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
     QHash<WId, const NoteWindow*> shown;
@@ -304,7 +313,7 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
     // second ahead, so that its answer is there when it is needed.
     const QSet<const NoteWindow*> covered =
         fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
-    if (!fullSecond) windowops::askStackingOrder();
+    if (!fullSecond && severalShown(notes)) windowops::askStackingOrder();
     // Read once per change, not at every tick: each read of text another program holds is a
     // string of round trips to it through the X server.
     const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
