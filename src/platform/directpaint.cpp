@@ -1,6 +1,5 @@
 #include "platform/directpaint.h"
 
-#include <xcb/xcb.h>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -10,6 +9,8 @@
 #include <QtMath>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/xcbconnection.h"
 
 namespace directpaint {
 namespace {
@@ -74,9 +75,7 @@ private:
 }  // namespace
 
 bool paintNow(QWidget* widget) {
-    // (The offscreen platform answers as X11 too, without a connection.)
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = xcbConnection();
     QWidget* window = widget->window();
     QWindow* handle = window->windowHandle();
     if (!connection || !handle || !widget->isVisible() || !window->testAttribute(Qt::WA_Mapped))

@@ -1,12 +1,12 @@
 #include "platform/windowops.h"
 
-#include <xcb/xcb.h>
-#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+
+#include "platform/xcbconnection.h"
 
 namespace windowops {
 
@@ -28,11 +28,6 @@ bool isTopmost(const QWidget* window) {
 }
 
 namespace {
-
-xcb_connection_t* xcbConnection() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
 
 // The question asked ahead by askStackingOrder, not yet answered.
 std::optional<xcb_get_property_cookie_t> g_askedStackingOrder;
