@@ -442,14 +442,14 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
             const bool write = everything || m_contentChanged.contains(note);
             notes.append({note->note(), write ? note->editor()->document() : nullptr});
         }
-        // The store as it stood before the first change of the day.
+        // The store as it stood before the first change of the day. Tried once a day: where
+        // it cannot be made, every autosave would copy the store in vain and say so again.
         const QDate today = Clock::instance().now().date();
         if (m_snapshotDay != today) {
+            m_snapshotDay = today;
             QString error;
-            if (store::snapshotStore(paths::storeDir(), paths::snapshotsDir(), today, kSnapshotDays,
-                                     &error))
-                m_snapshotDay = today;
-            else
+            if (!store::snapshotStore(paths::storeDir(), paths::snapshotsDir(), today,
+                                      kSnapshotDays, &error))
                 report(error);
         }
         saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems);
