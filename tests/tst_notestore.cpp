@@ -10,6 +10,10 @@
 
 #include "programfixture.h"
 
+#include "platform/files.h"
+#include "store/savejournal.h"
+#include "store/snapshots.h"
+
 #include "note/framecontrols.h"
 #include "platform/screen.h"
 #include "richtext/richtextbox.h"
@@ -78,6 +82,44 @@ QList<Key> with(QList<Key> keys, const QString& name, const QString& value) {
     return keys;
 }
 
+// Takes the real steps up to a limit and refuses every one after it, as a crash there would.
+class CrashingSteps : public files::Steps {
+public:
+    explicit CrashingSteps(int limit) : m_limit(limit) {}
+    bool writeDurably(const QString& path, QByteArrayView bytes, QString* error) override {
+        return step() && Steps::writeDurably(path, bytes, error);
+    }
+    bool replace(const QString& path, QByteArrayView bytes, QString* error) override {
+        return step() && Steps::replace(path, bytes, error);
+    }
+    bool rename(const QString& from, const QString& to, QString* error) override {
+        return step() && Steps::rename(from, to, error);
+    }
+    bool remove(const QString& path) override { return step() && Steps::remove(path); }
+    void syncFolder(const QString& path) override {
+        if (step()) Steps::syncFolder(path);
+    }
+
+private:
+    bool step() { return ++m_taken <= m_limit; }
+    int m_limit;
+    int m_taken = 0;
+};
+
+// Each note of a store as the next start sees it: its colour, its lock and its file's bytes.
+QStringList storedNotes(const QString& dir) {
+    QStringList seen;
+    const store::LoadedStore loaded = store::loadStore(dir, Switches{});
+    if (loaded.unreadable) return {QStringLiteral("unreadable")};
+    for (const store::StoredNote& stored : loaded.notes) {
+        const store::Content content = store::readContent(dir, stored.section, nullptr);
+        seen.append(QStringLiteral("%1 %2 %3")
+                        .arg(stored.note.colour.name(), stored.note.password,
+                             QString::fromLatin1(content.rtf.toBase64())));
+    }
+    return seen;
+}
+
 }  // namespace
 
 class TstNoteStore : public QObject {
@@ -104,6 +146,8 @@ private Q_SLOTS:
     void countStopsAtTheLastTraceOfANote();
     void contentThatIsNoRtf();
     void fullDiskKeepsTheOldStore();
+    void crashAtAnyStepOfASaveLeavesTheOldOrTheNewStore();
+    void snapshotsKeepTheContentsOfLinkedFiles();
 
 private:
     void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
@@ -610,6 +654,102 @@ void TstNoteStore::fullDiskKeepsTheOldStore() {
     save();
     QVERIFY(readKey(noteSection(1), kWidth) == QStringLiteral("4500"));
     f.tearDown();  // the windows go before the disk does
+}
+
+void TstNoteStore::crashAtAnyStepOfASaveLeavesTheOldOrTheNewStore() {
+    // Five notes, each with its own colour, the third locked; then the second deleted and the
+    // first recoloured: the save moves every later text down a number.
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old"));
+    const QString work = dir.filePath(QStringLiteral("work"));
+    QList<QTextDocument*> texts;
+    QList<store::NoteToSave> before;
+    for (int n = 1; n <= 5; ++n) {
+        texts.append(new QTextDocument(QStringLiteral("text of note %1").arg(n), this));
+        Note note;
+        note.colour = QColor::fromRgb(0x10 * n, 0x20, 0x30);
+        if (n == 3) {
+            note.locked = true;
+            note.password = QStringLiteral("secret");
+        }
+        before.append({note, texts.last(), 0});
+    }
+    QVERIFY(store::saveStore(old, Switches{}, before));
+    QList<store::NoteToSave> after = before;
+    after.removeAt(1);
+    after[0].note.colour = Qt::darkGreen;
+    for (int i = 0; i < after.size(); ++i)
+        after[i].storedAs = i == 0 ? 1 : i + 2;
+
+    const QStringList oldStore = storedNotes(old);
+    QCOMPARE(oldStore.size(), 5);
+    QStringList newStore;
+    auto copyStore = [&] {
+        QDir(work).removeRecursively();
+        QDir().mkpath(work + QStringLiteral("/tie"));
+        QVERIFY(QFile::copy(old + QStringLiteral("/tie.dat"), work + QStringLiteral("/tie.dat")));
+        for (int n = 1; n <= 5; ++n)
+            QVERIFY(QFile::copy(store::contentFilePath(old, n), store::contentFilePath(work, n)));
+    };
+    int oldSeen = 0;
+    int newSeen = 0;
+    for (int limit = 0;; ++limit) {
+        QVERIFY2(limit < 100, "the save never finished");
+        copyStore();
+        CrashingSteps crash(limit);
+        files::Steps::install(&crash);
+        const bool finished = store::saveStore(work, Switches{}, after);
+        files::Steps::install(nullptr);
+        // The next start.
+        const QStringList seen = storedNotes(work);
+        if (finished) {
+            QCOMPARE(seen.size(), 4);
+            QCOMPARE(seen[1], oldStore[2]);  // the locked note, with its own text
+            newStore = seen;
+        }
+        if (seen == oldStore) {
+            ++oldSeen;
+        } else {
+            QVERIFY2(seen.size() == 4 && seen.mid(1) == QStringList(oldStore.mid(2)),
+                     qPrintable(QStringLiteral("a mix after step %1").arg(limit)));
+            ++newSeen;
+        }
+        // Nothing of the save is left lying about once the start has read the store.
+        QCOMPARE(QDir(work + QStringLiteral("/tie")).entryList(QDir::Files).size(), 5);
+        QCOMPARE(QDir(work).entryList(QDir::Files), QStringList{QStringLiteral("tie.dat")});
+        if (finished) break;
+    }
+    QVERIFY(oldSeen > 0 && newSeen > 0);
+}
+
+void TstNoteStore::snapshotsKeepTheContentsOfLinkedFiles() {
+    // The settings file is a link into another folder (a synced one, say).
+    QTemporaryDir dir;
+    const QString storeDir = dir.filePath(QStringLiteral("store"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere/tie.dat"));
+    QDir().mkpath(storeDir + QStringLiteral("/tie"));
+    QDir().mkpath(dir.filePath(QStringLiteral("elsewhere")));
+    const QByteArray first = initSection(QStringLiteral("0"));
+    QFile target(elsewhere);
+    QVERIFY(target.open(QIODevice::WriteOnly) && target.write(first) == first.size());
+    target.close();
+    QVERIFY(QFile::link(elsewhere, store::settingsFilePath(storeDir)));
+    const QString snapshots = dir.filePath(QStringLiteral("snapshots"));
+    QString error;
+    QVERIFY(store::snapshotStore(storeDir, snapshots, QDate(2026, 12, 7), 7, &error));
+
+    // A save goes through the link and keeps it a link; an old file copied over it in place
+    // changes the file itself. The day's snapshot keeps what was there.
+    QVERIFY(store::saveStore(storeDir, Switches{}, {}));
+    QVERIFY(QFileInfo(store::settingsFilePath(storeDir)).isSymLink());
+    QVERIFY(target.open(QIODevice::ReadWrite));
+    QVERIFY(target.readAll() != first);
+    QVERIFY(target.seek(0) && target.write("[x]\r\n") > 0);
+    target.close();
+    QFile kept(snapshots + QStringLiteral("/2026-12-07/tie.dat"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY(!QFileInfo(kept.fileName()).isSymLink());
+    QCOMPARE(kept.readAll(), first);
 }
 
 QTEST_MAIN(TstNoteStore)

@@ -440,7 +440,8 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
         const QList<NoteWindow*> numbered = m_windows.numberedNotes();
         for (const NoteWindow* note : numbered) {
             const bool write = everything || m_contentChanged.contains(note);
-            notes.append({note->note(), write ? note->editor()->document() : nullptr});
+            notes.append({note->note(), write ? note->editor()->document() : nullptr,
+                          m_storedAs.value(note)});
         }
         // The store as it stood before the first change of the day. Tried once a day: where
         // it cannot be made, every autosave would copy the store in vain and say so again.

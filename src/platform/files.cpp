@@ -3,6 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace files {
 
@@ -58,6 +65,87 @@ bool writeAtomically(const QString& path, QByteArrayView bytes, QString* error) 
     if (why.isEmpty()) return true;
     if (error) *error = path + QStringLiteral(": ") + why;
     return false;
+}
+
+QString resolveLinks(const QString& path) {
+    QString resolved = path;
+    // As many as the system follows itself; a loop ends there.
+    for (int i = 0; i < 40; ++i) {
+        const QFileInfo info(resolved);
+        if (!info.isSymLink()) break;
+        resolved = info.symLinkTarget();
+    }
+    return resolved;
+}
+
+namespace {
+
+Steps g_realSteps;
+Steps* g_steps = &g_realSteps;
+
+}  // namespace
+
+bool Steps::writeDurably(const QString& path, QByteArrayView bytes, QString* error) {
+    QFile file(path);
+    QString why;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        why = file.errorString();
+    } else if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        // A full disk first takes part of the bytes, without an error.
+        why = file.error() == QFileDevice::NoError ? QStringLiteral("写入不完整（磁盘满了？）")
+                                                   : file.errorString();
+    }
+#ifdef Q_OS_UNIX
+    else if (::fsync(file.handle()) != 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+    }
+#endif
+    if (why.isEmpty()) return true;
+    file.close();
+    QFile::remove(path);  // a part of a file is of no use to anyone
+    if (error) *error = path + QStringLiteral(": ") + why;
+    return false;
+}
+
+bool Steps::replace(const QString& path, QByteArrayView bytes, QString* error) {
+    return writeAtomically(path, bytes, error);
+}
+
+bool Steps::rename(const QString& from, const QString& to, QString* error) {
+#ifdef Q_OS_UNIX
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    if (error) *error = to + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#else
+    QFile::remove(to);
+    if (QFile::rename(from, to)) return true;
+    if (error) *error = to + QStringLiteral(": 无法改名");
+    return false;
+#endif
+}
+
+bool Steps::remove(const QString& path) {
+    return QFile::remove(path);
+}
+
+void Steps::syncFolder(const QString& path) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+Steps& Steps::instance() {
+    return *g_steps;
+}
+
+void Steps::install(Steps* steps) {
+    g_steps = steps ? steps : &g_realSteps;
 }
 
 }  // namespace files

@@ -21,4 +21,29 @@ ReadResult readRegular(const QString& path, qint64 maxBytes, QByteArray* bytes, 
 // is returned and *error names the file and the reason.
 bool writeAtomically(const QString& path, QByteArrayView bytes, QString* error);
 
+// The path a write to `path` replaces: a symbolic link is followed to the file it names (to
+// where that file would be, for a dangling link), so that the link itself stays.
+QString resolveLinks(const QString& path);
+
+// The steps a save of many files is made of, each one call, so that a test can stop a save
+// after any one of them as a crash would.
+class Steps {
+public:
+    virtual ~Steps() = default;
+    // Creates or empties the file, writes bytes and flushes them to the disk.
+    virtual bool writeDurably(const QString& path, QByteArrayView bytes, QString* error);
+    // writeAtomically().
+    virtual bool replace(const QString& path, QByteArrayView bytes, QString* error);
+    // Renames over an existing file in one step.
+    virtual bool rename(const QString& from, const QString& to, QString* error);
+    virtual bool remove(const QString& path);
+    // Flushes a folder's entries (renames and removals in it) to the disk.
+    virtual void syncFolder(const QString& path);
+
+    // The steps in use: the real ones unless a test installed others.
+    static Steps& instance();
+    // Installs steps (not owned); nullptr restores the real ones.
+    static void install(Steps* steps);
+};
+
 }  // namespace files

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "richtext/rtf.h"
 #include "store/profilefile.h"
+#include "store/savejournal.h"
 #include "store/storekeys.h"
 #include "store/values.h"
 #include "text/gbk.h"
@@ -133,10 +134,6 @@ void keepUnreadable(const QString& path, const QString& why, Content* content,
         report(why + QStringLiteral("；无法改名保留原文件"), errors);
 }
 
-bool writeContent(const QString& path, const QTextDocument& content, QString* error) {
-    return files::writeAtomically(path, rtf::write(content), error);
-}
-
 }  // namespace
 
 QString settingsFilePath(const QString& storeDir) {
@@ -153,7 +150,7 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
 
     LoadedStore loaded;
     loaded.switches = current;
-    if (!file.load(&error)) {
+    if (!recoverSave(storeDir, &error) || !file.load(&error)) {
         report(error, errors);
         loaded.unreadable = true;
         return loaded;
@@ -263,6 +260,12 @@ QString passwordTrouble(const QString& password) {
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors) {
+    QString error;
+    // A save cut short after its commit is finished first: it is what the store holds.
+    if (!recoverSave(storeDir, &error)) {
+        report(error, errors);
+        return false;
+    }
     bool ok = true;
     const QString folder = storeDir + u'/' + kContentFolder;
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
@@ -271,26 +274,33 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     }
 
     ProfileFile file(settingsFilePath(storeDir));
-    QString error;
     // A settings file that cannot be read is replaced rather than left behind stale.
     if (!file.load(&error)) report(error, errors);
 
+    SaveTransaction save(storeDir);
+    bool mixed = false;
     int n = 0;
     for (const NoteToSave& note : notes) {
         ++n;
         writeNote(file, n, note.note);
-        if (note.content && !writeContent(contentFilePath(storeDir, n), *note.content, &error)) {
-            report(error, errors);
-            ok = false;
-        }
+        if (!note.content) continue;
+        const QString path = contentFilePath(storeDir, n);
+        if (save.stage(path, rtf::write(*note.content), &error)) continue;
+        report(error, errors);
+        ok = false;
+        // The file left there holds another note's text (or an older one's): the new settings
+        // must not go over it.
+        if (note.storedAs != n && QFileInfo::exists(path)) mixed = true;
     }
     file.write(kInitSection, kNoteCount, QString::number(n));
     file.write(kInitSection, kNotesOnTop, fromBool(switches.notesOnTop));
     file.write(kInitSection, kReminderSound, fromBool(switches.reminderSound));
     file.write(kInitSection, kAutoStart, fromBool(switches.startWithSession));
-    if (!file.save(&error)) {
+    if (mixed) return false;
+    const QByteArray settings = file.serialize();
+    if (!save.stage(file.path(), settings, &error) || !save.commit(&error)) {
         report(error, errors);
-        ok = false;
+        return false;
     }
     return ok;
 }

@@ -36,9 +36,10 @@ struct LoadedStore {
     QList<StoredNote> notes;
 };
 
-// Reads the settings file. Every value that cannot be read is skipped and the load goes on.
-// A count of notes loads notes 1 to the count, but not beyond the last one with a section or a
-// content file; a count that is not a number or negative loads the note sections that exist.
+// Finishes a save cut short after its commit, then reads the settings file. Every value that cannot
+// be read is skipped and the load goes on. A count of notes loads notes 1 to the count, but not
+// beyond the last one with a section or a content file; a count that is not a number or negative
+// loads the note sections that exist.
 LoadedStore loadStore(const QString& storeDir, const Switches& current,
                       QStringList* errors = nullptr);
 
@@ -70,12 +71,17 @@ QString passwordTrouble(const QString& password);
 
 struct NoteToSave {
     Note note;
+    // To be written to its content file; nullptr when that file holds it already.
     const QTextDocument* content = nullptr;
+    // The number of the content file that holds it now, 0 for none.
+    int storedAs = 0;
 };
 
-// Writes the notes as sections 1..N with their content files, then N and the switches. A file
-// that cannot be written is reported in *errors; everything else is still written. Returns true
-// when everything was written.
+// Writes the notes as sections 1..N with their content files, then N and the switches, with
+// one commit point: after a crash at any moment the store is the old one or the new one. A
+// content file that cannot be written is reported in *errors and the rest is still written,
+// unless the file there would then stand under another note's section: then nothing is.
+// Returns true when everything was written.
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors = nullptr);
 

@@ -4,10 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 #include "store/notestore.h"
 #include "store/storekeys.h"
 
@@ -17,14 +13,9 @@ namespace {
 
 const QString kDayFormat = QStringLiteral("yyyy-MM-dd");
 
-// A second name for the file where the system allows it: a save replaces the store's files
-// with new ones and never writes into them, so the snapshot keeps the old contents, and it
-// costs neither the time nor the room of a copy. Otherwise (another disk) a copy.
+// A copy of the contents, whatever the store's file is: a link is followed, and a second name
+// for the file would change with it when someone copies an old file over the store in place.
 bool copyInto(const QString& from, const QString& to, QString* error) {
-#ifdef Q_OS_UNIX
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-#endif
     if (QFile::copy(from, to)) return true;
     *error = from + QStringLiteral(": 无法复制到 ") + to;
     return false;
@@ -50,6 +41,7 @@ bool snapshotStore(const QString& storeDir, const QString& snapshotsDir, const Q
     const QDir contents(storeDir + u'/' + keys::kContentFolder);
     for (const QString& name : contents.entryList(QDir::Files)) {
         if (!ok) break;
+        if (!QFileInfo(contents.filePath(name)).isFile()) continue;  // a dangling link
         ok = copyInto(contents.filePath(name), contentInto + u'/' + name, error);
     }
     if (ok && !snapshots.rename(partial, day)) {

@@ -9,10 +9,9 @@
 namespace store {
 
 // Copies storeDir's settings file and content folder to snapshotsDir/<yyyy-MM-dd> of today,
-// unless that day's copy exists or there is no settings file. Files are linked where the
-// system allows it, copied otherwise; the store's files must only ever be replaced, never
-// written into, or the snapshot would change with them. The copy is made in a temporary
-// folder and renamed, so a day's folder is whole or absent. Afterwards only the newest `keep`
+// unless that day's copy exists or there is no settings file. The contents are copied, also
+// of files that are links. The copy is made in a temporary folder and renamed, so a day's
+// folder is whole or absent. Afterwards only the newest `keep`
 // days remain. False, with *error, when the copy could not be made.
 bool snapshotStore(const QString& storeDir, const QString& snapshotsDir, const QDate& today,
                    int keep, QString* error);

@@ -1,0 +1,48 @@
+#pragma once
+// One commit point for a save of many files. A save that renumbers the notes replaces content
+// files and the settings file together; a crash between two of those replacements would leave
+// one note's text under another note's settings (and lock). So each new file is first written
+// beside the one it replaces ("<name>.saving"), then a journal naming them all is written in one
+// atomic step: that is the commit. Only then are the new files renamed into place, and the
+// journal removed. A crash before the commit leaves the old store as it was; after it, the next
+// recoverSave() finishes the renames. The store's own format is unchanged.
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+QString journalPath(const QString& storeDir);
+
+class SaveTransaction {
+public:
+    explicit SaveTransaction(QString storeDir) : m_storeDir(std::move(storeDir)) {}
+    // Removes what was staged and never committed.
+    ~SaveTransaction();
+    SaveTransaction(const SaveTransaction&) = delete;
+    SaveTransaction& operator=(const SaveTransaction&) = delete;
+
+    // Writes the new contents of the file at path beside it (beside the file a link names).
+    // False, with *error, when it could not: nothing of it is left then.
+    bool stage(const QString& path, QByteArrayView bytes, QString* error);
+    // Files staged so far.
+    qsizetype size() const { return m_targets.size(); }
+    // Commits what was staged and puts it in place. False, with *error, when the journal could
+    // not be written (the store stays as it was) or when putting the files in place failed
+    // after it (recoverSave() finishes that; committed() tells which).
+    bool commit(QString* error);
+    bool committed() const { return m_committed; }
+
+private:
+    QString m_storeDir;
+    QStringList m_targets;
+    bool m_committed = false;
+};
+
+// Finishes a save whose journal is in storeDir and removes files staged by a save that never
+// committed. False, with *error, when a committed save cannot be finished: the store is then a
+// mix of old and new files and must be neither read nor written.
+bool recoverSave(const QString& storeDir, QString* error);
+
+}  // namespace store
