@@ -110,8 +110,6 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
         if (!note) return;
         m_contentChanged.remove(note);
         m_storedAs.remove(note);
-        // The notes after it move down a number: every file is written under its new one.
-        if (note->number() != 0) m_renumbered = true;
         storeChanged();
     });
 }
@@ -190,9 +188,8 @@ void TrayController::loadAll() {
         }
         note->setNumber(++number);
         m_storedAs.insert(note, stored.section);
-        // Sections with gaps between them: the next save numbers the notes afresh, so it
-        // writes every content file under its new number.
-        if (stored.section != number) m_renumbered = true;
+        // With gaps between the sections, the next save numbers the notes afresh and gives
+        // each content file its new number.
         note->layOut();
         // A note stored as hidden is never put on screen, not even for a moment; a shown one
         // does not take the focus, which may be in another program or in a note shown before.
@@ -433,15 +430,14 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
     if (!m_unreadStore.isEmpty()) {
         problems.append(m_unreadStore + QStringLiteral(": 没有读取成功，不会被覆盖"));
     } else {
-        // The settings file always, whole; of the content files only those that changed, or
-        // all of them when the numbers moved.
-        const bool everything = scope == SaveScope::All || m_renumbered;
+        // The settings file always, whole; of the content files only those that changed (all
+        // of them for SaveScope::All), and those whose note moved to another number.
         QList<store::NoteToSave> notes;
         const QList<NoteWindow*> numbered = m_windows.numberedNotes();
         for (const NoteWindow* note : numbered) {
-            const bool write = everything || m_contentChanged.contains(note);
-            notes.append({note->note(), write ? note->editor()->document() : nullptr,
-                          m_storedAs.value(note)});
+            const bool changed = scope == SaveScope::All || m_contentChanged.contains(note);
+            notes.append(
+                {note->note(), note->editor()->document(), changed ? 0 : m_storedAs.value(note)});
         }
         // The store as it stood before the first change of the day. Tried once a day: where
         // it cannot be made, every autosave would copy the store in vain and say so again.
@@ -461,7 +457,6 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
     }
     if (saved) {
         m_storeChanged = false;
-        m_renumbered = false;
         m_contentChanged.clear();
         QuitSignals::setNothingUnsaved(true);
     }

@@ -78,8 +78,8 @@ public:
     void openPage(const QUrl& url, const QString& shown);
 
     // Writes the numbered notes, renumbered from 1 in window order, and the switches: the
-    // settings file whole, and the content files that changed since the last save (all of
-    // them when a note was closed, or for SaveScope::All). Nothing when nothing changed. A
+    // settings file whole, and the content files that changed since the last save or moved to
+    // another number (all of them for SaveScope::All). Nothing when nothing changed. A
     // failure is told to the user, once until saving works again; what was to be written
     // stays waiting.
     enum class SaveScope { Changed, All };
@@ -182,7 +182,6 @@ private:
     QString m_clipboardText;                   // the clipboard's text as last read
     bool m_clipboardStale = true;              // it changed since
     bool m_storeChanged = false;               // something is to be written
-    bool m_renumbered = false;                 // a note closed: every file is to be written
     QString m_unreadStore;  // a settings file that could not be read, never to be written
     bool m_saveFailing = false;
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box

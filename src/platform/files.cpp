@@ -129,6 +129,16 @@ bool Steps::remove(const QString& path) {
     return QFile::remove(path);
 }
 
+bool Steps::link(const QString& from, const QString& to) {
+#ifdef Q_OS_UNIX
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    return false;
+#endif
+}
+
 void Steps::syncFolder(const QString& path) {
 #ifdef Q_OS_UNIX
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -37,6 +37,8 @@ public:
     // Renames over an existing file in one step.
     virtual bool rename(const QString& from, const QString& to, QString* error);
     virtual bool remove(const QString& path);
+    // A second name for a file (a hard link); false where the system has none.
+    virtual bool link(const QString& from, const QString& to);
     // Flushes a folder's entries (renames and removals in it) to the disk.
     virtual void syncFolder(const QString& path);
 

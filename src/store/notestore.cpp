@@ -283,9 +283,11 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     for (const NoteToSave& note : notes) {
         ++n;
         writeNote(file, n, note.note);
-        if (!note.content) continue;
+        if (note.storedAs == n) continue;
         const QString path = contentFilePath(storeDir, n);
-        if (save.stage(path, rtf::write(*note.content), &error)) continue;
+        if (note.storedAs > 0 && save.stageLink(contentFilePath(storeDir, note.storedAs), path))
+            continue;
+        if (!note.content || save.stage(path, rtf::write(*note.content), &error)) continue;
         report(error, errors);
         ok = false;
         // The file left there holds another note's text (or an older one's): the new settings

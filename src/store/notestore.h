@@ -71,9 +71,10 @@ QString passwordTrouble(const QString& password);
 
 struct NoteToSave {
     Note note;
-    // To be written to its content file; nullptr when that file holds it already.
+    // Its text, written to its content file unless that file holds it already.
     const QTextDocument* content = nullptr;
-    // The number of the content file that holds it now, 0 for none.
+    // The number of the content file that holds its text as it stands, 0 for none. Under
+    // another number the file is linked to the new one rather than written again.
     int storedAs = 0;
 };
 

@@ -81,8 +81,26 @@ bool SaveTransaction::stage(const QString& path, QByteArrayView bytes, QString* 
     return true;
 }
 
+bool SaveTransaction::stageLink(const QString& from, const QString& path) {
+    const QFileInfo source(from);
+    const QString target = files::resolveLinks(path);
+    const QFileInfo existing(target);
+    // Through a link, both names would show whatever later replaces its target.
+    if (source.isSymLink() || !source.isFile() || (existing.exists() && !existing.isFile()))
+        return false;
+    if (!files::Steps::instance().link(from, staged(target))) return false;
+    m_targets.append(QDir::cleanPath(existing.absoluteFilePath()));
+    return true;
+}
+
 bool SaveTransaction::commit(QString* error) {
     files::Steps& steps = files::Steps::instance();
+    // The staged files' names are on the disk before the journal that names them.
+    QSet<QString> folders;
+    for (const QString& target : m_targets)
+        folders.insert(QFileInfo(target).absolutePath());
+    for (const QString& folder : folders)
+        steps.syncFolder(folder);
     const QDir store(m_storeDir);
     QByteArray journal = kFirstLine + '\n';
     for (const QString& target : m_targets)

@@ -26,6 +26,9 @@ public:
     // Writes the new contents of the file at path beside it (beside the file a link names).
     // False, with *error, when it could not: nothing of it is left then.
     bool stage(const QString& path, QByteArrayView bytes, QString* error);
+    // Stages the file at `from` as the new contents of the one at path, as a second name
+    // rather than a copy. False when the system cannot, or `from` is no plain file.
+    bool stageLink(const QString& from, const QString& path);
     // Files staged so far.
     qsizetype size() const { return m_targets.size(); }
     // Commits what was staged and puts it in place. False, with *error, when the journal could
