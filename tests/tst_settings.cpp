@@ -110,8 +110,14 @@ void TstSettings::datesTheListsCannotMakeNeverRing() {
 }
 
 void TstSettings::coloursAndTheCancelledColourDialog() {
-    NoteWindow* note = currentNote(Note());
+    Note grey;
+    grey.colour = QColor(90, 90, 90);
+    NoteWindow* note = currentNote(grey);
     SettingsDialog* dialog = open();
+    // The current-colour swatch shows the note's own colour, not a colour of the dialog's.
+    QCOMPARE(dialog->currentColour->palette().color(QPalette::Window), QColor(90, 90, 90));
+    dialog->chooseOtherColour();  // cancelled: the note stays as it was
+    QCOMPARE(note->note().colour, QColor(90, 90, 90));
     dialog->swatchClicked(1);
     QCOMPARE(note->note().colour, QColor(192, 255, 192));
     dialog->swatchClicked(6);  // the current-colour swatch does nothing
@@ -126,8 +132,15 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
         v.colour = Qt::white;
         return v;
     }());
-    dialog->chooseOtherColour();  // cancelled: the note takes the swatch's colour
-    QCOMPARE(note->note().colour, QColor(10, 20, 30));
+    dialog->chooseOtherColour();  // cancelled after a change elsewhere: the note keeps it
+    QCOMPARE(note->note().colour, QColor(Qt::white));
+    QCOMPARE(f.dialogs.color, QColor(Qt::white));  // the dialog started from it
+
+    // Another note activated: the dialog now acts on it, and its swatch says so.
+    NoteWindow* other = f.program->createNote();
+    other->setNote(grey);
+    Q_EMIT other->activated();
+    QCOMPARE(dialog->currentColour->palette().color(QPalette::Window), QColor(90, 90, 90));
 }
 
 void TstSettings::soundChoiceAndNone() {
@@ -143,10 +156,13 @@ void TstSettings::soundChoiceAndNone() {
     dialog->noSoundCheck->click();
     QCOMPARE(note->note().soundPath, QString());
     QCOMPARE(dialog->soundPathEdit->text(), QString());
-    f.dialogs.fileName.clear();
-    dialog->chooseSound();  // cancelled: "无" is unticked all the same
-    QVERIFY(!dialog->noSoundCheck->isChecked());
+    // Cancelled, while the dialog object still holds the name of a file opened elsewhere:
+    // nothing changes, "无" stays ticked.
+    f.dialogs.fileName = QStringLiteral("/home/user/letter.rtf");
+    dialog->chooseSound();
+    QVERIFY(dialog->noSoundCheck->isChecked());
     QCOMPARE(note->note().soundPath, QString());
+    QCOMPARE(dialog->soundPathEdit->text(), QString());
 }
 
 void TstSettings::opacityFloorAndOpaqueAgain() {

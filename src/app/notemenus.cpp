@@ -16,7 +16,10 @@
 #include "richtext/richtextbox.h"
 
 void TrayController::connectNote(NoteWindow* note) {
-    connect(note, &NoteWindow::activated, this, [this, note] { m_windows.noteActivated(note); });
+    connect(note, &NoteWindow::activated, this, [this, note] {
+        m_windows.noteActivated(note);
+        if (m_settings) m_settings->showNoteColour();  // the dialog now acts on this note
+    });
     connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
     connect(note, &NoteWindow::contentChanged, this,
             [this, note] { m_contentChanged.insert(note); });

@@ -220,6 +220,7 @@ void SettingsDialog::load() {
         repeatList->setText(QStringLiteral("00"));
         windowops::setTopmost(this, true);
     }
+    showNoteColour();
     soundPathEdit->setText(value.soundPath);
     if (!value.soundPath.isEmpty()) noSoundCheck->setChecked(false);
     opacitySlider->setValue(value.effectiveOpacity());
@@ -240,14 +241,22 @@ void SettingsDialog::swatchClicked(int index) {
     setNoteColour(colourOf(currentColour));
 }
 
+void SettingsDialog::showNoteColour() {
+    if (const NoteWindow* note = m_currentNote()) paint(currentColour, note->note().colour);
+}
+
 void SettingsDialog::chooseOtherColour() {
+    // From the colour of the note it acts on, which may have changed since the dialog opened.
+    showNoteColour();
     if (m_owner) windowops::setTopmost(m_owner, false);
     CommonDialog& dialog = CommonDialog::instance();
     dialog.flags = CommonDialog::kColorFromGiven | CommonDialog::kColorFullOpen;
     dialog.color = colourOf(currentColour);
-    dialog.showColor(this);  // cancelled, the colour stays the one given
-    paint(currentColour, dialog.color);
-    setNoteColour(dialog.color);
+    // Cancelled, the note keeps its colour.
+    if (dialog.showColor(this)) {
+        paint(currentColour, dialog.color);
+        setNoteColour(dialog.color);
+    }
     if (m_owner) windowops::setTopmost(m_owner, true);
 }
 
@@ -291,17 +300,16 @@ void SettingsDialog::chooseSound() {
     if (m_owner) windowops::setTopmost(m_owner, false);
     CommonDialog& dialog = CommonDialog::instance();
     dialog.filter = QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma");
-    dialog.showOpen(this);
-    const QString path = dialog.fileName.trimmed();
-    if (!path.isEmpty()) {
-        soundPathEdit->setText(path);
-        if (NoteWindow* note = m_currentNote()) {
-            Note value = note->note();
-            value.soundPath = path;
-            note->setNote(value);
-        }
-    }
+    // Cancelled, nothing changes: the name the dialog object holds is another use's.
+    const QString path = dialog.showOpen(this) ? dialog.fileName.trimmed() : QString();
     if (m_owner) windowops::setTopmost(m_owner, true);
+    if (path.isEmpty()) return;
+    soundPathEdit->setText(path);
+    if (NoteWindow* note = m_currentNote()) {
+        Note value = note->note();
+        value.soundPath = path;
+        note->setNote(value);
+    }
     noSoundCheck->setChecked(false);
 }
 

@@ -67,6 +67,8 @@ public:
     // What the controls do, each on the note current at the time.
     void swatchClicked(int index);
     void chooseOtherColour();
+    // The current-colour swatch shows the colour of the note the dialog acts on.
+    void showNoteColour();
     void reminderClicked();  // also after every step of a time list
     void noSoundClicked();
     void chooseSound();
