@@ -143,6 +143,10 @@ public:
         if (fonts.empty()) return false;
         font = fonts.front();
         fonts.pop_front();
+        if (!fontColors.empty()) {
+            fontColor = fontColors.front();
+            fontColors.pop_front();
+        }
         return true;
     }
     // As new: preset results and the properties.
@@ -154,6 +158,7 @@ public:
         pdfs.clear();
         printFlags.clear();
         fonts.clear();
+        fontColors.clear();
         fontsShown.clear();
         shown = 0;
     }
@@ -163,6 +168,7 @@ public:
     std::deque<QString> pdfs;
     QList<int> printFlags;
     std::deque<QFont> fonts;
+    std::deque<QColor> fontColors;  // the text colour chosen with each font, when given
     QList<QFont> fontsShown;
     int shown = 0;
 };

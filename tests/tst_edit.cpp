@@ -151,6 +151,7 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     chosen.setStrikeOut(true);
     chosen.setUnderline(true);
     f.dialogs.fonts.push_back(chosen);
+    f.dialogs.fontColors.push_back(QColor(0x80, 0, 0));
     f.dialogs.color = QColor(255, 255, 128);  // what the colour dialog left, e.g. a note colour
     program()->fontAction->trigger();
     QCOMPARE(editor->SelFontName(), QStringLiteral("DejaVu Sans"));
@@ -159,11 +160,12 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     QCOMPARE(editor->SelItalic(), false);
     QCOMPARE(editor->SelStrikeThru(), true);
     QCOMPARE(editor->SelUnderline(), true);
-    QCOMPARE(editor->SelColor(), QColor(Qt::blue));
+    QCOMPARE(editor->SelColor(), QColor(0x80, 0, 0));
 
-    // The next use opens with that choice, not with the selection's font.
+    // The next use opens with that choice, colour too, not with the selection's font.
     program()->fontAction->trigger();
     QCOMPARE(f.dialogs.fontsShown.last().family(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(f.dialogs.fontColor, QColor(0x80, 0, 0));
 }
 
 void TstEdit::findAndFindNext() {

@@ -86,8 +86,6 @@ void chooseFont(CommandHost& host) {
     dialog.flags =
         CommonDialog::kFontScreen | CommonDialog::kFontPrinter | CommonDialog::kFontEffects;
     if (!dialog.showFont(note)) return;
-    // The dialog offers no colour: the text keeps its own rather than taking whatever colour
-    // the object last held (a note's background, say).
     RichTextBox* editor = note->editor();
     const QFont& font = dialog.font;
     editor->setSelFontName(font.family());
@@ -96,6 +94,7 @@ void chooseFont(CommandHost& host) {
     editor->setSelItalic(font.italic());
     editor->setSelStrikeThru(font.strikeOut());
     editor->setSelUnderline(font.underline());
+    editor->setSelColor(dialog.fontColor);
 }
 
 void find(CommandHost& host) {

@@ -1,11 +1,17 @@
 #include "platform/commondialog.h"
 
 #include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFormLayout>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
+#include <QVBoxLayout>
 #include <algorithm>
 
 QStringList fileDialogFilters(const QString& filter) {
@@ -42,6 +48,7 @@ void CommonDialog::resetProperties() {
     fileName.clear();
     defaultExt = QStringLiteral("txt");
     font = QFont();
+    fontColor = Qt::black;
     m_printer.reset();
 }
 
@@ -104,10 +111,50 @@ bool CommonDialog::showPrinter(QWidget* parent) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+namespace {
+
+// The text colours a font dialog offers, as Windows' does.
+const std::pair<QRgb, const char16_t*> kTextColours[] = {
+    {0x000000, u"黑色"},   {0x800000, u"褐红色"}, {0x008000, u"绿色"},   {0x808000, u"橄榄色"},
+    {0x000080, u"藏青色"}, {0x800080, u"紫色"},   {0x008080, u"蓝绿色"}, {0x808080, u"灰色"},
+    {0xC0C0C0, u"银色"},   {0xFF0000, u"红色"},   {0x00FF00, u"酸橙色"}, {0xFFFF00, u"黄色"},
+    {0x0000FF, u"蓝色"},   {0xFF00FF, u"紫红色"}, {0x00FFFF, u"水绿色"}, {0xFFFFFF, u"白色"},
+};
+
+QIcon swatch(const QColor& colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(colour);
+    QPainter(&pixmap).drawRect(0, 0, 15, 15);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
 bool CommonDialog::showFont(QWidget* parent) {
-    QFontDialog dialog(font, parent);
-    if (!dialog.exec()) return false;
-    font = dialog.selectedFont();
+    // Qt's font dialog has no text colour: it goes into a dialog of ours with one beside it.
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("字体"));
+    auto* fonts = new QFontDialog(font, &dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    auto* colours = new QComboBox(&dialog);
+    for (const auto& [rgb, name] : kTextColours)
+        colours->addItem(swatch(QColor(rgb)), QString::fromUtf16(name), QColor(rgb));
+    if (colours->findData(fontColor) < 0)
+        colours->addItem(swatch(fontColor), fontColor.name(), fontColor);
+    colours->setCurrentIndex(colours->findData(fontColor));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* colourRow = new QFormLayout;
+    colourRow->addRow(QStringLiteral("颜色(&C)："), colours);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(fonts);
+    layout->addLayout(colourRow);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    font = fonts->currentFont();
+    fontColor = colours->currentData().value<QColor>();
     return true;
 }
 

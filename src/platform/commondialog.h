@@ -42,6 +42,9 @@ public:
     QString fileName;
     QString defaultExt = QStringLiteral("txt");
     QFont font;  // name, size, bold, italic, strike-through, underline
+    // The font dialog's text colour. Not `color`: that one the colour dialog leaves, often a
+    // note's background, which would make the text invisible.
+    QColor fontColor = Qt::black;
 
     // Modal to `parent`. True when the user chose; false when cancelled.
     virtual bool showColor(QWidget* parent);
@@ -51,7 +54,8 @@ public:
     virtual bool showSave(QWidget* parent);
     // Chooses the printer, a PDF file among them; printer() prints there afterwards.
     virtual bool showPrinter(QWidget* parent);
-    // Opens with the font it holds; sets it.
+    // Opens with the font and the text colour it holds; sets both. The colour is one of the
+    // sixteen basic ones, or the one it held.
     virtual bool showFont(QWidget* parent);
     QPrinter& printer();
     // Every property as at the start.
