@@ -262,7 +262,14 @@ void TrayController::removeContentFile(int n) {
     for (auto it = m_storedAs.cbegin(); it != m_storedAs.cend(); ++it) {
         if (it.value() == n) return;  // an open note is stored there
     }
-    QFile::remove(store::contentFilePath(paths::storeDir(), n));
+    // With the save that renumbers the notes after it, so that a crash between the two
+    // cannot bring the deleted note back without its text.
+    m_removals.insert(n);
+    storeChanged();
+}
+
+void TrayController::saveNow() {
+    if (m_autoSave) m_autoSave->flush();
 }
 
 namespace {
@@ -449,7 +456,8 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
                                       kSnapshotDays, &error))
                 report(error);
         }
-        saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems);
+        saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems,
+                                 m_removals.values());
         if (saved) {
             for (int i = 0; i < numbered.size(); ++i)
                 m_storedAs.insert(numbered[i], i + 1);
@@ -458,6 +466,7 @@ bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
     if (saved) {
         m_storeChanged = false;
         m_contentChanged.clear();
+        m_removals.clear();
         QuitSignals::setNothingUnsaved(true);
     }
     if (errors) *errors += problems;

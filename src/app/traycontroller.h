@@ -92,6 +92,7 @@ public:
     void closeNote(NoteWindow* note) override;
     int storedNumber(const NoteWindow* note) const override { return m_storedAs.value(note); }
     void removeContentFile(int n) override;
+    void saveNow() override;
     void giveBackNoteNumber() override { m_noteCounter = qint16(m_noteCounter - 1); }
     NoteListDialog* noteList() const { return m_noteList; }
     SettingsDialog* settings() const { return m_settings; }
@@ -179,6 +180,7 @@ private:
     bool m_loading = false;
     QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
     QHash<const NoteWindow*, int> m_storedAs;  // the content file that holds each note
+    QSet<int> m_removals;                      // content files to go with the next save
     QString m_clipboardText;                   // the clipboard's text as last read
     bool m_clipboardStale = true;              // it changed since
     bool m_storeChanged = false;               // something is to be written

@@ -48,6 +48,8 @@ void deleteNoteAsked(CommandHost& host, NoteWindow* note) {
     if (stored > 0) host.removeContentFile(stored);
     host.applyTopmostToAll();
     host.giveBackNoteNumber();
+    // The file goes at once, in one step with the renumbering of the notes after it.
+    host.saveNow();
 }
 
 void deleteCurrentNote(CommandHost& host) {

@@ -21,8 +21,11 @@ public:
     virtual void closeNote(NoteWindow* note) = 0;
     // The number of the content file that holds this note (loaded or last saved under), or 0.
     virtual int storedNumber(const NoteWindow* note) const = 0;
-    // Removes content file n, unless an open note is stored under that number.
+    // Removes content file n with the next save, unless an open note is stored under that
+    // number.
     virtual void removeContentFile(int n) = 0;
+    // Saves what changed now rather than soon.
+    virtual void saveNow() = 0;
     // Gives the newest note number back, as a deleted note does.
     virtual void giveBackNoteNumber() = 0;
     // The settings and reminder dialog for the current note.

@@ -259,7 +259,7 @@ QString passwordTrouble(const QString& password) {
 }
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
-               QStringList* errors) {
+               QStringList* errors, const QList<int>& removals) {
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
     if (!recoverSave(storeDir, &error)) {
@@ -299,6 +299,9 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     file.write(kInitSection, kReminderSound, fromBool(switches.reminderSound));
     file.write(kInitSection, kAutoStart, fromBool(switches.startWithSession));
     if (mixed) return false;
+    for (const int removed : removals) {
+        if (removed > n) save.removeWithCommit(contentFilePath(storeDir, removed));
+    }
     const QByteArray settings = file.serialize();
     if (!save.stage(file.path(), settings, &error) || !save.commit(&error)) {
         report(error, errors);

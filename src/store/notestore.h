@@ -83,7 +83,9 @@ struct NoteToSave {
 // content file that cannot be written is reported in *errors and the rest is still written,
 // unless the file there would then stand under another note's section: then nothing is.
 // Returns true when everything was written.
+// The content files of `removals` that no note of this save stands under go with its commit
+// (the files of deleted notes).
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
-               QStringList* errors = nullptr);
+               QStringList* errors = nullptr, const QList<int>& removals = {});
 
 }  // namespace store

@@ -24,32 +24,56 @@ QString journalName(const QDir& store, const QString& target) {
     return relative.startsWith(QStringLiteral("../")) ? target : relative;
 }
 
-// The targets a journal names, or false when it is none of ours.
-bool parseJournal(const QByteArray& bytes, const QDir& store, QStringList* targets) {
+QByteArray journalText(const QDir& store, const SavePlan& plan) {
+    QByteArray text = kFirstLine + '\n';
+    for (const QString& target : plan.puts)
+        text += '+' + journalName(store, target).toUtf8() + '\n';
+    for (const QString& target : plan.removals)
+        text += '-' + journalName(store, target).toUtf8() + '\n';
+    return text + kLastLine + '\n';
+}
+
+// The plan a journal holds, or false when it is none of ours.
+bool parseJournal(const QByteArray& bytes, const QDir& store, SavePlan* plan) {
     const QList<QByteArray> lines = bytes.split('\n');
     // The text ends in a line break: the last element is empty.
     if (lines.size() < 3 || lines.first() != kFirstLine || !lines.last().isEmpty() ||
         lines[lines.size() - 2] != kLastLine)
         return false;
     for (qsizetype i = 1; i < lines.size() - 2; ++i) {
-        const QString name = QString::fromUtf8(lines[i]);
+        const QString name = QString::fromUtf8(lines[i].mid(1));
         if (name.isEmpty()) return false;
-        targets->append(QDir::cleanPath(store.absoluteFilePath(name)));
+        const QString path = QDir::cleanPath(store.absoluteFilePath(name));
+        if (lines[i].startsWith('+'))
+            plan->puts.append(path);
+        else if (lines[i].startsWith('-'))
+            plan->removals.append(path);
+        else
+            return false;
     }
     return true;
 }
 
-// Renames every staged file over its target; one already renamed is skipped, so that this can
-// run again after a crash in the middle.
-bool putInPlace(const QStringList& targets, QString* error) {
+// Renames every staged file over its target and removes the files to go. A file already
+// renamed or removed is skipped, so that this can run again after a crash in the middle.
+bool carryOut(const SavePlan& plan, QString* error) {
     files::Steps& steps = files::Steps::instance();
     QSet<QString> folders;
     bool ok = true;
-    for (const QString& target : targets) {
+    for (const QString& target : plan.puts) {
         const QString from = staged(target);
         if (!QFileInfo(from).isFile()) continue;
         if (!steps.rename(from, target, error)) ok = false;
         folders.insert(QFileInfo(target).absolutePath());
+    }
+    for (const QString& target : plan.removals) {
+        const QFileInfo file(target);
+        if (!file.exists() && !file.isSymLink()) continue;
+        if (!steps.remove(target)) {
+            if (error) *error = target + QStringLiteral(": 无法删除");
+            ok = false;
+        }
+        folders.insert(file.absolutePath());
     }
     for (const QString& folder : folders)
         steps.syncFolder(folder);
@@ -64,7 +88,7 @@ QString journalPath(const QString& storeDir) {
 
 SaveTransaction::~SaveTransaction() {
     if (m_committed) return;
-    for (const QString& target : m_targets)
+    for (const QString& target : m_plan.puts)
         files::Steps::instance().remove(staged(target));
 }
 
@@ -77,7 +101,7 @@ bool SaveTransaction::stage(const QString& path, QByteArrayView bytes, QString* 
         return false;
     }
     if (!files::Steps::instance().writeDurably(staged(target), bytes, error)) return false;
-    m_targets.append(QDir::cleanPath(QFileInfo(target).absoluteFilePath()));
+    m_plan.puts.append(QDir::cleanPath(QFileInfo(target).absoluteFilePath()));
     return true;
 }
 
@@ -89,28 +113,27 @@ bool SaveTransaction::stageLink(const QString& from, const QString& path) {
     if (source.isSymLink() || !source.isFile() || (existing.exists() && !existing.isFile()))
         return false;
     if (!files::Steps::instance().link(from, staged(target))) return false;
-    m_targets.append(QDir::cleanPath(existing.absoluteFilePath()));
+    m_plan.puts.append(QDir::cleanPath(existing.absoluteFilePath()));
     return true;
+}
+
+void SaveTransaction::removeWithCommit(const QString& path) {
+    m_plan.removals.append(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
 bool SaveTransaction::commit(QString* error) {
     files::Steps& steps = files::Steps::instance();
     // The staged files' names are on the disk before the journal that names them.
     QSet<QString> folders;
-    for (const QString& target : m_targets)
+    for (const QString& target : m_plan.puts)
         folders.insert(QFileInfo(target).absolutePath());
     for (const QString& folder : folders)
         steps.syncFolder(folder);
-    const QDir store(m_storeDir);
-    QByteArray journal = kFirstLine + '\n';
-    for (const QString& target : m_targets)
-        journal += journalName(store, target).toUtf8() + '\n';
-    journal += kLastLine + '\n';
     const QString path = journalPath(m_storeDir);
-    if (!steps.replace(path, journal, error)) return false;
+    if (!steps.replace(path, journalText(QDir(m_storeDir), m_plan), error)) return false;
     steps.syncFolder(m_storeDir);
     m_committed = true;
-    if (!putInPlace(m_targets, error)) return false;
+    if (!carryOut(m_plan, error)) return false;
     // Done: from here the store is whole without the journal.
     steps.remove(path);
     steps.syncFolder(m_storeDir);
@@ -129,12 +152,12 @@ bool recoverSave(const QString& storeDir, QString* error) {
             if (error) *error = why;
             return false;
         case files::ReadResult::Ok: {
-            QStringList targets;
-            if (!parseJournal(bytes, store, &targets)) {
+            SavePlan plan;
+            if (!parseJournal(bytes, store, &plan)) {
                 if (error) *error = path + QStringLiteral(": 不是 Jotpin 的保存日志");
                 return false;
             }
-            if (!putInPlace(targets, error)) return false;
+            if (!carryOut(plan, error)) return false;
             files::Steps::instance().remove(path);
             files::Steps::instance().syncFolder(storeDir);
             break;

@@ -15,6 +15,12 @@ namespace store {
 
 QString journalPath(const QString& storeDir);
 
+// What a save's journal names: files to put in place, then files to remove.
+struct SavePlan {
+    QStringList puts;
+    QStringList removals;
+};
+
 class SaveTransaction {
 public:
     explicit SaveTransaction(QString storeDir) : m_storeDir(std::move(storeDir)) {}
@@ -29,8 +35,8 @@ public:
     // Stages the file at `from` as the new contents of the one at path, as a second name
     // rather than a copy. False when the system cannot, or `from` is no plain file.
     bool stageLink(const QString& from, const QString& path);
-    // Files staged so far.
-    qsizetype size() const { return m_targets.size(); }
+    // Removes the file at path with the commit: it goes if the new files come.
+    void removeWithCommit(const QString& path);
     // Commits what was staged and puts it in place. False, with *error, when the journal could
     // not be written (the store stays as it was) or when putting the files in place failed
     // after it (recoverSave() finishes that; committed() tells which).
@@ -39,7 +45,7 @@ public:
 
 private:
     QString m_storeDir;
-    QStringList m_targets;
+    SavePlan m_plan;
     bool m_committed = false;
 };
 
