@@ -106,6 +106,7 @@ wait_shown() {
 kill_program() {
     kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
+    forget_pid "$pid"
 }
 
 # delete_and_kill: deletes a random unlocked note by its delete button and kills the program at
@@ -163,6 +164,7 @@ delete_and_kill() {
         kill "$helper" 2>/dev/null || true
         wait "$helper" 2>/dev/null || true
     done
+    forget_pid $tracer "$inotify" "$watcher"
     detail=", $deleted, kill at step $k, after $(wc -l <"$E2E_TMP/steps")"
 }
 
@@ -171,7 +173,7 @@ failures=()
 problem() {
     failures+=("round $round ($kind$detail): $*")
     failed_rounds[$kind]=$((${failed_rounds[$kind]:-0} + 1))
-    echo "  FAILED: $*"
+    echo "round $round: $kind$detail: FAILED: $*"
 }
 
 mkfifo "$E2E_TMP/events"
@@ -236,6 +238,7 @@ for ((round = 1; round <= rounds; round++)); do
     kill -TERM "$pid"
     wait "$pid" && rc=0 || rc=$?
     ((rc == 0)) || problem "exit code $rc after SIGTERM"
+    forget_pid "$pid"
     after=$(read_store)
     after_ids=($(awk '{print $1}' <<<"$after"))
     old=$(expected_store "${before[@]}")
@@ -291,9 +294,10 @@ done
 echo
 echo "seed $E2E_SEED, $rounds rounds in $((SECONDS - start)) s"
 for kind in typing delete loading; do
-    printf '%-8s %4d rounds, %3d failed; store on disk neither old nor new before the restart %d times,' "$kind" \
-        "${done_rounds[$kind]:-0}" "${failed_rounds[$kind]:-0}" "${mixed_on_disk[$kind]:-0}"
-    printf ' deleted note back empty %d times\n' "${back_empty[$kind]:-0}"
+    printf '%-8s %4d rounds, %3d failed; before the restart the store on disk was neither' \
+        "$kind" "${done_rounds[$kind]:-0}" "${failed_rounds[$kind]:-0}"
+    printf ' old nor new %d times; the deleted note came back empty %d times\n' \
+        "${mixed_on_disk[$kind]:-0}" "${back_empty[$kind]:-0}"
 done
 if ((${#failures[@]})); then
     printf '%s\n' "${failures[@]}"

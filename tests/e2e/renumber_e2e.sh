@@ -95,6 +95,7 @@ end_program() {
     kill -TERM "$pid"
     wait "$pid" && rc=0 || rc=$?
     [ "$rc" -eq 0 ] || fail "round $k: exit code $rc after SIGTERM"
+    forget_pid "$pid"
 }
 
 mkfifo "$E2E_TMP/events"
@@ -146,12 +147,16 @@ for ((k = 1; k <= 40; k++)); do
     done
     killed=0
     running "$pid" || killed=1
-    if ((killed)); then wait "$pid" 2>/dev/null || true; fi
+    if ((killed)); then
+        wait "$pid" 2>/dev/null || true
+        forget_pid "$pid"
+    fi
     sleep 0.2  # the last events on their way to the watcher
     for helper in "$tracer" "$inotify" "$watcher"; do
         kill "$helper" 2>/dev/null || true
         wait "$helper" 2>/dev/null || true
     done
+    forget_pid "$tracer" "$inotify" "$watcher"
     steps=$(wc -l <"$E2E_TMP/steps")
 
     if ((!killed)); then

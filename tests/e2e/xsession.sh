@@ -28,6 +28,17 @@ cleanup_x() {
 }
 trap cleanup_x EXIT
 
+# forget_pid PID...: takes processes that have been waited for out of E2E_PIDS, so that the
+# cleanup and a failure's report leave their numbers alone (a long run reuses numbers).
+forget_pid() {
+    local gone pid kept=()
+    for pid in "${E2E_PIDS[@]}"; do
+        for gone in "$@"; do [ "$pid" = "$gone" ] && continue 2; done
+        kept+=("$pid")
+    done
+    E2E_PIDS=("${kept[@]}")
+}
+
 fail() {
     echo "FAIL: $*"
     local log pid
