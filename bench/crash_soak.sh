@@ -231,15 +231,15 @@ for ((round = 1; round <= rounds; round++)); do
     raw=$(read_store)
     # Started again, the program may mend the store; it must load, and SIGTERM ends it.
     launch
-    count=$(wc -l <<<"$raw")
-    if ! wait_shown "$count"; then
-        problem "the store did not load after the kill: $(shown) notes shown, $count stored"
-    fi
+    shown_after=$(settled_windows "$pid") || shown_after=0
     kill -TERM "$pid"
     wait "$pid" && rc=0 || rc=$?
     ((rc == 0)) || problem "exit code $rc after SIGTERM"
     forget_pid "$pid"
     after=$(read_store)
+    if [ "$shown_after" != "$(wc -l <<<"$after")" ]; then
+        problem "the store did not load whole: $shown_after notes shown, $(wc -l <<<"$after") stored"
+    fi
     after_ids=($(awk '{print $1}' <<<"$after"))
     old=$(expected_store "${before[@]}")
     new=""

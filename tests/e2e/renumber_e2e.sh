@@ -172,10 +172,16 @@ for ((k = 1; k <= 40; k++)); do
     ((steps == k)) || fail "round $k: the kill came after step $steps, not $k: $(cat "$E2E_TMP/steps")"
     raw=$(read_store)
     [ "$(verdict "$raw")" = mixed ] && ((++mixed_raw))
-    # Started again, the program may roll its save forward or back; then it ends with SIGTERM.
-    start_program "$(wc -l <<<"$raw")"
+    # Started again, the program may roll its save forward or back; then it ends with SIGTERM,
+    # and the store holds the notes it showed.
+    "$app/jotpin" >>"$E2E_TMP/jotpin.log" 2>&1 &
+    pid=$!
+    E2E_PIDS+=($pid)
+    shown=$(settled_windows "$pid") || fail "round $k: the notes did not come up after the kill"
     end_program
     after=$(read_store)
+    [ "$(wc -l <<<"$after")" = "$shown" ] ||
+        fail "round $k: $shown notes were shown, the store holds $(wc -l <<<"$after")"
     echo "round $k: killed after step $steps ($(tail -n 1 "$E2E_TMP/steps")):" \
         "on disk $(verdict "$raw"), after a start $(verdict "$after")"
     if [ "$(verdict "$after")" = mixed ]; then

@@ -150,5 +150,22 @@ visible_geometries() {
             END { if (v && w > 40) print x, y, w, h }'
     done | sort
 }
+# settled_windows PID: the number of its visible_geometries once it is above 0 and has not
+# changed for 1 s (within 20 s; else it fails): a start that may mend the store first shows
+# one number of notes or another.
+settled_windows() {
+    local pid=$1 count last=-1 same=0 i
+    for ((i = 0; i < 200; i++)); do
+        count=$(visible_geometries "$pid" | wc -l)
+        if ((count > 0 && count == last)); then
+            ((++same < 10)) || { echo "$count"; return 0; }
+        else
+            last=$count same=0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
 # For the "bash -c" conditions given to wait_for.
 export -f visible_geometries
