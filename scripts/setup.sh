@@ -17,7 +17,7 @@ JOTPIN_BUILD_PACKAGES=(
     gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
 )
 JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils
-    clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils)
+    clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils inotify-tools strace)
 
 jotpin_install_missing() {
     local missing=() pkg
@@ -43,15 +43,10 @@ jotpin_setup() {
     cmake --build "$JOTPIN_BUILD" --parallel "$(nproc)"
 }
 
-# jotpin_ctest BUILD_DIR [CTEST ARGS...]: runs the suite. The end-to-end tests drive real X
-# servers on a shared machine, so one of them that failed gets a second run; any other failure,
-# or a second one, fails the suite.
+# jotpin_ctest BUILD_DIR [CTEST ARGS...]: runs the suite once. A failed test fails the suite:
+# a second run that passed would hide a fault that shows only sometimes, a lost note among them.
 jotpin_ctest() {
     local build=$1
     shift
-    ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@" && return 0
-    local failed="$build/Testing/Temporary/LastTestsFailed.log"
-    [ -s "$failed" ] && ! grep -qv '^[0-9]*:e2e_' "$failed" || return 1
-    echo "Running the failed end-to-end tests once more:"
-    ctest --test-dir "$build" --output-on-failure --rerun-failed
+    ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"
 }

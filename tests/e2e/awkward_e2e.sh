@@ -84,6 +84,7 @@ if ! mount --bind "$app" "$app" 2>/dev/null; then
 fi
 mount -o remount,ro,bind "$app" || { umount "$app"; fail "cannot remount read-only"; }
 unmount_app() {
+    e2e_own_shell || return 0
     local p
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     for p in "${E2E_PIDS[@]}"; do wait "$p" 2>/dev/null || true; done

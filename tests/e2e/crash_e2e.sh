@@ -7,6 +7,7 @@ set -euo pipefail
 program=$1
 rounds=${2:-20}
 source "$(dirname "$0")/xsession.sh"
+e2e_seed
 start_x
 
 program_folder "$program"
@@ -53,10 +54,13 @@ for round in $(seq 1 "$rounds"); do
     token="qz${round}xq"
     xdotool type --delay 25 " $token"
     typedAt=$(date +%s.%N)
-    # Keep typing, and kill at a random moment of it, up to 7.5 s later.
-    xdotool type --delay 40 "$(printf ' the quick brown fox jumps over the lazy dog%.0s' $(seq 5))" &
-    typing=$!  # xdotool itself, so that the kill stops the typing
-    sleep "$((RANDOM % 8)).$((RANDOM % 10))"
+    # Keep typing, and kill at a random moment of it, up to 7.9 s later. The text is made
+    # here: the background job is then xdotool from its start, and the kill stops the typing.
+    text=$(printf ' the quick brown fox jumps over the lazy dog%.0s' $(seq 5))
+    wait_s=${JOTPIN_TEST_KILL_WAIT:-$((RANDOM % 8)).$((RANDOM % 10))}
+    xdotool type --delay 40 "$text" &
+    typing=$!
+    sleep "$wait_s"
     kill -9 "$pid"
     killedAt=$(date +%s.%N)
     wait "$pid" 2>/dev/null || true
@@ -72,7 +76,7 @@ for round in $(seq 1 "$rounds"); do
     if grep -q "$token" "$app/tie/tie1.tie"; then
         saved+=("$token")
     elif awk -v a="$typedAt" -v b="$killedAt" 'BEGIN { exit !(b - a >= 6) }'; then
-        fail "round $round: '$token' is lost: $(tail -c 300 "$app/tie/tie1.tie"), typed $(awk -v a="$typedAt" -v b="$killedAt" 'BEGIN { printf "%.1f", b - a }') s before the kill, is lost"
+        fail "round $round (wait $wait_s s): '$token' is lost: $(tail -c 300 "$app/tie/tie1.tie"), typed $(awk -v a="$typedAt" -v b="$killedAt" 'BEGIN { printf "%.1f", b - a }') s before the kill, is lost"
     fi
 done
 echo "PASS: $rounds kills in $(($(date +%s) - start)) s lost nothing saved and nothing typed 6 s before"

@@ -12,11 +12,6 @@ program_folder "$program"
 # A store with no note: the program starts with no window but its tray icon.
 printf '[\xb3\xf5\xca\xbc\xd6\xb5]\r\n\xb4\xb0\xcc\xe5\xca\xfd\xc4\xbf=-1\r\n' >"$app/tie.dat"
 
-start_trayer() {
-    trayer --edge top --align right --widthtype pixel --width 120 --height 28 \
-        --SetDockType true --transparent false >"$E2E_TMP/trayer.log" 2>&1 &
-    E2E_PIDS+=($!)
-}
 start_program() {
     "$app/jotpin" >>"$E2E_TMP/jotpin.log" 2>&1 &
     pid=$!
@@ -56,7 +51,7 @@ tray_menu() {  # tray_menu N: the N-th item of the tray menu, separators not cou
 start_program
 sleep 1
 tray_icon_centre >/dev/null && fail "a tray icon without a tray host"
-start_trayer
+start_tray
 wait_for 15 bash -c "pid=$pid; tray_icon_centre" || fail "the icon did not appear in the tray host"
 
 # Left click with no note: one note, flush with the right edge.

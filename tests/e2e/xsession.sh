@@ -13,13 +13,31 @@ E2E_TMP=$(mktemp -d)
 # The program's per-user files (the autostart entry, the fallback store) stay in the test.
 export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
 
+# The shell that sourced this file. Subshells inherit the EXIT trap, and bash runs it in one
+# killed before its command starts (a background job ended early): only this shell cleans up,
+# or a killed helper would take the X server and the test folder with it.
+E2E_SHELL=$BASHPID
+e2e_own_shell() { [ "$BASHPID" = "$E2E_SHELL" ]; }
+
 cleanup_x() {
+    e2e_own_shell || return 0
     local pid
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$E2E_TMP"
 }
 trap cleanup_x EXIT
+
+# forget_pid PID...: takes processes that have been waited for out of E2E_PIDS, so that the
+# cleanup and a failure's report leave their numbers alone (a long run reuses numbers).
+forget_pid() {
+    local gone pid kept=()
+    for pid in "${E2E_PIDS[@]}"; do
+        for gone in "$@"; do [ "$pid" = "$gone" ] && continue 2; done
+        kept+=("$pid")
+    done
+    E2E_PIDS=("${kept[@]}")
+}
 
 fail() {
     echo "FAIL: $*"
@@ -59,20 +77,59 @@ wait_for() {
     return 1
 }
 
+# start_helper NAME LOG READY COMMAND: starts the shell command COMMAND in the background (its
+# pid in E2E_PIDS) and waits up to 20 s until the shell command READY succeeds. A helper that
+# ended before it was ready shows that its start failed (two servers taking the same free
+# display at once, say): that start alone is tried once more, and the output says so. A
+# helper still running but never ready, or a second failed start, fails the test; nothing
+# else in a test is ever tried again.
+start_helper() {
+    local name=$1 log=$2 ready=$3 command=$4 try pid status
+    for try in 1 2; do
+        eval "exec $command" >"$log" 2>&1 &
+        pid=$!
+        E2E_PIDS+=($pid)
+        local i
+        for ((i = 0; i < 200; i++)); do
+            eval "$ready" >/dev/null 2>&1 && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        eval "$ready" >/dev/null 2>&1 && return 0
+        kill -0 "$pid" 2>/dev/null && fail "$name did not get ready within 20 s: $(tail -n 20 "$log")"
+        wait "$pid" && status=0 || status=$?
+        [ "$try" = 1 ] || fail "$name failed to start again (status $status): $(tail -n 20 "$log")"
+        echo "NOTE: $name ended while starting (status $status), so it is started once more; its log:"
+        tail -n 20 "$log"
+    done
+}
+
 start_x() {
     # Xvfb picks a free display itself and writes its number once it accepts clients. Without
     # -noreset it resets when the probing xprop leaves, and refuses the next client meanwhile.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_for 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+    start_helper Xvfb "$E2E_TMP/xvfb.log" 'test -s "$E2E_TMP/display"' \
+        'Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$E2E_TMP/display"'
     export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display")"
     wait_for 20 xprop -root || fail "no X server on $DISPLAY"
     # Ready once it runs the start-up command: a window mapped while it still starts up may
     # never be managed (seen: a note that stayed unmapped).
-    openbox --startup "touch $E2E_TMP/openbox.ready" >"$E2E_TMP/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_for 20 test -e "$E2E_TMP/openbox.ready" ||
-        fail "openbox did not start: $(cat "$E2E_TMP/openbox.log")"
+    start_helper openbox "$E2E_TMP/openbox.log" 'test -e "$E2E_TMP/openbox.ready"' \
+        'openbox --startup "touch $E2E_TMP/openbox.ready"'
+}
+
+# start_tray: a tray host, trayer, in a strip at the top right, ready once its window is shown.
+start_tray() {
+    start_helper trayer "$E2E_TMP/trayer.log" 'xdotool search --onlyvisible --class trayer' \
+        'trayer --edge top --align right --widthtype pixel --width 120 --height 28 --SetDockType true --transparent false'
+}
+
+# e2e_seed: seeds $RANDOM with JOTPIN_TEST_SEED, or with a new seed, and prints it: the random
+# choices of a failed run are made again with JOTPIN_TEST_SEED set to that seed.
+e2e_seed() {
+    E2E_SEED=${JOTPIN_TEST_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}
+    [[ $E2E_SEED =~ ^[0-9]+$ ]] || fail "JOTPIN_TEST_SEED is not a number: $E2E_SEED"
+    RANDOM=$E2E_SEED
+    echo "seed $E2E_SEED (JOTPIN_TEST_SEED=$E2E_SEED makes the same random choices)"
 }
 
 # program_folder FILE...: a program folder of the test's own, $app, holding these files.
@@ -93,5 +150,22 @@ visible_geometries() {
             END { if (v && w > 40) print x, y, w, h }'
     done | sort
 }
+# settled_windows PID: the number of its visible_geometries once it is above 0 and has not
+# changed for 1 s (within 20 s; else it fails): a start that may mend the store first shows
+# one number of notes or another.
+settled_windows() {
+    local pid=$1 count last=-1 same=0 i
+    for ((i = 0; i < 200; i++)); do
+        count=$(visible_geometries "$pid" | wc -l)
+        if ((count > 0 && count == last)); then
+            ((++same < 10)) || { echo "$count"; return 0; }
+        else
+            last=$count same=0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
 # For the "bash -c" conditions given to wait_for.
 export -f visible_geometries
