@@ -65,6 +65,17 @@ public:
                                     const QString&) override {
         return take<std::optional<QString>>(prompt).value_or(std::nullopt);
     }
+    // Takes queued answers until one passes the check; each refusal is recorded.
+    std::optional<QString> passwordBox(const QString& prompt, const QString& title,
+                                       const Check& check) override {
+        for (;;) {
+            const std::optional<QString> answer = inputBox(prompt, title, {});
+            if (!answer) return answer;
+            const QString why = check(*answer);
+            if (why.isEmpty()) return answer;
+            refused.append(why);
+        }
+    }
     void tell(const QString& text, const QString&) override { told.append(text); }
     void warn(const QString& text, const QString&) override { told.append(text); }
     void queueAnswer(Answer answer) { m_queue.emplace_back(answer); }
@@ -73,10 +84,12 @@ public:
         m_queue.clear();
         asked.clear();
         told.clear();
+        refused.clear();
     }
 
-    QStringList asked;  // oldest first
-    QStringList told;   // warnings, oldest first
+    QStringList asked;    // oldest first
+    QStringList told;     // warnings, oldest first
+    QStringList refused;  // why password answers were refused, oldest first
 
 private:
     template <typename T>

@@ -162,6 +162,14 @@ void TstCommands::lockAndUnlock() {
     program()->lockAction->trigger();
     QVERIFY(!n->isLocked());
 
+    // Asked twice, where nobody sees it: a second answer that differs is refused, and
+    // Cancel then leaves the note unlocked.
+    f.prompts.queueInput(QStringLiteral("Secret"));
+    f.prompts.queueInput(QStringLiteral("Secrte"));
+    program()->lockAction->trigger();
+    QVERIFY(!n->isLocked());
+    QCOMPARE(f.prompts.refused, QStringList{QStringLiteral("两次输入的密码不一样。")});
+    f.prompts.queueInput(QStringLiteral("Secret"));
     f.prompts.queueInput(QStringLiteral("Secret"));
     program()->lockAction->trigger();
     QVERIFY(n->isLocked());
@@ -171,6 +179,7 @@ void TstCommands::lockAndUnlock() {
     QVERIFY(n->unlockButton->isVisibleTo(n));
 
     // Locking twice keeps the pinned height as the one to restore.
+    f.prompts.queueInput(QStringLiteral("Secret"));
     f.prompts.queueInput(QStringLiteral("Secret"));
     program()->lockAction->trigger();
     QCOMPARE(n->note().heightBeforeLock, QStringLiteral("638"));
@@ -185,9 +194,11 @@ void TstCommands::lockAndUnlock() {
     n = note(1);
     QVERIFY(n->isLocked());
 
-    f.prompts.queueInput(QStringLiteral("secret"));  // other letter case
+    f.prompts.clear();
+    f.prompts.queueInput(QStringLiteral("secret"));  // other letter case: said in the prompt
     n->unlockButton->clicked();
     QVERIFY(n->isLocked());
+    QCOMPARE(f.prompts.refused, QStringList{QStringLiteral("密码不对")});
     QVERIFY(f.prompts.told.isEmpty());
     f.prompts.queueInput(std::nullopt);  // Cancel is an empty answer
     n->unlockButton->clicked();
@@ -220,9 +231,10 @@ void TstCommands::passwordsTheStoreCannotKeepAreRefused() {
     for (const QString& password : refused)
         f.prompts.queueInput(password);
     f.prompts.queueInput(QStringLiteral("中文 and 'quotes"));
+    f.prompts.queueInput(QStringLiteral("中文 and 'quotes"));
     program()->lockAction->trigger();
-    QCOMPARE(f.prompts.told.size(), refused.size());
-    QCOMPARE(f.prompts.asked.size(), refused.size() + 1);
+    QCOMPARE(f.prompts.refused.size(), refused.size());
+    QCOMPARE(f.prompts.asked.size(), refused.size() + 2);
     QCOMPARE(n->note().password, QStringLiteral("中文 and 'quotes"));
 
     QVERIFY(program()->saveAll());
@@ -235,12 +247,13 @@ void TstCommands::lockedNoteKeepsOnlyItsHideButton() {
     NoteWindow* n = startWithNotes(1);
     n->show();
     f.prompts.queueInput(QStringLiteral("pw"));
+    f.prompts.queueInput(QStringLiteral("pw"));
     program()->lockAction->trigger();
 
     n->menuButton->clicked();
     QVERIFY(!program()->noteMenu->isVisible());
     n->deleteButton->clicked();
-    QVERIFY(f.prompts.asked.size() == 1);  // only the lock prompt: no delete question
+    QVERIFY(f.prompts.asked.size() == 2);  // only the lock prompts: no delete question
     QVERIFY(program()->windows().isOpen(n));
     n->hideButton->clicked();
     QVERIFY(!n->isVisible());

@@ -62,18 +62,25 @@ void deleteCurrentNote(CommandHost& host) {
 void lockNote(CommandHost& host) {
     NoteWindow* note = host.currentNote();
     if (!note) return;
-    QString password;
-    for (;;) {
-        password = Prompts::instance()
-                       .inputBox(QStringLiteral("请设置解锁密码："), QStringLiteral("加锁"))
-                       .value_or(QString());
-        if (password.isEmpty()) return;
-        // A password the store cannot give back would lock the note for good at the restart.
-        const QString trouble = store::passwordTrouble(password);
-        if (trouble.isEmpty()) break;
-        Prompts::instance().warn(trouble + QStringLiteral("\n请换一个密码。"),
-                                 QStringLiteral("加锁"));
-    }
+    const QString title = QStringLiteral("加锁");
+    // A password the store cannot give back would lock the note for good at the restart.
+    const QString password =
+        Prompts::instance()
+            .passwordBox(QStringLiteral("请设置解锁密码："), title,
+                         [](const QString& answer) {
+                             const QString trouble = store::passwordTrouble(answer);
+                             return answer.isEmpty() || trouble.isEmpty()
+                                        ? QString()
+                                        : trouble + QStringLiteral("请换一个密码。");
+                         })
+            .value_or(QString());
+    if (password.isEmpty()) return;
+    // Typed where nobody sees it: a typing mistake would lock the note for good.
+    const auto again = Prompts::instance().passwordBox(
+        QStringLiteral("请再输入一次密码："), title, [&](const QString& answer) {
+            return answer == password ? QString() : QStringLiteral("两次输入的密码不一样。");
+        });
+    if (!again) return;
     Note locked = note->note();
     locked.password = password;
     locked.locked = true;
@@ -84,14 +91,20 @@ void lockNote(CommandHost& host) {
 
 void unlockNote(NoteWindow* note) {
     if (!note || !note->isLocked()) return;
-    const QString answer = Prompts::instance()
-                               .inputBox(QStringLiteral("请输入解锁密码："), QStringLiteral("解锁"))
-                               .value_or(QString());
+    const QString password = note->note().password;
+    // Cancel is an empty answer: it unlocks a note locked without a password.
+    const QString answer =
+        Prompts::instance()
+            .passwordBox(QStringLiteral("请输入解锁密码："), QStringLiteral("解锁"),
+                         [&](const QString& typed) {
+                             return typed == password ? QString() : QStringLiteral("密码不对");
+                         })
+            .value_or(QString());
     Note unlocked = note->note();
     if (answer != unlocked.password) return;
     unlocked.password.clear();
     unlocked.locked = false;
-    unlocked.height = store::toInt16(unlocked.heightBeforeLock).value_or(0);
+    unlocked.height = store::toInt32(unlocked.heightBeforeLock).value_or(0);
     note->setNote(unlocked);
 }
 

@@ -1,7 +1,13 @@
 #include "platform/prompts.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -36,6 +42,43 @@ public:
                                                    defaultText, &ok, Qt::WindowStaysOnTopHint);
         if (!ok) return std::nullopt;
         return text;
+    }
+
+    std::optional<QString> passwordBox(const QString& prompt, const QString& title,
+                                       const Check& check) override {
+        QDialog dialog(nullptr, Qt::WindowStaysOnTopHint);
+        dialog.setWindowTitle(title);
+        auto* field = new QLineEdit(&dialog);
+        field->setEchoMode(QLineEdit::Password);
+        // Shown, the field takes an input method's text too.
+        auto* show = new QCheckBox(QStringLiteral("显示密码"), &dialog);
+        QObject::connect(show, &QCheckBox::toggled, field, [field](bool on) {
+            field->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password);
+        });
+        auto* refusal = new QLabel(&dialog);
+        refusal->setStyleSheet(QStringLiteral("color: #b00000"));
+        refusal->hide();
+        auto* buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+            const QString why = check(field->text());
+            if (why.isEmpty()) return dialog.accept();
+            refusal->setText(why);
+            refusal->show();
+            field->selectAll();
+            field->setFocus();
+        });
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(new QLabel(prompt, &dialog));
+        layout->addWidget(field);
+        layout->addWidget(show);
+        layout->addWidget(refusal);
+        layout->addWidget(buttons);
+        dialog.raise();
+        dialog.activateWindow();
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return field->text();
     }
 };
 

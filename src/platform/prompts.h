@@ -3,6 +3,7 @@
 // without showing anything.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class Prompts {
@@ -15,6 +16,12 @@ public:
     // A prompt with a text field filled with defaultText; nullopt when the user cancels.
     virtual std::optional<QString> inputBox(const QString& prompt, const QString& title = {},
                                             const QString& defaultText = {}) = 0;
+
+    // Why an answer is refused, shown in the prompt, which then asks again; empty accepts it.
+    using Check = std::function<QString(const QString& answer)>;
+    // A prompt whose text field does not show what is typed; nullopt when the user cancels.
+    virtual std::optional<QString> passwordBox(const QString& prompt, const QString& title,
+                                               const Check& check) = 0;
 
     // A warning the user reads while the program goes on: the box does not wait.
     virtual void tell(const QString& text, const QString& title) = 0;

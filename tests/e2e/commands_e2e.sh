@@ -41,26 +41,31 @@ note_menu() {  # note_menu DOWNS: the menu button of note 1, then the item DOWNS
     xdotool key Return
 }
 
-# Lock (the fifth item) with a password: the note keeps only its title strip.
+# Lock (the fifth item) with a password, typed twice: the note keeps only its title strip.
 note_menu 5
+wait_dialog 加锁
+first_prompt=$(xdotool getactivewindow)
+xdotool type --delay 30 "Secret1"
+xdotool key Return
+wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" != $first_prompt ]" || fail "no second lock prompt"
 wait_dialog 加锁
 xdotool type --delay 30 "Secret1"
 xdotool key Return
 wait_for 5 bash -c "[ \"\$(visible_geometries $pid | grep '^100 100 ')\" = '100 100 223 43' ]" ||
     fail "the locked note is $(geometry_of_note1)"
 
-# Unlock: the wrong case leaves it locked, the exact password brings its height back.
-unlock() {
-    xdotool mousemove $((note1[0] + 56)) $((note1[1] + 8)) click 1
-    wait_dialog 解锁
-    xdotool type --delay 30 "$1"
-    xdotool key Return
-    wait_for 5 bash -c "! xdotool search --onlyvisible --name '^解锁\$' | grep -q ." || fail "the unlock box stayed"
-}
-unlock secret1
+# Unlock: the wrong case leaves it locked and the prompt open; the exact password, typed over
+# it, brings its height back.
+xdotool mousemove $((note1[0] + 56)) $((note1[1] + 8)) click 1
+wait_dialog 解锁
+xdotool type --delay 30 "secret1"
+xdotool key Return
 sleep 0.5
 [ "$(geometry_of_note1)" = '100 100 223 43' ] || fail "the wrong case unlocked: $(geometry_of_note1)"
-unlock Secret1
+xdotool getactivewindow getwindowname | grep -qx 解锁 || fail "the unlock prompt closed on a wrong password"
+xdotool type --delay 30 "Secret1"
+xdotool key Return
+wait_for 5 bash -c "! xdotool search --onlyvisible --name '^解锁\$' | grep -q ." || fail "the unlock box stayed"
 wait_for 5 bash -c "[ \"\$(visible_geometries $pid | grep '^100 100 ')\" = '100 100 223 255' ]" ||
     fail "the unlocked note is $(geometry_of_note1)"
 
