@@ -98,6 +98,15 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
                        program()->pasteAction, program()->removeAction})
         QVERIFY(a->isEnabled());
 
+    // Files copied in a file manager: their addresses are no text to paste.
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/home/u/a.txt"))});
+    files->setText(QStringLiteral("/home/u/a.txt\n"));
+    QGuiApplication::clipboard()->setMimeData(files);
+    program()->updateEditMenu();
+    QVERIFY(!program()->pasteAction->isEnabled());
+    QGuiApplication::clipboard()->setText(QStringLiteral("t"));
+
     program()->removeAction->trigger();
     QCOMPARE(editor->Text(), QStringLiteral("cx"));
     program()->undoAction->trigger();

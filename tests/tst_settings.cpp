@@ -19,6 +19,7 @@ private Q_SLOTS:
     void withoutReminderShowsNowAndStaysOnTop();
     void withReminderRebuildsItAndEachStepRewritesIt();
     void datesTheListsCannotMakeNeverRing();
+    void unreadableReminderShowsUnsetAndStays();
     void coloursAndTheCancelledColourDialog();
     void soundChoiceAndNone();
     void opacityFloorAndOpaqueAgain();
@@ -64,7 +65,7 @@ void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
     dialog->close();
     QVERIFY(note->reminderTimer.enabled);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!f.program->settings());
+    QTRY_VERIFY(!f.program->settings());
 }
 
 void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
@@ -90,6 +91,20 @@ void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
     QVERIFY(!note->reminderTimer.enabled);
     dialog->minuteList->stepBy(1);  // unticked: stays off
     QVERIFY(!note->note().reminderOn);
+}
+
+void TstSettings::unreadableReminderShowsUnsetAndStays() {
+    Note value;
+    value.reminder = QStringLiteral("07.03.2027*14:30**10");  // another program's date form
+    value.reminderOn = true;
+    NoteWindow* note = currentNote(value);
+    SettingsDialog* dialog = open();
+    QVERIFY(!dialog->reminderCheck->isChecked());
+    QCOMPARE(note->note().reminder, value.reminder);
+    // Escape closes the dialog.
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QTRY_VERIFY(!f.program->settings());
+    QCOMPARE(note->note().reminder, value.reminder);
 }
 
 void TstSettings::datesTheListsCannotMakeNeverRing() {

@@ -1,5 +1,7 @@
 #include "commands/editcommands.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QMimeData>
 
@@ -22,9 +24,25 @@ RichTextBox* currentEditor(CommandHost& host) {
 
 }  // namespace
 
+bool holdsPastableText(const QMimeData* clipboard) {
+    if (!clipboard) return false;
+    if (clipboard->hasFormat(RichTextBox::rtfMimeType()) ||
+        clipboard->hasFormat(RichTextBox::rtfAltMimeType()) || clipboard->hasHtml())
+        return true;
+    if (!clipboard->hasText() || clipboard->text().trimmed().isEmpty()) return false;
+    // Files copied in a file manager come with their addresses as text: no text to paste.
+    if (!clipboard->hasUrls()) return true;
+    QStringList addresses;
+    for (const QUrl& url : clipboard->urls())
+        addresses << url.toString() << url.toLocalFile();
+    const QStringList lines = clipboard->text().split(u'\n', Qt::SkipEmptyParts);
+    return !std::all_of(lines.begin(), lines.end(),
+                        [&](const QString& line) { return addresses.contains(line.trimmed()); });
+}
+
 EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard) {
     const bool selected = editor.SelLength() != 0;
-    return {editor.CanUndo(), selected, selected, clipboard && clipboard->hasText(), selected};
+    return {editor.CanUndo(), selected, selected, holdsPastableText(clipboard), selected};
 }
 
 void edit(CommandHost& host, EditAction action) {

@@ -20,6 +20,9 @@ struct EditEnables {
     bool remove = false;
 };
 EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard);
+// Whether the clipboard holds text a note can paste: RTF, HTML or plain text, but not the
+// addresses of files copied in a file manager alone, and not a picture alone.
+bool holdsPastableText(const QMimeData* clipboard);
 
 enum class EditAction { Undo, Cut, Copy, Paste, Remove };
 // Acts when the current note's text has the focus and Ctrl is not held; beeps when no control

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -189,34 +190,27 @@ void SettingsDialog::load() {
     const qsizetype stars = value.reminder.indexOf(QStringLiteral("**"));
     const QRegularExpressionMatch date =
         kLongDate.match(star < 0 ? QString() : value.reminder.left(star));
-    auto showToday = [&] {
-        yearList->setText(QString::number(now.date().year()));
-        monthList->setText(QStringLiteral("%1").arg(now.date().month(), 2, 10, QLatin1Char('0')));
-        dayList->setText(QStringLiteral("%1").arg(now.date().day(), 2, 10, QLatin1Char('0')));
-    };
-    if (value.reminderOn) {
-        if (date.hasMatch()) {
-            yearList->setText(date.captured(1));
-            monthList->setText(
-                QStringLiteral("%1").arg(date.captured(2).toInt(), 2, 10, QLatin1Char('0')));
-            dayList->setText(
-                QStringLiteral("%1").arg(date.captured(3).toInt(), 2, 10, QLatin1Char('0')));
-        } else {
-            showToday();  // a date we cannot read: today, as the reminder is rebuilt below
-        }
-        if (stars > star && star >= 0) {
-            repeatList->setText(value.reminder.mid(stars + 2));
-            const QString time = value.reminder.mid(star + 1, stars - star - 1);
-            hourList->setText(time.left(2));
-            minuteList->setText(time.right(2));
-        }
+    // A stored reminder the lists cannot show stays as it is, shown as unset: rebuilt from the
+    // lists it would become today's.
+    if (value.reminderOn && date.hasMatch() && star >= 0 && stars > star) {
+        yearList->setText(date.captured(1));
+        monthList->setText(
+            QStringLiteral("%1").arg(date.captured(2).toInt(), 2, 10, QLatin1Char('0')));
+        dayList->setText(
+            QStringLiteral("%1").arg(date.captured(3).toInt(), 2, 10, QLatin1Char('0')));
+        repeatList->setText(value.reminder.mid(stars + 2));
+        const QString time = value.reminder.mid(star + 1, stars - star - 1);
+        hourList->setText(time.left(2));
+        minuteList->setText(time.right(2));
         reminderCheck->setChecked(true);
         reminderClicked();
     } else {
         const QString time = timetext::hourMinute(now.time());
         hourList->setText(time.left(2));
         minuteList->setText(time.right(2));
-        showToday();
+        yearList->setText(QString::number(now.date().year()));
+        monthList->setText(QStringLiteral("%1").arg(now.date().month(), 2, 10, QLatin1Char('0')));
+        dayList->setText(QStringLiteral("%1").arg(now.date().day(), 2, 10, QLatin1Char('0')));
         repeatList->setText(QStringLiteral("00"));
         windowops::setTopmost(this, true);
     }
@@ -320,6 +314,14 @@ void SettingsDialog::opacityChanged(int value) {
     Note changed = note->note();
     changed.opacity = value;
     note->setNote(changed);
+}
+
+void SettingsDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SettingsDialog::closeEvent(QCloseEvent* event) {

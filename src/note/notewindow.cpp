@@ -16,6 +16,8 @@
 NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
     setWindowTitle(QString());
     setAutoFillBackground(true);
+    // A note is seldom the active window while the pointer rests on it.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     menuButton = new IconButton(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
                                 QStringLiteral("帖子管理"));
