@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMenu>
@@ -51,7 +52,7 @@ private Q_SLOTS:
     void autostartExecQuoting();
     void showAllAndHideAll();
     void notesOnTopReachesEveryWindow();
-    void topmostGuardActsOnTheCurrentNoteOnly();
+    void topmostGuardActsOnTheCurrentNoteOnly();  // and dialogs stand above notes
     void helpAndNewVersionOpenWithTheDesktop();
     void helpPageCoversEveryMenuCommand();
     void changesAreSavedSoonAndIdleWritesNothing();
@@ -305,6 +306,18 @@ void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
     QVERIFY(windowops::isTopmost(note(1)));
     guardEnd();
     QVERIFY(windowops::isTopmost(second));
+
+    // Any other window that comes up meanwhile (a file dialog, say) stands above the notes,
+    // which stay where they are; a menu is left alone.
+    QFileDialog files(second);
+    files.show();
+    QVERIFY(windowops::isTopmost(&files));
+    QVERIFY(windowops::isTopmost(note(1)) && windowops::isTopmost(second));
+    files.hide();
+    program()->notesOnTopAction->trigger();
+    QDialog plain;
+    plain.show();
+    QVERIFY(!windowops::isTopmost(&plain));
 }
 
 void TstApp::helpAndNewVersionOpenWithTheDesktop() {

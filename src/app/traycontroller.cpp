@@ -1,6 +1,7 @@
 #include "app/traycontroller.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
@@ -129,6 +130,8 @@ void TrayController::startUp() {
     loadAll();
     connect(&m_ticker, &NoteTicker::ticked, this, &TrayController::tickNotes);
     m_ticker.start();
+    qApp->installEventFilter(
+        new DialogsAboveNotes([this] { return m_switches.notesOnTop(); }, this));
 
     // From here on every change is saved soon, not only at exit.
     m_autoSave = new AutoSave([this] { return saveAll(); }, m_autoSaveDelays, this);
