@@ -283,6 +283,17 @@ void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {
     NoteWindow* made = note(2);
     QVERIFY(made->isVisible());
     QCOMPARE(made->note().left, screen::widthTwips() - made->note().width);
+    // The caret stands on the line after the creation line.
+    made->editor()->insertPlainText(QStringLiteral("first words"));
+    QVERIFY(made->editor()->Text().startsWith(QStringLiteral("创建：")));
+    QVERIFY(made->editor()->Text().endsWith(QStringLiteral("\r\nfirst words")));
+
+    // The next new notes step down a title strip each rather than hide the one before.
+    program()->newNoteMenuAction->trigger();
+    program()->newNoteMenuAction->trigger();
+    QCOMPARE(note(3)->note().left, made->note().left);
+    QCOMPARE(note(3)->note().top, made->note().top + 405);
+    QCOMPARE(note(4)->note().top, made->note().top + 810);
 }
 
 void TstCommands::clearCanBeUndone() {

@@ -16,6 +16,7 @@ private Q_SLOTS:
     void unknownGripMovesNothing();
     void offScreenWindowsComeToTheNearestScreen_data();
     void offScreenWindowsComeToTheNearestScreen();
+    void newNotesStepDownAndWrapAtTheScreenEnd();
 };
 
 void TstNoteLayout::designSizeLayout() {
@@ -107,6 +108,25 @@ void TstNoteLayout::offScreenWindowsComeToTheNearestScreen() {
     const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1280, 1024)};
     QCOMPARE(notelayout::reachablePlace(window, 27, screens), shown);
     QCOMPARE(notelayout::reachablePlace(window, 27, {}), window.topLeft());
+}
+
+void TstNoteLayout::newNotesStepDownAndWrapAtTheScreenEnd() {
+    using notelayout::freePlace;
+    const QPoint place(9000, 0);
+    QCOMPARE(freePlace(place, 400, 2000, {QPoint(0, 0)}), place);
+    // A note near enough to be hidden (its title strip less than a step away) takes a place.
+    QCOMPARE(freePlace(place, 400, 2000, {QPoint(9100, 300)}), QPoint(9000, 800));
+    QCOMPARE(freePlace(place, 400, 2000, {place, QPoint(9000, 400)}), QPoint(9000, 800));
+    // At the screen's end, back to the top, where a gap was left.
+    QCOMPARE(freePlace(QPoint(9000, 1200), 400, 2000,
+                       {QPoint(9000, 1200), QPoint(9000, 1600), QPoint(9000, 400)}),
+             QPoint(9000, 0));
+    // Every place taken: the first one; no step at all: no search.
+    QList<QPoint> full;
+    for (int y = 0; y < 2000; y += 400)
+        full.append(QPoint(9000, y));
+    QCOMPARE(freePlace(place, 400, 2000, full), place);
+    QCOMPARE(freePlace(place, 0, 2000, {place}), place);
 }
 
 QTEST_GUILESS_MAIN(TstNoteLayout)

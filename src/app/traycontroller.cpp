@@ -248,6 +248,7 @@ NoteWindow* TrayController::createNote() {
     const QString created = timetext::creationTime(Clock::instance().now());
     note->setCreated(created);
     note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
+    note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
     windowops::setTopmost(note, m_switches.notesOnTop());
     connectNote(note);
     m_contentChanged.insert(note);
@@ -257,6 +258,15 @@ NoteWindow* TrayController::createNote() {
 
 void TrayController::closeNote(NoteWindow* note) {
     m_windows.close(note);
+}
+
+QList<QPoint> TrayController::notePlaces(const NoteWindow* except) const {
+    QList<QPoint> places;
+    for (const NoteWindow* note : m_windows.numberedNotes()) {
+        if (note != except && note->isVisible())
+            places.append({note->note().left, note->note().top});
+    }
+    return places;
 }
 
 void TrayController::removeContentFile(int n) {

@@ -90,6 +90,7 @@ public:
     NoteWindow* currentNote() const override;
     bool notesOnTop() const override { return m_switches.notesOnTop(); }
     void closeNote(NoteWindow* note) override;
+    QList<QPoint> notePlaces(const NoteWindow* except) const override;
     int storedNumber(const NoteWindow* note) const override { return m_storedAs.value(note); }
     void removeContentFile(int n) override;
     void saveNow() override;

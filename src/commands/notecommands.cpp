@@ -4,6 +4,7 @@
 #include "note/notewindow.h"
 #include "platform/prompts.h"
 #include "platform/screen.h"
+#include "platform/units.h"
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
@@ -18,11 +19,28 @@ const QString kDeleteTitle = QStringLiteral("删除帖子");
 
 }  // namespace
 
-NoteWindow* newNote(CommandHost& host) {
-    NoteWindow* note = host.createNote();
-    note->setLeftTwips(screen::widthTwips() - note->note().width);
+namespace {
+
+NoteWindow* showNewNote(CommandHost& host, NoteWindow* note, QPoint place) {
+    const QPoint free =
+        notelayout::freePlace(place, NoteWindow::kTitleStripHeight * units::kTwipsPerPixel,
+                              screen::heightTwips(), host.notePlaces(note));
+    note->moveTwips(free.x(), free.y(), note->note().width, note->note().height);
     note->show();
     return note;
+}
+
+}  // namespace
+
+NoteWindow* newNote(CommandHost& host) {
+    NoteWindow* note = host.createNote();
+    return showNewNote(host, note,
+                       QPoint(screen::widthTwips() - note->note().width, note->note().top));
+}
+
+NoteWindow* newNoteInPlace(CommandHost& host) {
+    NoteWindow* note = host.createNote();
+    return showNewNote(host, note, QPoint(note->note().left, note->note().top));
 }
 
 void focusNote(NoteWindow* note) {

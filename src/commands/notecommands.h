@@ -3,6 +3,8 @@
 // do. They reach the rest of the program only through the host the app gives them; the menu
 // items act on the current note, the one activated last.
 
+#include <QList>
+#include <QPoint>
 #include <QString>
 
 class NoteWindow;
@@ -17,6 +19,8 @@ public:
     virtual bool notesOnTop() const = 0;
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     virtual void applyTopmostToAll() = 0;
+    // The places (left, top in twips) of the notes on screen but `except`.
+    virtual QList<QPoint> notePlaces(const NoteWindow* except) const = 0;
     // Closes a note window for good.
     virtual void closeNote(NoteWindow* note) = 0;
     // The number of the content file that holds this note (loaded or last saved under), or 0.
@@ -38,8 +42,11 @@ public:
 
 namespace commands {
 
-// "新建帖子": a new note at the right edge of the screen, placed before it is shown.
+// "新建帖子": a new note at the right edge of the screen, placed before it is shown, below the
+// notes that stand there already.
 NoteWindow* newNote(CommandHost& host);
+// Ctrl+N: a new note where new notes stand, or below the notes that stand there already.
+NoteWindow* newNoteInPlace(CommandHost& host);
 
 // The delete button of a note's title strip: asks, then closes the note and removes the
 // content file that holds it.

@@ -40,7 +40,7 @@ bool noteKey(CommandHost& host, NoteWindow* note, int key, Qt::KeyboardModifiers
             printNote(host);
             return true;
         case Qt::Key_N:
-            host.createNote()->show();  // where a new note stands, not at the screen edge
+            newNoteInPlace(host);  // where a new note stands, not at the screen edge
             return true;
         case Qt::Key_D:
             deleteCurrentNote(host);

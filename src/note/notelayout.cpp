@@ -95,4 +95,20 @@ QPoint reachablePlace(const QRect& window, int titleHeight, const QList<QRect>& 
     return {x, y};
 }
 
+QPoint freePlace(QPoint place, int step, int bottom, const QList<QPoint>& taken) {
+    if (step <= 0) return place;
+    const auto isTaken = [&](QPoint at) {
+        return std::any_of(taken.begin(), taken.end(), [&](QPoint p) {
+            return std::abs(p.x() - at.x()) < step && std::abs(p.y() - at.y()) < step;
+        });
+    };
+    QPoint at = place;
+    for (int tries = bottom / step + 2; tries > 0; --tries) {
+        if (!isTaken(at)) return at;
+        at.ry() += step;
+        if (at.y() + step > bottom) at.setY(0);
+    }
+    return place;
+}
+
 }  // namespace notelayout

@@ -52,4 +52,9 @@ std::optional<GeometryTwips> resizeByGrip(const GeometryTwips& window, QPoint st
 constexpr int kReachable = 24;
 QPoint reachablePlace(const QRect& window, int titleHeight, const QList<QRect>& screens);
 
+// Where a new note goes: at `place` while no note stands there (its top-left less than `step`
+// away in both directions), else `step` lower, again and again, from the top once the screen
+// ends at `bottom`, so that no new note hides another. With every place taken, `place`.
+QPoint freePlace(QPoint place, int step, int bottom, const QList<QPoint>& taken);
+
 }  // namespace notelayout
