@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void createNoteNumbersAndStampsIt();
+    void screenReadersSeeButtonsTheyCanPress();
     void createNoteFollowsNotesOnTop();
     void activationTracksThePositionAmongOpenWindows();
     void tagsStayDistinctAfterTheDeleteButtonLowersTheCounter();
@@ -82,6 +84,22 @@ void TstNote::createNoteNumbersAndStampsIt() {
     QCOMPARE(note->lastAlarmMinute, QStringLiteral("0"));
     QVERIFY(!note->reminderTimer.enabled);
     QVERIFY(note->tickTimer.enabled);
+}
+
+void TstNote::screenReadersSeeButtonsTheyCanPress() {
+    NoteWindow* note = createNote();
+    note->show();
+    QAccessibleInterface* hide = QAccessible::queryAccessibleInterface(note->hideButton);
+    QVERIFY(hide);
+    QCOMPARE(hide->role(), QAccessible::Button);
+    QCOMPARE(hide->text(QAccessible::Name), QStringLiteral("隐藏"));
+    QCOMPARE(hide->text(QAccessible::Description), QStringLiteral("隐藏帖子"));
+    hide->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(!note->isVisible());
+    // The text area is named after its first line.
+    note->editor()->setText(QStringLiteral("买牛奶\r\n打电话"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(note->editor())->text(QAccessible::Name),
+             QStringLiteral("买牛奶"));
 }
 
 void TstNote::createNoteFollowsNotesOnTop() {

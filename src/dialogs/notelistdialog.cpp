@@ -51,10 +51,12 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
     toolframe::setUp(this, kClientWidth, kClientHeight);
     // The pictures lie under the list where they overlap it, as picture controls do.
-    showButton = new IconButton(this, QStringLiteral("list-show.svg"),
-                                units::twipsRect(0, -75, 480, 480), QStringLiteral("显示帖子"));
+    showButton =
+        new IconButton(this, QStringLiteral("list-show.svg"), units::twipsRect(0, -75, 480, 480),
+                       QStringLiteral("显示帖子"), QStringLiteral("显示"));
     closeButton = new IconButton(this, QStringLiteral("list-close.svg"),
-                                 units::twipsRect(3480, -75, 480, 480), QStringLiteral("关闭窗口"));
+                                 units::twipsRect(3480, -75, 480, 480), QStringLiteral("关闭窗口"),
+                                 QStringLiteral("关闭"));
 
     titleLabel = toolframe::addTitle(this, QStringLiteral("帖子列表"), QRect(1560, 60, 780, 180));
 

@@ -39,6 +39,9 @@ QColor fromBgr(quint32 bgr) {
 
 constexpr std::array<quint32, SettingsDialog::kSwatches> kSwatchColours = {
     0x00FFFF00, 0x00C0FFC0, 0x00FFC0C0, 0x00C0C0FF, 0x00C0C0C0, 0x0080FFFF};
+// What a screen reader says of each.
+constexpr std::array<const char16_t*, SettingsDialog::kSwatches> kSwatchNames = {
+    u"青色", u"浅绿色", u"淡蓝色", u"粉红色", u"银灰色", u"浅黄色"};
 
 void paint(QLabel* swatch, const QColor& colour) {
     QPalette p = swatch->palette();
@@ -105,12 +108,15 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
         swatches[i]->setCursor(Qt::PointingHandCursor);
         paint(swatches[i], fromBgr(kSwatchColours[i]));
         swatches[i]->installEventFilter(this);
+        swatches[i]->setAccessibleName(QStringLiteral("帖子底色：") +
+                                       QString::fromUtf16(kSwatchNames[i]));
     }
     currentColour = new QLabel(colours);
     currentColour->setGeometry(units::twipsRect(3360, 240, 975, 375));
     currentColour->setAutoFillBackground(true);
     currentColour->setFrameShape(QFrame::Box);
     paint(currentColour, fromBgr(0x00FFC0C0));
+    currentColour->setAccessibleName(QStringLiteral("帖子现在的颜色"));
     otherColourButton = new QPushButton(QStringLiteral("其他颜色"), colours);
     otherColourButton->setGeometry(units::twipsRect(4440, 240, 975, 375));
     connect(otherColourButton, &QPushButton::clicked, this, &SettingsDialog::chooseOtherColour);
@@ -131,6 +137,7 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
         auto* caption = new QLabel(QString::fromUtf16(captions[i]), time);
         caption->move(units::twipsRect(left[i], 240, 0, 0).topLeft());
         lists[i]->setGeometry(units::twipsRect(left[i], 480, i == 2 ? 855 : 615, 285));
+        lists[i]->setAccessibleName(QStringLiteral("提醒") + QString::fromUtf16(captions[i]));
         connect(lists[i], &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
     }
     // The two frames' pictures, left of their controls.

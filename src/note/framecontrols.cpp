@@ -1,5 +1,8 @@
 #include "note/framecontrols.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+
 #include <QApplication>
 #include <QHash>
 #include <QMouseEvent>
@@ -30,11 +33,40 @@ QPixmap renderIcon(const QString& name, QSize size, qreal dpr) {
 
 }  // namespace
 
+namespace {
+
+// A label that acts as a button: a screen reader must see a button it can press.
+class AccessibleIconButton : public QAccessibleWidget {
+public:
+    explicit AccessibleIconButton(IconButton* button)
+        : QAccessibleWidget(button, QAccessible::Button) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) Q_EMIT static_cast<IconButton*>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface* iconButtonInterface(const QString& className, QObject* object) {
+    auto* button =
+        className == QLatin1String("IconButton") ? qobject_cast<IconButton*>(object) : nullptr;
+    if (!button || button->accessibleName().isEmpty()) return nullptr;
+    return new AccessibleIconButton(button);
+}
+
+}  // namespace
+
 IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
-                       const QString& toolTip)
+                       const QString& toolTip, const QString& name)
     : QLabel(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(iconButtonInterface);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setGeometry(place);
     setToolTip(toolTip);
+    setAccessibleName(name);
+    setAccessibleDescription(toolTip);
     setAlignment(Qt::AlignCenter);
     setIcon(icon);
 }

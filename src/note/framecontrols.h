@@ -11,8 +11,10 @@
 class IconButton : public QLabel {
     Q_OBJECT
 public:
+    // A screen reader reads `name` and, as its description, `toolTip`; a picture without a
+    // name is no button to it.
     IconButton(QWidget* parent, const QString& icon, const QRect& place,
-               const QString& toolTip = {});
+               const QString& toolTip = {}, const QString& name = {});
     void setIcon(const QString& icon);
 
 Q_SIGNALS:

@@ -1,5 +1,8 @@
 #include "note/notewindow.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
+
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -20,18 +23,18 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
     menuButton = new IconButton(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
-                                QStringLiteral("帖子管理"));
+                                QStringLiteral("帖子管理"), QStringLiteral("菜单"));
     alarmIcon = new IconButton(this, QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
-                               QStringLiteral("关闭定时提醒"));
+                               QStringLiteral("关闭定时提醒"), QStringLiteral("闹钟"));
     unlockButton = new IconButton(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
-                                  QStringLiteral("解除锁定"));
+                                  QStringLiteral("解除锁定"), QStringLiteral("解锁"));
     titleLabel = new ClockLabel(this);
     titleLabel->setGeometry(72, 5, 97, 17);
     titleLabel->installEventFilter(this);
     hideButton = new IconButton(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
-                                QStringLiteral("隐藏帖子"));
+                                QStringLiteral("隐藏帖子"), QStringLiteral("隐藏"));
     deleteButton = new IconButton(this, QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
-                                  QStringLiteral("删除帖子"));
+                                  QStringLiteral("删除帖子"), QStringLiteral("删除"));
     alarmIcon->hide();
     unlockButton->hide();
 
@@ -39,6 +42,11 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     const QFont font(QStringLiteral("宋体"), 9);
     m_editor->setFont(font);
     m_editor->document()->setDefaultFont(font);
+    // A screen reader names the text area after its first line, as the note list does.
+    connect(m_editor->document(), &QTextDocument::contentsChanged, m_editor, [this] {
+        const QString first = m_editor->document()->firstBlock().text().left(80).trimmed();
+        if (first != m_editor->accessibleName()) m_editor->setAccessibleName(first);
+    });
 
     applyColour();
     applyGeometry();
