@@ -105,6 +105,9 @@ private Q_SLOTS:
 
     void saveLoadRoundTrip();
     void longParagraphIsOneParagraphOutside();
+    void largeTextIsLaidOutInSteps_data();
+    void largeTextIsLaidOutInSteps();
+    void largePasteUndoneAndRedoneInSteps();
     void failedLoadKeepsContent_data();
     void failedLoadKeepsContent();
     void saveFailureReported();
@@ -739,6 +742,121 @@ void Tst_richtextbox::longParagraphIsOneParagraphOutside() {
     QVERIFY(rtf::read(written, &reread));
     QCOMPARE(reread.blockCount(), 3);
     QCOMPARE(reread.toPlainText().remove(u'\n'), QString(text + QStringLiteral("second")));
+}
+
+namespace {
+
+// About a megabyte: far more than Qt lays out in a step, and past the paged size.
+QString largeText(bool lines) {
+    QString text;
+    for (int i = 0; text.size() < 16 * longparagraphs::kMaxPieceLength; ++i)
+        text += lines ? QStringLiteral("line %1\n").arg(i) : QStringLiteral("word%1 ").arg(i);
+    return text;
+}
+
+// Characters in paragraphs that Qt has laid out.
+qsizetype laidOut(const QTextDocument& doc) {
+    qsizetype count = 0;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+        if (block.layout()->lineCount() > 0) count += block.length();
+    return count;
+}
+
+qsizetype longestParagraph(const QTextDocument& doc) {
+    qsizetype longest = 0;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+        longest = std::max<qsizetype>(longest, block.length() - 1);
+    return longest;
+}
+
+// Laid out, paged and split as a large text must be right after it came in: Qt lays out an
+// inserted text in full before the insert returns, and a paragraph of megabytes or a text past
+// 8.4 million pixels unpaged never finishes.
+void verifyHeld(const RichTextBox& box) {
+    const QTextDocument& doc = *box.document();
+    QCOMPARE_LE(longestParagraph(doc), qsizetype(longparagraphs::kMaxPieceLength));
+    QCOMPARE_GT(doc.pageSize().height(), 0.0);
+    QCOMPARE_LT(laidOut(doc), 4 * qsizetype(longparagraphs::kMaxPieceLength));
+}
+
+bool laidOutToEnd(const RichTextBox& box) {
+    return box.document()->lastBlock().layout()->lineCount() > 0;
+}
+
+}  // namespace
+
+void Tst_richtextbox::largeTextIsLaidOutInSteps_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("lines");
+    for (const char* way : {"set", "rtf", "paste", "capture"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, one paragraph").arg(way))) << way << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1, short lines").arg(way))) << way << true;
+    }
+}
+
+// Every way a text comes in holds the layout until the text is split and paged, and leaves the
+// insertion point where the text began; a key pressed while the rest is laid out in the
+// background must not end that layout early (Qt then never lays out what follows).
+void Tst_richtextbox::largeTextIsLaidOutInSteps() {
+    QFETCH(QString, way);
+    QFETCH(bool, lines);
+    const QString text = largeText(lines);
+    RichTextBox box;
+    box.resize(300, 250);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.setText(QStringLiteral("before"));
+    box.setSelStart(3);
+    if (way == u"set") {
+        box.setText(text);
+    } else if (way == u"rtf") {
+        QByteArray rtfText = "{\\rtf1\\ansi " + text.toLatin1() + "}";
+        rtfText.replace("\n", "\\par ");
+        QVERIFY(box.loadRtf(rtfText));
+    } else if (way == u"paste") {
+        QApplication::clipboard()->setText(text);
+        box.Paste();
+    } else {
+        box.appendText(text);
+    }
+    verifyHeld(box);
+    QString expected = text;
+    expected.replace(u'\n', QStringLiteral("\r\n"));
+    if (way == u"paste") expected = QStringLiteral("bef") + expected + QStringLiteral("ore");
+    if (way == u"capture") expected = QStringLiteral("before") + expected;
+    if (lines && way == u"rtf") expected.chop(2);  // the last \par ends the paragraph
+    QCOMPARE(box.Text().size(), expected.size());
+    QVERIFY(box.Text() == expected);
+    QCOMPARE(box.SelStart(), way == u"set" || way == u"rtf" ? 0 : 3);
+
+    QTest::keyClick(&box, Qt::Key_Z);
+    QTRY_VERIFY_WITH_TIMEOUT(laidOutToEnd(box), 60'000);
+    QCOMPARE(laidOut(*box.document()), qsizetype(box.document()->characterCount()));
+}
+
+// An undo or redo of a large paste holds the layout as the paste did, and its pieces come back
+// as one paragraph.
+void Tst_richtextbox::largePasteUndoneAndRedoneInSteps() {
+    RichTextBox box;
+    box.resize(300, 250);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.setText(QStringLiteral("before"));
+    const QString text = largeText(false);
+    QApplication::clipboard()->setText(text);
+    box.Paste();
+    QTRY_VERIFY_WITH_TIMEOUT(laidOutToEnd(box), 60'000);
+    box.Undo();
+    QCOMPARE(box.Text(), QStringLiteral("before"));
+    box.Redo();
+    verifyHeld(box);
+    QCOMPARE(box.Text(), text + QStringLiteral("before"));
+    QCOMPARE(box.SelStart(), 0);
+    // The keys do the same as the menu.
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box.Text(), QStringLiteral("before"));
+    QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
+    verifyHeld(box);
 }
 
 QTEST_MAIN(Tst_richtextbox)

@@ -1,6 +1,4 @@
 // The note's reminder check, its half-second tick and the closing of its alarm.
-#include <QTextCursor>
-
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "note/reminder.h"
@@ -55,11 +53,7 @@ void NoteWindow::halfSecondTick(const QString& clock, const QString& clipboardTe
         if (text == lastCapturedText) return;
         lastCapturedText = text;
         // Appended as plain text at the end; what the note holds keeps its format and pictures.
-        QTextCursor end(m_editor->document());
-        end.movePosition(QTextCursor::End);
-        QString paragraphs = text;
-        paragraphs.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-        end.insertText(paragraphs);
+        m_editor->appendText(text);
     }
 
     if (m_note.reminderOn && !alarmBlinkPhase.isEmpty()) {

@@ -20,15 +20,31 @@ volatile std::sig_atomic_t g_pending = 0;
 std::atomic<bool> g_delivered{false};
 std::atomic<bool> g_nothingUnsaved{true};
 
-// A quit that the event loop has not taken up within a second (a long layout holds it) ends
-// the program right away, as long as nothing is waiting to be saved.
+// The event loop takes a quit up, saves and ends the program itself. The watch bounds that: a
+// loop that has not taken the quit up within a second is held by some long work, and waiting
+// longer would keep the program alive for as long as that work runs. Every file is replaced
+// atomically, so ending at any moment leaves the store as the last save wrote it.
+constexpr auto kTakeUp = std::chrono::milliseconds(1000);
+// A save under way may finish until then (500 notes take a third of a second); what a slower
+// save has not written by then stays as the last save wrote it.
+constexpr auto kLastResort = std::chrono::milliseconds(2000);
+
+void waitUntil(std::chrono::steady_clock::time_point end, bool stopWhenDelivered) {
+    while (std::chrono::steady_clock::now() < end && !(stopWhenDelivered && g_delivered))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 void watch() {
     unsigned char byte = 0;
-    while (::read(g_watchFds[1], &byte, 1) == 1 || errno == EINTR) {
-        for (int i = 0; i < 10 && !g_delivered; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (!g_delivered && g_nothingUnsaved) ::_exit(0);
+    while (::read(g_watchFds[1], &byte, 1) != 1) {
+        if (errno != EINTR) return;
     }
+    const auto signalled = std::chrono::steady_clock::now();
+    waitUntil(signalled + kTakeUp, true);
+    // Nothing to save: no reason to wait for a loop that is held.
+    if (!g_delivered && g_nothingUnsaved) ::_exit(0);
+    waitUntil(signalled + kLastResort, false);
+    ::_exit(0);
 }
 
 void onSignal(int signalNumber) {

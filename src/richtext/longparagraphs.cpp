@@ -7,8 +7,10 @@
 namespace longparagraphs {
 namespace {
 
-// Not a value QSyntaxHighlighter or Qt itself gives a block; -1 is the default.
-constexpr int kContinues = 0x70696563;
+// On the character format of the break before a piece. A block's user state would be simpler,
+// but an undo and redo does not bring it back: the pieces would come back as paragraphs. A
+// break typed or pasted takes the format of the text before it, so it never carries the mark.
+constexpr int kContinues = QTextFormat::UserProperty + 0x7069;
 
 // Where to end a piece that starts at `from`: after the last space within reach, or at the
 // limit when there is none (a UTF-16 pair is not cut).
@@ -23,7 +25,7 @@ int pieceEnd(const QString& text, int from, int maxLength) {
 }  // namespace
 
 bool continues(const QTextBlock& block) {
-    return block.userState() == kContinues;
+    return block.charFormat().boolProperty(kContinues);
 }
 
 bool split(QTextDocument* doc, bool joinPrevious, int maxLength) {
@@ -53,8 +55,9 @@ bool split(QTextDocument* doc, bool joinPrevious, int maxLength) {
         const int start = block.position();
         for (qsizetype i = cuts.size() - 1; i >= 0; --i) {
             cursor.setPosition(start + cuts[i]);
-            cursor.insertBlock(format, cursor.charFormat());
-            cursor.block().setUserState(kContinues);
+            QTextCharFormat mark = cursor.charFormat();
+            mark.setProperty(kContinues, true);
+            cursor.insertBlock(format, mark);
         }
         block = cursor.block();
         while (block.next().isValid() && continues(block.next()))

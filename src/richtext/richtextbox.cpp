@@ -1,7 +1,9 @@
 #include "richtext/richtextbox.h"
 
 #include <algorithm>
+#include <limits>
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -10,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextList>
@@ -125,6 +128,9 @@ QString withoutJoins(QString text, const QList<int>& joins, int offset) {
 constexpr qreal kPageHeight = 4'000'000;
 // Characters from which a text is paged: fewer stay far below that height even in 72 points.
 constexpr int kPagedFrom = 50'000;
+// Characters from which an inserted text is laid out in steps rather than at once: about as much
+// as Qt lays out in a few hundredths of a second.
+constexpr int kHeldFrom = longparagraphs::kMaxPieceLength;
 
 QString toParagraphs(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -136,6 +142,15 @@ QString toParagraphs(QString text) {
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setFrameShape(QFrame::NoFrame);
+    // Before the layout hears of a change: undo, redo and Qt's own edits come this way too.
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int from, int, int added) { watchChange(from, added); });
+    // The control sets an unpaged layout whenever its width changes, a scroll bar's coming or
+    // going too.
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] {
+                if (!m_held) pageLongText();
+            });
     // The right button belongs to the note's own menu (MouseDown).
     setContextMenuPolicy(Qt::PreventContextMenu);
     QFont f = font();
@@ -165,14 +180,31 @@ QString RichTextBox::Text() const {
 void RichTextBox::setText(const QString& text) {
     // Not setPlainText: that would give the new text the format at the old insertion point.
     QTextDocument* doc = document();
+    const QScopedValueRollback own(m_ownEdit, true);
+    holdLayout();
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
     doc->clear();
     QTextCursor(doc).insertText(toParagraphs(text));
     longparagraphs::split(doc);
     doc->setUndoRedoEnabled(undo);
-    pageLongText();
-    setTextCursor(QTextCursor(doc));
+    settleLayout(QTextCursor(doc), true);
+}
+
+void RichTextBox::appendText(const QString& text) {
+    QTextDocument* doc = document();
+    const QScopedValueRollback own(m_ownEdit, true);
+    const QTextCursor before = textCursor();
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    end.insertText(toParagraphs(text));
+    longparagraphs::split(doc);
+    end.endEditBlock();
+    QTextCursor kept(doc);
+    kept.setPosition(before.anchor());
+    kept.setPosition(before.position(), QTextCursor::KeepAnchor);
+    settleLayout(kept, false);
 }
 
 bool RichTextBox::setFileName(const QString& path, QString* error) {
@@ -197,13 +229,17 @@ bool RichTextBox::LoadFile(const QString& path, QString* error) {
 
 bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
     QTextDocument* doc = document();
+    const QScopedValueRollback own(m_ownEdit, true);
+    holdLayout();
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);  // loading is no step to undo
     const bool ok = rtf::read(bytes, doc, error);
     if (ok) longparagraphs::split(doc);
     doc->setUndoRedoEnabled(undo);
-    pageLongText();
-    if (ok) setTextCursor(QTextCursor(doc));
+    if (ok)
+        settleLayout(QTextCursor(doc), true);
+    else
+        settleLayout(textCursor(), false);
     return ok;
 }
 
@@ -462,6 +498,12 @@ bool RichTextBox::CanUndo() const {
 
 void RichTextBox::resizeEvent(QResizeEvent* event) {
     QTextEdit::resizeEvent(event);  // sets an unpaged layout for the new width
+    if (m_held) {
+        // Held over a resize: the new width waits for the release too.
+        m_heldPage = document()->pageSize();
+        document()->setPageSize(QSizeF(0, 0));
+        return;
+    }
     pageLongText();
 }
 
@@ -474,6 +516,97 @@ void RichTextBox::pageLongText() {
         document()->setPageSize(QSizeF(page.width(), kPageHeight));
 }
 
+void RichTextBox::holdLayout() {
+    if (m_held) return;
+    m_held = true;
+    m_heldLarge = false;
+    m_heldPage = document()->pageSize();
+    m_heldFrom = std::numeric_limits<int>::max();
+    document()->setPageSize(QSizeF(0, 0));
+}
+
+void RichTextBox::releaseLayout() {
+    if (!m_held) return;
+    m_held = false;
+    QTextDocument* doc = document();
+    // A control that was never given a width has nothing to lay out yet.
+    if (!doc->pageSize().isNull() || m_heldPage.isNull() || m_heldPage.width() <= 0) {
+        doc->setPageSize(m_heldPage);
+        pageLongText();
+        return;
+    }
+    // One layout, paged from the start where the text could run past Qt's limit.
+    doc->setPageSize(QSizeF(m_heldPage.width(), doc->characterCount() > kPagedFrom
+                                                    ? kPageHeight
+                                                    : m_heldPage.height()));
+}
+
+bool RichTextBox::layoutUnderWay() const {
+    // The last paragraph is laid out last.
+    const QTextDocument* doc = document();
+    return doc->characterCount() > kHeldFrom && doc->lastBlock().layout()->lineCount() == 0;
+}
+
+void RichTextBox::watchChange(int from, int added) {
+    if (!m_held) {
+        // Qt lays out a change in full, and one made while the layout is under way ends that
+        // layout where the change was: the rest of the text would never be laid out.
+        if (added <= kHeldFrom && !layoutUnderWay()) return;
+        holdLayout();
+        // An edit the control makes by itself (a key, a drop) is settled when its event is
+        // handled; this is for any other.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_ownEdit) settleLayout(textCursor(), false);
+            },
+            Qt::QueuedConnection);
+    }
+    m_heldFrom = std::min(m_heldFrom, from);
+    if (added > kHeldFrom) m_heldLarge = true;
+}
+
+void RichTextBox::settleLayout(const QTextCursor& start, bool always) {
+    // Moving the insertion point asks the control's own events for it.
+    const QScopedValueRollback own(m_ownEdit, true);
+    if (!m_held) {
+        pageLongText();
+        if (always) setTextCursor(start);
+        return;
+    }
+    // Still held: moving the insertion point repaints where it was, which may lie far down.
+    if (always || m_heldLarge) setTextCursor(start);
+    releaseLayout();
+    ensureCursorVisible();
+}
+
+void RichTextBox::undoStep(bool redo) {
+    const QScopedValueRollback own(m_ownEdit, true);
+    if (redo)
+        QTextEdit::redo();
+    else
+        QTextEdit::undo();
+    settleLayout(cursorAt(m_heldFrom), false);
+}
+
+QTextCursor RichTextBox::cursorAt(int position) const {
+    QTextCursor cursor(document());
+    cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    return cursor;
+}
+
+bool RichTextBox::event(QEvent* event) {
+    const bool handled = QTextEdit::event(event);
+    if (m_held && !m_ownEdit) settleLayout(textCursor(), false);
+    return handled;
+}
+
+bool RichTextBox::viewportEvent(QEvent* event) {
+    const bool handled = QTextEdit::viewportEvent(event);
+    if (m_held && !m_ownEdit) settleLayout(textCursor(), false);
+    return handled;
+}
+
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
     int keyCode = event->key();
     if (keyCode != 0) {
@@ -484,6 +617,11 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
+    }
+    if (!isReadOnly() && (event == QKeySequence::Undo || event == QKeySequence::Redo)) {
+        undoStep(event == QKeySequence::Redo);
+        event->accept();
+        return;
     }
     QTextEdit::keyPressEvent(event);
 }
@@ -538,10 +676,16 @@ bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
 
 void RichTextBox::insertFromMimeData(const QMimeData* source) {
     if (!source || isReadOnly()) return;
+    const QScopedValueRollback own(m_ownEdit, true);
+    const int start = textCursor().selectionStart();
+    // A pasted megabyte in one paragraph is split as a loaded one, in the paste's undo step:
+    // an undo that gave the paragraph back whole would have Qt lay it out in one go.
+    QTextCursor step(document());
+    step.beginEditBlock();
     insertMimeData(*source);
-    // A pasted megabyte in one paragraph is split as a loaded one, in the paste's undo step.
-    longparagraphs::split(document(), true);
-    pageLongText();
+    longparagraphs::split(document());
+    step.endEditBlock();
+    settleLayout(cursorAt(start), false);
 }
 
 void RichTextBox::insertMimeData(const QMimeData& data) {

@@ -3,12 +3,20 @@
 //
 // Positions (SelStart, SelLength, Find) count characters of the document: a paragraph break and
 // a picture are one character each, as QTextCursor counts them.
+//
+// Qt lays out an inserted text at once, in full, before the insert returns; only a layout of the
+// whole document goes in steps between events. Every text that comes in (set, loaded, pasted,
+// appended, undone or redone) therefore goes in with the layout held: long paragraphs are split
+// and the page height is set first, and a large text is then laid out from the top in steps. The
+// insertion point then stays where the text began, since showing the end of a text of megabytes
+// means laying out all of it at once.
 
 #include <optional>
 
 #include <QColor>
 #include <QPoint>
 #include <QString>
+#include <QTextCursor>
 #include <QTextEdit>
 
 class QPrinter;
@@ -23,6 +31,9 @@ public:
     // is dropped.
     QString Text() const;
     void setText(const QString& text);
+    // Appends plain text at the end in the format found there, as one undo step (clipboard
+    // capture); the selection stays.
+    void appendText(const QString& text);
 
     // Loads an RTF file. On failure the content stays as it was, false is returned and
     // *error says why.
@@ -87,7 +98,8 @@ public:
     void Copy() { copy(); }
     void Paste() { paste(); }
     void Clear();
-    void Undo() { undo(); }
+    void Undo() { undoStep(false); }
+    void Redo() { undoStep(true); }
     bool CanUndo() const;
 
     // MIME types under which the selection goes to the clipboard as RTF.
@@ -106,6 +118,8 @@ Q_SIGNALS:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
 protected:
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -117,10 +131,26 @@ protected:
 
 private:
     void insertMimeData(const QMimeData& source);
+    void undoStep(bool redo);
     void pageLongText();
+    // A null page size makes Qt's layout forget what changes and lay out nothing; the release
+    // sets the page anew, which Qt lays out from the top in steps.
+    void holdLayout();
+    void releaseLayout();
+    bool layoutUnderWay() const;
+    void watchChange(int from, int added);
+    // Ends an edit that may have held the layout: releases it, and puts the insertion point at
+    // `start` always, or when a large text came in.
+    void settleLayout(const QTextCursor& start, bool always);
+    QTextCursor cursorAt(int position) const;
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);
 
     QString m_fileName;
     QColor m_backColor = Qt::white;
+    bool m_held = false;
+    bool m_ownEdit = false;    // one of ours, which settles the layout itself
+    bool m_heldLarge = false;  // a change of more than kHeldFrom characters came in
+    QSizeF m_heldPage;
+    int m_heldFrom = 0;
 };
