@@ -21,13 +21,13 @@ std::atomic<bool> g_delivered{false};
 std::atomic<bool> g_nothingUnsaved{true};
 
 // The event loop takes a quit up, saves and ends the program itself. The watch bounds that: a
-// loop that has not taken the quit up within a second is held by some long work, and waiting
-// longer would keep the program alive for as long as that work runs. Every file is replaced
-// atomically, so ending at any moment leaves the store as the last save wrote it.
-constexpr auto kTakeUp = std::chrono::milliseconds(1000);
-// A save under way may finish until then (500 notes take a third of a second); what a slower
-// save has not written by then stays as the last save wrote it.
-constexpr auto kLastResort = std::chrono::milliseconds(2000);
+// loop that has not taken the quit up within half a second is held by some long work, and
+// waiting longer would keep the program alive for as long as that work runs. A save has one
+// commit point, so ending at any moment leaves the store as one save or the other wrote it.
+constexpr auto kTakeUp = std::chrono::milliseconds(500);
+// A save under way may finish until then (a renumbering save of 5,000 notes takes a third of
+// a second); what a slower one has not committed stays as the last save wrote it.
+constexpr auto kLastResort = std::chrono::milliseconds(950);
 
 void waitUntil(std::chrono::steady_clock::time_point end, bool stopWhenDelivered) {
     while (std::chrono::steady_clock::now() < end && !(stopWhenDelivered && g_delivered))

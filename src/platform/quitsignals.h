@@ -15,9 +15,9 @@ public:
     // A quit signal has come, whether or not the event loop has delivered it yet: work that
     // keeps the event loop waiting (the start-up) looks here to stop early.
     static bool pending();
-    // Whether everything is saved. A quit ends the program within 2 s in any case: the event
-    // loop saves and ends it sooner, and when the loop has not taken the quit up within a
-    // second, the program ends then if nothing is unsaved, else at 2 s.
+    // Whether everything is saved. A quit ends the program within a second in any case: the
+    // event loop saves and ends it sooner, and when the loop has not taken the quit up within
+    // half a second, the program ends then if nothing is unsaved, else just before the second.
     static void setNothingUnsaved(bool nothingUnsaved);
 
 Q_SIGNALS:
