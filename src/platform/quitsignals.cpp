@@ -21,13 +21,13 @@ std::atomic<bool> g_delivered{false};
 std::atomic<bool> g_nothingUnsaved{true};
 
 // The event loop takes a quit up, saves and ends the program itself. The watch bounds that: a
-// loop that has not taken the quit up within half a second is held by some long work, and
+// loop that has not taken the quit up within 0.4 s is held by some long work, and
 // waiting longer would keep the program alive for as long as that work runs. A save has one
 // commit point, so ending at any moment leaves the store as one save or the other wrote it.
-constexpr auto kTakeUp = std::chrono::milliseconds(500);
+constexpr auto kTakeUp = std::chrono::milliseconds(400);
 // A save under way may finish until then (a renumbering save of 5,000 notes takes a third of
 // a second); what a slower one has not committed stays as the last save wrote it.
-constexpr auto kLastResort = std::chrono::milliseconds(950);
+constexpr auto kLastResort = std::chrono::milliseconds(800);
 
 void waitUntil(std::chrono::steady_clock::time_point end, bool stopWhenDelivered) {
     while (std::chrono::steady_clock::now() < end && !(stopWhenDelivered && g_delivered))
