@@ -406,7 +406,8 @@ void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
         clipboard->setText(copied);
         f.program->tickNotes(at(9, 0), false);
     }
-    QCOMPARE(text->Text(), QStringLiteral("plain bold abcxabc"));
+    // Each new text on a line of its own.
+    QCOMPARE(text->Text(), QStringLiteral("plain bold \r\nabc\r\nx\r\nabc"));
     QTextCursor inBold(text->document());
     inBold.setPosition(8);
     QVERIFY(inBold.charFormat().fontWeight() > QFont::Medium);

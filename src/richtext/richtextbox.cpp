@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextList>
@@ -198,6 +199,8 @@ void RichTextBox::appendText(const QString& text) {
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
     end.beginEditBlock();
+    // Each piece on a line of its own: captured texts ran into each other.
+    if (!end.block().text().isEmpty()) end.insertBlock();
     end.insertText(toParagraphs(text));
     longparagraphs::split(doc);
     end.endEditBlock();
@@ -636,8 +639,23 @@ void RichTextBox::mousePressEvent(QMouseEvent* event) {
     const Qt::MouseButton button = event->button();
     const Qt::KeyboardModifiers shift = event->modifiers();
     QTextEdit::mousePressEvent(event);
+    if (button == Qt::LeftButton && shift == Qt::NoModifier) selectPictureAt(event->position());
     event->accept();  // a press in the text never reaches the note window behind it
     Q_EMIT MouseDown(button, shift, pos);
+}
+
+void RichTextBox::selectPictureAt(QPointF viewportPos) {
+    // A click on a picture selects it, as a rich-text control does: then it can be copied,
+    // inserted from the icon picker or deleted.
+    const QPointF inDocument =
+        viewportPos + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int at = document()->documentLayout()->hitTest(inDocument, Qt::ExactHit);
+    if (at < 0) return;
+    QTextCursor picture(document());
+    picture.setPosition(at);
+    picture.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    if (!picture.charFormat().isImageFormat()) return;
+    setTextCursor(picture);
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const {

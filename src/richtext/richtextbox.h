@@ -31,8 +31,8 @@ public:
     // is dropped.
     QString Text() const;
     void setText(const QString& text);
-    // Appends plain text at the end in the format found there, as one undo step (clipboard
-    // capture); the selection stays.
+    // Appends plain text at the end, on a line of its own, in the format found there, as one
+    // undo step (clipboard capture); the selection stays.
     void appendText(const QString& text);
 
     // Loads an RTF file. On failure the content stays as it was, false is returned and
@@ -131,6 +131,7 @@ protected:
 
 private:
     void insertMimeData(const QMimeData& source);
+    void selectPictureAt(QPointF viewportPos);
     void undoStep(bool redo);
     void pageLongText();
     // A null page size makes Qt's layout forget what changes and lay out nothing; the release

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Editing a note as a user does, in an X server: type, find a word (Ctrl+F) and make it bold
 # through the right-click menu, find again with F3 and type over the match, insert two icons
-# from the picker. After SIGTERM the note's content file holds the bold run and two pictures.
+# from the picker, chosen by a click. After SIGTERM the note's content file holds the bold run
+# and two pictures.
 set -euo pipefail
 program=$1
 appdir=$2
@@ -58,12 +59,14 @@ find_word alpha
 xdotool key F3
 xdotool type --delay 30 "omega"
 
-# Two icons from the palette: its first picture, inserted twice.
+# Two icons from the palette: a click selects its first picture, which goes in twice, while
+# the clipboard holds text (the last letter of the note).
+xdotool key ctrl+End shift+Left ctrl+c ctrl+End
 xdotool key ctrl+i
 picker=$(wait_window 150) || fail "no icon picker"
 read -r _ px py _ _ <<<"$picker"
-xdotool mousemove $((px + 60)) $((py + 100)) click 1
-xdotool key ctrl+Home shift+Right
+xdotool mousemove $((px + 12)) $((py + 32)) click 1
+sleep 0.3
 xdotool mousemove $((px + 16)) $((py + 10)) click 1 sleep 0.3 click 1
 sleep 0.5
 
