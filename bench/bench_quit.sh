@@ -20,7 +20,9 @@ wait_for 20 xdotool search --onlyvisible --class trayer || fail "trayer did not 
 export XDG_RUNTIME_DIR="$E2E_TMP/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-program_folder "$program"
+app="$E2E_TMP/app"
+mkdir -p "$app"
+cp "$program" "$app/jotpin"
 write_store() {
     rm -rf "$app/tie" "$app/tie.dat"
     mkdir -p "$app/tie"
