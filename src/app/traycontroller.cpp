@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "app/topmost.h"
 #include "dialogs/notelistdialog.h"
@@ -168,6 +170,18 @@ void TrayController::loadAll() {
     }
     int number = 0;
     QList<const NoteWindow*> toWrite;
+    // The window system's answers to each shown note are taken as they come: Qt looks through
+    // all that wait for each one it handles, so thousands left waiting made the start-up grow
+    // with the square of the notes. Input waits until the notes are loaded, and so does a quit
+    // signal. A change from outside meanwhile (the window manager resizing a note) is kept.
+    bool changedFromOutside = false;
+    auto takeWindowEvents = [this, &changedFromOutside] {
+        const bool changedBefore = std::exchange(m_storeChanged, false);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers);
+        changedFromOutside = changedFromOutside || m_storeChanged;
+        m_storeChanged = m_storeChanged || changedBefore;
+    };
     for (const store::StoredNote& stored : loaded.notes) {
         if (QuitSignals::pending()) {
             // Asked to end while loading: what is not loaded must not be saved over.
@@ -202,10 +216,11 @@ void TrayController::loadAll() {
             note->setAttribute(Qt::WA_ShowWithoutActivating, false);
         }
         if (stored.note.reminderOn) note->reminderTimer.enabled = true;
+        takeWindowEvents();
     }
     // What loading did is what the store holds already.
     m_contentChanged = QSet<const NoteWindow*>(toWrite.begin(), toWrite.end());
-    m_storeChanged = !toWrite.isEmpty();
+    m_storeChanged = !toWrite.isEmpty() || changedFromOutside;
     if (!problems.isEmpty())
         tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
 }
