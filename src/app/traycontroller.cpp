@@ -498,11 +498,14 @@ void TrayController::closeDialogs() {
 
 void TrayController::exitProgram() {
     closeDialogs();
-    const auto answer = Prompts::instance().askOkCancel(
-        QStringLiteral("您真的希望退出《Jotpin》吗？"), QStringLiteral("退出软件"));
-    if (answer != Prompts::Answer::Ok) return;
-    m_askOnFailedSave = true;
-    shutDown();
+    // On OK the program ends while the question is still up, as fast as at SIGTERM: closed
+    // first, the question would give every note back from its block, part by part.
+    auto end = [this] {
+        m_askOnFailedSave = true;
+        shutDown();
+    };
+    Prompts::instance().askOkCancelThen(QStringLiteral("您真的希望退出《Jotpin》吗？"),
+                                        QStringLiteral("退出软件"), end);
 }
 
 void TrayController::shutDown() {
