@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "fakes.h"
 #include "sandbox.h"
@@ -12,6 +15,7 @@
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/displayplatform.h"
+#include "platform/prompts.h"
 #include "platform/screen.h"
 #include "platform/translations.h"
 #include "platform/units.h"
@@ -26,6 +30,8 @@ private Q_SLOTS:
     void screenInTwips();
     void fixedTextForms();
     void installedClockIsUsed();
+    void okRunsItsCommandBeforeTheQuestionCloses_data();
+    void okRunsItsCommandBeforeTheQuestionCloses();
     void qtTextsSpeakTheUsersLanguageOrChinese();
     void waylandSessionsRunOnXWayland_data();
     void waylandSessionsRunOnXWayland();
@@ -109,6 +115,33 @@ void TstPlatform::installedClockIsUsed() {
     QCOMPARE(Clock::instance().now(), QDateTime(QDate(2030, 1, 2), QTime(3, 4, 5)));
     Clock::install(nullptr);
     QVERIFY(qAbs(Clock::instance().now().secsTo(QDateTime::currentDateTime())) < 5);
+}
+
+void TstPlatform::okRunsItsCommandBeforeTheQuestionCloses_data() {
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::newRow("OK") << QMessageBox::Ok;
+    QTest::newRow("Cancel") << QMessageBox::Cancel;
+}
+
+// The exit question's OK ends the program from inside the box; Cancel must never run it.
+void TstPlatform::okRunsItsCommandBeforeTheQuestionCloses() {
+    QFETCH(QMessageBox::StandardButton, button);
+    QTimer::singleShot(0, [button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        box->button(button)->click();
+    });
+    int ran = 0;
+    bool shownThen = false;
+    const Prompts::Answer answer = Prompts::instance().askOkCancelThen(
+        QStringLiteral("退出？"), QStringLiteral("退出软件"), [&] {
+            ++ran;
+            shownThen = QApplication::activeModalWidget() != nullptr;
+        });
+    const bool ok = button == QMessageBox::Ok;
+    QCOMPARE(answer, ok ? Prompts::Answer::Ok : Prompts::Answer::Cancel);
+    QCOMPARE(ran, ok ? 1 : 0);
+    QCOMPARE(shownThen, ok);
 }
 
 void TstPlatform::qtTextsSpeakTheUsersLanguageOrChinese() {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "app/topmost.h"
 #include "dialogs/notelistdialog.h"
@@ -169,6 +171,18 @@ void TrayController::loadAll() {
     }
     int number = 0;
     QList<const NoteWindow*> toWrite;
+    // The window system's answers to each shown note are taken as they come: Qt looks through
+    // all that wait for each one it handles, so thousands left waiting made the start-up grow
+    // with the square of the notes. Input waits until the notes are loaded, and so does a quit
+    // signal. A change from outside meanwhile (the window manager resizing a note) is kept.
+    bool changedFromOutside = false;
+    auto takeWindowEvents = [this, &changedFromOutside] {
+        const bool changedBefore = std::exchange(m_storeChanged, false);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers);
+        changedFromOutside = changedFromOutside || m_storeChanged;
+        m_storeChanged = m_storeChanged || changedBefore;
+    };
     for (const store::StoredNote& stored : loaded.notes) {
         if (QuitSignals::pending()) {
             // Asked to end while loading: what is not loaded must not be saved over.
@@ -202,10 +216,11 @@ void TrayController::loadAll() {
             note->setAttribute(Qt::WA_ShowWithoutActivating, false);
         }
         if (stored.note.reminderOn) note->reminderTimer.enabled = true;
+        takeWindowEvents();
     }
     // What loading did is what the store holds already.
     m_contentChanged = QSet<const NoteWindow*>(toWrite.begin(), toWrite.end());
-    m_storeChanged = !toWrite.isEmpty();
+    m_storeChanged = !toWrite.isEmpty() || changedFromOutside;
     if (!problems.isEmpty())
         tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
 }
@@ -501,11 +516,14 @@ void TrayController::closeDialogs() {
 
 void TrayController::exitProgram() {
     closeDialogs();
-    const auto answer = Prompts::instance().askOkCancel(
-        QStringLiteral("您真的希望退出《Jotpin》吗？"), QStringLiteral("退出软件"));
-    if (answer != Prompts::Answer::Ok) return;
-    m_askOnFailedSave = true;
-    shutDown();
+    // On OK the program ends while the question is still up, as fast as at SIGTERM: closed
+    // first, the question would give every note back from its block, part by part.
+    auto end = [this] {
+        m_askOnFailedSave = true;
+        shutDown();
+    };
+    Prompts::instance().askOkCancelThen(QStringLiteral("您真的希望退出《Jotpin》吗？"),
+                                        QStringLiteral("退出软件"), end);
 }
 
 void TrayController::shutDown() {

@@ -1,5 +1,6 @@
 #include "platform/prompts.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -14,10 +15,20 @@ namespace {
 class DialogPrompts : public Prompts {
 public:
     Answer askOkCancel(const QString& text, const QString& title) override {
+        return askOkCancelThen(text, title, [] {});
+    }
+
+    Answer askOkCancelThen(const QString& text, const QString& title,
+                           const std::function<void()>& onOk) override {
         QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.raise();
         box.activateWindow();
+        // Told of the button before the box closes.
+        QObject::connect(&box, &QMessageBox::buttonClicked, &box,
+                         [&box, &onOk](QAbstractButton* button) {
+                             if (box.standardButton(button) == QMessageBox::Ok) onOk();
+                         });
         return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
     }
 

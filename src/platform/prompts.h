@@ -13,6 +13,15 @@ public:
     virtual ~Prompts() = default;
     // OK/Cancel question with the question icon.
     virtual Answer askOkCancel(const QString& text, const QString& title) = 0;
+    // The same question; on OK, `onOk` runs before the box goes. For a program that ends on OK:
+    // taking the box down first would give back every window it blocked, each with every part
+    // of it, which takes long with thousands of notes.
+    virtual Answer askOkCancelThen(const QString& text, const QString& title,
+                                   const std::function<void()>& onOk) {
+        const Answer answer = askOkCancel(text, title);
+        if (answer == Answer::Ok) onOk();
+        return answer;
+    }
     // A prompt with a text field filled with defaultText; nullopt when the user cancels.
     virtual std::optional<QString> inputBox(const QString& prompt, const QString& title = {},
                                             const QString& defaultText = {}) = 0;
