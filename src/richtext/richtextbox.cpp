@@ -1,7 +1,6 @@
 #include "richtext/richtextbox.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -16,7 +15,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
-#include <QTextList>
 
 #include "platform/files.h"
 #include "richtext/longparagraphs.h"
@@ -40,74 +38,6 @@ void copyImageResources(const QTextDocument& from, QTextDocument* to) {
     }
 }
 
-// Calls visit(format) for each run of characters that overlaps [from, to).
-template <typename Visit>
-void forEachCharFormat(const QTextDocument& doc, int from, int to, Visit visit) {
-    for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.position() + fragment.length() <= from || fragment.position() >= to)
-                continue;
-            visit(fragment.charFormat());
-        }
-    }
-}
-
-// The paragraphs a cursor's selection touches, or the cursor's paragraph.
-QList<QTextBlock> selectedBlocks(const QTextCursor& cursor) {
-    const QTextDocument* doc = cursor.document();
-    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
-    QList<QTextBlock> blocks;
-    for (QTextBlock block = doc->findBlock(cursor.selectionStart()); block.isValid();
-         block = block.next()) {
-        blocks.append(block);
-        if (block == last) break;
-    }
-    return blocks;
-}
-
-// One value for all of the selection's text, nullopt when it differs.
-template <typename T, typename Get>
-std::optional<T> uniformCharValue(const QTextEdit& edit, Get get) {
-    const QTextCursor cursor = edit.textCursor();
-    if (!cursor.hasSelection()) return get(edit.currentCharFormat());
-    std::optional<T> value;
-    bool mixed = false;
-    forEachCharFormat(*edit.document(), cursor.selectionStart(), cursor.selectionEnd(),
-                      [&](const QTextCharFormat& format) {
-                          const T v = get(format);
-                          if (!value)
-                              value = v;
-                          else if (!(*value == v))
-                              mixed = true;
-                      });
-    if (mixed) return std::nullopt;
-    // A selection of paragraph breaks only has no run of its own.
-    return value ? value : std::optional<T>(get(edit.currentCharFormat()));
-}
-
-template <typename T, typename Get>
-std::optional<T> uniformBlockValue(const QTextCursor& cursor, Get get) {
-    std::optional<T> value;
-    for (const QTextBlock& block : selectedBlocks(cursor)) {
-        const T v = get(block);
-        if (!value)
-            value = v;
-        else if (!(*value == v))
-            return std::nullopt;
-    }
-    return value;
-}
-
-bool isBullet(const QTextBlock& block) {
-    const QTextList* list = block.textList();
-    if (!list) return false;
-    const QTextListFormat::Style style = list->format().style();
-    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
-           style == QTextListFormat::ListSquare;
-}
-
 // The text of the document from position `offset` on, without the joins of a long
 // paragraph's pieces (which toPlainText() gives as line breaks).
 QString withoutJoins(QString text, const QList<int>& joins, int offset) {
@@ -124,14 +54,6 @@ QString withoutJoins(QString text, const QList<int>& joins, int offset) {
     joined += QStringView(text).mid(from);
     return joined;
 }
-
-// Below the height where the unpaged layout stops, and far above any screen.
-constexpr qreal kPageHeight = 4'000'000;
-// Characters from which a text is paged: fewer stay far below that height even in 72 points.
-constexpr int kPagedFrom = 50'000;
-// Characters from which an inserted text is laid out in steps rather than at once: about as much
-// as Qt lays out in a few hundredths of a second.
-constexpr int kHeldFrom = longparagraphs::kMaxPieceLength;
 
 QString toParagraphs(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -305,168 +227,6 @@ void RichTextBox::setSelLength(int length) {
     setTextCursor(cursor);
 }
 
-std::optional<bool> RichTextBox::SelBold() const {
-    return uniformCharValue<bool>(
-        *this, [](const QTextCharFormat& f) { return f.fontWeight() > QFont::Medium; });
-}
-
-void RichTextBox::setSelBold(bool on) {
-    QTextCharFormat format;
-    format.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<bool> RichTextBox::SelItalic() const {
-    return uniformCharValue<bool>(*this, [](const QTextCharFormat& f) { return f.fontItalic(); });
-}
-
-void RichTextBox::setSelItalic(bool on) {
-    QTextCharFormat format;
-    format.setFontItalic(on);
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<bool> RichTextBox::SelUnderline() const {
-    return uniformCharValue<bool>(*this,
-                                  [](const QTextCharFormat& f) { return f.fontUnderline(); });
-}
-
-void RichTextBox::setSelUnderline(bool on) {
-    QTextCharFormat format;
-    format.setFontUnderline(on);
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<bool> RichTextBox::SelStrikeThru() const {
-    return uniformCharValue<bool>(*this,
-                                  [](const QTextCharFormat& f) { return f.fontStrikeOut(); });
-}
-
-void RichTextBox::setSelStrikeThru(bool on) {
-    QTextCharFormat format;
-    format.setFontStrikeOut(on);
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<QString> RichTextBox::SelFontName() const {
-    const QString fallback = document()->defaultFont().family();
-    return uniformCharValue<QString>(*this, [&](const QTextCharFormat& f) {
-        const QStringList families = f.fontFamilies().toStringList();
-        return families.isEmpty() ? fallback : families.first();
-    });
-}
-
-void RichTextBox::setSelFontName(const QString& family) {
-    if (family.isEmpty()) return;
-    QTextCharFormat format;
-    format.setFontFamilies({family});
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<double> RichTextBox::SelFontSize() const {
-    const double fallback = document()->defaultFont().pointSizeF();
-    return uniformCharValue<double>(*this, [&](const QTextCharFormat& f) {
-        return f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : fallback;
-    });
-}
-
-void RichTextBox::setSelFontSize(double points) {
-    if (!(points > 0)) return;
-    QTextCharFormat format;
-    format.setFontPointSize(points);
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<QColor> RichTextBox::SelColor() const {
-    const QColor fallback = palette().color(QPalette::Text);
-    return uniformCharValue<QColor>(*this, [&](const QTextCharFormat& f) {
-        return f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : fallback;
-    });
-}
-
-void RichTextBox::setSelColor(const QColor& colour) {
-    if (!colour.isValid()) return;
-    QTextCharFormat format;
-    format.setForeground(colour);
-    mergeCurrentCharFormat(format);
-}
-
-std::optional<int> RichTextBox::SelAlignment() const {
-    return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
-        const Qt::Alignment a = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-        if (a & Qt::AlignRight) return int(AlignRight);
-        if (a & Qt::AlignHCenter) return int(AlignCenter);
-        return int(AlignLeft);
-    });
-}
-
-void RichTextBox::setSelAlignment(int alignment) {
-    QTextBlockFormat format;
-    switch (alignment) {
-        case AlignLeft:
-            format.setAlignment(Qt::AlignLeft);
-            break;
-        case AlignRight:
-            format.setAlignment(Qt::AlignRight);
-            break;
-        case AlignCenter:
-            format.setAlignment(Qt::AlignHCenter);
-            break;
-        default:
-            return;
-    }
-    QTextCursor cursor = textCursor();
-    cursor.mergeBlockFormat(format);
-    setTextCursor(cursor);
-}
-
-std::optional<bool> RichTextBox::SelBullet() const {
-    return uniformBlockValue<bool>(textCursor(), isBullet);
-}
-
-void RichTextBox::setSelBullet(bool on) {
-    QTextCursor cursor = textCursor();
-    cursor.beginEditBlock();
-    if (on) {
-        QTextListFormat format;
-        format.setStyle(QTextListFormat::ListDisc);
-        cursor.createList(format);
-    } else {
-        for (const QTextBlock& block : selectedBlocks(cursor)) {
-            QTextList* list = block.textList();
-            if (!list) continue;
-            // QTextList::remove keeps the text where the list put it; we want it back in place.
-            const int indent = block.blockFormat().indent();
-            list->remove(block);
-            QTextBlockFormat format = block.blockFormat();
-            format.setIndent(indent);
-            QTextCursor(block).setBlockFormat(format);
-        }
-    }
-    cursor.endEditBlock();
-    setTextCursor(cursor);
-}
-
-std::optional<int> RichTextBox::SelHangingIndent() const {
-    return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
-        return int(-block.blockFormat().textIndent());
-    });
-}
-
-void RichTextBox::setSelHangingIndent(int pixels) {
-    QTextCursor cursor = textCursor();
-    cursor.beginEditBlock();
-    for (const QTextBlock& block : selectedBlocks(cursor)) {
-        // The first line stays; the following lines move.
-        QTextBlockFormat format = block.blockFormat();
-        const qreal firstLine = format.leftMargin() + format.textIndent();
-        format.setLeftMargin(std::max<qreal>(firstLine + pixels, 0));
-        format.setTextIndent(firstLine - format.leftMargin());
-        QTextCursor(block).setBlockFormat(format);
-    }
-    cursor.endEditBlock();
-}
-
 void RichTextBox::SelPrint(QPrinter* printer) const {
     if (!printer) return;
     const QTextCursor cursor = textCursor();
@@ -508,79 +268,6 @@ void RichTextBox::resizeEvent(QResizeEvent* event) {
         return;
     }
     pageLongText();
-}
-
-void RichTextBox::pageLongText() {
-    // Unpaged, Qt's layout loops for ever once the text runs past 8,388,607 pixels (a few
-    // megabytes in a narrow note). Pages that tall are never seen, and the layout moves on at
-    // their ends. Paging costs a second layout, so only a text that could come near is paged.
-    const QSizeF page = document()->pageSize();
-    if (page.height() < 0 && page.width() > 0 && document()->characterCount() > kPagedFrom)
-        document()->setPageSize(QSizeF(page.width(), kPageHeight));
-}
-
-void RichTextBox::holdLayout() {
-    if (m_held) return;
-    m_held = true;
-    m_heldLarge = false;
-    m_heldPage = document()->pageSize();
-    m_heldFrom = std::numeric_limits<int>::max();
-    document()->setPageSize(QSizeF(0, 0));
-}
-
-void RichTextBox::releaseLayout() {
-    if (!m_held) return;
-    m_held = false;
-    QTextDocument* doc = document();
-    // A control that was never given a width has nothing to lay out yet.
-    if (!doc->pageSize().isNull() || m_heldPage.isNull() || m_heldPage.width() <= 0) {
-        doc->setPageSize(m_heldPage);
-        pageLongText();
-        return;
-    }
-    // One layout, paged from the start where the text could run past Qt's limit.
-    doc->setPageSize(QSizeF(m_heldPage.width(), doc->characterCount() > kPagedFrom
-                                                    ? kPageHeight
-                                                    : m_heldPage.height()));
-}
-
-bool RichTextBox::layoutUnderWay() const {
-    // The last paragraph is laid out last.
-    const QTextDocument* doc = document();
-    return doc->characterCount() > kHeldFrom && doc->lastBlock().layout()->lineCount() == 0;
-}
-
-void RichTextBox::watchChange(int from, int added) {
-    if (!m_held) {
-        // Qt lays out a change in full, and one made while the layout is under way ends that
-        // layout where the change was: the rest of the text would never be laid out.
-        if (added <= kHeldFrom && !layoutUnderWay()) return;
-        holdLayout();
-        // An edit the control makes by itself (a key, a drop) is settled when its event is
-        // handled; this is for any other.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_ownEdit) settleLayout(textCursor(), false);
-            },
-            Qt::QueuedConnection);
-    }
-    m_heldFrom = std::min(m_heldFrom, from);
-    if (added > kHeldFrom) m_heldLarge = true;
-}
-
-void RichTextBox::settleLayout(const QTextCursor& start, bool always) {
-    // Moving the insertion point asks the control's own events for it.
-    const QScopedValueRollback own(m_ownEdit, true);
-    if (!m_held) {
-        pageLongText();
-        if (always) setTextCursor(start);
-        return;
-    }
-    // Still held: moving the insertion point repaints where it was, which may lie far down.
-    if (always || m_heldLarge) setTextCursor(start);
-    releaseLayout();
-    ensureCursorVisible();
 }
 
 void RichTextBox::undoStep(bool redo) {
