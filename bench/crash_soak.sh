@@ -114,31 +114,11 @@ kill_program() {
 # files are no step), k at random; where the save ends before that step, after it. With strace,
 # each step is held a tenth of a second so that the kill comes before the next one.
 delete_and_kill() {
-    local deletable=() id x y k count last quiet deadline tracer="" inotify watcher helper
+    local deletable=() id x y k count last quiet deadline
     for id in "${ids[@]}"; do [ "${lock[$(index_of "$id")]}" = 无密码 ] && deletable+=("$id"); done
     deleted=${deletable[RANDOM % ${#deletable[@]}]}
     k=$((1 + RANDOM % (${#ids[@]} + 3)))
-    if command -v strace >/dev/null; then
-        local calls=rename,renameat,renameat2,link,linkat,unlink,unlinkat
-        strace -f -p "$pid" -o /dev/null -e trace=$calls -e inject=$calls:delay_exit=100000 \
-            2>"$E2E_TMP/strace.log" &
-        tracer=$!
-        E2E_PIDS+=($tracer)
-        wait_for 10 grep -q attached "$E2E_TMP/strace.log" || fail "strace did not attach"
-    fi
-    : >"$E2E_TMP/steps"
-    inotifywait -m -e moved_to -e create -e delete --format '%e %w%f' "$app" "$app/tie" \
-        >"$E2E_TMP/events" 2>"$E2E_TMP/inotify.log" &
-    inotify=$!
-    E2E_PIDS+=($inotify)
-    while read -r event path; do
-        [[ $event != MOVED_TO && ${path##*/} =~ ^.+\.[^.]+\.[A-Za-z0-9]{6}$ ]] && continue
-        echo "$event $path" >>"$E2E_TMP/steps"
-        [ "$(wc -l <"$E2E_TMP/steps")" -ne "$k" ] || kill -9 "$pid"
-    done <"$E2E_TMP/events" &
-    watcher=$!
-    E2E_PIDS+=($watcher)
-    wait_for 10 grep -q 'Watches established' "$E2E_TMP/inotify.log" || fail "no inotify watch"
+    watch_store_steps "$pid" "$k" 100000
     read -r x y <<<"${place[$(index_of "$deleted")]}"
     xdotool mousemove $((x + 208)) $((y + 11)) click 1
     if wait_for 10 bash -c "xdotool getactivewindow getwindowname | grep -qx 删除帖子"; then
@@ -159,12 +139,7 @@ delete_and_kill() {
         sleep 0.1
     done
     kill_program
-    sleep 0.2
-    for helper in $tracer "$inotify" "$watcher"; do
-        kill "$helper" 2>/dev/null || true
-        wait "$helper" 2>/dev/null || true
-    done
-    forget_pid $tracer "$inotify" "$watcher"
+    stop_watching_steps
     detail=", $deleted, kill at step $k, after $(wc -l <"$E2E_TMP/steps")"
 }
 

@@ -103,28 +103,8 @@ mixed_raw=0 mixed=()
 for ((k = 1; k <= 40; k++)); do
     make_store
     start_program 5
-    # Hold each step a fifth of a second after it is made, in every thread.
-    calls=rename,renameat,renameat2,link,linkat,unlink,unlinkat
-    strace -f -p "$pid" -o /dev/null -e trace=$calls -e inject=$calls:delay_exit=200000 \
-        2>"$E2E_TMP/strace.log" &
-    tracer=$!
-    E2E_PIDS+=($tracer)
-    wait_for 10 grep -q attached "$E2E_TMP/strace.log" || fail "round $k: strace did not attach"
-    : >"$E2E_TMP/steps"
-    # The watcher kills the program at the k-th step it is told of. A save's temporary file
-    # ("tie.dat.Ab12Cd") changes nothing that a load reads: its making and removal are no step.
-    inotifywait -m -e moved_to -e create -e delete --format '%e %w%f' "$app" "$app/tie" \
-        >"$E2E_TMP/events" 2>"$E2E_TMP/inotify.log" &
-    inotify=$!
-    E2E_PIDS+=($inotify)
-    while read -r event path; do
-        [[ $event != MOVED_TO && ${path##*/} =~ ^.+\.[^.]+\.[A-Za-z0-9]{6}$ ]] && continue
-        echo "$event $path" >>"$E2E_TMP/steps"
-        [ "$(wc -l <"$E2E_TMP/steps")" -ne "$k" ] || kill -9 "$pid"
-    done <"$E2E_TMP/events" &
-    watcher=$!
-    E2E_PIDS+=($watcher)
-    wait_for 10 grep -q 'Watches established' "$E2E_TMP/inotify.log" || fail "round $k: no inotify watch"
+    # Each step held a fifth of a second, so that the kill comes before the next.
+    watch_store_steps "$pid" "$k" 200000
 
     # Delete note 2 (at x = 300 px) with its delete button, and OK.
     xdotool mousemove $((300 + 208)) $((100 + 11)) click 1
@@ -151,12 +131,7 @@ for ((k = 1; k <= 40; k++)); do
         wait "$pid" 2>/dev/null || true
         forget_pid "$pid"
     fi
-    sleep 0.2  # the last events on their way to the watcher
-    for helper in "$tracer" "$inotify" "$watcher"; do
-        kill "$helper" 2>/dev/null || true
-        wait "$helper" 2>/dev/null || true
-    done
-    forget_pid "$tracer" "$inotify" "$watcher"
+    stop_watching_steps
     steps=$(wc -l <"$E2E_TMP/steps")
 
     if ((!killed)); then

@@ -167,5 +167,45 @@ settled_windows() {
     return 1
 }
 
+# watch_store_steps PID K HOLD_US: kills PID with kill -9 at the K-th step it takes in the store
+# folder $app (a file renamed into it, made or removed there, as inotifywait tells them; a save's
+# temporary file, "tie.dat.Ab12Cd", changes nothing that a load reads and is no step). Each step
+# is listed in $E2E_TMP/steps. Where strace is, every rename, link and unlink is held HOLD_US
+# microseconds after it is made, in every thread, so that the kill lands before the next step.
+# stop_watching_steps ends the helpers.
+watch_store_steps() {
+    local pid=$1 k=$2 hold=$3 calls=rename,renameat,renameat2,link,linkat,unlink,unlinkat
+    step_helpers=()
+    if command -v strace >/dev/null; then
+        strace -f -p "$pid" -o /dev/null -e trace=$calls -e inject=$calls:delay_exit="$hold" \
+            2>"$E2E_TMP/strace.log" &
+        step_helpers+=($!)
+        E2E_PIDS+=($!)
+        wait_for 10 grep -q attached "$E2E_TMP/strace.log" || fail "strace did not attach"
+    fi
+    : >"$E2E_TMP/steps"
+    inotifywait -m -e moved_to -e create -e delete --format '%e %w%f' "$app" "$app/tie" \
+        >"$E2E_TMP/events" 2>"$E2E_TMP/inotify.log" &
+    step_helpers+=($!)
+    E2E_PIDS+=($!)
+    while read -r event path; do
+        [[ $event != MOVED_TO && ${path##*/} =~ ^.+\.[^.]+\.[A-Za-z0-9]{6}$ ]] && continue
+        echo "$event $path" >>"$E2E_TMP/steps"
+        [ "$(wc -l <"$E2E_TMP/steps")" -ne "$k" ] || kill -9 "$pid"
+    done <"$E2E_TMP/events" &
+    step_helpers+=($!)
+    E2E_PIDS+=($!)
+    wait_for 10 grep -q 'Watches established' "$E2E_TMP/inotify.log" || fail "no inotify watch"
+}
+stop_watching_steps() {
+    local helper
+    sleep 0.2  # the last events on their way to the watcher
+    for helper in "${step_helpers[@]}"; do
+        kill "$helper" 2>/dev/null || true
+        wait "$helper" 2>/dev/null || true
+    done
+    forget_pid "${step_helpers[@]}"
+}
+
 # For the "bash -c" conditions given to wait_for.
 export -f visible_geometries
