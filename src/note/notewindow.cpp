@@ -42,9 +42,12 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     const QFont font(QStringLiteral("宋体"), 9);
     m_editor->setFont(font);
     m_editor->document()->setDefaultFont(font);
-    // A screen reader names the text area after its first line, as the note list does.
-    connect(m_editor->document(), &QTextDocument::contentsChanged, m_editor, [this] {
-        const QString first = m_editor->document()->firstBlock().text().left(80).trimmed();
+    // A screen reader names the text area after its first line, as the note list does; only a
+    // change there can change the name, and a first line may be 65,536 characters long.
+    connect(m_editor->document(), &QTextDocument::contentsChange, m_editor, [this](int from) {
+        const QTextBlock firstLine = m_editor->document()->firstBlock();
+        if (from >= firstLine.length()) return;
+        const QString first = firstLine.text().left(80).trimmed();
         if (first != m_editor->accessibleName()) m_editor->setAccessibleName(first);
     });
 

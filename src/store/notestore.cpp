@@ -262,7 +262,7 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
                QStringList* errors, const QList<int>& removals) {
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
-    if (!recoverSave(storeDir, &error)) {
+    if (QFileInfo::exists(journalPath(storeDir)) && !recoverSave(storeDir, &error)) {
         report(error, errors);
         return false;
     }
