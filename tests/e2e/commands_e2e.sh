@@ -81,9 +81,12 @@ grep -q 'note1 text' "$E2E_TMP/saved.rtf" || fail "saved.rtf lacks the note's te
 note_menu 3
 wait_dialog 另存为
 xdotool type --delay 20 "$E2E_TMP/plain"
+# The name's completion list may still be up (a window of its own): a Tab would go to it.
+wait_for 10 bash -c "[ \$(visible_geometries $pid | wc -l) -eq 4 ]" ||
+    fail "the completion list stayed: $(visible_geometries "$pid" | tr '\n' ';')"
 # From the file name, Tab leads to the list of file types: its second entry is "Text Files".
 xdotool key Tab Down alt+s
-wait_for 5 test -s "$E2E_TMP/plain.txt" || fail "no text file saved"
+wait_for 5 test -s "$E2E_TMP/plain.txt" || fail "no text file saved; saved: $(ls "$E2E_TMP" | tr '\n' ' ')"
 [ "$(od -An -c "$E2E_TMP/plain.txt" | tr -s ' ')" = ' n o t e 1 t e x t \r \n' ] ||
     fail "plain.txt holds: $(od -c "$E2E_TMP/plain.txt")"
 
