@@ -41,13 +41,15 @@ int main(int argc, char* argv[]) {
         for (int n = 1; n <= count; ++n) {
             texts.push_back(std::make_unique<QTextDocument>(
                 QStringLiteral("Note %1: buy milk, call the office, 会议在三点。").arg(n)));
-            notes.append({Note{}, texts.back().get(), n + 1});
+            notes.append({Note{},
+                          std::make_shared<const rtf::Snapshot>(rtf::capture(*texts.back())),
+                          n + 1});
         }
         std::vector<double> saves, plain;
         for (int run = 0; run < kRuns; ++run) {
             QTemporaryDir dir;
             QList<store::NoteToSave> first = notes;
-            first.prepend({Note{}, texts.front().get(), 0});
+            first.prepend({Note{}, notes.front().content, 0});
             for (int n = 1; n <= count; ++n)
                 first[n].storedAs = 0;
             if (!store::saveStore(dir.path(), Switches{}, first)) qFatal("the first save failed");

@@ -18,7 +18,10 @@ void AutoSave::flush() {
     if (!m_timer.isActive() && !m_sinceFirstChange.isValid()) return;
     m_timer.stop();
     m_sinceFirstChange.invalidate();
-    if (m_save()) return;
+    if (!m_save()) retry();
+}
+
+void AutoSave::retry() {
     m_sinceFirstChange.start();
     m_timer.start(m_delays.retryMs);
 }

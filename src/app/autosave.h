@@ -20,7 +20,8 @@ public:
         int retryMs = 10000;
     };
 
-    // save returns false when it failed; the changes then stay waiting for another try.
+    // save returns false when it failed; the changes then stay waiting for another try. A save
+    // that ends later says so with retry().
     explicit AutoSave(std::function<bool()> save, Delays delays, QObject* parent = nullptr);
 
     // Something that the store holds has changed.
@@ -28,6 +29,8 @@ public:
     bool pending() const { return m_timer.isActive(); }
     // Saves now when a change is waiting.
     void flush();
+    // A save failed: the next try comes after the retry delay.
+    void retry();
 
 private:
     std::function<bool()> m_save;

@@ -4,25 +4,22 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QSet>
-#include <cstdio>
-#include <utility>
 
 #include "app/traycontroller.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
-#include "platform/clock.h"
 #include "platform/quitsignals.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
-#include "store/snapshots.h"
 
 void TrayController::loadAll() {
     m_loading = true;
     auto loadingEnds = qScopeGuard([this] {
         m_loading = false;
-        QuitSignals::setNothingUnsaved(!m_storeChanged);
+        QuitSignals::setNothingUnsaved(!m_notebook.hasUnsaved());
     });
     const QString storeDir = paths::storeDir();
+    m_notebook.setStoreDir(storeDir);
     QStringList problems;
     if (store::adoptStore(paths::programDir(), storeDir, &problems))
         tellUser(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
@@ -30,7 +27,7 @@ void TrayController::loadAll() {
     const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values(), &problems);
     if (loaded.unreadable) {
         // Whatever is in that file stays there: nothing is written over a store never read.
-        m_unreadStore = store::settingsFilePath(storeDir);
+        m_notebook.refuseWrites(store::settingsFilePath(storeDir));
         tellUser(QStringLiteral(
                      "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
                      .arg(problems.join(u'\n')));
@@ -43,23 +40,24 @@ void TrayController::loadAll() {
         return;
     }
     int number = 0;
-    QList<const NoteWindow*> toWrite;
+    QSet<const QObject*> toWrite;
     // The window system's answers to each shown note are taken as they come: Qt looks through
     // all that wait for each one it handles, so thousands left waiting made the start-up grow
     // with the square of the notes. Input waits until the notes are loaded, and so does a quit
     // signal. A change from outside meanwhile (the window manager resizing a note) is kept.
     bool changedFromOutside = false;
     auto takeWindowEvents = [this, &changedFromOutside] {
-        const bool changedBefore = std::exchange(m_storeChanged, false);
+        const bool changedBefore = m_notebook.takeChanged();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                         QEventLoop::ExcludeSocketNotifiers);
-        changedFromOutside = changedFromOutside || m_storeChanged;
-        m_storeChanged = m_storeChanged || changedBefore;
+        const bool changedNow = m_notebook.takeChanged();
+        changedFromOutside = changedFromOutside || changedNow;
+        if (changedNow || changedBefore) m_notebook.changed();
     };
     for (const store::StoredNote& stored : loaded.notes) {
         if (QuitSignals::pending()) {
             // Asked to end while loading: what is not loaded must not be saved over.
-            m_unreadStore = store::settingsFilePath(storeDir);
+            m_notebook.refuseWrites(store::settingsFilePath(storeDir));
             return;
         }
         NoteWindow* note = createNote();
@@ -67,7 +65,7 @@ void TrayController::loadAll() {
         note->setNote(stored.note);
         const store::Content content = store::readContent(storeDir, stored.section, &problems);
         // A file moved aside is written anew at the next save, from what the note shows.
-        if (content.movedAside) toWrite.append(note);
+        if (content.movedAside) toWrite.insert(note);
         if (content.kind == store::Content::Kind::Rtf) {
             QString why;
             if (!note->editor()->loadRtf(content.rtf, &why))
@@ -77,7 +75,7 @@ void TrayController::loadAll() {
             note->editor()->setText(content.text);
         }
         note->setNumber(++number);
-        m_storedAs.insert(note, stored.section);
+        m_notebook.stored(note, stored.section);
         // With gaps between the sections, the next save numbers the notes afresh and gives
         // each content file its new number.
         note->layOut();
@@ -92,79 +90,43 @@ void TrayController::loadAll() {
         takeWindowEvents();
     }
     // What loading did is what the store holds already.
-    m_contentChanged = QSet<const NoteWindow*>(toWrite.begin(), toWrite.end());
-    m_storeChanged = !toWrite.isEmpty() || changedFromOutside;
+    m_notebook.loaded(toWrite, changedFromOutside);
     if (!problems.isEmpty())
         tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
 }
 
 void TrayController::removeContentFile(int n) {
-    // Nothing is removed from a store that was never read.
-    if (n <= 0 || !m_unreadStore.isEmpty()) return;
-    for (auto it = m_storedAs.cbegin(); it != m_storedAs.cend(); ++it) {
-        if (it.value() == n) return;  // an open note is stored there
-    }
     // With the save that renumbers the notes after it, so that a crash between the two
     // cannot bring the deleted note back without its text.
-    m_removals.insert(n);
-    storeChanged();
+    if (m_notebook.removeContentFile(n)) storeChanged();
 }
 
 void TrayController::saveNow() {
-    if (m_autoSave) m_autoSave->flush();
+    if (m_autoSave) saveAll();
 }
 
 void TrayController::storeChanged() {
-    m_storeChanged = true;
+    m_notebook.changed();
     QuitSignals::setNothingUnsaved(m_loading);  // what loading does is in the store already
     if (m_autoSave) m_autoSave->poke();
 }
 
+QList<Notebook::Page> TrayController::pages() const {
+    QList<Notebook::Page> pages;
+    for (const NoteWindow* note : m_windows.numberedNotes())
+        pages.append({note, note->note(), note->editor()->document()});
+    return pages;
+}
+
 bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
-    if (scope == SaveScope::Changed && !m_storeChanged) return true;
-    QStringList problems;
-    bool saved = false;
-    if (!m_unreadStore.isEmpty()) {
-        problems.append(m_unreadStore + QStringLiteral(": 没有读取成功，不会被覆盖"));
-    } else {
-        // The settings file always, whole; of the content files only those that changed (all
-        // of them for SaveScope::All), and those whose note moved to another number.
-        QList<store::NoteToSave> notes;
-        const QList<NoteWindow*> numbered = m_windows.numberedNotes();
-        for (const NoteWindow* note : numbered) {
-            const bool changed = scope == SaveScope::All || m_contentChanged.contains(note);
-            notes.append(
-                {note->note(), note->editor()->document(), changed ? 0 : m_storedAs.value(note)});
-        }
-        // The store as it stood before the first change of the day. Tried once a day: where
-        // it cannot be made, every autosave would copy the store in vain and say so again.
-        const QDate today = Clock::instance().now().date();
-        if (m_snapshotDay != today) {
-            m_snapshotDay = today;
-            QString error;
-            if (!store::snapshotStore(paths::storeDir(), paths::snapshotsDir(), today,
-                                      kSnapshotDays, &error))
-                std::fprintf(stderr, "jotpin: %s\n", qPrintable(error));
-        }
-        saved = store::saveStore(paths::storeDir(), m_switches.values(), notes, &problems,
-                                 m_removals.values());
-        if (saved) {
-            for (int i = 0; i < numbered.size(); ++i)
-                m_storedAs.insert(numbered[i], i + 1);
-        }
-    }
-    if (saved) {
-        m_storeChanged = false;
-        m_contentChanged.clear();
-        m_removals.clear();
-        QuitSignals::setNothingUnsaved(true);
-    }
-    if (errors) *errors += problems;
-    // Once per streak of failures, and once more when saving works again.
-    if (!saved && !m_saveFailing)
-        tellUser(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
-    else if (saved && m_saveFailing)
-        tellUser(QStringLiteral("帖子又能保存了。"));
-    m_saveFailing = !saved;
-    return saved;
+    return m_notebook.save(pages(), m_switches.values(), scope, errors);
+}
+
+void TrayController::saveFinished(bool saved) {
+    QuitSignals::setNothingUnsaved(!m_notebook.hasUnsaved());
+    if (!m_autoSave) return;
+    if (!saved)
+        m_autoSave->retry();
+    else if (m_notebook.hasUnsaved())
+        m_autoSave->poke();  // changed while it was being written
 }

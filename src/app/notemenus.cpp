@@ -22,7 +22,7 @@ void TrayController::connectNote(NoteWindow* note) {
     });
     connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
     connect(note, &NoteWindow::contentChanged, this,
-            [this, note] { m_contentChanged.insert(note); });
+            [this, note] { m_notebook.contentChanged(note); });
     // The title strip. A click there activates the note; the commands act on it even when the
     // window manager is slow to say so.
     connect(note->menuButton, &IconButton::clicked, this,

@@ -46,7 +46,9 @@ void report(const QString& message) {
 }  // namespace
 
 TrayController::TrayController(AutoSave::Delays autoSaveDelays)
-    : trayMenu(new QMenu(QStringLiteral("menu"), this)), m_autoSaveDelays(autoSaveDelays) {
+    : trayMenu(new QMenu(QStringLiteral("menu"), this)),
+      m_notebook(paths::storeDir(), paths::snapshotsDir(), kSnapshotDays),
+      m_autoSaveDelays(autoSaveDelays) {
     m_windows.add(this);
     auto item = [this](const QString& caption, void (TrayController::*command)() = nullptr) {
         QAction* action = trayMenu->addAction(caption);
@@ -101,12 +103,18 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { m_clipboardStale = true; });
 
+    connect(&m_notebook, &Notebook::finished, this, &TrayController::saveFinished);
+    // Once per streak of failures, and once more when saving works again.
+    connect(&m_notebook, &Notebook::failing, this, [this](const QStringList& problems) {
+        tellUser(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
+    });
+    connect(&m_notebook, &Notebook::worksAgain, this,
+            [this] { tellUser(QStringLiteral("帖子又能保存了。")); });
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         if (window == m_noteList) m_noteList = nullptr;
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;
-        m_contentChanged.remove(note);
-        m_storedAs.remove(note);
+        m_notebook.forget(note);
         storeChanged();
     });
 }
@@ -130,7 +138,13 @@ void TrayController::startUp() {
         new DialogsAboveNotes([this] { return m_switches.notesOnTop(); }, this));
 
     // From here on every change is saved soon, not only at exit.
-    m_autoSave = new AutoSave([this] { return saveAll(); }, m_autoSaveDelays, this);
+    // The texts are written on another thread, while the user types on.
+    m_autoSave = new AutoSave(
+        [this] {
+            m_notebook.saveInBackground(pages(), m_switches.values());
+            return true;  // how it went comes with the notebook's finished()
+        },
+        m_autoSaveDelays, this);
     for (auto changed :
          {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
           &ProgramSwitches::startWithSessionChanged})
@@ -178,7 +192,7 @@ NoteWindow* TrayController::createNote() {
     note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
     windowops::setTopmost(note, m_switches.notesOnTop());
     connectNote(note);
-    m_contentChanged.insert(note);
+    m_notebook.contentChanged(note);
     storeChanged();
     return note;
 }

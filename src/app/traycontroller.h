@@ -3,10 +3,7 @@
 // the open windows, new notes, and saving soon after changes. It is a hidden window, the first
 // of the open windows, and is never shown.
 
-#include <QDate>
-#include <QHash>
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 
 #include "app/autosave.h"
@@ -14,6 +11,7 @@
 #include "app/openwindows.h"
 #include "commands/notecommands.h"
 #include "model/programswitches.h"
+#include "notebook/notebook.h"
 
 #include "dialogs/iconpicker.h"
 #include "dialogs/notelistdialog.h"
@@ -77,13 +75,12 @@ public:
     // Opens a page with the desktop; without a browser, tells the user where it is (`shown`).
     void openPage(const QUrl& url, const QString& shown);
 
-    // Writes the numbered notes, renumbered from 1 in window order, and the switches: the
-    // settings file whole, and the content files that changed since the last save or moved to
-    // another number (all of them for SaveScope::All). Nothing when nothing changed. A
-    // failure is told to the user, once until saving works again; what was to be written
-    // stays waiting.
-    enum class SaveScope { Changed, All };
+    // Writes the numbered notes, renumbered from 1 in window order, and the switches, now
+    // (Notebook::save). A failure is told to the user, once until saving works again; what
+    // was to be written stays waiting.
+    using SaveScope = Notebook::Scope;
     bool saveAll(QStringList* errors = nullptr, SaveScope scope = SaveScope::Changed);
+    Notebook& notebook() { return m_notebook; }
 
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
@@ -91,7 +88,7 @@ public:
     bool notesOnTop() const override { return m_switches.notesOnTop(); }
     void closeNote(NoteWindow* note) override;
     QList<QPoint> notePlaces(const NoteWindow* except) const override;
-    int storedNumber(const NoteWindow* note) const override { return m_storedAs.value(note); }
+    int storedNumber(const NoteWindow* note) override { return m_notebook.storedNumber(note); }
     void removeContentFile(int n) override;
     void saveNow() override;
     void giveBackNoteNumber() override { m_noteCounter = qint16(m_noteCounter - 1); }
@@ -159,6 +156,10 @@ private:
     void loadAll();
     // Something the store holds changed: save soon.
     void storeChanged();
+    // The numbered notes as the notebook saves them.
+    QList<Notebook::Page> pages() const;
+    // A save ended: what is unsaved now, and when to try again.
+    void saveFinished(bool saved);
     void closeDialogs();
     void popUpTrayMenu();
     void buildNoteMenu();
@@ -166,6 +167,7 @@ private:
     void connectNote(NoteWindow* note);
 
     OpenWindows m_windows;
+    Notebook m_notebook;
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
     AutoSave* m_autoSave = nullptr;
@@ -173,19 +175,12 @@ private:
     QPointer<NoteListDialog> m_noteList;
     QPointer<SettingsDialog> m_settings;
     QPointer<IconPicker> m_iconPicker;
-    QString m_findText;   // the last text searched for, in any note
-    QDate m_snapshotDay;  // the day of the last snapshot of the store
+    QString m_findText;  // the last text searched for, in any note
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;
     bool m_loading = false;
-    QSet<const NoteWindow*> m_contentChanged;  // notes whose content file is to be written
-    QHash<const NoteWindow*, int> m_storedAs;  // the content file that holds each note
-    QSet<int> m_removals;                      // content files to go with the next save
-    QString m_clipboardText;                   // the clipboard's text as last read
-    bool m_clipboardStale = true;              // it changed since
-    bool m_storeChanged = false;               // something is to be written
-    QString m_unreadStore;  // a settings file that could not be read, never to be written
-    bool m_saveFailing = false;
+    QString m_clipboardText;         // the clipboard's text as last read
+    bool m_clipboardStale = true;    // it changed since
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box
 };

@@ -24,7 +24,7 @@ public:
     // Closes a note window for good.
     virtual void closeNote(NoteWindow* note) = 0;
     // The number of the content file that holds this note (loaded or last saved under), or 0.
-    virtual int storedNumber(const NoteWindow* note) const = 0;
+    virtual int storedNumber(const NoteWindow* note) = 0;
     // Removes content file n with the next save, unless an open note is stored under that
     // number.
     virtual void removeContentFile(int n) = 0;

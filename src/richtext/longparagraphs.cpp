@@ -25,7 +25,11 @@ int pieceEnd(const QString& text, int from, int maxLength) {
 }  // namespace
 
 bool continues(const QTextBlock& block) {
-    return block.charFormat().boolProperty(kContinues);
+    return marksPiece(block.charFormat());
+}
+
+bool marksPiece(const QTextFormat& format) {
+    return format.boolProperty(kContinues);
 }
 
 bool split(QTextDocument* doc, bool joinPrevious, int maxLength) {

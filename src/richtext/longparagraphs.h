@@ -9,6 +9,7 @@
 
 class QTextBlock;
 class QTextDocument;
+class QTextFormat;
 
 namespace longparagraphs {
 
@@ -16,6 +17,9 @@ inline constexpr int kMaxPieceLength = 1 << 16;
 
 // True for a piece that continues the paragraph before it.
 bool continues(const QTextBlock& block);
+// True for the format that marks such a piece: a document none of whose formats is one has no
+// pieces.
+bool marksPiece(const QTextFormat& format);
 
 // Splits every paragraph longer than maxLength, preferably after a space, in one undo step
 // (joined to the step before when joinPrevious). Returns whether anything was split.

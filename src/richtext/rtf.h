@@ -13,9 +13,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
+#include <QImage>
+#include <QList>
 #include <QString>
 #include <QTextFormat>
 #include <optional>
+#include <vector>
 
 class QTextDocument;
 
@@ -32,10 +36,36 @@ bool read(QByteArrayView bytes, QTextDocument* doc, QString* error = nullptr);
 // at the very end stays as an empty last paragraph instead of closing the last one.
 bool readFragment(QByteArrayView bytes, QTextDocument* doc, QString* error = nullptr);
 
+// What the writer needs of a document, taken on the document's thread: a value, so that a huge
+// note can be written out on another thread while its document changes on.
+struct Snapshot {
+    QString defaultFamily;
+    QList<QTextFormat> formats;  // the document's formats, by index
+    QString text;                // the characters of every run, one after the other
+    struct Run {
+        int format;  // of the characters
+        qsizetype length;
+    };
+    struct Paragraph {
+        int format = -1;      // of the block; -1 for a piece that continues a long paragraph
+        int listFormat = -1;  // of the list the block is an item of
+        QString listItem;     // the item's number or bullet as shown
+        bool closes = false;  // a paragraph mark follows
+        size_t runsEnd = 0;   // runs[...runsEnd) are the paragraph's, after those before
+    };
+    std::vector<Run> runs;
+    std::vector<Paragraph> paragraphs;
+    QHash<QString, QImage> images;  // the pictures shown, by resource name
+};
+
+// The document's characters in [from, to) (to = -1: the end of the document), for write().
+Snapshot capture(const QTextDocument& doc, int from = 0, int to = -1);
+
 // The document as RTF in the flavour Windows RichEdit writes (ANSI code page 936). With a range
 // of character positions [from, to), only that part (a selection, for the clipboard); to = -1
 // means the end of the document.
 QByteArray write(const QTextDocument& doc, int from = 0, int to = -1);
+QByteArray write(const Snapshot& snapshot);
 
 // A picture as the RTF file held it: the control words that describe its data, without the
 // display size (e.g. "\\wmetafile8\\picw2540\\pich1270"), and its bytes.

@@ -3,22 +3,23 @@
 #include <QHash>
 #include <QImage>
 #include <QImageWriter>
-#include <QPixmap>
-#include <QTextBlock>
 #include <QTextDocument>
-#include <QTextFragment>
 #include <QTextList>
-#include <QUrl>
 #include <algorithm>
 #include <charconv>
+#include <string>
 #include <vector>
 
-#include "richtext/longparagraphs.h"
 #include "richtext/rtf.h"
+#include "richtext/rtfheader.h"
 #include "text/gbk.h"
 
 namespace rtf {
 namespace {
+
+using detail::appendHexByte;
+using detail::appendNumber;
+using detail::header;
 
 constexpr int kTwipsPerPixel = 15;
 
@@ -34,88 +35,20 @@ struct RunState {
     bool strike = false;
 };
 
-// Fonts that hold Chinese (or other CJK) text get \fcharset134, as RichEdit on a Chinese
-// system writes them; other readers pick the code page of \'xx text from it.
-bool isCjkFamily(const QString& family) {
-    for (QChar c : family) {
-        if (c.unicode() >= 0x2E80) return true;
-    }
-    static const char* const known[] = {"simsun",
-                                        "nsimsun",
-                                        "simhei",
-                                        "kaiti",
-                                        "fangsong",
-                                        "yahei",
-                                        "jhenghei",
-                                        "dengxian",
-                                        "mingliu",
-                                        "gothic",
-                                        "mincho",
-                                        "meiryo",
-                                        "malgun",
-                                        "gulim",
-                                        "batang",
-                                        "dotum",
-                                        "stsong",
-                                        "stheiti",
-                                        "stxihei",
-                                        "stkaiti",
-                                        "stfangsong",
-                                        "pingfang",
-                                        "hiragino",
-                                        "cjk",
-                                        "source han",
-                                        "wenquanyi",
-                                        "wqy",
-                                        "ar pl",
-                                        "droid sans fallback",
-                                        "songti",
-                                        "heiti",
-                                        "lisu",
-                                        "youyuan"};
-    const QString lower = family.toLower();
-    return std::any_of(std::begin(known), std::end(known),
-                       [&](const char* k) { return lower.contains(QLatin1StringView(k)); });
-}
-
-void appendHexByte(QByteArray& out, unsigned char b) {
-    static const char digits[] = "0123456789abcdef";
-    out.append("\\'");
-    out.append(digits[b >> 4]);
-    out.append(digits[b & 0xF]);
-}
-
-void appendNumber(QByteArray& out, int value) {
-    char digits[12];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end - digits);
-}
-
-QImage imageOf(const QVariant& resource) {
-    switch (resource.typeId()) {
-        case QMetaType::QImage:
-            return resource.value<QImage>();
-        case QMetaType::QPixmap:
-            return resource.value<QPixmap>().toImage();
-        case QMetaType::QByteArray:
-            return QImage::fromData(resource.toByteArray());
-        default:
-            return {};
-    }
-}
-
 class Writer {
 public:
-    explicit Writer(const QTextDocument& doc) : m_doc(doc) {}
-    QByteArray write(int from, int to);
+    explicit Writer(const Snapshot& snapshot) : m_snap(snapshot) {}
+    QByteArray write();
 
 private:
     void word(const char* name) {
-        m_out.append('\\').append(name);
+        m_out += '\\';
+        m_out += name;
         m_needDelimiter = true;
     }
     void word(const char* name, int value) {
-        m_out.append('\\').append(name);
+        m_out += '\\';
+        m_out += name;
         appendNumber(m_out, value);
         m_needDelimiter = true;
     }
@@ -125,7 +58,7 @@ private:
         m_uc = count;
     }
     void text(QStringView text);
-    void paragraph(const QTextBlock& block);
+    void paragraph(const Snapshot::Paragraph& p);
     void switchTo(const RunState& target);
     RunState stateOf(const QTextCharFormat& format);
     void openLink(const QString& href);
@@ -134,10 +67,9 @@ private:
     void pictureData(QByteArrayView bytes);
     int fontIndex(const QString& family);
     int colorIndex(const QColor& color);
-    QByteArray header() const;
 
-    const QTextDocument& m_doc;
-    QByteArray m_out;
+    const Snapshot& m_snap;
+    std::string m_out;
     bool m_needDelimiter = false;
     int m_uc = 1;
     RunState m_state;
@@ -156,107 +88,58 @@ private:
     QHash<int, KnownFormat> m_formats;
 };
 
-QByteArray Writer::write(int from, int to) {
-    fontIndex(m_doc.defaultFont().family());
-    // Up to the end means the last paragraph mark too, as RichEdit saves a document.
-    const int docEnd = m_doc.characterCount();
-    const int end = to < 0 ? docEnd : std::clamp(to, 0, docEnd);
-    const int start = std::clamp(from, 0, end);
-    m_out.reserve(1024 + (end - start) * 4);
-
-    const QTextBlock first = m_doc.findBlock(start);
-    for (QTextBlock block = first; block.isValid() && block.position() < end;
-         block = block.next()) {
-        if (block == first || !longparagraphs::continues(block)) paragraph(block);
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const int position = fragment.position();
-            const int a = std::max(position, start);
-            const int b = std::min(position + fragment.length(), end);
-            if (a >= b) continue;
+QByteArray Writer::write() {
+    fontIndex(m_snap.defaultFamily);
+    m_out.reserve(1024 + size_t(m_snap.text.size()) * 4);
+    qsizetype at = 0;
+    size_t run = 0;
+    for (const Snapshot::Paragraph& p : m_snap.paragraphs) {
+        if (p.format >= 0) paragraph(p);
+        for (; run < p.runsEnd; ++run) {
+            const Snapshot::Run& r = m_snap.runs[run];
+            const QStringView chars = QStringView(m_snap.text).mid(at, r.length);
+            at += r.length;
             // Formats repeat a lot: look each one up once.
-            auto known = m_formats.find(fragment.charFormatIndex());
+            auto known = m_formats.find(r.format);
             if (known == m_formats.end()) {
-                const QTextCharFormat format = fragment.charFormat();
+                const QTextCharFormat format = m_snap.formats.value(r.format).toCharFormat();
                 known = m_formats.insert(
-                    fragment.charFormatIndex(),
-                    {stateOf(format), format.isAnchor() ? format.anchorHref() : QString(),
-                     format.isImageFormat()});
+                    r.format, {stateOf(format), format.isAnchor() ? format.anchorHref() : QString(),
+                               format.isImageFormat()});
             }
             if (known->href != m_href) {
                 closeLink();
                 if (!known->href.isEmpty()) openLink(known->href);
             }
             if (known->image) {
-                const QTextImageFormat format = fragment.charFormat().toImageFormat();
-                for (int i = a; i < b; ++i)
+                const QTextImageFormat format = m_snap.formats.value(r.format).toImageFormat();
+                for (qsizetype i = 0; i < r.length; ++i)
                     picture(format);
                 continue;
             }
             switchTo(known->state);
-            const QString fragmentText = fragment.text();
-            text(QStringView(fragmentText).mid(a - position, b - a));
+            text(chars);
         }
         closeLink();
-        if (block.position() + block.length() - 1 < end &&
-            !longparagraphs::continues(block.next())) {
-            m_out.append("\\par\r\n");
+        if (p.closes) {
+            m_out += "\\par\r\n";
             m_needDelimiter = false;
         }
     }
-    m_out.append("}\r\n");
-    QByteArray out = header();
-    out.reserve(out.size() + m_out.size());
-    out.append(m_out);
+    m_out += "}\r\n";
+    QByteArray out = header(m_fonts, m_symbolFont, m_colors);
+    out.reserve(out.size() + qsizetype(m_out.size()));
+    out.append(m_out.data(), qsizetype(m_out.size()));
     return out;
 }
 
-QByteArray Writer::header() const {
-    QByteArray h("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl");
-    for (qsizetype i = 0; i < m_fonts.size(); ++i) {
-        const QString& name = m_fonts[i];
-        const bool symbol = i == m_symbolFont;
-        h.append("{\\f").append(QByteArray::number(i)).append("\\fnil\\fcharset");
-        h.append(symbol ? "2" : isCjkFamily(name) ? "134" : "0").append(' ');
-        for (QChar c : name) {
-            const char16_t u = c.unicode();
-            if (u < 0x20 || u == u';' || u == u'\\' || u == u'{' || u == u'}') continue;
-            if (u < 0x80) {
-                h.append(char(u));
-                continue;
-            }
-            // Every byte escaped: a GBK trail byte can look like a brace.
-            const QByteArray bytes = gbk::encode(QStringView(&c, 1));
-            if (bytes == "?") {
-                h.append("\\u").append(QByteArray::number(qint16(u))).append('?');
-            } else {
-                for (char b : bytes)
-                    appendHexByte(h, uchar(b));
-            }
-        }
-        h.append(";}");
-    }
-    h.append("}\r\n");
-    if (!m_colors.empty()) {
-        h.append("{\\colortbl ;");
-        for (const QColor& c : m_colors) {
-            h.append("\\red").append(QByteArray::number(c.red()));
-            h.append("\\green").append(QByteArray::number(c.green()));
-            h.append("\\blue").append(QByteArray::number(c.blue())).append(';');
-        }
-        h.append("}\r\n");
-    }
-    h.append("{\\*\\generator Jotpin;}\\viewkind4\\uc1\r\n");
-    return h;
-}
-
-void Writer::paragraph(const QTextBlock& block) {
-    const QTextBlockFormat f = block.blockFormat();
+void Writer::paragraph(const Snapshot::Paragraph& p) {
+    const QTextBlockFormat f = m_snap.formats.value(p.format).toBlockFormat();
     word("pard");
     qreal left = f.leftMargin();
     qreal indent = f.textIndent();
-    if (QTextList* list = block.textList()) {
-        const QTextListFormat lf = list->format();
+    if (p.listFormat >= 0) {
+        const QTextListFormat lf = m_snap.formats.value(p.listFormat).toListFormat();
         const int level = std::max(1, lf.indent());
         switch (lf.style()) {
             case QTextListFormat::ListDisc:
@@ -266,9 +149,9 @@ void Writer::paragraph(const QTextBlock& block) {
                     m_symbolFont = int(m_fonts.size());
                     m_fonts.append(QStringLiteral("Symbol"));
                 }
-                const QByteArray f = QByteArray::number(m_symbolFont);
-                m_out.append("{\\pntext\\f" + f + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
-                             "\\pnindent0{\\pntxtb\\'B7}}");
+                const std::string f = std::to_string(m_symbolFont);
+                m_out += "{\\pntext\\f" + f + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
+                         "\\pnindent0{\\pntxtb\\'B7}}";
                 break;
             }
             default: {
@@ -289,9 +172,9 @@ void Writer::paragraph(const QTextBlock& block) {
                     default:
                         break;
                 }
-                m_out.append("{\\pntext\\f0 " + list->itemText(block).toLatin1() +
-                             "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\" + kind +
-                             "{\\pntxta.}}");
+                m_out += "{\\pntext\\f0 " + p.listItem.toLatin1().toStdString() +
+                         "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\" + kind +
+                         "{\\pntxta.}}";
                 break;
             }
         }
@@ -372,13 +255,14 @@ void Writer::text(QStringView text) {
         if (c < 0x80) {
             ++at;
             if (c == u'\\' || c == u'{' || c == u'}') {
-                m_out.append('\\').append(char(c));
+                m_out += '\\';
+                m_out += char(c);
                 m_needDelimiter = false;
             } else if (c == u'\t') {
                 word("tab");
             } else if (c >= 0x20) {
-                if (m_needDelimiter) m_out.append(' ');
-                m_out.append(char(c));
+                if (m_needDelimiter) m_out += ' ';
+                m_out += char(c);
                 m_needDelimiter = false;
             }
             continue;
@@ -396,8 +280,9 @@ void Writer::text(QStringView text) {
             if (!pair) continue;
             setUc(1);
             for (int k = 0; k < 2; ++k) {
-                m_out.append("\\u").append(QByteArray::number(qint16(text[i + k].unicode())));
-                m_out.append('?');
+                m_out += "\\u";
+                appendNumber(m_out, qint16(text[i + k].unicode()));
+                m_out += '?';
             }
             ++i;
             m_needDelimiter = false;
@@ -407,9 +292,10 @@ void Writer::text(QStringView text) {
         const QByteArrayView fallback(gbkBytes.constData() + at, n);
         at += n;
         setUc(n);
-        m_out.append("\\u").append(QByteArray::number(qint16(c)));
+        m_out += "\\u";
+        appendNumber(m_out, qint16(c));
         if (fallback == "?") {
-            m_out.append('?');
+            m_out += '?';
         } else {
             for (char b : fallback)
                 appendHexByte(m_out, uchar(b));
@@ -421,13 +307,13 @@ void Writer::text(QStringView text) {
 void Writer::openLink(const QString& href) {
     m_stateBeforeLink = m_state;
     m_ucBeforeLink = m_uc;
-    m_out.append("{\\field{\\*\\fldinst{HYPERLINK \"");
+    m_out += "{\\field{\\*\\fldinst{HYPERLINK \"";
     m_needDelimiter = false;
     QString target = href;
     target.replace(u'"', QStringLiteral("%22"));
     text(target);
     m_uc = m_ucBeforeLink;  // the instruction's group ends here, and any \\uc in it
-    m_out.append("\"}}{\\fldrslt{");
+    m_out += "\"}}{\\fldrslt{";
     m_needDelimiter = false;
     m_inLink = true;
     m_href = href;
@@ -435,7 +321,7 @@ void Writer::openLink(const QString& href) {
 
 void Writer::closeLink() {
     if (!m_inLink) return;
-    m_out.append("}}}");
+    m_out += "}}}";
     m_needDelimiter = false;
     m_inLink = false;
     m_href.clear();
@@ -446,11 +332,11 @@ void Writer::closeLink() {
 void Writer::picture(const QTextImageFormat& format) {
     if (const std::optional<OriginalPicture> original = originalPicture(format)) {
         // As it was read, at the size it is shown now.
-        m_out.append("{\\pict").append(original->words);
+        m_out += "{\\pict";
+        m_out.append(original->words.constData(), size_t(original->words.size()));
         qreal width = format.width(), height = format.height();
         if (!(width > 0 && height > 0)) {
-            const QImage shown =
-                imageOf(m_doc.resource(QTextDocument::ImageResource, QUrl(format.name())));
+            const QImage shown = m_snap.images.value(format.name());
             width = shown.width();
             height = shown.height();
         }
@@ -458,11 +344,11 @@ void Writer::picture(const QTextImageFormat& format) {
             word("picwgoal", qRound(std::min(width, 1e5) * kTwipsPerPixel));
             word("pichgoal", qRound(std::min(height, 1e5) * kTwipsPerPixel));
         }
-        m_out.append("\r\n");
+        m_out += "\r\n";
         pictureData(original->data);
         return;
     }
-    const QImage image = imageOf(m_doc.resource(QTextDocument::ImageResource, QUrl(format.name())));
+    const QImage image = m_snap.images.value(format.name());
     if (image.isNull()) return;
     QByteArray png;
     QBuffer buffer(&png);
@@ -474,17 +360,20 @@ void Writer::picture(const QTextImageFormat& format) {
                                          : image.width() * kTwipsPerPixel;
     const int goalh = format.height() > 0 ? qRound(format.height() * kTwipsPerPixel)
                                           : image.height() * kTwipsPerPixel;
-    m_out.append("{\\pict\\pngblip\\picw" + QByteArray::number(image.width()) + "\\pich" +
-                 QByteArray::number(image.height()) + "\\picwgoal" + QByteArray::number(goalw) +
-                 "\\pichgoal" + QByteArray::number(goalh) + "\r\n");
+    m_out += "{\\pict\\pngblip";
+    word("picw", image.width());
+    word("pich", image.height());
+    word("picwgoal", goalw);
+    word("pichgoal", goalh);
+    m_out += "\r\n";
     pictureData(png);
 }
 
 void Writer::pictureData(QByteArrayView bytes) {
     static const char digits[] = "0123456789abcdef";
     const qsizetype lineBytes = 64;
-    qsizetype pos = m_out.size();
-    m_out.resize(pos + bytes.size() * 2 + (bytes.size() / lineBytes + 1) * 2);
+    size_t pos = m_out.size();
+    m_out.resize(pos + size_t(bytes.size()) * 2 + size_t(bytes.size() / lineBytes + 1) * 2);
     char* out = m_out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = uchar(bytes[i]);
@@ -496,7 +385,7 @@ void Writer::pictureData(QByteArrayView bytes) {
         }
     }
     m_out.resize(pos);
-    m_out.append('}');
+    m_out += '}';
     m_needDelimiter = false;
 }
 
@@ -519,9 +408,13 @@ int Writer::colorIndex(const QColor& color) {
 
 }  // namespace
 
+QByteArray write(const Snapshot& snapshot) {
+    Writer writer(snapshot);
+    return writer.write();
+}
+
 QByteArray write(const QTextDocument& doc, int from, int to) {
-    Writer writer(doc);
-    return writer.write(from, to);
+    return write(capture(doc, from, to));
 }
 
 }  // namespace rtf

@@ -259,7 +259,8 @@ QString passwordTrouble(const QString& password) {
 }
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
-               QStringList* errors, const QList<int>& removals) {
+               QStringList* errors, const QList<int>& removals, bool* committed) {
+    if (committed) *committed = false;
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
     if (QFileInfo::exists(journalPath(storeDir)) && !recoverSave(storeDir, &error)) {
@@ -285,9 +286,20 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
         writeNote(file, n, note.note);
         if (note.storedAs == n) continue;
         const QString path = contentFilePath(storeDir, n);
-        if (note.storedAs > 0 && save.stageLink(contentFilePath(storeDir, note.storedAs), path))
+        if (note.storedAs > 0) {
+            const QString from = contentFilePath(storeDir, note.storedAs);
+            if (save.stageLink(from, path)) continue;
+            // No hard link (a linked file, a file system without them): a copy of the file,
+            // which holds the note's text as it stands.
+            QByteArray bytes;
+            if (!note.content &&
+                files::readRegular(from, kMaxContentBytes, &bytes, &error) ==
+                    files::ReadResult::Ok &&
+                save.stage(path, bytes, &error))
+                continue;
+        }
+        if (note.content ? save.stage(path, rtf::write(*note.content), &error) : note.storedAs == 0)
             continue;
-        if (!note.content || save.stage(path, rtf::write(*note.content), &error)) continue;
         report(error, errors);
         ok = false;
         // The file left there holds another note's text (or an older one's): the new settings
@@ -307,6 +319,7 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
         report(error, errors);
         return false;
     }
+    if (committed) *committed = true;
     return ok;
 }
 

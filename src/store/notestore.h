@@ -6,12 +6,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "model/note.h"
 #include "model/programswitches.h"
-
-class QTextDocument;
+#include "richtext/rtf.h"
 
 namespace store {
 
@@ -71,10 +71,11 @@ QString passwordTrouble(const QString& password);
 
 struct NoteToSave {
     Note note;
-    // Its text, written to its content file unless that file holds it already.
-    const QTextDocument* content = nullptr;
+    // Its text, written to its content file unless that file holds it already; may be left
+    // out when storedAs names such a file.
+    std::shared_ptr<const rtf::Snapshot> content;
     // The number of the content file that holds its text as it stands, 0 for none. Under
-    // another number the file is linked to the new one rather than written again.
+    // another number the file is linked (or copied) to the new one rather than written again.
     int storedAs = 0;
 };
 
@@ -84,8 +85,11 @@ struct NoteToSave {
 // unless the file there would then stand under another note's section: then nothing is.
 // Returns true when everything was written.
 // The content files of `removals` that no note of this save stands under go with its commit
-// (the files of deleted notes).
+// (the files of deleted notes). *committed tells whether the new store is in place, which it may
+// be when false is returned: then only some content files are missing from it.
+// Needs no widgets and no document: it may run on any thread, one save at a time.
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
-               QStringList* errors = nullptr, const QList<int>& removals = {});
+               QStringList* errors = nullptr, const QList<int>& removals = {},
+               bool* committed = nullptr);
 
 }  // namespace store

@@ -1,0 +1,109 @@
+#pragma once
+// The store in memory: which content file holds each note, what changed since the last save,
+// saving (now, or in the background while the user types on), the daily snapshot and the
+// streak of failed saves. No widgets: the app says what changed and hands over the notes.
+
+#include <QDate>
+#include <QFutureWatcher>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include "model/note.h"
+#include "model/programswitches.h"
+#include "store/notestore.h"
+
+class QTextDocument;
+
+class Notebook : public QObject {
+    Q_OBJECT
+public:
+    // A note as the app has it: a key of the app's choosing (its window), what the store keeps
+    // of it, and its text, which is read only while a save is being prepared.
+    struct Page {
+        const QObject* key;
+        Note note;
+        const QTextDocument* content;
+    };
+    enum class Scope { Changed, All };
+
+    Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QObject* parent = nullptr);
+    ~Notebook() override;
+
+    // The store folder, chosen when the store is loaded.
+    void setStoreDir(const QString& storeDir) { m_storeDir = storeDir; }
+    // Loading. A store that could not be read is never written, nor a file removed from it.
+    void refuseWrites(const QString& settingsFile) { m_refused = settingsFile; }
+    bool writesRefused() const { return !m_refused.isEmpty(); }
+    // This note came from that section of the store.
+    void stored(const QObject* key, int section) { m_storedAs.insert(key, section); }
+    // Loading is over: these notes' files are to be written anew, and whether anything else
+    // changed meanwhile.
+    void loaded(const QSet<const QObject*>& toWrite, bool changed);
+
+    // Changes: something the store keeps; a note's text; a note closed.
+    void changed() { m_changed = true; }
+    // Whether anything changed since the last save began; clears it (for loading's own changes).
+    bool takeChanged() { return std::exchange(m_changed, false); }
+    void contentChanged(const QObject* key) { m_contentChanged.insert(key); }
+    void forget(const QObject* key);
+    // The content file of a deleted note goes with the next save, unless an open note is
+    // stored there. False when nothing is to be removed.
+    bool removeContentFile(int n);
+    // The number of the content file that holds the note's text, 0 for none.
+    int storedNumber(const QObject* key);
+    // Something is not on the disk yet: changed, or in a save still under way.
+    bool hasUnsaved() const { return m_changed || m_inFlight.active; }
+
+    // Writes the pages, renumbered from 1 in their order, and the switches: the settings file
+    // whole, and the content files that changed since the last save or moved to another
+    // number (all of them for Scope::All). Nothing when nothing changed. Waits for a save
+    // under way first. What failed stays waiting for the next save.
+    bool save(const QList<Page>& pages, const Switches& switches, Scope scope = Scope::Changed,
+              QStringList* errors = nullptr);
+    // As save(), but the texts are taken here and written on another thread; finished() tells
+    // how it went. False when nothing was to be saved or a save is still under way.
+    bool saveInBackground(const QList<Page>& pages, const Switches& switches);
+    bool saving() const { return m_inFlight.active; }
+
+Q_SIGNALS:
+    // A save ended, well or not.
+    void finished(bool saved);
+    // The first failed save of a streak, and the first save that worked after one.
+    void failing(const QStringList& problems);
+    void worksAgain();
+
+private:
+    struct Outcome {
+        bool saved = false;
+        bool committed = false;
+        QStringList problems;
+    };
+    // What a save under way took with it, given back if it fails.
+    struct InFlight {
+        bool active = false;
+        QList<const QObject*> order;  // the pages in the order saved; null when closed since
+        QSet<const QObject*> contentTaken;
+        QSet<int> removalsTaken;
+    };
+    // Prepares a save on this thread; the returned work may run anywhere.
+    std::function<Outcome()> prepare(const QList<Page>& pages, const Switches& switches,
+                                     Scope scope);
+    void conclude(const Outcome& outcome);
+    void waitForSave();
+
+    QString m_storeDir;
+    QString m_snapshotsDir;
+    int m_snapshotDays;
+    QString m_refused;
+    QHash<const QObject*, int> m_storedAs;
+    QSet<const QObject*> m_contentChanged;
+    QSet<int> m_removals;
+    bool m_changed = false;
+    bool m_failing = false;
+    QDate m_snapshotDay;  // the day of the last snapshot
+    InFlight m_inFlight;
+    QFutureWatcher<Outcome> m_watcher;
+};

@@ -1,0 +1,138 @@
+#include <QFile>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <memory>
+
+#include "notebook/notebook.h"
+#include "platform/files.h"
+#include "store/notestore.h"
+
+namespace {
+
+// Holds every durable write until the test lets it go: a save caught in the middle.
+class HeldSteps : public files::Steps {
+public:
+    bool writeDurably(const QString& path, QByteArrayView bytes, QString* error) override {
+        m_started.release();
+        m_go.acquire();
+        m_go.release();
+        return Steps::writeDurably(path, bytes, error);
+    }
+    void waitUntilWriting() { m_started.acquire(); }
+    void letGo() { m_go.release(); }
+
+private:
+    QSemaphore m_started;
+    QSemaphore m_go;
+};
+
+QByteArray fileOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class TstNotebook : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void changesDuringABackgroundSaveWaitForTheNext();
+    void failuresAreToldOncePerStreakAndRetried();
+    void deletedNoteGoesAndTheRestMoveUp();
+
+private:
+    QList<Notebook::Page> pages() const {
+        QList<Notebook::Page> list;
+        for (const auto& doc : m_docs) {
+            if (doc) list.append({doc.get(), Note{}, doc.get()});
+        }
+        return list;
+    }
+    QString content(int n) const { return store::contentFilePath(m_dir->path(), n); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Notebook> m_book;
+    std::vector<std::unique_ptr<QTextDocument>> m_docs;
+};
+
+void TstNotebook::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_book = std::make_unique<Notebook>(m_dir->path(), m_dir->filePath(QStringLiteral("snaps")), 7);
+    m_docs.clear();
+    for (const char* text : {"first", "second", "third"}) {
+        m_docs.push_back(std::make_unique<QTextDocument>(QString::fromLatin1(text)));
+        m_book->contentChanged(m_docs.back().get());
+    }
+    m_book->changed();
+}
+
+void TstNotebook::cleanup() {
+    files::Steps::install(nullptr);
+    m_book.reset();
+}
+
+void TstNotebook::changesDuringABackgroundSaveWaitForTheNext() {
+    HeldSteps held;
+    files::Steps::install(&held);
+    QSignalSpy finished(m_book.get(), &Notebook::finished);
+    QVERIFY(m_book->saveInBackground(pages(), Switches{}));
+    held.waitUntilWriting();
+    // Typed while the texts are being written: the save under way keeps what it took.
+    m_docs[1]->setPlainText(QStringLiteral("typed meanwhile"));
+    m_book->contentChanged(m_docs[1].get());
+    m_book->changed();
+    QVERIFY(!m_book->saveInBackground(pages(), Switches{}));  // one save at a time
+    held.letGo();
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(finished[0][0].toBool(), true);
+    QVERIFY(fileOf(content(2)).contains("second"));
+    QVERIFY(m_book->hasUnsaved());
+
+    QVERIFY(m_book->save(pages(), Switches{}));
+    QVERIFY(!m_book->hasUnsaved());
+    QVERIFY(fileOf(content(2)).contains("typed meanwhile"));
+    QVERIFY(fileOf(content(1)).contains("first"));
+}
+
+void TstNotebook::failuresAreToldOncePerStreakAndRetried() {
+    QSignalSpy failing(m_book.get(), &Notebook::failing);
+    QSignalSpy worksAgain(m_book.get(), &Notebook::worksAgain);
+    // A file where the content folder should be: no text can be written.
+    QFile blocker(m_dir->filePath(QStringLiteral("tie")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(!m_book->save(pages(), Switches{}));
+    QVERIFY(!m_book->save(pages(), Switches{}));
+    QCOMPARE(failing.size(), 1);
+    QVERIFY(m_book->hasUnsaved());
+
+    QVERIFY(blocker.remove());
+    QVERIFY(m_book->save(pages(), Switches{}));
+    QCOMPARE(worksAgain.size(), 1);
+    for (int n = 1; n <= 3; ++n)
+        QVERIFY2(!fileOf(content(n)).startsWith("<missing>"), qPrintable(content(n)));
+}
+
+void TstNotebook::deletedNoteGoesAndTheRestMoveUp() {
+    QVERIFY(m_book->save(pages(), Switches{}));
+    const QByteArray third = fileOf(content(3));
+    // The second note's delete button.
+    const QObject* second = m_docs[1].get();
+    QCOMPARE(m_book->storedNumber(second), 2);
+    m_book->forget(second);
+    m_docs[1].reset();
+    QVERIFY(!m_book->removeContentFile(3));  // an open note's file stays
+    QVERIFY(m_book->removeContentFile(2));   // goes with the save, which moves the third there
+    m_book->changed();
+    QVERIFY(m_book->save(pages(), Switches{}));
+    QCOMPARE(fileOf(content(2)), third);
+    QCOMPARE(m_book->storedNumber(m_docs[2].get()), 2);
+}
+
+QTEST_MAIN(TstNotebook)
+#include "tst_notebook.moc"
