@@ -90,20 +90,20 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
     QVERIFY(!program()->isVisible());
     // The first start reads "自动运行" as checked.
     QVERIFY(program()->switches().startWithSession());
-    QVERIFY(program()->startWithSessionAction->isChecked());
+    QVERIFY(program()->menus().action(MenuItem::StartWithSession)->isChecked());
     QVERIFY(!program()->switches().notesOnTop());
-    QVERIFY(!program()->notesOnTopAction->isChecked());
+    QVERIFY(!program()->menus().action(MenuItem::NotesOnTop)->isChecked());
 }
 
 void TstApp::trayMenuItemsInOrder() {
-    QCOMPARE(captions(program()->trayMenu),
+    QCOMPARE(captions(program()->menus().menu(Menus::Which::Tray)),
              QStringList({"返回", "新建帖子", "-", "显示所有帖子", "帖子列表", "-", "帖子在前",
                           "隐藏帖子", "提醒声音开启", "-", "自动运行", "-", "使用说明",
                           "检查是否有新版本", "-", "退出"}));
-    for (QAction* a : program()->trayMenu->actions()) {
-        const bool isSwitch = a == program()->notesOnTopAction ||
-                              a == program()->reminderSoundAction ||
-                              a == program()->startWithSessionAction;
+    for (QAction* a : program()->menus().menu(Menus::Which::Tray)->actions()) {
+        const bool isSwitch = a == program()->menus().action(MenuItem::NotesOnTop) ||
+                              a == program()->menus().action(MenuItem::ReminderSound) ||
+                              a == program()->menus().action(MenuItem::StartWithSession);
         QCOMPARE(a->isCheckable(), isSwitch);
         QVERIFY(a->shortcut().isEmpty());
     }
@@ -197,7 +197,8 @@ void TstApp::exitAfterAFailedSaveSaysSo() {
 void TstApp::shutDownWithTheSwitchOffRemovesTheEntry() {
     program()->startUp();
     program()->switches().setStartWithSession(false);
-    QVERIFY(!program()->startWithSessionAction->isChecked());  // the check mark follows
+    QVERIFY(!program()->menus().action(MenuItem::StartWithSession)->isChecked());  // the check mark
+                                                                                   // follows
     QVERIFY(autostart::write(g_sandbox.appPath(), QStringLiteral("jotpin")));
     f.shutDown();
     QVERIFY(!QFile::exists(autostart::entryPath(QStringLiteral("jotpin"))));
@@ -256,11 +257,11 @@ void TstApp::showAllAndHideAll() {
     program()->showNoteList();
     NoteListDialog* list = program()->noteList();
     note(1)->hide();
-    program()->hideAllAction->trigger();
+    program()->menus().action(MenuItem::HideAll)->trigger();
     for (int i = 1; i < f.windowCount(); ++i)
         QVERIFY(!program()->windows().at(i)->isVisible());
     QVERIFY(!list->isVisible());  // the note list is hidden too
-    program()->showAllAction->trigger();
+    program()->menus().action(MenuItem::ShowAll)->trigger();
     QVERIFY(note(1)->isVisible());
     QVERIFY(second->isVisible());
     QVERIFY(list->isVisible());
@@ -270,19 +271,19 @@ void TstApp::notesOnTopReachesEveryWindow() {
     program()->startUp();
     NoteWindow* hidden = program()->createNote();
     program()->showNoteList();
-    program()->notesOnTopAction->trigger();
-    QVERIFY(program()->notesOnTopAction->isChecked());
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
+    QVERIFY(program()->menus().action(MenuItem::NotesOnTop)->isChecked());
     for (int i = 1; i < f.windowCount(); ++i)
         QVERIFY(windowops::isTopmost(program()->windows().at(i)));
     QVERIFY(!windowops::isTopmost(program()));
     hidden->show();
     QVERIFY(windowops::isTopmost(hidden));
     QVERIFY(note(1)->isVisible());  // changing band hides nothing
-    program()->notesOnTopAction->trigger();
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
     for (int i = 1; i < f.windowCount(); ++i)
         QVERIFY(!windowops::isTopmost(program()->windows().at(i)));
     // A note made afterwards follows the switch.
-    program()->notesOnTopAction->trigger();
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
     QVERIFY(windowops::isTopmost(program()->createNote()));
 }
 
@@ -302,7 +303,7 @@ void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
     guardEnd();
     QVERIFY(windowops::isTopmost(second));
 
-    program()->notesOnTopAction->trigger();
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
     guardBegin();
     QVERIFY(!windowops::isTopmost(second));
     QVERIFY(windowops::isTopmost(note(1)));
@@ -316,7 +317,7 @@ void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
     QVERIFY(windowops::isTopmost(&files));
     QVERIFY(windowops::isTopmost(note(1)) && windowops::isTopmost(second));
     files.hide();
-    program()->notesOnTopAction->trigger();
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
     QDialog plain;
     plain.show();
     QVERIFY(!windowops::isTopmost(&plain));
@@ -324,8 +325,8 @@ void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
 
 void TstApp::helpAndNewVersionOpenWithTheDesktop() {
     program()->startUp();
-    program()->helpAction->trigger();
-    program()->newVersionAction->trigger();
+    program()->menus().action(MenuItem::Help)->trigger();
+    program()->menus().action(MenuItem::NewVersion)->trigger();
     QCOMPARE(f.shell.opened.size(), 2);
     QCOMPARE(f.shell.opened[0],
              QUrl::fromLocalFile(g_sandbox.appPath() + QStringLiteral("/Jotpin说明.htm")));
@@ -333,8 +334,8 @@ void TstApp::helpAndNewVersionOpenWithTheDesktop() {
 
     // No browser: the user is told where the page is.
     f.shell.works = false;
-    program()->helpAction->trigger();
-    program()->newVersionAction->trigger();
+    program()->menus().action(MenuItem::Help)->trigger();
+    program()->menus().action(MenuItem::NewVersion)->trigger();
     QCOMPARE(f.tray.messages.size(), 2);
     QVERIFY(f.tray.messages[0].contains(QStringLiteral("Jotpin说明.htm")));
     QVERIFY(f.tray.messages[1].contains(TrayController::kNewVersionUrl));
@@ -366,7 +367,9 @@ void TstApp::helpPageCoversEveryMenuCommand() {
     }
     QVERIFY2(open.isEmpty(), qPrintable(open.join(u' ')));
 
-    for (const QMenu* menu : {program()->trayMenu, program()->noteMenu, program()->editMenu}) {
+    for (const QMenu* menu :
+         {program()->menus().menu(Menus::Which::Tray), program()->menus().menu(Menus::Which::Note),
+          program()->menus().menu(Menus::Which::Edit)}) {
         for (const QAction* action : menu->actions()) {
             const QString caption = action->text().section(u'\t', 0, 0);
             if (!action->isSeparator())
@@ -394,7 +397,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
     note(1)->hide();
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kVisible), QStringLiteral("False"),
                               5000);
-    program()->reminderSoundAction->trigger();
+    program()->menus().action(MenuItem::ReminderSound)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kReminderSound), QStringLiteral("False"),
                               5000);
     Note locked = note(1)->note();
@@ -414,7 +417,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
 
 void TstApp::creatingAndDeletingNotesIsSaved() {
     program()->startUp();
-    program()->newNoteAction->trigger();
+    program()->menus().action(MenuItem::NewNote)->trigger();
     QCOMPARE(f.windowCount(), 3);
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("2"), 5000);
     program()->windows().close(note(1));

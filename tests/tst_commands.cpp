@@ -75,18 +75,18 @@ NoteWindow* TstCommands::startWithNotes(int n) {
 
 void TstCommands::noteMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->noteMenu->actions())
+    for (const QAction* a : program()->menus().menu(Menus::Which::Note)->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(captions, QStringList({"清空\tCtrl+Q", "打开\tCtrl+O", "保存\tCtrl+S", "打印\tCtrl+P",
                                     "-", "加锁\tF4", "设置/提醒\tF5", "隐藏\tF6", "监测剪贴板", "-",
                                     "新建帖子\tCtrl+N", "删除本贴\tCtrl+D"}));
-    QVERIFY(program()->clipboardCaptureAction->isCheckable());
-    QVERIFY(!program()->clipboardCaptureAction->isChecked());
+    QVERIFY(program()->menus().action(MenuItem::ClipboardCapture)->isCheckable());
+    QVERIFY(!program()->menus().action(MenuItem::ClipboardCapture)->isChecked());
 }
 
 void TstCommands::deleteButtonAsksAndRestoresTopmost() {
     startWithNotes(3);
-    program()->notesOnTopAction->trigger();
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
     NoteWindow* second = note(2);
 
     f.prompts.queueAnswer(Prompts::Answer::Cancel);
@@ -115,7 +115,7 @@ void TstCommands::deleteButtonRemovesTheNotesOwnFile() {
     // where the second note's file is.
     program()->windows().noteActivated(note(1));
     f.prompts.queueAnswer(Prompts::Answer::Ok);
-    program()->deleteAction->trigger();
+    program()->menus().action(MenuItem::Delete)->trigger();
     QVERIFY(QFile::exists(f.contentFile(1)));
 
     f.prompts.queueAnswer(Prompts::Answer::Ok);
@@ -139,12 +139,12 @@ void TstCommands::menuDeleteRemovesNoFile() {
     startWithNotes(2);
     QVERIFY(program()->saveAll());
     f.prompts.queueAnswer(Prompts::Answer::Cancel);
-    program()->deleteAction->trigger();
+    program()->menus().action(MenuItem::Delete)->trigger();
     QCOMPARE(f.windowCount(), 3);
 
     const qint16 counter = program()->noteCounter();
     f.prompts.queueAnswer(Prompts::Answer::Ok);
-    program()->deleteAction->trigger();
+    program()->menus().action(MenuItem::Delete)->trigger();
     QCOMPARE(f.windowCount(), 2);
     QVERIFY(QFile::exists(f.contentFile(2)));
     QCOMPARE(program()->noteCounter(), counter);
@@ -157,21 +157,21 @@ void TstCommands::lockAndUnlock() {
     n->moveTwips(1500, 1500, 3345, 3000);
 
     f.prompts.queueInput(std::nullopt);  // Cancel
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
     f.prompts.queueInput(QString());
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
     QVERIFY(!n->isLocked());
 
     // Asked twice, where nobody sees it: a second answer that differs is refused, and
     // Cancel then leaves the note unlocked.
     f.prompts.queueInput(QStringLiteral("Secret"));
     f.prompts.queueInput(QStringLiteral("Secrte"));
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
     QVERIFY(!n->isLocked());
     QCOMPARE(f.prompts.refused, QStringList{QStringLiteral("两次输入的密码不一样。")});
     f.prompts.queueInput(QStringLiteral("Secret"));
     f.prompts.queueInput(QStringLiteral("Secret"));
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
     QVERIFY(n->isLocked());
     QCOMPARE(n->note().height, 638);
     QCOMPARE(n->note().heightBeforeLock, QStringLiteral("3000"));
@@ -181,7 +181,7 @@ void TstCommands::lockAndUnlock() {
     // Locking twice keeps the pinned height as the one to restore.
     f.prompts.queueInput(QStringLiteral("Secret"));
     f.prompts.queueInput(QStringLiteral("Secret"));
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
     QCOMPARE(n->note().heightBeforeLock, QStringLiteral("638"));
     Note pinned = n->note();
     pinned.heightBeforeLock = QStringLiteral("3000");
@@ -232,7 +232,7 @@ void TstCommands::passwordsTheStoreCannotKeepAreRefused() {
         f.prompts.queueInput(password);
     f.prompts.queueInput(QStringLiteral("中文 and 'quotes"));
     f.prompts.queueInput(QStringLiteral("中文 and 'quotes"));
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
     QCOMPARE(f.prompts.refused.size(), refused.size());
     QCOMPARE(f.prompts.asked.size(), refused.size() + 2);
     QCOMPARE(n->note().password, QStringLiteral("中文 and 'quotes"));
@@ -248,10 +248,10 @@ void TstCommands::lockedNoteKeepsOnlyItsHideButton() {
     n->show();
     f.prompts.queueInput(QStringLiteral("pw"));
     f.prompts.queueInput(QStringLiteral("pw"));
-    program()->lockAction->trigger();
+    program()->menus().action(MenuItem::Lock)->trigger();
 
     n->menuButton->clicked();
-    QVERIFY(!program()->noteMenu->isVisible());
+    QVERIFY(!program()->menus().menu(Menus::Which::Note)->isVisible());
     n->deleteButton->clicked();
     QVERIFY(f.prompts.asked.size() == 2);  // only the lock prompts: no delete question
     QVERIFY(program()->windows().isOpen(n));
@@ -264,22 +264,22 @@ void TstCommands::clipboardMarkIsSharedByAllNotes() {
     NoteWindow* a = note(1);
     NoteWindow* b = note(2);
     program()->windows().noteActivated(a);
-    program()->clipboardCaptureAction->trigger();
+    program()->menus().action(MenuItem::ClipboardCapture)->trigger();
     QVERIFY(a->capturesClipboard);
 
     // On B the mark shows checked: choosing it switches B off (it was) and clears the mark.
     program()->windows().noteActivated(b);
-    QVERIFY(program()->clipboardCaptureAction->isChecked());
-    program()->clipboardCaptureAction->trigger();
+    QVERIFY(program()->menus().action(MenuItem::ClipboardCapture)->isChecked());
+    program()->menus().action(MenuItem::ClipboardCapture)->trigger();
     QVERIFY(!b->capturesClipboard);
     QVERIFY(a->capturesClipboard);
-    program()->clipboardCaptureAction->trigger();
+    program()->menus().action(MenuItem::ClipboardCapture)->trigger();
     QVERIFY(b->capturesClipboard);
 }
 
 void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {
     startWithNotes(1);
-    program()->newNoteMenuAction->trigger();
+    program()->menus().action(MenuItem::NoteMenuNewNote)->trigger();
     NoteWindow* made = note(2);
     QVERIFY(made->isVisible());
     QCOMPARE(made->note().left, screen::widthTwips() - made->note().width);
@@ -289,8 +289,8 @@ void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {
     QVERIFY(made->editor()->Text().endsWith(QStringLiteral("\r\nfirst words")));
 
     // The next new notes step down a title strip each rather than hide the one before.
-    program()->newNoteMenuAction->trigger();
-    program()->newNoteMenuAction->trigger();
+    program()->menus().action(MenuItem::NoteMenuNewNote)->trigger();
+    program()->menus().action(MenuItem::NoteMenuNewNote)->trigger();
     QCOMPARE(note(3)->note().left, made->note().left);
     QCOMPARE(note(3)->note().top, made->note().top + 405);
     QCOMPARE(note(4)->note().top, made->note().top + 810);
@@ -301,7 +301,7 @@ void TstCommands::clearCanBeUndone() {
     n->editor()->selectAll();
     n->editor()->setSelBold(true);
     n->editor()->setSelBullet(true);
-    program()->clearAction->trigger();
+    program()->menus().action(MenuItem::Clear)->trigger();
     QCOMPARE(n->editor()->Text(), QString());
     QCOMPARE(n->editor()->SelBold(), false);
     QCOMPARE(n->editor()->SelBullet(), false);
@@ -316,7 +316,7 @@ void TstCommands::openReplacesTheContent() {
     // RTF is known by its content, whatever the name.
     writeFile(tempPath("a.txt"), "{\\rtf1\\ansi {\\b bold}\\par}");
     f.dialogs.files.push_back(tempPath("a.txt"));
-    program()->openAction->trigger();
+    program()->menus().action(MenuItem::Open)->trigger();
     QCOMPARE(n->editor()->Text(), QStringLiteral("bold"));
     n->editor()->selectAll();
     QCOMPARE(n->editor()->SelBold(), true);
@@ -324,11 +324,11 @@ void TstCommands::openReplacesTheContent() {
     // Text from Windows (GBK), then UTF-8.
     writeFile(tempPath("gbk.rtf"), gbk::encode(QStringLiteral("中文\r\n第二行")));
     f.dialogs.files.push_back(tempPath("gbk.rtf"));
-    program()->openAction->trigger();
+    program()->menus().action(MenuItem::Open)->trigger();
     QCOMPARE(n->editor()->Text(), QStringLiteral("中文\r\n第二行"));
     writeFile(tempPath("utf8.txt"), QStringLiteral("中文 ü").toUtf8());
     f.dialogs.files.push_back(tempPath("utf8.txt"));
-    program()->openAction->trigger();
+    program()->menus().action(MenuItem::Open)->trigger();
     QCOMPARE(n->editor()->Text(), QStringLiteral("中文 ü"));
     QCOMPARE(f.dialogs.filter, QStringLiteral("RTF Files|*.rtf|Text Files|*.txt|All files|*.*"));
 }
@@ -338,7 +338,7 @@ void TstCommands::openOfAnUnreadableFileChangesNothing() {
     writeFile(tempPath("picture.png"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11));
     for (const QString& path : {tempPath("picture.png"), tempPath("missing.rtf")}) {
         f.dialogs.files.push_back(path);
-        program()->openAction->trigger();
+        program()->menus().action(MenuItem::Open)->trigger();
         QCOMPARE(n->editor()->Text(), QStringLiteral("note 1"));
     }
     QCOMPARE(f.prompts.told.size(), 2);
@@ -350,29 +350,31 @@ void TstCommands::saveAsRtfOrText() {
     NoteWindow* n = startWithNotes(1);
     n->editor()->setText(QStringLiteral("中文\r\nline"));
     f.dialogs.saves.push_back({tempPath("out.txt"), 2});
-    program()->saveAction->trigger();
+    program()->menus().action(MenuItem::Save)->trigger();
     QCOMPARE(readAll(tempPath("out.txt")), QStringLiteral("中文\r\nline\r\n").toUtf8());
 
     for (int index : {1, 3}) {
         const QString path = tempPath(QStringLiteral("out%1.rtf").arg(index));
         f.dialogs.saves.push_back({path, index});
-        program()->saveAction->trigger();
+        program()->menus().action(MenuItem::Save)->trigger();
         QVERIFY(readAll(path).startsWith("{\\rtf1"));
     }
 
     // A folder that is not there: told, nothing written.
     const QString nowhere = tempPath("no such folder/out.txt");
     f.dialogs.saves.push_back({nowhere, 2});
-    program()->saveAction->trigger();
+    program()->menus().action(MenuItem::Save)->trigger();
     QCOMPARE(f.prompts.told.size(), 1);
     QVERIFY(f.prompts.told[0].contains(nowhere));
 }
 
 void TstCommands::cancelledDialogsChangeNothingAndRestoreTopmost() {
     NoteWindow* n = startWithNotes(2);
-    program()->notesOnTopAction->trigger();
+    program()->menus().action(MenuItem::NotesOnTop)->trigger();
     f.dialogs.fileName = tempPath("earlier.txt");
-    for (QAction* action : {program()->openAction, program()->saveAction, program()->printAction})
+    for (QAction* action :
+         {program()->menus().action(MenuItem::Open), program()->menus().action(MenuItem::Save),
+          program()->menus().action(MenuItem::Print)})
         action->trigger();  // every dialog cancelled
     QCOMPARE(f.dialogs.shown, 3);
     QVERIFY(!QFile::exists(tempPath("earlier.txt")));
@@ -398,13 +400,13 @@ void TstCommands::printSelectionOrAll() {
     };
 
     f.dialogs.pdfs.push_back(tempPath("all.pdf"));
-    program()->printAction->trigger();
+    program()->menus().action(MenuItem::Print)->trigger();
     QCOMPARE(pdfText(tempPath("all.pdf")), QStringLiteral("first words second line 1"));
 
     n->editor()->setSelStart(6);
     n->editor()->setSelLength(5);
     f.dialogs.pdfs.push_back(tempPath("selection.pdf"));
-    program()->printAction->trigger();
+    program()->menus().action(MenuItem::Print)->trigger();
     QCOMPARE(pdfText(tempPath("selection.pdf")), QStringLiteral("words 1"));
     QCOMPARE(f.dialogs.printFlags, QList<int>({0x108, 0x109}));
 }

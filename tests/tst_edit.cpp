@@ -54,7 +54,7 @@ RichTextBox* TstEdit::startWith(const QString& text) {
 
 void TstEdit::editMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->editMenu->actions())
+    for (const QAction* a : program()->menus().menu(Menus::Which::Edit)->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(captions, QStringList({"插入图标\tCtrl+I",
                                     "-",
@@ -85,8 +85,10 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
     picture.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(picture);  // a picture alone
     program()->updateEditMenu();
-    for (QAction* a : {program()->undoAction, program()->cutAction, program()->copyAction,
-                       program()->pasteAction, program()->removeAction})
+    for (QAction* a :
+         {program()->menus().action(MenuItem::Undo), program()->menus().action(MenuItem::Cut),
+          program()->menus().action(MenuItem::Copy), program()->menus().action(MenuItem::Paste),
+          program()->menus().action(MenuItem::Remove)})
         QVERIFY(!a->isEnabled());
 
     editor->moveCursor(QTextCursor::End);
@@ -94,8 +96,10 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
     select(editor, 0, 2);
     QGuiApplication::clipboard()->setText(QStringLiteral("t"));
     program()->updateEditMenu();
-    for (QAction* a : {program()->undoAction, program()->cutAction, program()->copyAction,
-                       program()->pasteAction, program()->removeAction})
+    for (QAction* a :
+         {program()->menus().action(MenuItem::Undo), program()->menus().action(MenuItem::Cut),
+          program()->menus().action(MenuItem::Copy), program()->menus().action(MenuItem::Paste),
+          program()->menus().action(MenuItem::Remove)})
         QVERIFY(a->isEnabled());
 
     // Files copied in a file manager: their addresses are no text to paste.
@@ -104,12 +108,12 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
     files->setText(QStringLiteral("/home/u/a.txt\n"));
     QGuiApplication::clipboard()->setMimeData(files);
     program()->updateEditMenu();
-    QVERIFY(!program()->pasteAction->isEnabled());
+    QVERIFY(!program()->menus().action(MenuItem::Paste)->isEnabled());
     QGuiApplication::clipboard()->setText(QStringLiteral("t"));
 
-    program()->removeAction->trigger();
+    program()->menus().action(MenuItem::Remove)->trigger();
     QCOMPARE(editor->Text(), QStringLiteral("cx"));
-    program()->undoAction->trigger();
+    program()->menus().action(MenuItem::Undo)->trigger();
     QCOMPARE(editor->Text(), QStringLiteral("abcx"));
 }
 
@@ -117,19 +121,19 @@ void TstEdit::editItemsDoNothingWhileCtrlIsHeld() {
     RichTextBox* editor = startWith(QStringLiteral("abc"));
     QGuiApplication::clipboard()->setText(QStringLiteral("Z"));
     f.keyboard.held = Qt::ControlModifier;
-    program()->pasteAction->trigger();
+    program()->menus().action(MenuItem::Paste)->trigger();
     QCOMPARE(editor->Text(), QStringLiteral("abc"));
     f.keyboard.held = Qt::NoModifier;
-    program()->pasteAction->trigger();
+    program()->menus().action(MenuItem::Paste)->trigger();
     QCOMPARE(editor->Text(), QStringLiteral("Zabc"));
 }
 
 void TstEdit::formatKeepsUnderlineAndBulletsToggle() {
     RichTextBox* editor = startWith(QStringLiteral("one\r\ntwo\r\nthree"));
     editor->selectAll();
-    program()->boldItalicAction->trigger();
+    program()->menus().action(MenuItem::BoldItalic)->trigger();
     editor->setSelUnderline(true);
-    program()->regularAction->trigger();
+    program()->menus().action(MenuItem::Regular)->trigger();
     QCOMPARE(editor->SelBold(), false);
     QCOMPARE(editor->SelItalic(), false);
     QCOMPARE(editor->SelUnderline(), true);
@@ -138,13 +142,13 @@ void TstEdit::formatKeepsUnderlineAndBulletsToggle() {
     editor->setSelBullet(true);
     editor->selectAll();
     QCOMPARE(editor->SelBullet(), std::nullopt);  // mixed
-    program()->bulletAction->trigger();
+    program()->menus().action(MenuItem::Bullets)->trigger();
     QCOMPARE(editor->SelBullet(), true);
-    program()->bulletAction->trigger();
+    program()->menus().action(MenuItem::Bullets)->trigger();
     QCOMPARE(editor->SelBullet(), false);
     QCOMPARE(editor->SelHangingIndent(), 0);
 
-    program()->alignRightAction->trigger();
+    program()->menus().action(MenuItem::AlignRight)->trigger();
     QCOMPARE(editor->SelAlignment(), int(RichTextBox::AlignRight));
 }
 
@@ -152,7 +156,7 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     RichTextBox* editor = startWith(QStringLiteral("abc"));
     editor->selectAll();
     editor->setSelColor(Qt::blue);
-    program()->fontAction->trigger();  // cancelled
+    program()->menus().action(MenuItem::Font)->trigger();  // cancelled
     QCOMPARE(editor->SelFontSize(), 9.0);
 
     QFont chosen(QStringLiteral("DejaVu Sans"), 14);
@@ -162,7 +166,7 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     f.dialogs.fonts.push_back(chosen);
     f.dialogs.fontColors.push_back(QColor(0x80, 0, 0));
     f.dialogs.color = QColor(255, 255, 128);  // what the colour dialog left, e.g. a note colour
-    program()->fontAction->trigger();
+    program()->menus().action(MenuItem::Font)->trigger();
     QCOMPARE(editor->SelFontName(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(editor->SelFontSize(), 14.0);
     QCOMPARE(editor->SelBold(), true);
@@ -172,7 +176,7 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     QCOMPARE(editor->SelColor(), QColor(0x80, 0, 0));
 
     // The next use opens with that choice, colour too, not with the selection's font.
-    program()->fontAction->trigger();
+    program()->menus().action(MenuItem::Font)->trigger();
     QCOMPARE(f.dialogs.fontsShown.last().family(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(f.dialogs.fontColor, QColor(0x80, 0, 0));
 }
@@ -181,31 +185,31 @@ void TstEdit::findAndFindNext() {
     RichTextBox* editor = startWith(QStringLiteral("abcabc"));
     editor->setSelStart(5);
     f.prompts.queueInput(QStringLiteral("BC"));  // letter case is ignored
-    program()->findAction->trigger();
+    program()->menus().action(MenuItem::Find)->trigger();
     QCOMPARE(editor->SelStart(), 1);
     QCOMPARE(editor->SelLength(), 2);
-    program()->findNextAction->trigger();
+    program()->menus().action(MenuItem::FindNext)->trigger();
     QCOMPARE(editor->SelStart(), 4);
-    program()->findNextAction->trigger();
+    program()->menus().action(MenuItem::FindNext)->trigger();
     QCOMPARE(editor->SelStart(), 6);
     QCOMPARE(editor->SelLength(), 0);
 
     // A find inside a selection stays there; the next offers the last text.
     select(editor, 3, 3);
     f.prompts.queueInput(QStringLiteral("bc"));
-    program()->findAction->trigger();
+    program()->menus().action(MenuItem::Find)->trigger();
     QCOMPARE(editor->SelStart(), 4);
 
     // A match right after the last one is skipped.
     editor->setText(QStringLiteral("abab"));
     f.prompts.queueInput(QStringLiteral("ab"));
-    program()->findAction->trigger();
+    program()->menus().action(MenuItem::Find)->trigger();
     QCOMPARE(editor->SelStart(), 0);
-    program()->findNextAction->trigger();
+    program()->menus().action(MenuItem::FindNext)->trigger();
     QCOMPARE(editor->SelStart(), 3);
     QCOMPARE(editor->SelLength(), 0);
     // Cancel: an empty text, which finds nothing.
-    program()->findAction->trigger();
+    program()->menus().action(MenuItem::Find)->trigger();
     QCOMPARE(editor->SelLength(), 0);
     QCOMPARE(program()->findText(), QString());
 }
@@ -275,7 +279,7 @@ void TstEdit::iconsGoIntoTheNoteActivatedLast() {
     second->editor()->setText(QStringLiteral("b"));
     program()->windows().noteActivated(second);
 
-    program()->insertIconAction->trigger();
+    program()->menus().action(MenuItem::InsertIcon)->trigger();
     IconPicker* picker = program()->iconPicker();
     QVERIFY(picker);
     picker->palette->selectAll();

@@ -46,60 +46,26 @@ void report(const QString& message) {
 }  // namespace
 
 TrayController::TrayController(AutoSave::Delays autoSaveDelays)
-    : trayMenu(new QMenu(QStringLiteral("menu"), this)),
-      m_notebook(paths::storeDir(), paths::snapshotsDir(), kSnapshotDays),
+    : m_notebook(paths::storeDir(), paths::snapshotsDir(), kSnapshotDays),
       m_autoSaveDelays(autoSaveDelays) {
     m_windows.add(this);
-    auto item = [this](const QString& caption, void (TrayController::*command)() = nullptr) {
-        QAction* action = trayMenu->addAction(caption);
-        if (command) connect(action, &QAction::triggered, this, command);
-        return action;
-    };
-    // A switch item shows its switch and sets it.
-    auto toggle = [&](const QString& caption, bool on, void (ProgramSwitches::*set)(bool),
-                      void (ProgramSwitches::*changed)(bool)) {
-        QAction* action = item(caption);
-        action->setCheckable(true);
-        action->setChecked(on);
-        connect(action, &QAction::toggled, &m_switches, set);
+    m_menus = new Menus(menuItems(), this);
+    // A switch item shows its switch.
+    for (auto [id, on, changed] :
+         {std::tuple{MenuItem::NotesOnTop, &ProgramSwitches::notesOnTop,
+                     &ProgramSwitches::notesOnTopChanged},
+          std::tuple{MenuItem::ReminderSound, &ProgramSwitches::reminderSound,
+                     &ProgramSwitches::reminderSoundChanged},
+          std::tuple{MenuItem::StartWithSession, &ProgramSwitches::startWithSession,
+                     &ProgramSwitches::startWithSessionChanged}}) {
+        QAction* action = m_menus->action(id);
+        action->setChecked((m_switches.*on)());
         connect(&m_switches, changed, action, &QAction::setChecked);
-        return action;
-    };
-    backAction = item(QStringLiteral("返回"));
-    newNoteAction = item(QStringLiteral("新建帖子"), &TrayController::newNote);
-    trayMenu->addSeparator();
-    showAllAction = item(QStringLiteral("显示所有帖子"), &TrayController::showAllNotes);
-    noteListAction = item(QStringLiteral("帖子列表"), &TrayController::showNoteList);
-    trayMenu->addSeparator();
-    notesOnTopAction = toggle(QStringLiteral("帖子在前"), m_switches.notesOnTop(),
-                              &ProgramSwitches::setNotesOnTop, &ProgramSwitches::notesOnTopChanged);
-    connect(notesOnTopAction, &QAction::triggered, this, &TrayController::applyTopmostToAll);
-    hideAllAction = item(QStringLiteral("隐藏帖子"), &TrayController::hideAllNotes);
-    reminderSoundAction =
-        toggle(QStringLiteral("提醒声音开启"), m_switches.reminderSound(),
-               &ProgramSwitches::setReminderSound, &ProgramSwitches::reminderSoundChanged);
-    trayMenu->addSeparator();
-    startWithSessionAction =
-        toggle(QStringLiteral("自动运行"), m_switches.startWithSession(),
-               &ProgramSwitches::setStartWithSession, &ProgramSwitches::startWithSessionChanged);
-    trayMenu->addSeparator();
-    helpAction = item(QStringLiteral("使用说明"));
-    connect(helpAction, &QAction::triggered, this, [this] {
-        const QString page = paths::shippedFile(QStringLiteral("Jotpin说明.htm"));
-        openPage(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
-    });
-    newVersionAction = item(QStringLiteral("检查是否有新版本"));
-    connect(newVersionAction, &QAction::triggered, this,
-            [this] { openPage(QUrl(kNewVersionUrl), kNewVersionUrl); });
-    trayMenu->addSeparator();
-    exitAction = item(QStringLiteral("退出"));
-    // After the menu has closed: ending the program deletes the menu, which must not happen
-    // while the menu is still running.
-    connect(exitAction, &QAction::triggered, this, &TrayController::exitProgram,
-            Qt::QueuedConnection);
-
-    buildNoteMenu();
-    buildEditMenu();
+    }
+    // As the edit menu opens, and once more after it closed.
+    QMenu* editMenu = m_menus->menu(Menus::Which::Edit);
+    connect(editMenu, &QMenu::aboutToShow, this, &TrayController::updateEditMenu);
+    connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { m_clipboardStale = true; });
 
@@ -197,19 +163,6 @@ NoteWindow* TrayController::createNote() {
     return note;
 }
 
-void TrayController::closeNote(NoteWindow* note) {
-    m_windows.close(note);
-}
-
-QList<QPoint> TrayController::notePlaces(const NoteWindow* except) const {
-    QList<QPoint> places;
-    for (const NoteWindow* note : m_windows.numberedNotes()) {
-        if (note != except && note->isVisible())
-            places.append({note->note().left, note->note().top});
-    }
-    return places;
-}
-
 namespace {
 
 // Whether two notes or more are shown: only then can one cover another's clock.
@@ -272,7 +225,7 @@ void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
 }
 
 void TrayController::newNote() {
-    commands::newNote(*this);
+    commands::newNote(m_host);
 }
 
 NoteWindow* TrayController::currentNote() const {
@@ -303,7 +256,7 @@ void TrayController::activateFromOutside() {
 }
 
 void TrayController::popUpTrayMenu() {
-    trayMenu->exec(QCursor::pos());
+    m_menus->menu(Menus::Which::Tray)->exec(QCursor::pos());
 }
 
 void TrayController::showAllNotes() {

@@ -7,9 +7,10 @@
 #include <QWidget>
 
 #include "app/autosave.h"
+#include "app/menus.h"
+#include "app/notecommandhost.h"
 #include "app/noteticker.h"
 #include "app/openwindows.h"
-#include "commands/notecommands.h"
 #include "model/programswitches.h"
 #include "notebook/notebook.h"
 
@@ -17,10 +18,8 @@
 #include "dialogs/notelistdialog.h"
 #include "dialogs/settingsdialog.h"
 class NoteWindow;
-class QAction;
-class QMenu;
 
-class TrayController : public QWidget, public CommandHost {
+class TrayController : public QWidget {
     Q_OBJECT
 public:
     // The address of the page about newer versions.
@@ -47,19 +46,19 @@ public:
 
     // Creates, numbers and prepares a new note window without showing it; it is the newest
     // open window afterwards.
-    NoteWindow* createNote() override;
+    NoteWindow* createNote();
     // "新建帖子": a new note at the right edge of the screen.
     void newNote();
     void showAllNotes();
     void hideAllNotes();
     void showNoteList();
     // " Jotpin设置" for the current note: the one instance, brought forward when open.
-    void showSettings() override;
+    void showSettings();
     // Every note and open dialog joins or leaves the topmost band as the switch says.
-    void applyTopmostToAll() override;
+    void applyTopmostToAll();
     // "插入图标": the one icon picker, brought forward when open.
-    void showIconPicker() override;
-    QString& findText() override { return m_findText; }
+    void showIconPicker();
+    QString& findText() { return m_host.findText(); }
     // The note menu at a point of the screen, for this note, which becomes the current one.
     void popUpNoteMenu(NoteWindow* note, QPoint at);
     // The edit menu of a note's text, its items enabled for the current note.
@@ -84,14 +83,10 @@ public:
 
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
-    NoteWindow* currentNote() const override;
-    bool notesOnTop() const override { return m_switches.notesOnTop(); }
-    void closeNote(NoteWindow* note) override;
-    QList<QPoint> notePlaces(const NoteWindow* except) const override;
-    int storedNumber(const NoteWindow* note) override { return m_notebook.storedNumber(note); }
-    void removeContentFile(int n) override;
-    void saveNow() override;
-    void giveBackNoteNumber() override { m_noteCounter = qint16(m_noteCounter - 1); }
+    NoteWindow* currentNote() const;
+    // The content file of a deleted note goes with the next save, which saveNow() makes now.
+    void removeContentFile(int n);
+    void saveNow();
     NoteListDialog* noteList() const { return m_noteList; }
     SettingsDialog* settings() const { return m_settings; }
     IconPicker* iconPicker() const { return m_iconPicker; }
@@ -99,51 +94,9 @@ public:
     qint16 noteCounter() const { return m_noteCounter; }
     void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
 
-    QMenu* trayMenu;
-    QAction* backAction;
-    QAction* newNoteAction;
-    QAction* showAllAction;
-    QAction* noteListAction;
-    QAction* notesOnTopAction;
-    QAction* hideAllAction;
-    QAction* reminderSoundAction;
-    QAction* startWithSessionAction;
-    QAction* helpAction;
-    QAction* newVersionAction;
-    QAction* exitAction;
-
-    // The note menu: the file items, then the note items, acting on the current note.
-    QMenu* noteMenu;
-    QAction* clearAction;
-    QAction* openAction;
-    QAction* saveAction;
-    QAction* printAction;
-    QAction* lockAction;
-    QAction* settingsAction;
-    QAction* hideAction;
-    QAction* clipboardCaptureAction;  // one check mark for every note
-    QAction* newNoteMenuAction;
-    QAction* deleteAction;
-
-    // The edit menu of a note's text.
-    QMenu* editMenu;
-    QAction* insertIconAction;
-    QAction* undoAction;
-    QAction* cutAction;
-    QAction* copyAction;
-    QAction* pasteAction;
-    QAction* removeAction;
-    QAction* regularAction;
-    QAction* boldAction;
-    QAction* italicAction;
-    QAction* boldItalicAction;
-    QAction* bulletAction;
-    QAction* alignLeftAction;
-    QAction* alignCenterAction;
-    QAction* alignRightAction;
-    QAction* fontAction;
-    QAction* findAction;
-    QAction* findNextAction;
+    // The tray menu, the note menu and the edit menu.
+    Menus& menus() const { return *m_menus; }
+    CommandHost& commandHost() { return m_host; }
 
 Q_SIGNALS:
     // The program is over and everything is saved; the windows are closed right after.
@@ -162,12 +115,13 @@ private:
     void saveFinished(bool saved);
     void closeDialogs();
     void popUpTrayMenu();
-    void buildNoteMenu();
-    void buildEditMenu();
+    QList<Menus::Item> menuItems();
     void connectNote(NoteWindow* note);
 
     OpenWindows m_windows;
     Notebook m_notebook;
+    NoteCommandHost m_host{*this};
+    Menus* m_menus = nullptr;
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
     AutoSave* m_autoSave = nullptr;
@@ -175,7 +129,6 @@ private:
     QPointer<NoteListDialog> m_noteList;
     QPointer<SettingsDialog> m_settings;
     QPointer<IconPicker> m_iconPicker;
-    QString m_findText;  // the last text searched for, in any note
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;

@@ -1,0 +1,24 @@
+#include "app/menus.h"
+
+#include <QMenu>
+
+Menus::Menus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
+    // The window system knows the menus by these titles.
+    m_menus.insert(Which::Tray, new QMenu(QStringLiteral("menu"), parent));
+    m_menus.insert(Which::Note, new QMenu(QStringLiteral("main"), parent));
+    m_menus.insert(Which::Edit, new QMenu(QStringLiteral("Edit"), parent));
+    for (const Item& item : items) {
+        QMenu* menu = m_menus.value(item.menu);
+        if (item.separatorBefore) menu->addSeparator();
+        QAction* action =
+            menu->addAction(item.key.isEmpty() ? item.caption : item.caption + u'\t' + item.key);
+        m_actions.insert(item.id, action);
+        if (item.checked) {
+            action->setCheckable(true);
+            connect(action, &QAction::triggered, this, item.checked);
+        } else if (item.command) {
+            connect(action, &QAction::triggered, this, item.command,
+                    item.afterClosing ? Qt::QueuedConnection : Qt::AutoConnection);
+        }
+    }
+}
