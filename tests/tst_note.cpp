@@ -319,11 +319,11 @@ const QStringList kPlayBell = {QStringLiteral("close WAV"),
 
 void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     NoteWindow* note = armed(*f.program, QStringLiteral("00"));
-    f.program->tickNotes(at(14, 29, 59), true);
+    f.program->ticks().tick(at(14, 29, 59), true);
     QVERIFY(!note->isVisible());
     QVERIFY(f.sound.commands.isEmpty());
 
-    f.program->tickNotes(at(14, 30), true);
+    f.program->ticks().tick(at(14, 30), true);
     QVERIFY(note->isVisible());
     QVERIFY(windowops::isTopmost(note));
     QCOMPARE(f.sound.commands, kPlayBell);
@@ -331,12 +331,12 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     // The blink: the small frame, changing every half second.
     QCOMPARE(note->alarmIcon->geometry(), QRect(27, 1, 17, 17));
     const QImage first = note->alarmIcon->pixmap().toImage();
-    f.program->tickNotes(at(14, 30), false);
+    f.program->ticks().tick(at(14, 30), false);
     QVERIFY(note->alarmIcon->pixmap().toImage() != first);
 
     // Every later second brings it back, without sound, also past the hour.
     note->hide();
-    f.program->tickNotes(at(15, 1, 7), true);
+    f.program->ticks().tick(at(15, 1, 7), true);
     QVERIFY(note->isVisible());
     QCOMPARE(f.sound.commands.size(), 3);
 
@@ -346,11 +346,11 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     QVERIFY(!note->alarmIcon->isVisible());
     QVERIFY(!windowops::isTopmost(note));
     note->hide();
-    f.program->tickNotes(at(15, 2), true);
+    f.program->ticks().tick(at(15, 2), true);
     QVERIFY(!note->isVisible());
     // The title clock goes on after a one-time alarm.
     note->show();
-    f.program->tickNotes(at(15, 2, 1), true);
+    f.program->ticks().tick(at(15, 2, 1), true);
     QCOMPARE(note->titleLabel->text(), QStringLiteral("01/31 15:2:1"));
 }
 
@@ -359,7 +359,7 @@ void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
     QList<QTime> rang;
     for (QDateTime now = at(14, 29); now <= at(15, 20); now = now.addSecs(1)) {
         const qsizetype before = f.sound.commands.size();
-        f.program->tickNotes(now, true);
+        f.program->ticks().tick(now, true);
         if (f.sound.commands.size() > before) rang.append(now.time());
     }
     QCOMPARE(rang, (QList<QTime>{QTime(14, 30), QTime(14, 40), QTime(14, 50)}));
@@ -375,7 +375,7 @@ void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
 void TstNote::withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks() {
     f.program->switches().setReminderSound(false);
     NoteWindow* note = armed(*f.program, QStringLiteral("00"));
-    f.program->tickNotes(at(14, 30), true);
+    f.program->ticks().tick(at(14, 30), true);
     QVERIFY(note->isVisible());
     QVERIFY(windowops::isTopmost(note));
     QVERIFY(f.sound.commands.isEmpty());
@@ -404,7 +404,7 @@ void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
     for (const QString& copied : {QStringLiteral("abc"), QStringLiteral("abc"), QStringLiteral("x"),
                                   QStringLiteral("abc")}) {
         clipboard->setText(copied);
-        f.program->tickNotes(at(9, 0), false);
+        f.program->ticks().tick(at(9, 0), false);
     }
     // Each new text on a line of its own.
     QCOMPARE(text->Text(), QStringLiteral("plain bold \r\nabc\r\nx\r\nabc"));

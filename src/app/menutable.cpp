@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QUrl>
 
+#include "app/menutable.h"
 #include "app/traycontroller.h"
 #include "commands/editcommands.h"
 #include "commands/filecommands.h"
@@ -10,88 +11,96 @@
 #include "platform/apppaths.h"
 #include "richtext/richtextbox.h"
 
-QList<Menus::Item> TrayController::menuItems() {
+QList<Menus::Item> programMenuItems(TrayController& app) {
+    CommandHost& host = app.commandHost();
     using W = Menus::Which;
     using M = MenuItem;
     using commands::EditAction;
-    auto edit = [this](EditAction what) {
-        return [this, what] {
-            updateEditMenu();
-            commands::edit(m_host, what);
+    auto edit = [&app, &host](EditAction what) {
+        return [&app, &host, what] {
+            app.updateEditMenu();
+            commands::edit(host, what);
         };
     };
-    auto format = [this](bool bold, bool italic) {
-        return [this, bold, italic] { commands::setBoldItalic(m_host, bold, italic); };
+    auto format = [&host](bool bold, bool italic) {
+        return [&host, bold, italic] { commands::setBoldItalic(host, bold, italic); };
     };
-    auto align = [this](int alignment) {
-        return [this, alignment] { commands::alignParagraphs(m_host, alignment); };
+    auto align = [&host](int alignment) {
+        return [&host, alignment] { commands::alignParagraphs(host, alignment); };
     };
-    auto help = [this] {
+    auto help = [&app] {
         const QString page = paths::shippedFile(QStringLiteral("Jotpin说明.htm"));
-        openPage(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
+        app.openPage(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
     };
     const bool sep = true;
     return {
         {W::Tray, M::Back, QStringLiteral("返回"), {}, nullptr},
-        {W::Tray, M::NewNote, QStringLiteral("新建帖子"), {}, [this] { newNote(); }},
-        {W::Tray, M::ShowAll, QStringLiteral("显示所有帖子"), {}, [this] { showAllNotes(); }, sep},
-        {W::Tray, M::NoteList, QStringLiteral("帖子列表"), {}, [this] { showNoteList(); }},
+        {W::Tray, M::NewNote, QStringLiteral("新建帖子"), {}, [&app] { app.newNote(); }},
+        {W::Tray,
+         M::ShowAll,
+         QStringLiteral("显示所有帖子"),
+         {},
+         [&app] { app.showAllNotes(); },
+         sep},
+        {W::Tray, M::NoteList, QStringLiteral("帖子列表"), {}, [&app] { app.showNoteList(); }},
         {W::Tray,
          M::NotesOnTop,
          QStringLiteral("帖子在前"),
          {},
          nullptr,
          sep,
-         [this](bool on) {
-             m_switches.setNotesOnTop(on);
-             applyTopmostToAll();
+         [&app](bool on) {
+             app.switches().setNotesOnTop(on);
+             app.applyTopmostToAll();
          }},
-        {W::Tray, M::HideAll, QStringLiteral("隐藏帖子"), {}, [this] { hideAllNotes(); }},
+        {W::Tray, M::HideAll, QStringLiteral("隐藏帖子"), {}, [&app] { app.hideAllNotes(); }},
         {W::Tray,
          M::ReminderSound,
          QStringLiteral("提醒声音开启"),
          {},
          nullptr,
          false,
-         [this](bool on) { m_switches.setReminderSound(on); }},
+         [&app](bool on) { app.switches().setReminderSound(on); }},
         {W::Tray,
          M::StartWithSession,
          QStringLiteral("自动运行"),
          {},
          nullptr,
          sep,
-         [this](bool on) { m_switches.setStartWithSession(on); }},
+         [&app](bool on) { app.switches().setStartWithSession(on); }},
         {W::Tray, M::Help, QStringLiteral("使用说明"), {}, help, sep},
         {W::Tray,
          M::NewVersion,
          QStringLiteral("检查是否有新版本"),
          {},
-         [this] { openPage(QUrl(kNewVersionUrl), kNewVersionUrl); }},
+         [&app] {
+             app.openPage(QUrl(TrayController::kNewVersionUrl), TrayController::kNewVersionUrl);
+         }},
         // Ending the program deletes the menu, which must not happen while it still runs.
         {W::Tray,
          M::Exit,
          QStringLiteral("退出"),
          {},
-         [this] { exitProgram(); },
+         [&app] { app.exitProgram(); },
          sep,
          nullptr,
          true},
 
         {W::Note, M::Clear, QStringLiteral("清空"), QStringLiteral("Ctrl+Q"),
-         [this] { commands::clearNote(currentNote()); }},
+         [&app] { commands::clearNote(app.currentNote()); }},
         {W::Note, M::Open, QStringLiteral("打开"), QStringLiteral("Ctrl+O"),
-         [this] { commands::openFile(m_host); }},
+         [&host] { commands::openFile(host); }},
         {W::Note, M::Save, QStringLiteral("保存"), QStringLiteral("Ctrl+S"),
-         [this] { commands::saveToFile(m_host); }},
+         [&host] { commands::saveToFile(host); }},
         {W::Note, M::Print, QStringLiteral("打印"), QStringLiteral("Ctrl+P"),
-         [this] { commands::printNote(m_host); }},
+         [&host] { commands::printNote(host); }},
         {W::Note, M::Lock, QStringLiteral("加锁"), QStringLiteral("F4"),
-         [this] { commands::lockNote(m_host); }, sep},
+         [&host] { commands::lockNote(host); }, sep},
         {W::Note, M::Settings, QStringLiteral("设置/提醒"), QStringLiteral("F5"),
-         [this] { showSettings(); }},
+         [&app] { app.showSettings(); }},
         {W::Note, M::Hide, QStringLiteral("隐藏"), QStringLiteral("F6"),
-         [this] {
-             if (NoteWindow* note = currentNote()) note->hide();
+         [&app] {
+             if (NoteWindow* note = app.currentNote()) note->hide();
          }},
         {W::Note,
          M::ClipboardCapture,
@@ -99,14 +108,14 @@ QList<Menus::Item> TrayController::menuItems() {
          {},
          nullptr,
          false,
-         [this](bool on) { commands::setClipboardCapture(m_host, on); }},
+         [&host](bool on) { commands::setClipboardCapture(host, on); }},
         {W::Note, M::NoteMenuNewNote, QStringLiteral("新建帖子"), QStringLiteral("Ctrl+N"),
-         [this] { commands::newNote(m_host); }, sep},
+         [&host] { commands::newNote(host); }, sep},
         {W::Note, M::Delete, QStringLiteral("删除本贴"), QStringLiteral("Ctrl+D"),
-         [this] { commands::deleteCurrentNote(m_host); }},
+         [&host] { commands::deleteCurrentNote(host); }},
 
         {W::Edit, M::InsertIcon, QStringLiteral("插入图标"), QStringLiteral("Ctrl+I"),
-         [this] { showIconPicker(); }},
+         [&app] { app.showIconPicker(); }},
         {W::Edit, M::Undo, QStringLiteral("撤除"), {}, edit(EditAction::Undo), sep},
         {W::Edit, M::Cut, QStringLiteral("剪切"), {}, edit(EditAction::Cut)},
         {W::Edit, M::Copy, QStringLiteral("复制"), {}, edit(EditAction::Copy)},
@@ -120,7 +129,7 @@ QList<Menus::Item> TrayController::menuItems() {
          M::Bullets,
          QStringLiteral("自动排列"),
          {},
-         [this] { commands::toggleBullets(m_host); }},
+         [&host] { commands::toggleBullets(host); }},
         {W::Edit,
          M::AlignLeft,
          QStringLiteral("文字左对齐"),
@@ -130,10 +139,10 @@ QList<Menus::Item> TrayController::menuItems() {
         {W::Edit, M::AlignCenter, QStringLiteral("文字居中"), {}, align(RichTextBox::AlignCenter)},
         {W::Edit, M::AlignRight, QStringLiteral("文字右对齐"), {}, align(RichTextBox::AlignRight)},
         {W::Edit, M::Font, QStringLiteral("字体"), QStringLiteral("Ctrl+T"),
-         [this] { commands::chooseFont(m_host); }},
+         [&host] { commands::chooseFont(host); }},
         {W::Edit, M::Find, QStringLiteral("查找"), QStringLiteral("Ctrl+F"),
-         [this] { commands::find(m_host); }, sep},
+         [&host] { commands::find(host); }, sep},
         {W::Edit, M::FindNext, QStringLiteral("查找下一个"), QStringLiteral("F3"),
-         [this] { commands::findNext(m_host); }},
+         [&host] { commands::findNext(host); }},
     };
 }

@@ -17,11 +17,12 @@
 void TrayController::connectNote(NoteWindow* note) {
     connect(note, &NoteWindow::activated, this, [this, note] {
         m_windows.noteActivated(note);
-        if (m_settings) m_settings->showNoteColour();  // the dialog now acts on this note
+        if (SettingsDialog* settings = m_dialogs.settings())
+            settings->showNoteColour();  // the dialog now acts on this note
     });
-    connect(note, &NoteWindow::changed, this, &TrayController::storeChanged);
+    connect(note, &NoteWindow::changed, &m_store, &StoreKeeper::changed);
     connect(note, &NoteWindow::contentChanged, this,
-            [this, note] { m_notebook.contentChanged(note); });
+            [this, note] { m_store.contentChanged(note); });
     // The title strip. A click there activates the note; the commands act on it even when the
     // window manager is slow to say so.
     connect(note->menuButton, &IconButton::clicked, this,

@@ -2,18 +2,16 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QRegion>
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
+#include "app/menutable.h"
 #include "app/topmost.h"
 #include "dialogs/notelistdialog.h"
 #include "note/framecontrols.h"
@@ -30,26 +28,15 @@
 
 namespace {
 
-// A dialog that is open already comes forward instead of opening twice.
-bool bringForward(QWidget* dialog) {
-    if (!dialog) return false;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return true;
-}
-
 void report(const QString& message) {
     std::fprintf(stderr, "jotpin: %s\n", qPrintable(message));
 }
 
 }  // namespace
 
-TrayController::TrayController(AutoSave::Delays autoSaveDelays)
-    : m_notebook(paths::storeDir(), paths::snapshotsDir(), kSnapshotDays),
-      m_autoSaveDelays(autoSaveDelays) {
+TrayController::TrayController(AutoSave::Delays autoSaveDelays) : m_autoSaveDelays(autoSaveDelays) {
     m_windows.add(this);
-    m_menus = new Menus(menuItems(), this);
+    m_menus = new Menus(programMenuItems(*this), this);
     // A switch item shows its switch.
     for (auto [id, on, changed] :
          {std::tuple{MenuItem::NotesOnTop, &ProgramSwitches::notesOnTop,
@@ -66,22 +53,13 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays)
     QMenu* editMenu = m_menus->menu(Menus::Which::Edit);
     connect(editMenu, &QMenu::aboutToShow, this, &TrayController::updateEditMenu);
     connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
-            [this] { m_clipboardStale = true; });
 
-    connect(&m_notebook, &Notebook::finished, this, &TrayController::saveFinished);
-    // Once per streak of failures, and once more when saving works again.
-    connect(&m_notebook, &Notebook::failing, this, [this](const QStringList& problems) {
-        tellUser(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
-    });
-    connect(&m_notebook, &Notebook::worksAgain, this,
-            [this] { tellUser(QStringLiteral("帖子又能保存了。")); });
+    connect(&m_store, &StoreKeeper::tell, this, &TrayController::tellUser);
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
-        if (window == m_noteList) m_noteList = nullptr;
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;
-        m_notebook.forget(note);
-        storeChanged();
+        m_store.forget(note);
+        m_store.changed();
     });
 }
 
@@ -97,24 +75,16 @@ void TrayController::startUp() {
     tray.setTip(QStringLiteral("Jotpin"));
     connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
     connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);
-    loadAll();
-    connect(&m_ticker, &NoteTicker::ticked, this, &TrayController::tickNotes);
-    m_ticker.start();
+    m_store.load();
+    m_ticks.start();
     qApp->installEventFilter(
         new DialogsAboveNotes([this] { return m_switches.notesOnTop(); }, this));
 
-    // From here on every change is saved soon, not only at exit.
-    // The texts are written on another thread, while the user types on.
-    m_autoSave = new AutoSave(
-        [this] {
-            m_notebook.saveInBackground(pages(), m_switches.values());
-            return true;  // how it went comes with the notebook's finished()
-        },
-        m_autoSaveDelays, this);
+    m_store.saveSoon(m_autoSaveDelays);
     for (auto changed :
          {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
           &ProgramSwitches::startWithSessionChanged})
-        connect(&m_switches, changed, this, &TrayController::storeChanged);
+        connect(&m_switches, changed, &m_store, &StoreKeeper::changed);
 }
 
 void TrayController::openPage(const QUrl& url, const QString& shown) {
@@ -158,70 +128,9 @@ NoteWindow* TrayController::createNote() {
     note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
     windowops::setTopmost(note, m_switches.notesOnTop());
     connectNote(note);
-    m_notebook.contentChanged(note);
-    storeChanged();
+    m_store.contentChanged(note);
+    m_store.changed();
     return note;
-}
-
-namespace {
-
-// Whether two notes or more are shown: only then can one cover another's clock.
-bool severalShown(const QList<NoteWindow*>& notes) {
-    int shown = 0;
-    for (const NoteWindow* note : notes) {
-        if (note->isVisible() && ++shown == 2) return true;
-    }
-    return false;
-}
-
-// The shown notes whose title clock lies wholly under notes stacked above them.
-QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
-    QHash<WId, const NoteWindow*> shown;
-    for (const NoteWindow* note : notes) {
-        if (note->isVisible()) shown.insert(note->internalWinId(), note);
-    }
-    QSet<const NoteWindow*> covered;
-    if (shown.size() < 2) return covered;
-    const QList<WId> order = windowops::stackingOrder();
-    QRegion above;
-    for (auto it = order.crbegin(); it != order.crend(); ++it) {
-        const NoteWindow* note = shown.value(*it);
-        if (!note) continue;  // other programs' windows count as not covering
-        const QRect clock = note->titleLabel->geometry().translated(note->pos());
-        if (QRegion(clock).subtracted(above).isEmpty()) covered.insert(note);
-        above += note->geometry();
-    }
-    return covered;
-}
-
-}  // namespace
-
-void TrayController::tickNotes(const QDateTime& now, bool fullSecond) {
-    const QString clock = timetext::titleClock(now);
-    const bool withSound = m_switches.reminderSound();
-    const QList<NoteWindow*> notes = m_windows.numberedNotes();
-    for (NoteWindow* note : notes) {
-        if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
-    }
-    // The clock's text changes on the full second only: then the clocks that are seen are set,
-    // and on the half second none. The stacking order that tells them is asked for half a
-    // second ahead, so that its answer is there when it is needed.
-    const QSet<const NoteWindow*> covered =
-        fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
-    if (!fullSecond && severalShown(notes)) windowops::askStackingOrder();
-    // Read once per change, not at every tick: each read of text another program holds is a
-    // string of round trips to it through the X server.
-    const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
-        return n->capturesClipboard && n->tickTimer.enabled;
-    });
-    if (capturing && m_clipboardStale) {
-        m_clipboardText = QGuiApplication::clipboard()->text();
-        m_clipboardStale = false;
-    }
-    for (NoteWindow* note : notes) {
-        if (note->tickTimer.enabled)
-            note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
-    }
 }
 
 void TrayController::newNote() {
@@ -274,56 +183,12 @@ void TrayController::hideAllNotes() {
         m_windows.at(i)->hide();
 }
 
-void TrayController::showNoteList() {
-    if (bringForward(m_noteList)) return;
-    auto* list = new NoteListDialog(m_windows.numberedNotes());
-    m_noteList = list;
-    m_windows.add(list);
-    connect(list, &NoteListDialog::notesPicked, this, [this](const QList<NoteWindow*>& notes) {
-        for (NoteWindow* note : notes) {
-            // A note closed while the list was open is not brought back.
-            if (!m_windows.isOpen(note)) continue;
-            note->show();
-            note->raise();
-            note->activateWindow();  // which makes it the current note
-        }
-    });
-    connect(list, &NoteListDialog::closeRequested, this, [this, list] { m_windows.close(list); });
-    list->showOnTop();
-}
-
-void TrayController::showSettings() {
-    if (bringForward(m_settings)) return;
-    auto* dialog = new SettingsDialog([this] { return currentNote(); }, this);
-    m_settings = dialog;
-    m_windows.add(dialog);
-    connect(dialog, &SettingsDialog::closeRequested, this,
-            [this, dialog] { m_windows.close(dialog); });
-    dialog->show();
-}
-
-void TrayController::showIconPicker() {
-    if (bringForward(m_iconPicker)) return;
-    auto* picker = new IconPicker([this] { return currentNote(); });
-    m_iconPicker = picker;
-    m_windows.add(picker);
-    connect(picker, &IconPicker::closeRequested, this, [this, picker] { m_windows.close(picker); });
-    picker->showOnTop();
-}
-
 void TrayController::applyTopmostToAll() {
     ::applyTopmostToAll(m_windows, m_switches.notesOnTop());
 }
 
-void TrayController::closeDialogs() {
-    for (int i = m_windows.count() - 1; i >= 1; --i) {
-        QWidget* window = m_windows.at(i);
-        if (!qobject_cast<NoteWindow*>(window)) m_windows.close(window);
-    }
-}
-
 void TrayController::exitProgram() {
-    closeDialogs();
+    m_dialogs.closeAll();
     // On OK the program ends while the question is still up, as fast as at SIGTERM: closed
     // first, the question would give every note back from its block, part by part.
     auto end = [this] {
@@ -338,10 +203,8 @@ void TrayController::shutDown() {
     if (m_ended) return;
     m_ended = true;
     Sound::instance().sendString(QStringLiteral("close WAV"));
-    delete m_autoSave;
-    m_autoSave = nullptr;
     QStringList problems;
-    if (!saveAll(&problems) && m_askOnFailedSave)
+    if (!m_store.finish(&problems) && m_askOnFailedSave)
         Prompts::instance().warn(
             QStringLiteral("Jotpin 退出了，但帖子没有保存：\n") + problems.join(u'\n'),
             QStringLiteral("退出软件"));

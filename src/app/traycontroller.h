@@ -7,16 +7,14 @@
 #include <QWidget>
 
 #include "app/autosave.h"
+#include "app/dialogs.h"
 #include "app/menus.h"
 #include "app/notecommandhost.h"
-#include "app/noteticker.h"
+#include "app/noteticks.h"
 #include "app/openwindows.h"
+#include "app/storekeeper.h"
 #include "model/programswitches.h"
-#include "notebook/notebook.h"
 
-#include "dialogs/iconpicker.h"
-#include "dialogs/notelistdialog.h"
-#include "dialogs/settingsdialog.h"
 class NoteWindow;
 
 class TrayController : public QWidget {
@@ -51,13 +49,13 @@ public:
     void newNote();
     void showAllNotes();
     void hideAllNotes();
-    void showNoteList();
+    void showNoteList() { m_dialogs.showNoteList(); }
     // " Jotpin设置" for the current note: the one instance, brought forward when open.
-    void showSettings();
+    void showSettings() { m_dialogs.showSettings(); }
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     void applyTopmostToAll();
     // "插入图标": the one icon picker, brought forward when open.
-    void showIconPicker();
+    void showIconPicker() { m_dialogs.showIconPicker(); }
     QString& findText() { return m_host.findText(); }
     // The note menu at a point of the screen, for this note, which becomes the current one.
     void popUpNoteMenu(NoteWindow* note, QPoint at);
@@ -65,9 +63,7 @@ public:
     void popUpEditMenu(NoteWindow* note, QPoint at);
     // Enables the edit items for the current note's text and the clipboard.
     void updateEditMenu();
-    // One tick of the shared note timer: every note's half-second tick, and on a full second
-    // the reminder checks first.
-    void tickNotes(const QDateTime& now, bool fullSecond);
+    NoteTicks& ticks() { return m_ticks; }
 
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
     void tellUser(const QString& text);
@@ -78,18 +74,20 @@ public:
     // (Notebook::save). A failure is told to the user, once until saving works again; what
     // was to be written stays waiting.
     using SaveScope = Notebook::Scope;
-    bool saveAll(QStringList* errors = nullptr, SaveScope scope = SaveScope::Changed);
-    Notebook& notebook() { return m_notebook; }
+    bool saveAll(QStringList* errors = nullptr, SaveScope scope = SaveScope::Changed) {
+        return m_store.saveAll(errors, scope);
+    }
+    Notebook& notebook() { return m_store.notebook(); }
 
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
     NoteWindow* currentNote() const;
     // The content file of a deleted note goes with the next save, which saveNow() makes now.
-    void removeContentFile(int n);
-    void saveNow();
-    NoteListDialog* noteList() const { return m_noteList; }
-    SettingsDialog* settings() const { return m_settings; }
-    IconPicker* iconPicker() const { return m_iconPicker; }
+    void removeContentFile(int n) { m_store.removeContentFile(n); }
+    void saveNow() { m_store.saveNow(); }
+    NoteListDialog* noteList() const { return m_dialogs.noteList(); }
+    SettingsDialog* settings() const { return m_dialogs.settings(); }
+    IconPicker* iconPicker() const { return m_dialogs.iconPicker(); }
     // Source of note numbers: each new note takes the next; deleting a note gives one back.
     qint16 noteCounter() const { return m_noteCounter; }
     void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
@@ -106,34 +104,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void loadAll();
-    // Something the store holds changed: save soon.
-    void storeChanged();
-    // The numbered notes as the notebook saves them.
-    QList<Notebook::Page> pages() const;
-    // A save ended: what is unsaved now, and when to try again.
-    void saveFinished(bool saved);
-    void closeDialogs();
     void popUpTrayMenu();
-    QList<Menus::Item> menuItems();
     void connectNote(NoteWindow* note);
 
     OpenWindows m_windows;
-    Notebook m_notebook;
     NoteCommandHost m_host{*this};
     Menus* m_menus = nullptr;
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
-    AutoSave* m_autoSave = nullptr;
-    NoteTicker m_ticker;
-    QPointer<NoteListDialog> m_noteList;
-    QPointer<SettingsDialog> m_settings;
-    QPointer<IconPicker> m_iconPicker;
+    StoreKeeper m_store{m_windows,
+                        m_switches,
+                        {[this] { return createNote(); }, [this] { newNote(); }},
+                        kSnapshotDays};
+    NoteTicks m_ticks{m_windows, m_switches};
+    Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;
-    bool m_loading = false;
-    QString m_clipboardText;         // the clipboard's text as last read
-    bool m_clipboardStale = true;    // it changed since
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box
 };

@@ -1,18 +1,37 @@
-// Loading the store into note windows and saving them back: the part of the program that
-// reads and writes the store, and what it keeps to know which files hold which note.
+// Loading the store into note windows and saving them back: the notebook below, saving soon
+// after changes, and what the user hears of it.
+#include "app/storekeeper.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QScopeGuard>
 #include <QSet>
 
-#include "app/traycontroller.h"
+#include "app/openwindows.h"
+#include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "platform/quitsignals.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
 
-void TrayController::loadAll() {
+StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
+                         int snapshotDays, QObject* parent)
+    : QObject(parent),
+      m_windows(windows),
+      m_switches(switches),
+      m_notes(std::move(notes)),
+      m_notebook(paths::storeDir(), paths::snapshotsDir(), snapshotDays) {
+    connect(&m_notebook, &Notebook::finished, this, &StoreKeeper::saveFinished);
+    // Once per streak of failures, and once more when saving works again.
+    connect(&m_notebook, &Notebook::failing, this, [this](const QStringList& problems) {
+        Q_EMIT tell(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
+    });
+    connect(&m_notebook, &Notebook::worksAgain, this,
+            [this] { Q_EMIT tell(QStringLiteral("帖子又能保存了。")); });
+}
+
+void StoreKeeper::load() {
     m_loading = true;
     auto loadingEnds = qScopeGuard([this] {
         m_loading = false;
@@ -22,21 +41,21 @@ void TrayController::loadAll() {
     m_notebook.setStoreDir(storeDir);
     QStringList problems;
     if (store::adoptStore(paths::programDir(), storeDir, &problems))
-        tellUser(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
-                     .arg(QDir::toNativeSeparators(storeDir)));
+        Q_EMIT tell(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
+                        .arg(QDir::toNativeSeparators(storeDir)));
     const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values(), &problems);
     if (loaded.unreadable) {
         // Whatever is in that file stays there: nothing is written over a store never read.
         m_notebook.refuseWrites(store::settingsFilePath(storeDir));
-        tellUser(QStringLiteral(
-                     "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
-                     .arg(problems.join(u'\n')));
+        Q_EMIT tell(QStringLiteral(
+                        "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
+                        .arg(problems.join(u'\n')));
         return;
     }
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
     m_switches.setValues(loaded.switches);
     if (loaded.firstStart) {
-        newNote();  // saved soon, like every new note
+        m_notes.first();  // saved soon, like every new note
         return;
     }
     int number = 0;
@@ -60,7 +79,7 @@ void TrayController::loadAll() {
             m_notebook.refuseWrites(store::settingsFilePath(storeDir));
             return;
         }
-        NoteWindow* note = createNote();
+        NoteWindow* note = m_notes.create();
         note->lastAlarmMinute = QStringLiteral("-99");
         note->setNote(stored.note);
         const store::Content content = store::readContent(storeDir, stored.section, &problems);
@@ -92,41 +111,65 @@ void TrayController::loadAll() {
     // What loading did is what the store holds already.
     m_notebook.loaded(toWrite, changedFromOutside);
     if (!problems.isEmpty())
-        tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+        Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
 }
 
-void TrayController::removeContentFile(int n) {
+void StoreKeeper::contentChanged(const NoteWindow* note) {
+    m_notebook.contentChanged(note);
+}
+
+void StoreKeeper::forget(const NoteWindow* note) {
+    m_notebook.forget(note);
+}
+
+void StoreKeeper::removeContentFile(int n) {
     // With the save that renumbers the notes after it, so that a crash between the two
     // cannot bring the deleted note back without its text.
-    if (m_notebook.removeContentFile(n)) storeChanged();
+    if (m_notebook.removeContentFile(n)) changed();
 }
 
-void TrayController::saveNow() {
+void StoreKeeper::saveNow() {
     if (m_autoSave) saveAll();
 }
 
-void TrayController::storeChanged() {
+void StoreKeeper::changed() {
     m_notebook.changed();
     QuitSignals::setNothingUnsaved(m_loading);  // what loading does is in the store already
     if (m_autoSave) m_autoSave->poke();
 }
 
-QList<Notebook::Page> TrayController::pages() const {
+QList<Notebook::Page> StoreKeeper::pages() const {
     QList<Notebook::Page> pages;
     for (const NoteWindow* note : m_windows.numberedNotes())
         pages.append({note, note->note(), note->editor()->document()});
     return pages;
 }
 
-bool TrayController::saveAll(QStringList* errors, SaveScope scope) {
+bool StoreKeeper::saveAll(QStringList* errors, Notebook::Scope scope) {
     return m_notebook.save(pages(), m_switches.values(), scope, errors);
 }
 
-void TrayController::saveFinished(bool saved) {
+void StoreKeeper::saveFinished(bool saved) {
     QuitSignals::setNothingUnsaved(!m_notebook.hasUnsaved());
     if (!m_autoSave) return;
     if (!saved)
         m_autoSave->retry();
     else if (m_notebook.hasUnsaved())
         m_autoSave->poke();  // changed while it was being written
+}
+
+void StoreKeeper::saveSoon(AutoSave::Delays delays) {
+    // The texts are written on another thread, while the user types on.
+    m_autoSave = new AutoSave(
+        [this] {
+            m_notebook.saveInBackground(pages(), m_switches.values());
+            return true;  // how it went comes with the notebook's finished()
+        },
+        delays, this);
+}
+
+bool StoreKeeper::finish(QStringList* errors) {
+    delete m_autoSave;
+    m_autoSave = nullptr;
+    return saveAll(errors);
 }

@@ -1,0 +1,69 @@
+#include "app/dialogs.h"
+
+#include "app/openwindows.h"
+#include "note/notewindow.h"
+
+namespace {
+
+// A dialog that is open already comes forward instead of opening twice.
+bool bringForward(QWidget* dialog) {
+    if (!dialog) return false;
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return true;
+}
+
+}  // namespace
+
+Dialogs::Dialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote, QWidget* parent)
+    : QObject(parent), m_windows(windows), m_currentNote(std::move(currentNote)), m_parent(parent) {
+    // Gone at once, not when the window is deleted later.
+    connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
+        if (window == m_noteList) m_noteList = nullptr;
+    });
+}
+
+void Dialogs::showNoteList() {
+    if (bringForward(m_noteList)) return;
+    auto* list = new NoteListDialog(m_windows.numberedNotes());
+    m_noteList = list;
+    m_windows.add(list);
+    connect(list, &NoteListDialog::notesPicked, this, [this](const QList<NoteWindow*>& notes) {
+        for (NoteWindow* note : notes) {
+            // A note closed while the list was open is not brought back.
+            if (!m_windows.isOpen(note)) continue;
+            note->show();
+            note->raise();
+            note->activateWindow();  // which makes it the current note
+        }
+    });
+    connect(list, &NoteListDialog::closeRequested, this, [this, list] { m_windows.close(list); });
+    list->showOnTop();
+}
+
+void Dialogs::showSettings() {
+    if (bringForward(m_settings)) return;
+    auto* dialog = new SettingsDialog(m_currentNote, m_parent);
+    m_settings = dialog;
+    m_windows.add(dialog);
+    connect(dialog, &SettingsDialog::closeRequested, this,
+            [this, dialog] { m_windows.close(dialog); });
+    dialog->show();
+}
+
+void Dialogs::showIconPicker() {
+    if (bringForward(m_iconPicker)) return;
+    auto* picker = new IconPicker(m_currentNote);
+    m_iconPicker = picker;
+    m_windows.add(picker);
+    connect(picker, &IconPicker::closeRequested, this, [this, picker] { m_windows.close(picker); });
+    picker->showOnTop();
+}
+
+void Dialogs::closeAll() {
+    for (int i = m_windows.count() - 1; i >= 1; --i) {
+        QWidget* window = m_windows.at(i);
+        if (!qobject_cast<NoteWindow*>(window)) m_windows.close(window);
+    }
+}

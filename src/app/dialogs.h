@@ -1,0 +1,43 @@
+#pragma once
+// The program's dialogs that stay open beside the notes: the note list, the settings and
+// reminder dialog and the icon picker. Each is open once at most; asked for again, it comes
+// forward.
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+#include "dialogs/iconpicker.h"
+#include "dialogs/notelistdialog.h"
+#include "dialogs/settingsdialog.h"
+
+class NoteWindow;
+class OpenWindows;
+
+class Dialogs : public QObject {
+    Q_OBJECT
+public:
+    // The dialogs act on the current note; `parent` owns the settings dialog.
+    Dialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote, QWidget* parent);
+
+    // "帖子列表": the notes picked there are shown and brought forward.
+    void showNoteList();
+    // " Jotpin设置" for the current note.
+    void showSettings();
+    // "插入图标", which inserts into the current note.
+    void showIconPicker();
+    // Every dialog closes (the exit's question comes alone).
+    void closeAll();
+
+    NoteListDialog* noteList() const { return m_noteList; }
+    SettingsDialog* settings() const { return m_settings; }
+    IconPicker* iconPicker() const { return m_iconPicker; }
+
+private:
+    OpenWindows& m_windows;
+    std::function<NoteWindow*()> m_currentNote;
+    QWidget* m_parent;
+    QPointer<NoteListDialog> m_noteList;
+    QPointer<SettingsDialog> m_settings;
+    QPointer<IconPicker> m_iconPicker;
+};

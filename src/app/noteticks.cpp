@@ -1,0 +1,87 @@
+#include "app/noteticks.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHash>
+#include <QRegion>
+#include <QSet>
+#include <algorithm>
+
+#include "app/openwindows.h"
+#include "model/programswitches.h"
+#include "note/framecontrols.h"
+#include "note/notewindow.h"
+#include "platform/clock.h"
+#include "platform/windowops.h"
+
+NoteTicks::NoteTicks(const OpenWindows& windows, const ProgramSwitches& switches, QObject* parent)
+    : QObject(parent), m_windows(windows), m_switches(switches) {
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { m_clipboardStale = true; });
+    connect(&m_ticker, &NoteTicker::ticked, this, &NoteTicks::tick);
+}
+
+void NoteTicks::start() {
+    m_ticker.start();
+}
+
+namespace {
+
+// Whether two notes or more are shown: only then can one cover another's clock.
+bool severalShown(const QList<NoteWindow*>& notes) {
+    int shown = 0;
+    for (const NoteWindow* note : notes) {
+        if (note->isVisible() && ++shown == 2) return true;
+    }
+    return false;
+}
+
+// The shown notes whose title clock lies wholly under notes stacked above them.
+QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
+    QHash<WId, const NoteWindow*> shown;
+    for (const NoteWindow* note : notes) {
+        if (note->isVisible()) shown.insert(note->internalWinId(), note);
+    }
+    QSet<const NoteWindow*> covered;
+    if (shown.size() < 2) return covered;
+    const QList<WId> order = windowops::stackingOrder();
+    QRegion above;
+    for (auto it = order.crbegin(); it != order.crend(); ++it) {
+        const NoteWindow* note = shown.value(*it);
+        if (!note) continue;  // other programs' windows count as not covering
+        const QRect clock = note->titleLabel->geometry().translated(note->pos());
+        if (QRegion(clock).subtracted(above).isEmpty()) covered.insert(note);
+        above += note->geometry();
+    }
+    return covered;
+}
+
+}  // namespace
+
+void NoteTicks::tick(const QDateTime& now, bool fullSecond) {
+    const QString clock = timetext::titleClock(now);
+    const bool withSound = m_switches.reminderSound();
+    const QList<NoteWindow*> notes = m_windows.numberedNotes();
+    for (NoteWindow* note : notes) {
+        if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
+    }
+    // The clock's text changes on the full second only: then the clocks that are seen are set,
+    // and on the half second none. The stacking order that tells them is asked for half a
+    // second ahead, so that its answer is there when it is needed.
+    const QSet<const NoteWindow*> covered =
+        fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
+    if (!fullSecond && severalShown(notes)) windowops::askStackingOrder();
+    // Read once per change, not at every tick: each read of text another program holds is a
+    // string of round trips to it through the X server.
+    const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
+        return n->capturesClipboard && n->tickTimer.enabled;
+    });
+    if (capturing && m_clipboardStale) {
+        m_clipboardText = QGuiApplication::clipboard()->text();
+        m_clipboardStale = false;
+    }
+    for (NoteWindow* note : notes) {
+        if (note->tickTimer.enabled)
+            note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
+    }
+}

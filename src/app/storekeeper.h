@@ -1,0 +1,61 @@
+#pragma once
+// Loading the store into note windows and saving them back, soon after every change and at
+// the end. The notebook below keeps which file holds which note and what changed.
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+#include "app/autosave.h"
+#include "notebook/notebook.h"
+
+class NoteWindow;
+class OpenWindows;
+class ProgramSwitches;
+
+class StoreKeeper : public QObject {
+    Q_OBJECT
+public:
+    // How loading makes a note window for each stored note, and the first note of a new store.
+    struct Notes {
+        std::function<NoteWindow*()> create;
+        std::function<void()> first;
+    };
+    StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
+                int snapshotDays, QObject* parent = nullptr);
+
+    // Every stored note into a window of its own, and the stored switches.
+    void load();
+    // From here on every change is saved soon, not only at the end.
+    void saveSoon(AutoSave::Delays delays);
+    // The end: saving soon stops, and what is unsaved is saved now.
+    bool finish(QStringList* errors);
+
+    // Something the store holds changed: save soon.
+    void changed();
+    void contentChanged(const NoteWindow* note);
+    void forget(const NoteWindow* note);
+    // The content file of a deleted note goes with the next save, which saveNow() makes now.
+    void removeContentFile(int n);
+    void saveNow();
+    // Writes the numbered notes, renumbered from 1 in window order, and the switches, now.
+    bool saveAll(QStringList* errors = nullptr, Notebook::Scope scope = Notebook::Scope::Changed);
+    Notebook& notebook() { return m_notebook; }
+
+Q_SIGNALS:
+    // Something the user should hear of.
+    void tell(const QString& text);
+
+private:
+    // The numbered notes as the notebook saves them.
+    QList<Notebook::Page> pages() const;
+    // A save ended: what is unsaved now, and when to try again.
+    void saveFinished(bool saved);
+
+    const OpenWindows& m_windows;
+    ProgramSwitches& m_switches;
+    Notes m_notes;
+    Notebook m_notebook;
+    AutoSave* m_autoSave = nullptr;
+    bool m_loading = false;
+};
