@@ -31,11 +31,9 @@ private:
 
 class RecordingSound : public Sound {
 public:
-    int sendString(const QString& command) override {
-        commands.append(command);
-        return 0;
-    }
-    QStringList commands;
+    void play(const QString& path) override { calls.append(QStringLiteral("play ") + path); }
+    void stop() override { calls.append(QStringLiteral("stop")); }
+    QStringList calls;  // "play <path>" and "stop", oldest first
 };
 
 // Tests raise the clicks themselves.

@@ -48,7 +48,7 @@ public:
         tray.host = true;
         tray.tip.clear();
         tray.messages.clear();
-        sound.commands.clear();
+        sound.calls.clear();
         prompts.clear();
         shell.opened.clear();
         shell.works = true;

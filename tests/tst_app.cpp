@@ -155,7 +155,7 @@ void TstApp::cancelAtTheExitQuestionSavesNothing() {
     QCOMPARE(program()->windows().indexOf(program()), 0);
     QVERIFY(!QFile::exists(f.settingsFile()));
     QVERIFY(!QFile::exists(autostart::entryPath(QStringLiteral("jotpin"))));
-    QVERIFY(f.sound.commands.isEmpty());
+    QVERIFY(f.sound.calls.isEmpty());
 }
 
 void TstApp::exitWritesStoreAndAutostartEntry() {
@@ -165,7 +165,7 @@ void TstApp::exitWritesStoreAndAutostartEntry() {
     QSignalSpy ended(program(), &TrayController::ended);
     program()->exitProgram();
     QCOMPARE(ended.count(), 1);
-    QCOMPARE(f.sound.commands, QStringList({"close WAV"}));
+    QCOMPARE(f.sound.calls, QStringList({"stop"}));
     QVERIFY(!f.tray.added);
     QCOMPARE(f.windowCount(), 0);
     QCOMPARE(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"));

@@ -313,20 +313,18 @@ NoteWindow* armed(TrayController& program, const QString& repeat) {
     return note;
 }
 
-const QStringList kPlayBell = {QStringLiteral("close WAV"),
-                               QStringLiteral("Open /sounds/bell.wav ALias WAV"),
-                               QStringLiteral("Play WAV")};
+const QStringList kPlayBell = {QStringLiteral("play /sounds/bell.wav")};
 
 void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     NoteWindow* note = armed(*f.program, QStringLiteral("00"));
     f.program->ticks().tick(at(14, 29, 59), true);
     QVERIFY(!note->isVisible());
-    QVERIFY(f.sound.commands.isEmpty());
+    QVERIFY(f.sound.calls.isEmpty());
 
     f.program->ticks().tick(at(14, 30), true);
     QVERIFY(note->isVisible());
     QVERIFY(windowops::isTopmost(note));
-    QCOMPARE(f.sound.commands, kPlayBell);
+    QCOMPARE(f.sound.calls, kPlayBell);
     QCOMPARE(note->note().soundPath, QString());  // played once, then forgotten
     // The blink: the small frame, changing every half second.
     QCOMPARE(note->alarmIcon->geometry(), QRect(27, 1, 17, 17));
@@ -338,10 +336,10 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     note->hide();
     f.program->ticks().tick(at(15, 1, 7), true);
     QVERIFY(note->isVisible());
-    QCOMPARE(f.sound.commands.size(), 3);
+    QCOMPARE(f.sound.calls.size(), 1);
 
     note->closeAlarm(false);
-    QCOMPARE(f.sound.commands.last(), QStringLiteral("close WAV"));
+    QCOMPARE(f.sound.calls.last(), QStringLiteral("stop"));
     QVERIFY(!note->note().reminderOn);
     QVERIFY(!note->alarmIcon->isVisible());
     QVERIFY(!windowops::isTopmost(note));
@@ -358,9 +356,9 @@ void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
     NoteWindow* note = armed(*f.program, QStringLiteral("10"));
     QList<QTime> rang;
     for (QDateTime now = at(14, 29); now <= at(15, 20); now = now.addSecs(1)) {
-        const qsizetype before = f.sound.commands.size();
+        const qsizetype before = f.sound.calls.size();
         f.program->ticks().tick(now, true);
-        if (f.sound.commands.size() > before) rang.append(now.time());
+        if (f.sound.calls.size() > before) rang.append(now.time());
     }
     QCOMPARE(rang, (QList<QTime>{QTime(14, 30), QTime(14, 40), QTime(14, 50)}));
     QCOMPARE(note->note().soundPath, QStringLiteral("/sounds/bell.wav"));
@@ -378,7 +376,7 @@ void TstNote::withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks() {
     f.program->ticks().tick(at(14, 30), true);
     QVERIFY(note->isVisible());
     QVERIFY(windowops::isTopmost(note));
-    QVERIFY(f.sound.commands.isEmpty());
+    QVERIFY(f.sound.calls.isEmpty());
     QVERIFY(note->alarmBlinkPhase.isEmpty());
     QCOMPARE(note->alarmIcon->geometry(), QRect(24, -2, 24, 24));
 }

@@ -202,7 +202,7 @@ void TrayController::exitProgram() {
 void TrayController::shutDown() {
     if (m_ended) return;
     m_ended = true;
-    Sound::instance().sendString(QStringLiteral("close WAV"));
+    Sound::instance().stop();
     QStringList problems;
     if (!m_store.finish(&problems) && m_askOnFailedSave)
         Prompts::instance().warn(

@@ -24,11 +24,8 @@ void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
 
     if (withSound) {
         if (!m_note.soundPath.isEmpty()) {
-            Sound& sound = Sound::instance();
-            sound.sendString(QStringLiteral("close WAV"));
-            sound.sendString(QStringLiteral("Open ") + m_note.soundPath +
-                             QStringLiteral(" ALias WAV"));
-            sound.sendString(QStringLiteral("Play WAV"));
+            // In place of any other note's alarm: the notes share one sound.
+            Sound::instance().play(m_note.soundPath);
             // A one-time reminder plays its sound once and keeps no sound file afterwards.
             if (store::toInt16(parts->repeat) == 0) {
                 m_note.soundPath.clear();
@@ -66,7 +63,7 @@ void NoteWindow::halfSecondTick(const QString& clock, const QString& clipboardTe
 }
 
 void NoteWindow::closeAlarm(bool notesOnTop) {
-    Sound::instance().sendString(QStringLiteral("close WAV"));
+    Sound::instance().stop();
     alarmBlinkPhase.clear();
     if (!notesOnTop) windowops::setTopmost(this, false);
     alarmIcon->setGeometry(kAlarmAtRest);

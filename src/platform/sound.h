@@ -1,24 +1,17 @@
 #pragma once
-// The alarm sound, driven by the command strings the program has always sent: "Open <path>
-// ALias WAV", "Play WAV", "close WAV". Playing never waits. Tests install a double.
+// The alarm sound: one at a time for the whole program, as the notes share it. Playing never
+// waits. Tests install a double.
 
 #include <QString>
-#include <QStringList>
 
 class Sound {
 public:
     virtual ~Sound() = default;
-    // Returns 0 when the command was carried out, non-zero otherwise; callers may ignore it.
-    virtual int sendString(const QString& command) = 0;
+    // Plays a file in place of whatever plays now; a file that cannot be played plays nothing.
+    virtual void play(const QString& path) = 0;
+    // Stops the sound and lets go of its file; nothing happens when none plays.
+    virtual void stop() = 0;
 
     static Sound& instance();
     static void install(Sound* sound);  // not owned; nullptr restores the real one
 };
-
-// The parts of a command string: verb (lower case), alias and, for "open", the path.
-struct SoundCommand {
-    QString verb;
-    QString path;
-    QString alias;
-};
-SoundCommand parseSoundCommand(const QString& command);
