@@ -7,17 +7,11 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-const SystemClock g_systemClock;
-const Clock* g_clock = &g_systemClock;
-
 }  // namespace
 
-const Clock& Clock::instance() {
-    return *g_clock;
-}
-
-void Clock::install(const Clock* clock) {
-    g_clock = clock ? clock : &g_systemClock;
+const Clock& Clock::real() {
+    static const SystemClock real;
+    return real;
 }
 
 namespace timetext {

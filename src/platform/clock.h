@@ -4,15 +4,16 @@
 #include <QDateTime>
 #include <QString>
 
-class Clock {
+#include "platform/service.h"
+
+class Clock : public Service<const Clock> {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
 
-    // The clock in use: the system clock unless a test installed another.
-    static const Clock& instance();
-    // Installs a clock (not owned); nullptr restores the system clock.
-    static void install(const Clock* clock);
+private:
+    friend Service;
+    static const Clock& real();  // the system clock
 };
 
 // The fixed text forms the store and the note windows use, independent of the locale.

@@ -158,16 +158,7 @@ bool CommonDialog::showFont(QWidget* parent) {
     return true;
 }
 
-namespace {
-CommonDialog* g_installed = nullptr;
-}
-
-CommonDialog& CommonDialog::instance() {
-    if (g_installed) return *g_installed;
+CommonDialog& CommonDialog::real() {
     static CommonDialog real;
     return real;
-}
-
-void CommonDialog::install(CommonDialog* dialog) {
-    g_installed = dialog;
 }

@@ -9,11 +9,13 @@
 #include <QString>
 #include <memory>
 
+#include "platform/service.h"
+
 class QPrinter;
 
 class QWidget;
 
-class CommonDialog {
+class CommonDialog : public Service<CommonDialog> {
 public:
     // Flags of the colour dialog: start from `color`, show the full dialog.
     static constexpr int kColorFromGiven = 1;
@@ -61,11 +63,10 @@ public:
     // Every property as at the start.
     void resetProperties();
 
-    // The object in use: the real dialogs unless a test installed another.
-    static CommonDialog& instance();
-    static void install(CommonDialog* dialog);  // not owned; nullptr restores the real one
-
 private:
+    friend Service;
+    static CommonDialog& real();
+
     std::unique_ptr<QPrinter> m_printer;  // made at its first use: it asks CUPS for printers
 };
 

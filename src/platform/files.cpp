@@ -78,13 +78,6 @@ QString resolveLinks(const QString& path) {
     return resolved;
 }
 
-namespace {
-
-Steps g_realSteps;
-Steps* g_steps = &g_realSteps;
-
-}  // namespace
-
 bool Steps::writeDurably(const QString& path, QByteArrayView bytes, QString* error) {
     QFile file(path);
     QString why;
@@ -150,12 +143,9 @@ void Steps::syncFolder(const QString& path) {
 #endif
 }
 
-Steps& Steps::instance() {
-    return *g_steps;
-}
-
-void Steps::install(Steps* steps) {
-    g_steps = steps ? steps : &g_realSteps;
+Steps& Steps::real() {
+    static Steps real;
+    return real;
 }
 
 }  // namespace files

@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "platform/service.h"
+
 namespace files {
 
 enum class ReadResult { Ok, Missing, Failed };
@@ -27,7 +29,7 @@ QString resolveLinks(const QString& path);
 
 // The steps a save of many files is made of, each one call, so that a test can stop a save
 // after any one of them as a crash would.
-class Steps {
+class Steps : public Service<Steps> {
 public:
     virtual ~Steps() = default;
     // Creates or empties the file, writes bytes and flushes them to the disk.
@@ -42,10 +44,9 @@ public:
     // Flushes a folder's entries (renames and removals in it) to the disk.
     virtual void syncFolder(const QString& path);
 
-    // The steps in use: the real ones unless a test installed others.
-    static Steps& instance();
-    // Installs steps (not owned); nullptr restores the real ones.
-    static void install(Steps* steps);
+private:
+    friend Service;
+    static Steps& real();
 };
 
 }  // namespace files

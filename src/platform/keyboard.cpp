@@ -6,16 +6,7 @@ Qt::KeyboardModifiers Keyboard::modifiers() const {
     return QGuiApplication::queryKeyboardModifiers();
 }
 
-namespace {
-Keyboard* g_installed = nullptr;
-}
-
-Keyboard& Keyboard::instance() {
-    if (g_installed) return *g_installed;
+Keyboard& Keyboard::real() {
     static Keyboard real;
     return real;
-}
-
-void Keyboard::install(Keyboard* keyboard) {
-    g_installed = keyboard;
 }

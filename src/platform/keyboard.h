@@ -4,12 +4,14 @@
 
 #include <Qt>
 
-class Keyboard {
+#include "platform/service.h"
+
+class Keyboard : public Service<Keyboard> {
 public:
     virtual ~Keyboard() = default;
     virtual Qt::KeyboardModifiers modifiers() const;
 
-    // The keyboard in use: the real one unless a test installed another.
-    static Keyboard& instance();
-    static void install(Keyboard* keyboard);  // not owned; nullptr restores the real one
+private:
+    friend Service;
+    static Keyboard& real();
 };

@@ -93,16 +93,9 @@ public:
     }
 };
 
-Prompts* g_installed = nullptr;
-
 }  // namespace
 
-Prompts& Prompts::instance() {
-    if (g_installed) return *g_installed;
+Prompts& Prompts::real() {
     static DialogPrompts real;
     return real;
-}
-
-void Prompts::install(Prompts* prompts) {
-    g_installed = prompts;
 }

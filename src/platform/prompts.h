@@ -6,7 +6,9 @@
 #include <functional>
 #include <optional>
 
-class Prompts {
+#include "platform/service.h"
+
+class Prompts : public Service<Prompts> {
 public:
     enum class Answer { Ok, Cancel };
 
@@ -37,7 +39,7 @@ public:
     // A warning that waits until the user has read it.
     virtual void warn(const QString& text, const QString& title) = 0;
 
-    // The prompts in use: the real dialogs unless a test installed others.
-    static Prompts& instance();
-    static void install(Prompts* prompts);  // not owned; nullptr restores the real ones
+private:
+    friend Service;
+    static Prompts& real();
 };

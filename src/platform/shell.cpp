@@ -40,16 +40,9 @@ public:
     }
 };
 
-Shell* g_installed = nullptr;
-
 }  // namespace
 
-Shell& Shell::instance() {
-    if (g_installed) return *g_installed;
+Shell& Shell::real() {
     static DesktopShell real;
     return real;
-}
-
-void Shell::install(Shell* shell) {
-    g_installed = shell;
 }

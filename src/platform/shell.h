@@ -4,7 +4,9 @@
 #include <QUrl>
 #include <functional>
 
-class Shell {
+#include "platform/service.h"
+
+class Shell : public Service<Shell> {
 public:
     virtual ~Shell() = default;
     // Like the desktop's "open", without waiting for the page to close. `failed` runs, at once
@@ -12,6 +14,7 @@ public:
     // browser).
     virtual void open(const QUrl& url, std::function<void()> failed = {}) = 0;
 
-    static Shell& instance();
-    static void install(Shell* shell);  // not owned; nullptr restores the real one
+private:
+    friend Service;
+    static Shell& real();
 };

@@ -43,16 +43,9 @@ private:
     std::unique_ptr<QMediaPlayer> m_player;
 };
 
-Sound* g_installed = nullptr;
-
 }  // namespace
 
-Sound& Sound::instance() {
-    if (g_installed) return *g_installed;
+Sound& Sound::real() {
     static QtSound real;
     return real;
-}
-
-void Sound::install(Sound* sound) {
-    g_installed = sound;
 }

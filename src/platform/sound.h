@@ -4,7 +4,9 @@
 
 #include <QString>
 
-class Sound {
+#include "platform/service.h"
+
+class Sound : public Service<Sound> {
 public:
     virtual ~Sound() = default;
     // Plays a file in place of whatever plays now; a file that cannot be played plays nothing.
@@ -12,6 +14,7 @@ public:
     // Stops the sound and lets go of its file; nothing happens when none plays.
     virtual void stop() = 0;
 
-    static Sound& instance();
-    static void install(Sound* sound);  // not owned; nullptr restores the real one
+private:
+    friend Service;
+    static Sound& real();
 };

@@ -30,16 +30,9 @@ private:
     QSystemTrayIcon m_icon;
 };
 
-TrayIcon* g_installed = nullptr;
-
 }  // namespace
 
-TrayIcon& TrayIcon::instance() {
-    if (g_installed) return *g_installed;
+TrayIcon& TrayIcon::real() {
     static QtTrayIcon* real = new QtTrayIcon();  // lives as long as the program
     return *real;
-}
-
-void TrayIcon::install(TrayIcon* icon) {
-    g_installed = icon;
 }

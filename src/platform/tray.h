@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QString>
 
-class TrayIcon : public QObject {
+#include "platform/service.h"
+
+class TrayIcon : public QObject, public Service<TrayIcon> {
     Q_OBJECT
 public:
     using QObject::QObject;
@@ -18,11 +20,11 @@ public:
     // A message in a balloon beside the icon, gone after a while.
     virtual void showMessage(const QString& title, const QString& text) = 0;
 
-    // The program's one tray icon: the real one unless a test installed another.
-    static TrayIcon& instance();
-    static void install(TrayIcon* icon);  // not owned; nullptr restores the real one
-
 Q_SIGNALS:
     void leftButtonUp();
     void rightButtonUp();
+
+private:
+    friend Service;
+    static TrayIcon& real();  // the program's one tray icon
 };
