@@ -90,7 +90,7 @@ void TstCommands::deleteButtonAsksAndRestoresTopmost() {
     NoteWindow* second = note(2);
 
     f.prompts.queueAnswer(Prompts::Answer::Cancel);
-    second->deleteButton->clicked();
+    second->deleteButton()->clicked();
     QCOMPARE(f.prompts.asked, QStringList{"你确定要删除该贴吗？"});
     QCOMPARE(f.windowCount(), 4);
     QVERIFY(windowops::isTopmost(second));
@@ -98,7 +98,7 @@ void TstCommands::deleteButtonAsksAndRestoresTopmost() {
 
     const qint16 counter = program()->noteCounter();
     f.prompts.queueAnswer(Prompts::Answer::Ok);
-    second->deleteButton->clicked();
+    second->deleteButton()->clicked();
     QCOMPARE(f.windowCount(), 3);
     QVERIFY(!program()->windows().isOpen(second));
     QCOMPARE(program()->noteCounter(), counter - 1);
@@ -119,7 +119,7 @@ void TstCommands::deleteButtonRemovesTheNotesOwnFile() {
     QVERIFY(QFile::exists(f.contentFile(1)));
 
     f.prompts.queueAnswer(Prompts::Answer::Ok);
-    third->deleteButton->clicked();
+    third->deleteButton()->clicked();
     QVERIFY(!QFile::exists(f.contentFile(3)));
     QVERIFY(QFile::exists(f.contentFile(2)));
 
@@ -174,17 +174,17 @@ void TstCommands::lockAndUnlock() {
     program()->menus().action(MenuItem::Lock)->trigger();
     QVERIFY(n->isLocked());
     QCOMPARE(n->note().height, 638);
-    QCOMPARE(n->note().heightBeforeLock, QStringLiteral("3000"));
+    QCOMPARE(n->note().heightBeforeLock, std::optional<qint32>(3000));
     QVERIFY(!n->editor()->isVisibleTo(n));
-    QVERIFY(n->unlockButton->isVisibleTo(n));
+    QVERIFY(n->unlockButton()->isVisibleTo(n));
 
     // Locking twice keeps the pinned height as the one to restore.
     f.prompts.queueInput(QStringLiteral("Secret"));
     f.prompts.queueInput(QStringLiteral("Secret"));
     program()->menus().action(MenuItem::Lock)->trigger();
-    QCOMPARE(n->note().heightBeforeLock, QStringLiteral("638"));
+    QCOMPARE(n->note().heightBeforeLock, std::optional<qint32>(638));
     Note pinned = n->note();
-    pinned.heightBeforeLock = QStringLiteral("3000");
+    pinned.heightBeforeLock = 3000;
     n->setNote(pinned);
 
     // The password survives a restart.
@@ -196,15 +196,15 @@ void TstCommands::lockAndUnlock() {
 
     f.prompts.clear();
     f.prompts.queueInput(QStringLiteral("secret"));  // other letter case: said in the prompt
-    n->unlockButton->clicked();
+    n->unlockButton()->clicked();
     QVERIFY(n->isLocked());
     QCOMPARE(f.prompts.refused, QStringList{QStringLiteral("密码不对")});
     QVERIFY(f.prompts.told.isEmpty());
     f.prompts.queueInput(std::nullopt);  // Cancel is an empty answer
-    n->unlockButton->clicked();
+    n->unlockButton()->clicked();
     QVERIFY(n->isLocked());
     f.prompts.queueInput(QStringLiteral("Secret"));
-    n->unlockButton->clicked();
+    n->unlockButton()->clicked();
     QVERIFY(!n->isLocked());
     QCOMPARE(n->note().height, 3000);
     QVERIFY(n->editor()->isVisibleTo(n));
@@ -217,7 +217,7 @@ void TstCommands::lockAndUnlock() {
     program()->startUp();
     QVERIFY(note(1)->isLocked());
     f.prompts.queueInput(std::nullopt);
-    note(1)->unlockButton->clicked();
+    note(1)->unlockButton()->clicked();
     QVERIFY(!note(1)->isLocked());
     QCOMPARE(note(1)->note().height, 2000);
 }
@@ -250,12 +250,12 @@ void TstCommands::lockedNoteKeepsOnlyItsHideButton() {
     f.prompts.queueInput(QStringLiteral("pw"));
     program()->menus().action(MenuItem::Lock)->trigger();
 
-    n->menuButton->clicked();
+    n->menuButton()->clicked();
     QVERIFY(!program()->menus().menu(Menus::Which::Note)->isVisible());
-    n->deleteButton->clicked();
+    n->deleteButton()->clicked();
     QVERIFY(f.prompts.asked.size() == 2);  // only the lock prompts: no delete question
     QVERIFY(program()->windows().isOpen(n));
-    n->hideButton->clicked();
+    n->hideButton()->clicked();
     QVERIFY(!n->isVisible());
 }
 
@@ -265,16 +265,16 @@ void TstCommands::clipboardMarkIsSharedByAllNotes() {
     NoteWindow* b = note(2);
     program()->windows().noteActivated(a);
     program()->menus().action(MenuItem::ClipboardCapture)->trigger();
-    QVERIFY(a->capturesClipboard);
+    QVERIFY(a->capturesClipboard());
 
     // On B the mark shows checked: choosing it switches B off (it was) and clears the mark.
     program()->windows().noteActivated(b);
     QVERIFY(program()->menus().action(MenuItem::ClipboardCapture)->isChecked());
     program()->menus().action(MenuItem::ClipboardCapture)->trigger();
-    QVERIFY(!b->capturesClipboard);
-    QVERIFY(a->capturesClipboard);
+    QVERIFY(!b->capturesClipboard());
+    QVERIFY(a->capturesClipboard());
     program()->menus().action(MenuItem::ClipboardCapture)->trigger();
-    QVERIFY(b->capturesClipboard);
+    QVERIFY(b->capturesClipboard());
 }
 
 void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {

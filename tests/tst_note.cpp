@@ -17,6 +17,7 @@
 #include "platform/units.h"
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
+#include "store/values.h"
 
 namespace {
 
@@ -81,15 +82,15 @@ void TstNote::createNoteNumbersAndStampsIt() {
     QCOMPARE(note->note().width, 3345);
     QCOMPARE(note->note().height, 3825);
     QVERIFY(!note->isLocked());
-    QCOMPARE(note->lastAlarmMinute, QStringLiteral("0"));
-    QVERIFY(!note->reminderTimer.enabled);
-    QVERIFY(note->tickTimer.enabled);
+    QCOMPARE(note->lastAlarmMinute(), 0);
+    QVERIFY(!note->checksReminder());
+    QVERIFY(note->isTicking());
 }
 
 void TstNote::screenReadersSeeButtonsTheyCanPress() {
     NoteWindow* note = createNote();
     note->show();
-    QAccessibleInterface* hide = QAccessible::queryAccessibleInterface(note->hideButton);
+    QAccessibleInterface* hide = QAccessible::queryAccessibleInterface(note->hideButton());
     QVERIFY(hide);
     QCOMPARE(hide->role(), QAccessible::Button);
     QCOMPARE(hide->text(QAccessible::Name), QStringLiteral("隐藏"));
@@ -148,9 +149,9 @@ void TstNote::tagsStayDistinctAfterTheDeleteButtonLowersTheCounter() {
 void TstNote::firstLayoutPutsTheControlsInPlace() {
     NoteWindow* note = createNote();
     QCOMPARE(note->editor()->geometry(), QRect(3, 25, 215, 227));
-    QCOMPARE(note->titleLabel->x(), 72);
-    QCOMPARE(note->hideButton->x(), 168);
-    QCOMPARE(note->deleteButton->x(), 192);
+    QCOMPARE(note->titleLabel()->x(), 72);
+    QCOMPARE(note->hideButton()->x(), 168);
+    QCOMPARE(note->deleteButton()->x(), 192);
     QCOMPARE(note->gripAt(QPoint(19, 250)), notelayout::Bottom);
 }
 
@@ -304,12 +305,12 @@ void TstNote::windowManagerCloseKeepsTheNote() {
 NoteWindow* armed(TrayController& program, const QString& repeat) {
     NoteWindow* note = program.createNote();
     Note value = note->note();
-    value.reminder = QStringLiteral("2027年1月31日*14:30**") + repeat;
+    value.reminder = store::toReminder(QStringLiteral("2027年1月31日*14:30**") + repeat);
     value.reminderOn = true;
     value.soundPath = QStringLiteral("/sounds/bell.wav");
     note->setNote(value);
-    note->lastAlarmMinute = QStringLiteral("-99");
-    note->reminderTimer.enabled = true;
+    note->forgetLastAlarm();
+    note->setReminderChecking(true);
     return note;
 }
 
@@ -327,10 +328,10 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     QCOMPARE(f.sound.calls, kPlayBell);
     QCOMPARE(note->note().soundPath, QString());  // played once, then forgotten
     // The blink: the small frame, changing every half second.
-    QCOMPARE(note->alarmIcon->geometry(), QRect(27, 1, 17, 17));
-    const QImage first = note->alarmIcon->pixmap().toImage();
+    QCOMPARE(note->alarmIcon()->geometry(), QRect(27, 1, 17, 17));
+    const QImage first = note->alarmIcon()->pixmap().toImage();
     f.program->ticks().tick(at(14, 30), false);
-    QVERIFY(note->alarmIcon->pixmap().toImage() != first);
+    QVERIFY(note->alarmIcon()->pixmap().toImage() != first);
 
     // Every later second brings it back, without sound, also past the hour.
     note->hide();
@@ -341,7 +342,7 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     note->closeAlarm(false);
     QCOMPARE(f.sound.calls.last(), QStringLiteral("stop"));
     QVERIFY(!note->note().reminderOn);
-    QVERIFY(!note->alarmIcon->isVisible());
+    QVERIFY(!note->alarmIcon()->isVisible());
     QVERIFY(!windowops::isTopmost(note));
     note->hide();
     f.program->ticks().tick(at(15, 2), true);
@@ -349,7 +350,7 @@ void TstNote::oneTimeReminderRingsOnceWithSoundUntilClosed() {
     // The title clock goes on after a one-time alarm.
     note->show();
     f.program->ticks().tick(at(15, 2, 1), true);
-    QCOMPARE(note->titleLabel->text(), QStringLiteral("01/31 15:2:1"));
+    QCOMPARE(note->titleLabel()->text(), QStringLiteral("01/31 15:2:1"));
 }
 
 void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
@@ -366,8 +367,8 @@ void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
     // Closed, it stays armed with the icon at rest.
     note->closeAlarm(false);
     QVERIFY(note->note().reminderOn);
-    QVERIFY(note->reminderTimer.enabled);
-    QCOMPARE(note->alarmIcon->geometry(), QRect(24, -2, 24, 24));
+    QVERIFY(note->checksReminder());
+    QCOMPARE(note->alarmIcon()->geometry(), QRect(24, -2, 24, 24));
 }
 
 void TstNote::withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks() {
@@ -377,8 +378,8 @@ void TstNote::withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks() {
     QVERIFY(note->isVisible());
     QVERIFY(windowops::isTopmost(note));
     QVERIFY(f.sound.calls.isEmpty());
-    QVERIFY(note->alarmBlinkPhase.isEmpty());
-    QCOMPARE(note->alarmIcon->geometry(), QRect(24, -2, 24, 24));
+    QCOMPARE(note->alarmBlink(), NoteWindow::AlarmBlink::Off);
+    QCOMPARE(note->alarmIcon()->geometry(), QRect(24, -2, 24, 24));
 }
 
 void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
@@ -397,7 +398,7 @@ void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
     image.setName(QStringLiteral("p"));
     cursor.insertImage(image);
 
-    note->capturesClipboard = true;
+    note->setClipboardCapture(true);
     QClipboard* clipboard = QGuiApplication::clipboard();
     for (const QString& copied : {QStringLiteral("abc"), QStringLiteral("abc"), QStringLiteral("x"),
                                   QStringLiteral("abc")}) {

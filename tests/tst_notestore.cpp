@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "store/savejournal.h"
 #include "store/snapshots.h"
+#include "store/values.h"
 
 #include "note/framecontrols.h"
 #include "platform/screen.h"
@@ -200,10 +201,10 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(n1->note().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
     QCOMPARE(n1->editor()->BackColor(), n1->note().colour);
     QCOMPARE(n1->note().created, QStringLiteral("26/12/07 9:5:3"));
-    QVERIFY(n1->alarmIcon->isVisibleTo(n1));
-    QCOMPARE(n1->note().reminder, QStringLiteral("2026年12月7日*09:30**05"));
-    QVERIFY(n1->reminderTimer.enabled);
-    QCOMPARE(n1->lastAlarmMinute, QStringLiteral("-99"));
+    QVERIFY(n1->alarmIcon()->isVisibleTo(n1));
+    QCOMPARE(store::fromReminder(n1->note().reminder), QStringLiteral("2026年12月7日*09:30**05"));
+    QVERIFY(n1->checksReminder());
+    QCOMPARE(n1->lastAlarmMinute(), -99);
     QCOMPARE(n1->note().soundPath, QStringLiteral("C:\\Program Files\\Jotpin\\kvz.mid"));
     QCOMPARE(n1->note().opacity, 180);
     QCOMPARE(qRound(n1->windowOpacity() * 255), 180);
@@ -215,10 +216,10 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QVERIFY(n2->isLocked());
     QCOMPARE(n2->note().password, QStringLiteral("abc"));
     QVERIFY(n2->editor()->isHidden());
-    QVERIFY(n2->unlockButton->isVisibleTo(n2));
-    QVERIFY(!n2->deleteButton->isEnabled());
-    QVERIFY(!n2->menuButton->isEnabled());
-    QCOMPARE(n2->note().heightBeforeLock, QStringLiteral("2400"));
+    QVERIFY(n2->unlockButton()->isVisibleTo(n2));
+    QVERIFY(!n2->deleteButton()->isEnabled());
+    QVERIFY(!n2->menuButton()->isEnabled());
+    QCOMPARE(n2->note().heightBeforeLock, std::optional<qint32>(2400));
     QTRY_COMPARE(n2->note().height, 638);
     // The hidden text is loaded all the same.
     QCOMPARE(n2->editor()->Text(), QStringLiteral("秘密内容"));

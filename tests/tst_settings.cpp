@@ -8,6 +8,7 @@
 #include "dialogs/settingsdialog.h"
 #include "note/reminder.h"
 #include "platform/windowops.h"
+#include "store/values.h"
 #include "text/gbk.h"
 
 // The settings dialog writes through to the note that is current at each event.
@@ -50,7 +51,7 @@ void TstSettings::cleanup() {
 
 void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
     NoteWindow* note = currentNote(Note());
-    note->reminderTimer.enabled = false;
+    note->setReminderChecking(false);
     SettingsDialog* dialog = open();
     QCOMPARE(dialog->hourList->text(), QStringLiteral("09"));
     QCOMPARE(dialog->minuteList->text(), QStringLiteral("07"));
@@ -63,39 +64,39 @@ void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
     QVERIFY(dialog->noSoundCheck->isChecked() == note->note().soundPath.isEmpty());
     // Closing turns reminder checking on, reminder or not.
     dialog->close();
-    QVERIFY(note->reminderTimer.enabled);
+    QVERIFY(note->checksReminder());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QTRY_VERIFY(!f.program->settings());
 }
 
 void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
     Note value;
-    value.reminder = QStringLiteral("2027年3月6日*14:30**10");
+    value.reminder = store::toReminder(QStringLiteral("2027年3月6日*14:30**10"));
     value.reminderOn = true;
     NoteWindow* note = currentNote(value);
-    note->lastAlarmMinute = QStringLiteral("30");
+    note->checkReminder(QDateTime(QDate(2027, 3, 6), QTime(14, 30)), false);  // rang at :30
     SettingsDialog* dialog = open();
     QVERIFY(dialog->reminderCheck->isChecked());
     QCOMPARE(dialog->dayList->text(), QStringLiteral("06"));
-    QCOMPARE(note->note().reminder, QStringLiteral("2027年3月6日*14:30**10"));
-    QCOMPARE(note->lastAlarmMinute, QStringLiteral("-99"));  // counts as not rung yet
+    QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*14:30**10"));
+    QCOMPARE(note->lastAlarmMinute(), -99);  // counts as not rung yet
 
     dialog->hourList->stepBy(1);
-    QCOMPARE(note->note().reminder, QStringLiteral("2027年3月6日*15:30**10"));
+    QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*15:30**10"));
     dialog->repeatList->stepBy(-10);
-    QCOMPARE(note->note().reminder, QStringLiteral("2027年3月6日*15:30**00"));
+    QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*15:30**00"));
 
     dialog->reminderCheck->click();
     QVERIFY(!note->note().reminderOn);
-    QCOMPARE(note->note().reminder, QString());
-    QVERIFY(!note->reminderTimer.enabled);
+    QCOMPARE(store::fromReminder(note->note().reminder), QString());
+    QVERIFY(!note->checksReminder());
     dialog->minuteList->stepBy(1);  // unticked: stays off
     QVERIFY(!note->note().reminderOn);
 }
 
 void TstSettings::unreadableReminderShowsUnsetAndStays() {
     Note value;
-    value.reminder = QStringLiteral("07.03.2027*14:30**10");  // another program's date form
+    value.reminder = store::toReminder(QStringLiteral("07.03.2027*14:30**10"));  // another form
     value.reminderOn = true;
     NoteWindow* note = currentNote(value);
     SettingsDialog* dialog = open();
@@ -117,10 +118,10 @@ void TstSettings::datesTheListsCannotMakeNeverRing() {
     for (const QString& day : {QStringLiteral("00"), QStringLiteral("30")}) {
         QVERIFY(dialog->dayList->setText(day));
         dialog->reminderClicked();
-        const auto parts = reminder::split(f.program->currentNote()->note().reminder);
-        QVERIFY(parts);
+        const Reminder set = f.program->currentNote()->note().reminder;
+        QVERIFY(set.isComplete());
         for (QDate date(2037, 1, 1); date.year() == 2037; date = date.addDays(1))
-            QVERIFY(!reminder::due(*parts, QDateTime(date, QTime(23, 59)), QStringLiteral("-99")));
+            QVERIFY(!reminder::due(set, QDateTime(date, QTime(23, 59)), -99));
     }
 }
 

@@ -4,6 +4,21 @@
 
 using namespace store;
 
+namespace {
+
+// "year/month/day hh:mm repeat", "?" for a part unread.
+QString describe(const Reminder& reminder) {
+    if (reminder.isNone()) return QStringLiteral("none");
+    QStringList parts(3, QStringLiteral("?"));
+    if (const auto& d = reminder.day())
+        parts[0] = QStringLiteral("%1/%2/%3").arg(d->year).arg(d->month).arg(d->day);
+    if (reminder.time()) parts[1] = reminder.time()->toString(u"HH:mm");
+    if (reminder.repeatMinutes()) parts[2] = QString::number(*reminder.repeatMinutes());
+    return parts.join(u' ');
+}
+
+}  // namespace
+
 class TstValues : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -16,6 +31,8 @@ private Q_SLOTS:
     void soundPathCut();
     void opacity_data();
     void opacity();
+    void reminderRoundTrip_data();
+    void reminderRoundTrip();
 };
 
 void TstValues::int16_data() {
@@ -149,6 +166,55 @@ void TstValues::opacity_data() {
 void TstValues::opacity() {
     QFETCH(QString, stored);
     QTEST(opacityFromStored(stored), "expected");
+}
+
+// Every form a stored reminder may take: what is read out of it, and that it is written back
+// byte for byte. The forms the program writes itself come out the same when built from their
+// parts.
+void TstValues::reminderRoundTrip_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("parts");  // "year/month/day hh:mm repeat", "?" for a part unread
+    QTest::addColumn<bool>("written");   // the program writes it so
+    auto row = [](const char* name, const char16_t* stored, const char* parts, bool written) {
+        QTest::newRow(name) << QString::fromUtf16(stored) << QString::fromLatin1(parts) << written;
+    };
+    row("none", u"", "none", true);
+    row("repeating", u"2026年12月7日*14:30**05", "2026/12/7 14:30 5", true);
+    row("once, morning", u"2026年1月31日*09:05**00", "2026/1/31 09:05 0", true);
+    row("longest interval", u"2027年3月6日*23:59**60", "2027/3/6 23:59 60", true);
+    row("day 0", u"2027年3月0日*08:00**10", "2027/3/0 08:00 10", true);
+    row("30 February", u"2027年2月30日*08:00**10", "2027/2/30 08:00 10", true);
+    row("interval of one digit", u"2026年12月7日*14:30**5", "2026/12/7 14:30 5", false);
+    row("interval with sign and blank", u"2026年12月7日*14:30** +7", "2026/12/7 14:30 7", false);
+    row("interval rounded", u"2026年12月7日*14:30**2.5", "2026/12/7 14:30 2", false);
+    row("interval beyond the lists", u"2026年12月7日*14:30**99", "2026/12/7 14:30 99", true);
+    row("interval beyond 16 bits", u"2026年12月7日*14:30**40000", "2026/12/7 14:30 ?", false);
+    row("interval no number", u"2026年12月7日*14:30**ab", "2026/12/7 14:30 ?", false);
+    row("interval empty", u"2026年12月7日*14:30**", "2026/12/7 14:30 ?", false);
+    row("leading zeros in the date", u"2026年12月07日*14:30**05", "? 14:30 5", false);
+    row("another program's date", u"07.03.2027*14:30**10", "? 14:30 10", false);
+    row("an English long date", u"Sunday, March 7, 2027*14:30**10", "? 14:30 10", false);
+    row("hour of one digit", u"2026年12月7日*9:30**05", "2026/12/7 ? 5", false);
+    row("hour 24", u"2026年12月7日*24:00**05", "2026/12/7 ? 5", false);
+    row("seconds", u"2026年12月7日*14:30:00**05", "2026/12/7 ? 5", false);
+    row("no time", u"2026年12月7日**05", "2026/12/7 ? 5", false);
+    row("blanks for separators", u"2026年12月7日 14:30 05", "? ? ?", false);
+    row("one star only", u"2026年12月7日*14:30*05", "? ? ?", false);
+    row("separators only", u"**", "? ? ?", false);
+}
+
+void TstValues::reminderRoundTrip() {
+    QFETCH(QString, stored);
+    QFETCH(QString, parts);
+    QFETCH(bool, written);
+    const Reminder read = toReminder(stored);
+    QCOMPARE(describe(read), parts);
+    QCOMPARE(fromReminder(read), stored);
+    if (read.isComplete()) {
+        const Reminder rebuilt(*read.day(), *read.time(), *read.repeatMinutes());
+        QCOMPARE(rebuilt, read);
+        QCOMPARE(fromReminder(rebuilt) == stored, written);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstValues)

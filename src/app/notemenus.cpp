@@ -25,13 +25,14 @@ void TrayController::connectNote(NoteWindow* note) {
             [this, note] { m_store.contentChanged(note); });
     // The title strip. A click there activates the note; the commands act on it even when the
     // window manager is slow to say so.
-    connect(note->menuButton, &IconButton::clicked, this,
+    connect(note->menuButton(), &IconButton::clicked, this,
             [this, note] { popUpNoteMenu(note, QCursor::pos()); });
-    connect(note->alarmIcon, &IconButton::clicked, this,
+    connect(note->alarmIcon(), &IconButton::clicked, this,
             [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
-    connect(note->unlockButton, &IconButton::clicked, this, [note] { commands::unlockNote(note); });
-    connect(note->hideButton, &IconButton::clicked, note, &QWidget::hide);
-    connect(note->deleteButton, &IconButton::clicked, this, [this, note] {
+    connect(note->unlockButton(), &IconButton::clicked, this,
+            [note] { commands::unlockNote(note); });
+    connect(note->hideButton(), &IconButton::clicked, note, &QWidget::hide);
+    connect(note->deleteButton(), &IconButton::clicked, this, [this, note] {
         m_windows.noteActivated(note);
         commands::deleteNoteAsked(m_host, note);
     });

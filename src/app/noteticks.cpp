@@ -49,7 +49,7 @@ QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
     for (auto it = order.crbegin(); it != order.crend(); ++it) {
         const NoteWindow* note = shown.value(*it);
         if (!note) continue;  // other programs' windows count as not covering
-        const QRect clock = note->titleLabel->geometry().translated(note->pos());
+        const QRect clock = note->titleLabel()->geometry().translated(note->pos());
         if (QRegion(clock).subtracted(above).isEmpty()) covered.insert(note);
         above += note->geometry();
     }
@@ -63,7 +63,7 @@ void NoteTicks::tick(const QDateTime& now, bool fullSecond) {
     const bool withSound = m_switches.reminderSound();
     const QList<NoteWindow*> notes = m_windows.numberedNotes();
     for (NoteWindow* note : notes) {
-        if (fullSecond && note->reminderTimer.enabled) note->checkReminder(now, withSound);
+        if (fullSecond && note->checksReminder()) note->checkReminder(now, withSound);
     }
     // The clock's text changes on the full second only: then the clocks that are seen are set,
     // and on the half second none. The stacking order that tells them is asked for half a
@@ -74,14 +74,14 @@ void NoteTicks::tick(const QDateTime& now, bool fullSecond) {
     // Read once per change, not at every tick: each read of text another program holds is a
     // string of round trips to it through the X server.
     const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
-        return n->capturesClipboard && n->tickTimer.enabled;
+        return n->capturesClipboard() && n->isTicking();
     });
     if (capturing && m_clipboardStale) {
         m_clipboardText = QGuiApplication::clipboard()->text();
         m_clipboardStale = false;
     }
     for (NoteWindow* note : notes) {
-        if (note->tickTimer.enabled)
+        if (note->isTicking())
             note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
     }
 }

@@ -80,7 +80,7 @@ void StoreKeeper::load() {
             return;
         }
         NoteWindow* note = m_notes.create();
-        note->lastAlarmMinute = QStringLiteral("-99");
+        note->forgetLastAlarm();
         note->setNote(stored.note);
         const store::Content content = store::readContent(storeDir, stored.section, &problems);
         // A file moved aside is written anew at the next save, from what the note shows.
@@ -105,7 +105,7 @@ void StoreKeeper::load() {
             note->show();
             note->setAttribute(Qt::WA_ShowWithoutActivating, false);
         }
-        if (stored.note.reminderOn) note->reminderTimer.enabled = true;
+        if (stored.note.reminderOn) note->setReminderChecking(true);
         takeWindowEvents();
     }
     // What loading did is what the store holds already.

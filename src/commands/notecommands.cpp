@@ -8,7 +8,6 @@
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
-#include "store/values.h"
 
 namespace commands {
 
@@ -102,7 +101,7 @@ void lockNote(CommandHost& host) {
     Note locked = note->note();
     locked.password = password;
     locked.locked = true;
-    locked.heightBeforeLock = QString::number(locked.height);
+    locked.heightBeforeLock = locked.height;
     locked.height = notelayout::kMinHeightTwips;
     note->setNote(locked);
 }
@@ -122,12 +121,12 @@ void unlockNote(NoteWindow* note) {
     if (answer != unlocked.password) return;
     unlocked.password.clear();
     unlocked.locked = false;
-    unlocked.height = store::toInt32(unlocked.heightBeforeLock).value_or(0);
+    unlocked.height = unlocked.heightBeforeLock.value_or(0);
     note->setNote(unlocked);
 }
 
 void setClipboardCapture(CommandHost& host, bool on) {
-    if (NoteWindow* note = host.currentNote()) note->capturesClipboard = on;
+    if (NoteWindow* note = host.currentNote()) note->setClipboardCapture(on);
 }
 
 }  // namespace commands

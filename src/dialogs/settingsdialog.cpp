@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QSlider>
 #include <cmath>
@@ -24,11 +23,16 @@
 
 namespace {
 
+// A number as the lists show it: "05", "2027".
+QString padded(int n, int width = 2) {
+    return QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+}
+
 // "00" … "nn", or from `first` on.
 QStringList numbers(int first, int last, int width = 2) {
     QStringList texts;
     for (int n = first; n <= last; ++n)
-        texts.append(QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0')));
+        texts.append(padded(n, width));
     return texts;
 }
 
@@ -192,33 +196,25 @@ void SettingsDialog::load() {
     if (!note) return;
     const Note value = note->note();
     const QDateTime now = Clock::instance().now();
-    static const QRegularExpression kLongDate(QStringLiteral("^(\\d+)年(\\d+)月(\\d+)日$"));
-    const qsizetype star = value.reminder.indexOf(u'*');
-    const qsizetype stars = value.reminder.indexOf(QStringLiteral("**"));
-    const QRegularExpressionMatch date =
-        kLongDate.match(star < 0 ? QString() : value.reminder.left(star));
     // A stored reminder the lists cannot show stays as it is, shown as unset: rebuilt from the
     // lists it would become today's.
-    if (value.reminderOn && date.hasMatch() && star >= 0 && stars > star) {
-        yearList->setText(date.captured(1));
-        monthList->setText(
-            QStringLiteral("%1").arg(date.captured(2).toInt(), 2, 10, QLatin1Char('0')));
-        dayList->setText(
-            QStringLiteral("%1").arg(date.captured(3).toInt(), 2, 10, QLatin1Char('0')));
-        repeatList->setText(value.reminder.mid(stars + 2));
-        const QString time = value.reminder.mid(star + 1, stars - star - 1);
-        hourList->setText(time.left(2));
-        minuteList->setText(time.right(2));
+    const Reminder& reminder = value.reminder;
+    if (value.reminderOn && reminder.isComplete() &&
+        yearList->setText(padded(reminder.day()->year, 4)) &&
+        monthList->setText(padded(reminder.day()->month)) &&
+        dayList->setText(padded(reminder.day()->day)) &&
+        repeatList->setText(padded(*reminder.repeatMinutes())) &&
+        hourList->setText(padded(reminder.time()->hour())) &&
+        minuteList->setText(padded(reminder.time()->minute()))) {
         reminderCheck->setChecked(true);
         reminderClicked();
     } else {
-        const QString time = timetext::hourMinute(now.time());
-        hourList->setText(time.left(2));
-        minuteList->setText(time.right(2));
-        yearList->setText(QString::number(now.date().year()));
-        monthList->setText(QStringLiteral("%1").arg(now.date().month(), 2, 10, QLatin1Char('0')));
-        dayList->setText(QStringLiteral("%1").arg(now.date().day(), 2, 10, QLatin1Char('0')));
-        repeatList->setText(QStringLiteral("00"));
+        hourList->setText(padded(now.time().hour()));
+        minuteList->setText(padded(now.time().minute()));
+        yearList->setText(padded(now.date().year(), 4));
+        monthList->setText(padded(now.date().month()));
+        dayList->setText(padded(now.date().day()));
+        repeatList->setText(padded(0));
         windowops::setTopmost(this, true);
     }
     showNoteColour();
@@ -261,14 +257,11 @@ void SettingsDialog::chooseOtherColour() {
     if (m_owner) windowops::setTopmost(m_owner, true);
 }
 
-QString SettingsDialog::reminderText() const {
-    // The long date form of a real day; a day no calendar has ("0", 30 February) gives a text
-    // that no day's date ever equals.
-    const QString date = QString::number(yearList->text().toInt()) + u'年' +
-                         QString::number(monthList->text().toInt()) + u'月' +
-                         QString::number(dayList->text().toInt()) + u'日';
-    return date + u'*' + hourList->text() + u':' + minuteList->text() + QStringLiteral("**") +
-           repeatList->text();
+Reminder SettingsDialog::listedReminder() const {
+    // A day no calendar has ("0", 30 February) is kept as it is: no day's date ever matches it.
+    return Reminder({yearList->text().toInt(), monthList->text().toInt(), dayList->text().toInt()},
+                    QTime(hourList->text().toInt(), minuteList->text().toInt()),
+                    repeatList->text().toInt());
 }
 
 void SettingsDialog::reminderClicked() {
@@ -277,12 +270,12 @@ void SettingsDialog::reminderClicked() {
     Note value = note->note();
     if (reminderCheck->isChecked()) {
         value.reminderOn = true;
-        value.reminder = reminderText();
-        note->lastAlarmMinute = QStringLiteral("-99");
+        value.reminder = listedReminder();
+        note->forgetLastAlarm();
     } else {
         value.reminderOn = false;
-        value.reminder.clear();
-        note->reminderTimer.enabled = false;
+        value.reminder = Reminder();
+        note->setReminderChecking(false);
     }
     note->setNote(value);
 }
@@ -333,7 +326,7 @@ void SettingsDialog::keyPressEvent(QKeyEvent* event) {
 
 void SettingsDialog::closeEvent(QCloseEvent* event) {
     // Reminder checking is on for the current note after the dialog, whatever its reminder.
-    if (NoteWindow* note = m_currentNote()) note->reminderTimer.enabled = true;
+    if (NoteWindow* note = m_currentNote()) note->setReminderChecking(true);
     event->ignore();
     Q_EMIT closeRequested();
 }

@@ -9,6 +9,8 @@
 #include <array>
 #include <functional>
 
+#include "model/reminder.h"
+
 class NoteWindow;
 class QCheckBox;
 class QLabel;
@@ -89,7 +91,7 @@ protected:
 private:
     void load();
     void setNoteColour(const QColor& colour);
-    QString reminderText() const;
+    Reminder listedReminder() const;
 
     std::function<NoteWindow*()> m_currentNote;
     QWidget* m_owner;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+#include "model/reminder.h"
+
 struct Note {
     // The colour of a note that was never given one: light yellow.
     static inline const QColor kDesignColour = QColor(255, 255, 128);
@@ -22,17 +24,17 @@ struct Note {
     static constexpr int kMinOpacity = 26;
     // When the note was made, as the text shown in its tool tip and kept in the store.
     QString created;
-    // The reminder as "<long date>*hh:mm**NN" (NN: repeat interval in minutes), empty for none,
-    // and whether it is switched on.
-    QString reminder;
+    // The reminder, and whether it is switched on.
+    Reminder reminder;
     bool reminderOn = false;
     // Full path of the alarm sound; empty for a silent alarm.
     QString soundPath;
     // The lock password; empty for none. A locked note hides its text and keeps only its title
-    // strip; heightBeforeLock (twips, as text) is the height it gets back when unlocked.
+    // strip; heightBeforeLock (twips) is the height it gets back when unlocked, unset where the
+    // store holds none.
     QString password;
     bool locked = false;
-    QString heightBeforeLock;
+    std::optional<qint32> heightBeforeLock;
     bool visible = true;
 
     int effectiveOpacity() const { return opacity.value_or(255); }

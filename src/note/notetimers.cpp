@@ -5,7 +5,6 @@
 #include "platform/sound.h"
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
-#include "store/values.h"
 
 namespace {
 
@@ -17,66 +16,64 @@ const QRect kAlarmBlinking(27, 1, 17, 17);
 
 void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
     if (!m_note.reminderOn) return;
-    const std::optional<reminder::Parts> parts = reminder::split(m_note.reminder);
-    if (!parts) return;
-    alarmRepeatMinutes = parts->repeat;
-    if (!reminder::due(*parts, now, lastAlarmMinute)) return;
+    const Reminder& reminder = m_note.reminder;
+    // One that is no number closes as a one-time reminder.
+    m_alarmRepeatMinutes = reminder.repeatMinutes().value_or(0);
+    if (!reminder::due(reminder, now, m_lastAlarmMinute)) return;
 
     if (withSound) {
         if (!m_note.soundPath.isEmpty()) {
             // In place of any other note's alarm: the notes share one sound.
             Sound::instance().play(m_note.soundPath);
             // A one-time reminder plays its sound once and keeps no sound file afterwards.
-            if (store::toInt16(parts->repeat) == 0) {
+            if (m_alarmRepeatMinutes == 0) {
                 m_note.soundPath.clear();
                 Q_EMIT changed();
             }
         }
-        if (alarmBlinkPhase.isEmpty()) alarmBlinkPhase = QStringLiteral("0");
+        if (m_alarmBlink == AlarmBlink::Off) m_alarmBlink = AlarmBlink::Dim;
     }
     show();
     windowops::setTopmost(this, true);
-    lastAlarmMinute = QString::number(now.time().minute());
+    m_lastAlarmMinute = now.time().minute();
 }
 
 void NoteWindow::halfSecondTick(const QString& clock, const QString& clipboardText,
                                 bool clockSeen) {
     // A clock nobody sees waits: the first tick it is seen sets it.
-    if (clockSeen && isVisible()) titleLabel->showTime(clock);
+    if (clockSeen && isVisible()) m_titleLabel->showTime(clock);
 
-    if (capturesClipboard) {
+    if (m_capturesClipboard) {
         const QString& text = clipboardText;
         // Nothing new: the tick ends here, the blink too.
-        if (text == lastCapturedText) return;
-        lastCapturedText = text;
+        if (text == m_lastCapturedText) return;
+        m_lastCapturedText = text;
         // Appended as plain text at the end; what the note holds keeps its format and pictures.
         m_editor->appendText(text);
     }
 
-    if (m_note.reminderOn && !alarmBlinkPhase.isEmpty()) {
-        const std::optional<qint16> phase = store::toInt16(alarmBlinkPhase);
-        alarmBlinkPhase = QString::number(~phase.value_or(0));
-        alarmIcon->setGeometry(kAlarmBlinking);
-        alarmIcon->setIcon(alarmBlinkPhase == u'0' ? QStringLiteral("alarm-dim.svg")
-                                                   : QStringLiteral("alarm-ring.svg"));
+    if (m_note.reminderOn && m_alarmBlink != AlarmBlink::Off) {
+        m_alarmBlink = m_alarmBlink == AlarmBlink::Dim ? AlarmBlink::Lit : AlarmBlink::Dim;
+        m_alarmIcon->setGeometry(kAlarmBlinking);
+        m_alarmIcon->setIcon(m_alarmBlink == AlarmBlink::Dim ? QStringLiteral("alarm-dim.svg")
+                                                             : QStringLiteral("alarm-ring.svg"));
     }
 }
 
 void NoteWindow::closeAlarm(bool notesOnTop) {
     Sound::instance().stop();
-    alarmBlinkPhase.clear();
+    m_alarmBlink = AlarmBlink::Off;
     if (!notesOnTop) windowops::setTopmost(this, false);
-    alarmIcon->setGeometry(kAlarmAtRest);
-    alarmIcon->setIcon(QStringLiteral("alarm.svg"));
-    // The title clock and clipboard capture go on in both cases.
-    tickTimer.enabled = true;
-    if (store::toInt16(alarmRepeatMinutes).value_or(0) != 0) {
-        alarmRepeatMinutes = QStringLiteral("0");
-        reminderTimer.enabled = true;
+    m_alarmIcon->setGeometry(kAlarmAtRest);
+    m_alarmIcon->setIcon(QStringLiteral("alarm.svg"));
+    // The title clock and clipboard capture go on in both cases (isTicking()).
+    if (m_alarmRepeatMinutes != 0) {
+        m_alarmRepeatMinutes = 0;
+        m_checksReminder = true;
         return;
     }
     // A one-time reminder ends.
-    reminderTimer.enabled = false;
+    m_checksReminder = false;
     m_note.reminderOn = false;
     showLockAndReminder();
     Q_EMIT changed();

@@ -22,21 +22,21 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
     // A note is seldom the active window while the pointer rests on it.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
-    menuButton = new IconButton(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
-                                QStringLiteral("帖子管理"), QStringLiteral("菜单"));
-    alarmIcon = new IconButton(this, QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
-                               QStringLiteral("关闭定时提醒"), QStringLiteral("闹钟"));
-    unlockButton = new IconButton(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
-                                  QStringLiteral("解除锁定"), QStringLiteral("解锁"));
-    titleLabel = new ClockLabel(this);
-    titleLabel->setGeometry(72, 5, 97, 17);
-    titleLabel->installEventFilter(this);
-    hideButton = new IconButton(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
-                                QStringLiteral("隐藏帖子"), QStringLiteral("隐藏"));
-    deleteButton = new IconButton(this, QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
-                                  QStringLiteral("删除帖子"), QStringLiteral("删除"));
-    alarmIcon->hide();
-    unlockButton->hide();
+    m_menuButton = new IconButton(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
+                                  QStringLiteral("帖子管理"), QStringLiteral("菜单"));
+    m_alarmIcon = new IconButton(this, QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
+                                 QStringLiteral("关闭定时提醒"), QStringLiteral("闹钟"));
+    m_unlockButton = new IconButton(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
+                                    QStringLiteral("解除锁定"), QStringLiteral("解锁"));
+    m_titleLabel = new ClockLabel(this);
+    m_titleLabel->setGeometry(72, 5, 97, 17);
+    m_titleLabel->installEventFilter(this);
+    m_hideButton = new IconButton(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
+                                  QStringLiteral("隐藏帖子"), QStringLiteral("隐藏"));
+    m_deleteButton = new IconButton(this, QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
+                                    QStringLiteral("删除帖子"), QStringLiteral("删除"));
+    m_alarmIcon->hide();
+    m_unlockButton->hide();
 
     m_editor = new RichTextBox(this);
     const QFont font(QStringLiteral("宋体"), 9);
@@ -92,11 +92,11 @@ void NoteWindow::setNote(const Note& note) {
 }
 
 void NoteWindow::showLockAndReminder() {
-    alarmIcon->setVisible(m_note.reminderOn);
-    unlockButton->setVisible(m_note.locked);
+    m_alarmIcon->setVisible(m_note.reminderOn);
+    m_unlockButton->setVisible(m_note.locked);
     m_editor->setVisible(!m_note.locked);
-    menuButton->setEnabled(!m_note.locked);
-    deleteButton->setEnabled(!m_note.locked);
+    m_menuButton->setEnabled(!m_note.locked);
+    m_deleteButton->setEnabled(!m_note.locked);
 }
 
 void NoteWindow::applyColour() {
@@ -151,10 +151,10 @@ void NoteWindow::layOut() {
     }
     const notelayout::Layout l = notelayout::layoutFor(units::twipsToPixels(m_note.width),
                                                        units::twipsToPixels(m_note.height));
-    titleLabel->move(l.titleLabelLeft, titleLabel->y());
+    m_titleLabel->move(l.titleLabelLeft, m_titleLabel->y());
     m_editor->setGeometry(l.richText);
-    deleteButton->move(l.deleteButtonLeft, deleteButton->y());
-    hideButton->move(l.hideButtonLeft, hideButton->y());
+    m_deleteButton->move(l.deleteButtonLeft, m_deleteButton->y());
+    m_hideButton->move(l.hideButtonLeft, m_hideButton->y());
     m_layout = l;
 }
 
@@ -315,13 +315,13 @@ void NoteWindow::leaveEvent(QEvent* event) {
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched->isWidgetType() && gripMouse(static_cast<QWidget*>(watched), event)) return true;
-    if (watched == titleLabel &&
+    if (watched == m_titleLabel &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
          event->type() == QEvent::MouseButtonRelease))
         return dragMouse(event);
     // The label's tip tells when the note was made.
-    if (watched == titleLabel && event->type() == QEvent::ToolTip)
-        titleLabel->setToolTip(QStringLiteral("本贴创建时间：") + m_note.created);
+    if (watched == m_titleLabel && event->type() == QEvent::ToolTip)
+        m_titleLabel->setToolTip(QStringLiteral("本贴创建时间：") + m_note.created);
     return QWidget::eventFilter(watched, event);
 }
 

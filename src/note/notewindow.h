@@ -12,15 +12,10 @@
 #include "model/note.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
+#include "note/reminder.h"
 
 class IconButton;
 class RichTextBox;
-
-// A timer's state. One shared ticker drives the ticks of every note (no timers per note).
-struct TimerState {
-    int intervalMs;
-    bool enabled;
-};
 
 class NoteWindow : public QWidget {
     Q_OBJECT
@@ -60,39 +55,44 @@ public:
 
     RichTextBox* editor() const { return m_editor; }
 
-    // Once a second while reminderTimer is enabled: rings the alarm when the reminder is due,
+    // Once a second while it checks its reminder: rings the alarm when the reminder is due,
     // with the sound when `withSound` (the program's reminder-sound switch).
     void checkReminder(const QDateTime& now, bool withSound);
-    // Twice a second while tickTimer is enabled: the title clock (`clock`, the same text for
-    // every note; left as it is when `clockSeen` is false, under other notes), clipboard
-    // capture (`clipboardText`: the text on the clipboard, read only when some note captures
-    // it), and the blink of a ringing alarm.
+    // Twice a second while it ticks: the title clock (`clock`, the same text for every note;
+    // left as it is when `clockSeen` is false, under other notes), clipboard capture
+    // (`clipboardText`: the text on the clipboard, read only when some note captures it), and
+    // the blink of a ringing alarm.
     void halfSecondTick(const QString& clock, const QString& clipboardText, bool clockSeen = true);
     // A click on the alarm icon: the sound stops and the blink ends; a repeating reminder stays
     // armed, a one-time one ends. `notesOnTop`: the program's notes-on-top switch.
     void closeAlarm(bool notesOnTop);
 
+    // Whether the reminder is checked once a second: switched on by the load and the settings
+    // dialog, off when the dialog switches the reminder off or a one-time alarm is closed.
+    bool checksReminder() const { return m_checksReminder; }
+    void setReminderChecking(bool on) { m_checksReminder = on; }
+    // The minute of the hour of the last alarm, reminder::kNotRungYet when the reminder has not
+    // rung since it was set.
+    int lastAlarmMinute() const { return m_lastAlarmMinute; }
+    // The reminder was set or loaded: it has not rung yet.
+    void forgetLastAlarm() { m_lastAlarmMinute = reminder::kNotRungYet; }
+    // The title clock, clipboard capture and the blink run twice a second for as long as the
+    // note lives (the Windows program stopped them when a one-time alarm was closed).
+    bool isTicking() const { return true; }
+    // A ringing alarm blinks between two pictures of its icon; Off when none rings.
+    enum class AlarmBlink { Off, Dim, Lit };
+    AlarmBlink alarmBlink() const { return m_alarmBlink; }
+    // Clipboard capture: each new text on the clipboard is appended to the note.
+    bool capturesClipboard() const { return m_capturesClipboard; }
+    void setClipboardCapture(bool on) { m_capturesClipboard = on; }
+
     // The title strip, left to right.
-    IconButton* menuButton;
-    IconButton* alarmIcon;     // shown while the note has a reminder switched on
-    IconButton* unlockButton;  // shown while the note is locked
-    ClockLabel* titleLabel;    // clock, drag handle
-    IconButton* hideButton;
-    IconButton* deleteButton;
-
-    // Reminder checking, once a second while the reminder is on, and the minute of the hour
-    // of the last alarm ("-99": not rung since the reminder was set).
-    TimerState reminderTimer{1000, false};
-    QString lastAlarmMinute = QStringLiteral("0");
-    // Title clock, clipboard capture and alarm blink, twice a second.
-    TimerState tickTimer{500, true};
-    // While the alarm rings: the blink phase ("0" or "-1"), empty otherwise; and the repeat
-    // interval in minutes that the last reminder check found.
-    QString alarmBlinkPhase;
-    QString alarmRepeatMinutes = QStringLiteral("0");
-
-    bool capturesClipboard = false;
-    QString lastCapturedText;
+    IconButton* menuButton() const { return m_menuButton; }
+    IconButton* alarmIcon() const { return m_alarmIcon; }        // shown while a reminder is on
+    IconButton* unlockButton() const { return m_unlockButton; }  // shown while locked
+    ClockLabel* titleLabel() const { return m_titleLabel; }      // clock, drag handle
+    IconButton* hideButton() const { return m_hideButton; }
+    IconButton* deleteButton() const { return m_deleteButton; }
 
 Q_SIGNALS:
     // Something the store keeps changed: text, formatting, place, size, colour, visibility,
@@ -128,6 +128,12 @@ private:
     bool gripMouse(QWidget* receiver, QEvent* event);
     void showGripCursor(QWidget* receiver, int grip);
 
+    IconButton* m_menuButton;
+    IconButton* m_alarmIcon;
+    IconButton* m_unlockButton;
+    ClockLabel* m_titleLabel;
+    IconButton* m_hideButton;
+    IconButton* m_deleteButton;
     RichTextBox* m_editor;
     Note m_note;  // its `visible` is not kept: the window knows
     int m_number = 0;
@@ -138,4 +144,13 @@ private:
     bool m_applyingGeometry = false;
     WindowDrag m_drag;
     bool m_reasserted = false;  // our place was asked for again since the window was shown
+
+    bool m_checksReminder = false;
+    int m_lastAlarmMinute = 0;
+    AlarmBlink m_alarmBlink = AlarmBlink::Off;
+    // The repeat interval the last reminder check found: the closed alarm of a repeating
+    // reminder stays armed.
+    int m_alarmRepeatMinutes = 0;
+    bool m_capturesClipboard = false;
+    QString m_lastCapturedText;
 };

@@ -2,30 +2,25 @@
 
 #include <limits>
 
-#include "platform/clock.h"
-#include "store/values.h"
-
 namespace reminder {
 
-std::optional<Parts> split(const QString& text) {
-    const qsizetype star = text.indexOf(u'*');
-    const qsizetype stars = text.indexOf(QStringLiteral("**"));
-    if (star < 0 || stars < 0 || stars < star) return std::nullopt;
-    return Parts{text.left(star), text.mid(star + 1, stars - star - 1), text.mid(stars + 2)};
-}
-
-bool due(const Parts& parts, const QDateTime& now, const QString& lastAlarmMinute) {
-    if (parts.date != timetext::longDate(now.date())) return false;
-    const std::optional<qint16> last = store::toInt16(lastAlarmMinute);
-    const std::optional<qint16> repeat = store::toInt16(parts.repeat);
-    if (!last || !repeat) return false;
+bool due(const Reminder& reminder, const QDateTime& now, int lastAlarmMinute) {
+    if (!reminder.isComplete()) return false;
+    const ReminderDay& day = *reminder.day();
+    const QDate today = now.date();
+    if (day.year != today.year() || day.month != today.month() || day.day != today.day())
+        return false;
+    constexpr int kMin = std::numeric_limits<qint16>::min();
+    constexpr int kMax = std::numeric_limits<qint16>::max();
+    if (lastAlarmMinute < kMin || lastAlarmMinute > kMax) return false;
     // A difference outside 16 bits was an overflow, never an alarm.
-    const int sinceLast = now.time().minute() - *last;
-    if (sinceLast > std::numeric_limits<qint16>::max()) return false;
+    const int sinceLast = now.time().minute() - lastAlarmMinute;
+    if (sinceLast > kMax) return false;
     // A one-time reminder goes on ringing every second for the rest of its day, also past the
     // hour, where the minute of the hour starts again below the last alarm's.
-    if (*repeat != 0 && sinceLast < *repeat) return false;
-    return timetext::hourMinute(now.time()) >= parts.time;
+    const int repeat = *reminder.repeatMinutes();
+    if (repeat != 0 && sinceLast < repeat) return false;
+    return QTime(now.time().hour(), now.time().minute()) >= *reminder.time();
 }
 
 }  // namespace reminder

@@ -48,7 +48,7 @@ Note readNote(const ProfileFile& file, int n) {
         return file.read(section, key, def);
     };
     Note note;
-    note.reminder = read(kReminder, QString());
+    note.reminder = toReminder(read(kReminder, QString()));
     note.soundPath = cutSoundPath(read(kSoundPath, paths::shippedFile(QStringLiteral("kvz.mid"))));
     applyIf(toColour(read(kBackColor, QStringLiteral("16761024"))), note.colour);
     note.created = read(kCreated, Clock::instance().now().time().toString());
@@ -63,7 +63,8 @@ Note readNote(const ProfileFile& file, int n) {
     readLock(read(kLock, kNoPassword), note);
     // Only a locked note uses it, but an unlocked one keeps its stored value through the next
     // save instead of writing it back empty.
-    note.heightBeforeLock = read(kRestoreHeight, note.locked ? QStringLiteral("638") : QString());
+    note.heightBeforeLock =
+        toInt32(read(kRestoreHeight, note.locked ? QStringLiteral("638") : QString()));
     note.visible = toBool(read(kVisible, QStringLiteral("True"))).value_or(true);
     return note;
 }
@@ -71,7 +72,7 @@ Note readNote(const ProfileFile& file, int n) {
 void writeNote(ProfileFile& file, int n, const Note& note) {
     const QString section = noteSection(n);
     auto write = [&](const QString& key, const QString& value) { file.write(section, key, value); };
-    write(kReminder, note.reminder);
+    write(kReminder, fromReminder(note.reminder));
     write(kSoundPath, note.soundPath);
     write(kBackColor, fromColour(note.colour));
     write(kCreated, note.created);
@@ -83,7 +84,8 @@ void writeNote(ProfileFile& file, int n, const Note& note) {
     write(kOpacity, note.opacity ? QString::number(*note.opacity) : QString());
     write(kVisible, fromBool(note.visible));
     write(kLock, note.password.isEmpty() ? kNoPassword : note.password);
-    write(kRestoreHeight, note.heightBeforeLock);
+    write(kRestoreHeight,
+          note.heightBeforeLock ? QString::number(*note.heightBeforeLock) : QString());
 }
 
 // The numbers n of the sections "帖子" & n in the file, ascending.

@@ -1,5 +1,6 @@
 #include "store/values.h"
 
+#include <QRegularExpression>
 #include <limits>
 
 namespace store {
@@ -126,6 +127,45 @@ int opacityFromStored(const QString& stored) {
     const auto value = toInt16(stored.left(3));
     if (!value || *value < 0 || *value > 255) return 255;
     return *value;
+}
+
+Reminder toReminder(const QString& stored) {
+    if (stored.isEmpty()) return Reminder();
+    const qsizetype star = stored.indexOf(u'*');
+    const qsizetype stars = stored.indexOf(QStringLiteral("**"));
+    if (star < 0 || stars < 0) return Reminder::read(stored, {}, {}, {});
+
+    // The long date as it is written: numbers without leading zeros. The Windows program
+    // compared the text with today's; another form never matched any day.
+    static const QRegularExpression kLongDate(
+        QStringLiteral("^([1-9][0-9]{0,8})年(0|[1-9][0-9]?)月(0|[1-9][0-9]?)日$"));
+    std::optional<ReminderDay> day;
+    const QRegularExpressionMatch date = kLongDate.match(QStringView(stored).left(star));
+    if (date.hasMatch())
+        day = ReminderDay{date.captured(1).toInt(), date.captured(2).toInt(),
+                          date.captured(3).toInt()};
+
+    static const QRegularExpression kHourMinute(
+        QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9])$"));
+    std::optional<QTime> time;
+    const QRegularExpressionMatch hourMinute =
+        kHourMinute.match(stored.mid(star + 1, stars - star - 1));
+    if (hourMinute.hasMatch())
+        time = QTime(hourMinute.captured(1).toInt(), hourMinute.captured(2).toInt());
+
+    std::optional<int> repeat;
+    if (const std::optional<qint16> minutes = toInt16(QStringView(stored).sliced(stars + 2)))
+        repeat = *minutes;
+    return Reminder::read(stored, day, time, repeat);
+}
+
+QString fromReminder(const Reminder& reminder) {
+    if (!reminder.readText().isEmpty() || !reminder.isComplete()) return reminder.readText();
+    const ReminderDay& day = *reminder.day();
+    return QString::number(day.year) + u'年' + QString::number(day.month) + u'月' +
+           QString::number(day.day) + QStringLiteral("日*") +
+           reminder.time()->toString(QStringLiteral("HH:mm")) + QStringLiteral("**") +
+           QStringLiteral("%1").arg(*reminder.repeatMinutes(), 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace store

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+#include "model/reminder.h"
+
 namespace store {
 
 // Decimal text to a 16-bit signed integer: optional sign, digits, optional fraction (rounded
@@ -37,5 +39,13 @@ QString cutSoundPath(const QString& stored);
 // The stored opacity: its first three characters as a number 0..255. Anything else (no
 // number, a value from 256 to 999, a negative one) leaves the note opaque: 255.
 int opacityFromStored(const QString& stored);
+
+// A reminder stored as "<long date>*hh:mm**NN": the long date "2026年12月7日", the time of
+// day, the repeat interval in minutes (read as a 16-bit number). Split at the first "*" and the
+// first "**"; a part that does not read as its form is left unset, and the text is kept.
+Reminder toReminder(const QString& stored);
+// A reminder read from a store as it was read; one set in the program in the form above, the
+// interval with two digits. Empty for none.
+QString fromReminder(const Reminder& reminder);
 
 }  // namespace store
