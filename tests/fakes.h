@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QUrl>
 #include <deque>
-#include <tuple>
 #include <variant>
 
 #include "platform/clock.h"
@@ -119,28 +118,29 @@ public:
     bool showColor(QWidget*) override {
         ++shown;
         if (colors.empty()) return false;
-        color = colors.front();
+        setColor(colors.front());
         colors.pop_front();
         return true;
     }
     bool showOpen(QWidget*) override {
         ++shown;
         if (files.empty()) return false;
-        fileName = files.front();
+        setFileName(files.front());
         files.pop_front();
         return true;
     }
     bool showSave(QWidget*) override {
         ++shown;
         if (saves.empty()) return false;
-        std::tie(fileName, filterIndex) = saves.front();
+        setFileName(saves.front().first);
+        setFilterIndex(saves.front().second);
         saves.pop_front();
         return true;
     }
     // Prints into the next PDF file; records the flags the dialog was opened with.
     bool showPrinter(QWidget*) override {
         ++shown;
-        printFlags.append(flags);
+        printFlags.append(flags());
         if (pdfs.empty()) return false;
         printer().setOutputFormat(QPrinter::PdfFormat);
         printer().setOutputFileName(pdfs.front());
@@ -150,12 +150,12 @@ public:
     // Records the font the dialog opened with.
     bool showFont(QWidget*) override {
         ++shown;
-        fontsShown.append(font);
+        fontsShown.append(font());
         if (fonts.empty()) return false;
-        font = fonts.front();
+        setFont(fonts.front());
         fonts.pop_front();
         if (!fontColors.empty()) {
-            fontColor = fontColors.front();
+            setFontColor(fontColors.front());
             fontColors.pop_front();
         }
         return true;

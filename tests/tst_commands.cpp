@@ -330,7 +330,7 @@ void TstCommands::openReplacesTheContent() {
     f.dialogs.files.push_back(tempPath("utf8.txt"));
     program()->menus().action(MenuItem::Open)->trigger();
     QCOMPARE(n->editor()->Text(), QStringLiteral("中文 ü"));
-    QCOMPARE(f.dialogs.filter, QStringLiteral("RTF Files|*.rtf|Text Files|*.txt|All files|*.*"));
+    QCOMPARE(f.dialogs.filter(), QStringLiteral("RTF Files|*.rtf|Text Files|*.txt|All files|*.*"));
 }
 
 void TstCommands::openOfAnUnreadableFileChangesNothing() {
@@ -371,7 +371,7 @@ void TstCommands::saveAsRtfOrText() {
 void TstCommands::cancelledDialogsChangeNothingAndRestoreTopmost() {
     NoteWindow* n = startWithNotes(2);
     program()->menus().action(MenuItem::NotesOnTop)->trigger();
-    f.dialogs.fileName = tempPath("earlier.txt");
+    f.dialogs.setFileName(tempPath("earlier.txt"));
     for (QAction* action :
          {program()->menus().action(MenuItem::Open), program()->menus().action(MenuItem::Save),
           program()->menus().action(MenuItem::Print)})

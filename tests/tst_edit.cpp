@@ -165,7 +165,7 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     chosen.setUnderline(true);
     f.dialogs.fonts.push_back(chosen);
     f.dialogs.fontColors.push_back(QColor(0x80, 0, 0));
-    f.dialogs.color = QColor(255, 255, 128);  // what the colour dialog left, e.g. a note colour
+    f.dialogs.setColor(QColor(255, 255, 128));  // what the colour dialog left, e.g. a note colour
     program()->menus().action(MenuItem::Font)->trigger();
     QCOMPARE(editor->SelFontName(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(editor->SelFontSize(), 14.0);
@@ -178,7 +178,7 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     // The next use opens with that choice, colour too, not with the selection's font.
     program()->menus().action(MenuItem::Font)->trigger();
     QCOMPARE(f.dialogs.fontsShown.last().family(), QStringLiteral("DejaVu Sans"));
-    QCOMPARE(f.dialogs.fontColor, QColor(0x80, 0, 0));
+    QCOMPARE(f.dialogs.fontColor(), QColor(0x80, 0, 0));
 }
 
 void TstEdit::findAndFindNext() {

@@ -142,7 +142,7 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
     f.dialogs.colors.push_back(QColor(10, 20, 30));
     dialog->chooseOtherColour();
     QCOMPARE(note->note().colour, QColor(10, 20, 30));
-    QVERIFY(f.dialogs.flags == 3 && f.dialogs.color == QColor(10, 20, 30));
+    QVERIFY(f.dialogs.flags() == 3 && f.dialogs.color() == QColor(10, 20, 30));
     note->setNote([&] {
         Note v = note->note();
         v.colour = Qt::white;
@@ -150,7 +150,7 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
     }());
     dialog->chooseOtherColour();  // cancelled after a change elsewhere: the note keeps it
     QCOMPARE(note->note().colour, QColor(Qt::white));
-    QCOMPARE(f.dialogs.color, QColor(Qt::white));  // the dialog started from it
+    QCOMPARE(f.dialogs.color(), QColor(Qt::white));  // the dialog started from it
 
     // Another note activated: the dialog now acts on it, and its swatch says so.
     NoteWindow* other = f.program->createNote();
@@ -166,7 +166,7 @@ void TstSettings::soundChoiceAndNone() {
     dialog->chooseSound();
     QCOMPARE(note->note().soundPath, QStringLiteral("/music/bell.mp3"));
     QVERIFY(!dialog->noSoundCheck->isChecked());
-    QCOMPARE(f.dialogs.filter,
+    QCOMPARE(f.dialogs.filter(),
              QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma"));
 
     dialog->noSoundCheck->click();
@@ -174,7 +174,7 @@ void TstSettings::soundChoiceAndNone() {
     QCOMPARE(dialog->soundPathEdit->text(), QString());
     // Cancelled, while the dialog object still holds the name of a file opened elsewhere:
     // nothing changes, "无" stays ticked.
-    f.dialogs.fileName = QStringLiteral("/home/user/letter.rtf");
+    f.dialogs.setFileName(QStringLiteral("/home/user/letter.rtf"));
     dialog->chooseSound();
     QVERIFY(dialog->noSoundCheck->isChecked());
     QCOMPARE(note->note().soundPath, QString());

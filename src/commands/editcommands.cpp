@@ -101,18 +101,18 @@ void chooseFont(CommandHost& host) {
     NoteWindow* note = host.currentNote();
     if (!note) return;
     CommonDialog& dialog = CommonDialog::instance();
-    dialog.flags =
-        CommonDialog::kFontScreen | CommonDialog::kFontPrinter | CommonDialog::kFontEffects;
+    dialog.setFlags(CommonDialog::kFontScreen | CommonDialog::kFontPrinter |
+                    CommonDialog::kFontEffects);
     if (!dialog.showFont(note)) return;
     RichTextBox* editor = note->editor();
-    const QFont& font = dialog.font;
+    const QFont& font = dialog.font();
     editor->setSelFontName(font.family());
     editor->setSelFontSize(font.pointSizeF());
     editor->setSelBold(font.bold());
     editor->setSelItalic(font.italic());
     editor->setSelStrikeThru(font.strikeOut());
     editor->setSelUnderline(font.underline());
-    editor->setSelColor(dialog.fontColor);
+    editor->setSelColor(dialog.fontColor());
 }
 
 void find(CommandHost& host) {

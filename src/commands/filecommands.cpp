@@ -79,10 +79,10 @@ void clearNote(NoteWindow* note) {
 void openFile(CommandHost& host) {
     aroundDialog(host, [](NoteWindow* note) {
         CommonDialog& dialog = CommonDialog::instance();
-        dialog.filter = QString::fromUtf8(kNoteFileFilter);
+        dialog.setFilter(QString::fromUtf8(kNoteFileFilter));
         if (!dialog.showOpen(note)) return;
         QString error;
-        if (!fillFromFile(note->editor(), dialog.fileName, &error))
+        if (!fillFromFile(note->editor(), dialog.fileName(), &error))
             Prompts::instance().warn(QStringLiteral("无法打开文件：\n") + error,
                                      QStringLiteral("打开"));
     });
@@ -91,15 +91,15 @@ void openFile(CommandHost& host) {
 void saveToFile(CommandHost& host) {
     aroundDialog(host, [](NoteWindow* note) {
         CommonDialog& dialog = CommonDialog::instance();
-        dialog.filter = QString::fromUtf8(kNoteFileFilter);
+        dialog.setFilter(QString::fromUtf8(kNoteFileFilter));
         if (!dialog.showSave(note)) return;
         QString error;
         const bool saved =
-            dialog.filterIndex == 2
-                ? files::writeAtomically(dialog.fileName,
+            dialog.filterIndex() == 2
+                ? files::writeAtomically(dialog.fileName(),
                                          (note->editor()->Text() + QStringLiteral("\r\n")).toUtf8(),
                                          &error)
-                : note->editor()->SaveFile(dialog.fileName, &error);
+                : note->editor()->SaveFile(dialog.fileName(), &error);
         if (!saved)
             Prompts::instance().warn(QStringLiteral("无法保存文件：\n") + error,
                                      QStringLiteral("保存"));
@@ -109,8 +109,9 @@ void saveToFile(CommandHost& host) {
 void printNote(CommandHost& host) {
     aroundDialog(host, [](NoteWindow* note) {
         CommonDialog& dialog = CommonDialog::instance();
-        dialog.flags = CommonDialog::kPrintReturnPrinter | CommonDialog::kPrintNoPageNumbers;
-        if (note->editor()->SelLength() != 0) dialog.flags += CommonDialog::kPrintSelection;
+        int flags = CommonDialog::kPrintReturnPrinter | CommonDialog::kPrintNoPageNumbers;
+        if (note->editor()->SelLength() != 0) flags |= CommonDialog::kPrintSelection;
+        dialog.setFlags(flags);
         if (!dialog.showPrinter(note)) return;
         QPrinter& printer = dialog.printer();
         note->editor()->SelPrint(&printer);

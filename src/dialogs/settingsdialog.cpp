@@ -247,12 +247,12 @@ void SettingsDialog::chooseOtherColour() {
     showNoteColour();
     if (m_owner) windowops::setTopmost(m_owner, false);
     CommonDialog& dialog = CommonDialog::instance();
-    dialog.flags = CommonDialog::kColorFromGiven | CommonDialog::kColorFullOpen;
-    dialog.color = colourOf(currentColour);
+    dialog.setFlags(CommonDialog::kColorFromGiven | CommonDialog::kColorFullOpen);
+    dialog.setColor(colourOf(currentColour));
     // Cancelled, the note keeps its colour.
     if (dialog.showColor(this)) {
-        paint(currentColour, dialog.color);
-        setNoteColour(dialog.color);
+        paint(currentColour, dialog.color());
+        setNoteColour(dialog.color());
     }
     if (m_owner) windowops::setTopmost(m_owner, true);
 }
@@ -293,9 +293,9 @@ void SettingsDialog::noSoundClicked() {
 void SettingsDialog::chooseSound() {
     if (m_owner) windowops::setTopmost(m_owner, false);
     CommonDialog& dialog = CommonDialog::instance();
-    dialog.filter = QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma");
+    dialog.setFilter(QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma"));
     // Cancelled, nothing changes: the name the dialog object holds is another use's.
-    const QString path = dialog.showOpen(this) ? dialog.fileName.trimmed() : QString();
+    const QString path = dialog.showOpen(this) ? dialog.fileName().trimmed() : QString();
     if (m_owner) windowops::setTopmost(m_owner, true);
     if (path.isEmpty()) return;
     soundPathEdit->setText(path);

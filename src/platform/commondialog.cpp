@@ -41,22 +41,22 @@ QPrinter& CommonDialog::printer() {
 }
 
 void CommonDialog::resetProperties() {
-    flags = 0;
-    color = Qt::black;
-    filter.clear();
-    filterIndex = 1;
-    fileName.clear();
-    defaultExt = QStringLiteral("txt");
-    font = QFont();
-    fontColor = Qt::black;
+    m_flags = 0;
+    m_color = Qt::black;
+    m_filter.clear();
+    m_filterIndex = 1;
+    m_fileName.clear();
+    m_defaultExt = QStringLiteral("txt");
+    m_font = QFont();
+    m_fontColor = Qt::black;
     m_printer.reset();
 }
 
 bool CommonDialog::showColor(QWidget* parent) {
     QColorDialog dialog(parent);
-    if (flags & kColorFromGiven) dialog.setCurrentColor(color);
+    if (m_flags & kColorFromGiven) dialog.setCurrentColor(m_color);
     if (!dialog.exec()) return false;
-    color = dialog.selectedColor();
+    m_color = dialog.selectedColor();
     return true;
 }
 
@@ -68,24 +68,24 @@ bool showFileDialog(CommonDialog& d, QWidget* parent, QFileDialog::AcceptMode mo
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    const QStringList filters = fileDialogFilters(d.filter);
+    const QStringList filters = fileDialogFilters(d.filter());
     auto suffixFor = [&](const QString& chosen) {
-        const QString ext = filterExtension(d.filter, int(filters.indexOf(chosen)) + 1);
-        dialog.setDefaultSuffix(ext.isEmpty() ? d.defaultExt : ext);
+        const QString ext = filterExtension(d.filter(), int(filters.indexOf(chosen)) + 1);
+        dialog.setDefaultSuffix(ext.isEmpty() ? d.defaultExt() : ext);
     };
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters.value(d.filterIndex - 1, filters.first()));
+        dialog.selectNameFilter(filters.value(d.filterIndex() - 1, filters.first()));
         suffixFor(dialog.selectedNameFilter());
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suffixFor);
     } else {
-        dialog.setDefaultSuffix(d.defaultExt);
+        dialog.setDefaultSuffix(d.defaultExt());
     }
-    if (!d.fileName.isEmpty()) dialog.selectFile(d.fileName);
+    if (!d.fileName().isEmpty()) dialog.selectFile(d.fileName());
     if (!dialog.exec() || dialog.selectedFiles().isEmpty()) return false;
-    d.fileName = dialog.selectedFiles().first();
+    d.setFileName(dialog.selectedFiles().first());
     if (!filters.isEmpty())
-        d.filterIndex = std::max(1, int(filters.indexOf(dialog.selectedNameFilter())) + 1);
+        d.setFilterIndex(std::max(1, int(filters.indexOf(dialog.selectedNameFilter())) + 1));
     return true;
 }
 
@@ -103,11 +103,11 @@ bool CommonDialog::showPrinter(QWidget* parent) {
     QPrinter& target = printer();
     QPrintDialog dialog(&target, parent);
     QAbstractPrintDialog::PrintDialogOptions options = dialog.options();
-    options.setFlag(QAbstractPrintDialog::PrintSelection, (flags & kPrintSelection) != 0);
-    options.setFlag(QAbstractPrintDialog::PrintPageRange, !(flags & kPrintNoPageNumbers));
+    options.setFlag(QAbstractPrintDialog::PrintSelection, (m_flags & kPrintSelection) != 0);
+    options.setFlag(QAbstractPrintDialog::PrintPageRange, !(m_flags & kPrintNoPageNumbers));
     dialog.setOptions(options);
-    dialog.setPrintRange((flags & kPrintSelection) ? QAbstractPrintDialog::Selection
-                                                   : QAbstractPrintDialog::AllPages);
+    dialog.setPrintRange((m_flags & kPrintSelection) ? QAbstractPrintDialog::Selection
+                                                     : QAbstractPrintDialog::AllPages);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -134,15 +134,15 @@ bool CommonDialog::showFont(QWidget* parent) {
     // Qt's font dialog has no text colour: it goes into a dialog of ours with one beside it.
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("字体"));
-    auto* fonts = new QFontDialog(font, &dialog);
+    auto* fonts = new QFontDialog(m_font, &dialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     auto* colours = new QComboBox(&dialog);
     for (const auto& [rgb, name] : kTextColours)
         colours->addItem(swatch(QColor(rgb)), QString::fromUtf16(name), QColor(rgb));
-    if (colours->findData(fontColor) < 0)
-        colours->addItem(swatch(fontColor), fontColor.name(), fontColor);
-    colours->setCurrentIndex(colours->findData(fontColor));
+    if (colours->findData(m_fontColor) < 0)
+        colours->addItem(swatch(m_fontColor), m_fontColor.name(), m_fontColor);
+    colours->setCurrentIndex(colours->findData(m_fontColor));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -153,8 +153,8 @@ bool CommonDialog::showFont(QWidget* parent) {
     layout->addLayout(colourRow);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) return false;
-    font = fonts->currentFont();
-    fontColor = colours->currentData().value<QColor>();
+    m_font = fonts->currentFont();
+    m_fontColor = colours->currentData().value<QColor>();
     return true;
 }
 

@@ -35,18 +35,28 @@ public:
 
     virtual ~CommonDialog();
 
-    int flags = 0;
-    QColor color = Qt::black;
+    // The properties a caller sets before a dialog and reads after it.
+    int flags() const { return m_flags; }
+    void setFlags(int flags) { m_flags = flags; }
+    const QColor& color() const { return m_color; }
+    void setColor(const QColor& color) { m_color = color; }
     // Pairs of description and patterns, all separated by "|": "Text|*.txt|All|*.*". Patterns
     // within a pair are separated by ";".
-    QString filter;
-    int filterIndex = 1;  // counts the pairs from 1
-    QString fileName;
-    QString defaultExt = QStringLiteral("txt");
-    QFont font;  // name, size, bold, italic, strike-through, underline
-    // The font dialog's text colour. Not `color`: that one the colour dialog leaves, often a
+    const QString& filter() const { return m_filter; }
+    void setFilter(const QString& filter) { m_filter = filter; }
+    int filterIndex() const { return m_filterIndex; }  // counts the pairs from 1
+    void setFilterIndex(int index) { m_filterIndex = index; }
+    const QString& fileName() const { return m_fileName; }
+    void setFileName(const QString& name) { m_fileName = name; }
+    const QString& defaultExt() const { return m_defaultExt; }
+    void setDefaultExt(const QString& ext) { m_defaultExt = ext; }
+    // Name, size, bold, italic, strike-through, underline.
+    const QFont& font() const { return m_font; }
+    void setFont(const QFont& font) { m_font = font; }
+    // The font dialog's text colour. Not color(): that one the colour dialog leaves, often a
     // note's background, which would make the text invisible.
-    QColor fontColor = Qt::black;
+    const QColor& fontColor() const { return m_fontColor; }
+    void setFontColor(const QColor& colour) { m_fontColor = colour; }
 
     // Modal to `parent`. True when the user chose; false when cancelled.
     virtual bool showColor(QWidget* parent);
@@ -67,6 +77,14 @@ private:
     friend Service;
     static CommonDialog& real();
 
+    int m_flags = 0;
+    QColor m_color = Qt::black;
+    QString m_filter;
+    int m_filterIndex = 1;
+    QString m_fileName;
+    QString m_defaultExt = QStringLiteral("txt");
+    QFont m_font;
+    QColor m_fontColor = Qt::black;
     std::unique_ptr<QPrinter> m_printer;  // made at its first use: it asks CUPS for printers
 };
 
