@@ -37,12 +37,9 @@ void TrayController::connectNote(NoteWindow* note) {
         commands::deleteNoteAsked(m_host, note);
     });
     // The text's keys and its right button.
-    connect(
-        note->editor(), &RichTextBox::KeyDown, this,
-        [this, note](int* key, Qt::KeyboardModifiers modifiers) {
-            if (commands::noteKey(m_host, note, *key, modifiers)) *key = 0;
-        },
-        Qt::DirectConnection);
+    note->editor()->setKeyHandler([this, note](int key, Qt::KeyboardModifiers modifiers) {
+        return commands::noteKey(m_host, note, key, modifiers);
+    });
     connect(note->editor(), &RichTextBox::MouseDown, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
                 if (button == Qt::RightButton)

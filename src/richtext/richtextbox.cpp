@@ -298,12 +298,13 @@ bool RichTextBox::viewportEvent(QEvent* event) {
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
-    int keyCode = event->key();
-    if (keyCode != 0) {
+    if (event->key() != 0 && m_keyHandler) {
         const QPointer<RichTextBox> alive(this);
-        Q_EMIT KeyDown(&keyCode, event->modifiers());
+        // A copy: the handler may replace itself, or close the note.
+        const KeyHandler handler = m_keyHandler;
+        const bool taken = handler(event->key(), event->modifiers());
         if (!alive) return;  // the handler closed the note
-        if (keyCode == 0) {
+        if (taken) {
             event->accept();
             return;
         }

@@ -11,6 +11,7 @@
 // insertion point then stays where the text began, since showing the end of a text of megabytes
 // means laying out all of it at once.
 
+#include <functional>
 #include <optional>
 
 #include <QColor>
@@ -102,16 +103,17 @@ public:
     void Redo() { undoStep(true); }
     bool CanUndo() const;
 
+    // Offered every key press, auto-repeats included, before the control handles the key (the
+    // Qt::Key code). A handler that returns true takes the key: the control neither types nor
+    // edits with it. A handler that closes the note should delete it later, not at once.
+    using KeyHandler = std::function<bool(int keyCode, Qt::KeyboardModifiers shift)>;
+    void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+
     // MIME types under which the selection goes to the clipboard as RTF.
     static const QString& rtfMimeType();     // "text/rtf"
     static const QString& rtfAltMimeType();  // "application/rtf"
 
 Q_SIGNALS:
-    // Raised for every key press, auto-repeats included, before the control handles the key.
-    // keyCode points to the Qt::Key code; a handler that sets it to 0 swallows the key, so the
-    // control neither types nor edits with it. Connect directly (the pointer lives only during
-    // the emission). A handler that closes the note should delete it later, not at once.
-    void KeyDown(int* keyCode, Qt::KeyboardModifiers shift);
     // Raised when a key comes up (not for auto-repeats); the control handles the key first.
     void KeyUp(int keyCode, Qt::KeyboardModifiers shift);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
@@ -147,6 +149,7 @@ private:
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);
 
+    KeyHandler m_keyHandler;
     QString m_fileName;
     QColor m_backColor = Qt::white;
     bool m_held = false;
