@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <limits>
 
+#include "platform/clock.h"
+
 namespace store {
 namespace {
 
@@ -145,6 +147,7 @@ Reminder toReminder(const QString& stored) {
         day = ReminderDay{date.captured(1).toInt(), date.captured(2).toInt(),
                           date.captured(3).toInt()};
 
+    // "hh:mm", 24-hour, as the Windows program formatted the time it compared with the clock's.
     static const QRegularExpression kHourMinute(
         QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9])$"));
     std::optional<QTime> time;
@@ -164,7 +167,7 @@ QString fromReminder(const Reminder& reminder) {
     const ReminderDay& day = *reminder.day();
     return QString::number(day.year) + u'年' + QString::number(day.month) + u'月' +
            QString::number(day.day) + QStringLiteral("日*") +
-           reminder.time()->toString(QStringLiteral("HH:mm")) + QStringLiteral("**") +
+           timetext::hourMinute(*reminder.time()) + QStringLiteral("**") +
            QStringLiteral("%1").arg(*reminder.repeatMinutes(), 2, 10, QLatin1Char('0'));
 }
 
