@@ -33,13 +33,27 @@ jotpin_install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-jotpin_setup() {
-    local packages=("${JOTPIN_BUILD_PACKAGES[@]}")
-    [ "${1:-}" = test ] && packages+=("${JOTPIN_TEST_PACKAGES[@]}")
-    jotpin_install_missing "${packages[@]}"
-    if [ ! -f "$JOTPIN_BUILD/build.ninja" ]; then
-        cmake -S "$JOTPIN_ROOT" -B "$JOTPIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# jotpin_configure BUILD_DIR [CMAKE OPTIONS...]: configures a build folder the first time; later
+# only options given here are set again, so the next build stays quick.
+jotpin_configure() {
+    local build=$1
+    shift
+    if [ ! -f "$build/build.ninja" ]; then
+        cmake -S "$JOTPIN_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    elif (($#)); then
+        cmake "$build" "$@" >/dev/null
     fi
+}
+
+jotpin_setup() {
+    local packages=("${JOTPIN_BUILD_PACKAGES[@]}") options=()
+    if [ "${1:-}" = test ]; then
+        packages+=("${JOTPIN_TEST_PACKAGES[@]}")
+        # The tests build as CI does: a warning fails the build.
+        options+=(-DJOTPIN_WERROR=ON)
+    fi
+    jotpin_install_missing "${packages[@]}"
+    jotpin_configure "$JOTPIN_BUILD" "${options[@]}"
     cmake --build "$JOTPIN_BUILD" --parallel "$(nproc)"
 }
 

@@ -3,12 +3,9 @@
 # Needs what scripts/test.sh installs; run that first on a fresh machine.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-source "$root/scripts/setup.sh"  # jotpin_ctest
+source "$root/scripts/setup.sh"  # jotpin_configure, jotpin_ctest
 build="$root/build-sanitize"
-if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJOTPIN_SANITIZE=ON \
-        -DJOTPIN_BENCH=OFF
-fi
+jotpin_configure "$build" -DJOTPIN_SANITIZE=ON -DJOTPIN_BENCH=OFF -DJOTPIN_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
 # Qt and the libraries below it keep memory to the end on purpose: leaks are not looked for.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

@@ -238,13 +238,13 @@ void TstApp::autostartExecQuoting() {
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validate.isEmpty()) return;
     QTemporaryDir dir;
-    QFile f(dir.filePath(QStringLiteral("jotpin.desktop")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
+    QFile entry(dir.filePath(QStringLiteral("jotpin.desktop")));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
     const QFileInfo info(program);
-    f.write(autostart::entryText(info.path(), info.fileName()));
-    f.close();
+    entry.write(autostart::entryText(info.path(), info.fileName()));
+    entry.close();
     QProcess p;
-    p.start(validate, {f.fileName()});
+    p.start(validate, {entry.fileName()});
     QVERIFY(p.waitForFinished());
     const QByteArray complaints = p.readAllStandardOutput();
     QVERIFY2(p.exitCode() == 0 && !complaints.contains("error"), complaints.constData());

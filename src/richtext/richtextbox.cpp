@@ -347,21 +347,21 @@ void RichTextBox::selectPictureAt(QPointF viewportPos) {
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const {
-    auto* data = new QMimeData;
+    auto* mime = new QMimeData;
     const QTextCursor cursor = textCursor();
-    if (!cursor.hasSelection()) return data;
+    if (!cursor.hasSelection()) return mime;
     const int from = cursor.selectionStart();
     const int to = cursor.selectionEnd();
     const QTextDocumentFragment fragment = cursor.selection();
 
     const QByteArray rtf = rtf::write(*document(), from, to);
-    data->setData(rtfMimeType(), rtf);
-    data->setData(rtfAltMimeType(), rtf);
-    data->setHtml(fragment.toHtml());
+    mime->setData(rtfMimeType(), rtf);
+    mime->setData(rtfAltMimeType(), rtf);
+    mime->setHtml(fragment.toHtml());
     // Pictures have no plain text: a picture alone leaves the clipboard without text.
     QString plain = withoutJoins(fragment.toPlainText(), longparagraphs::joins(*document()), from);
     plain.remove(kObjectChar);
-    if (!plain.isEmpty()) data->setText(plain);
+    if (!plain.isEmpty()) mime->setText(plain);
     if (to - from == 1) {
         QTextCursor one(document());
         one.setPosition(to);  // the format of the character before
@@ -369,10 +369,10 @@ QMimeData* RichTextBox::createMimeDataFromSelection() const {
         if (format.isImageFormat()) {
             const QVariant image = document()->resource(QTextDocument::ImageResource,
                                                         QUrl(format.toImageFormat().name()));
-            if (image.canConvert<QImage>()) data->setImageData(image);
+            if (image.canConvert<QImage>()) mime->setImageData(image);
         }
     }
-    return data;
+    return mime;
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
@@ -394,8 +394,8 @@ void RichTextBox::insertFromMimeData(const QMimeData* source) {
     settleLayout(cursorAt(start), false);
 }
 
-void RichTextBox::insertMimeData(const QMimeData& data) {
-    const QMimeData* source = &data;
+void RichTextBox::insertMimeData(const QMimeData& mime) {
+    const QMimeData* source = &mime;
     for (const QString& type : {rtfMimeType(), rtfAltMimeType()}) {
         if (source->hasFormat(type) && insertRtf(source->data(type))) return;
     }

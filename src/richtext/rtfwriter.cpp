@@ -149,8 +149,8 @@ void Writer::paragraph(const Snapshot::Paragraph& p) {
                     m_symbolFont = int(m_fonts.size());
                     m_fonts.append(QStringLiteral("Symbol"));
                 }
-                const std::string f = std::to_string(m_symbolFont);
-                m_out += "{\\pntext\\f" + f + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
+                const std::string font = std::to_string(m_symbolFont);
+                m_out += "{\\pntext\\f" + font + "\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + font +
                          "\\pnindent0{\\pntxtb\\'B7}}";
                 break;
             }
