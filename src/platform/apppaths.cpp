@@ -65,10 +65,10 @@ QString installedDataDir() {
 }
 
 QString shippedFile(const QString& name) {
-    const QString beside = programDir() + u'/' + name;
+    QString beside = programDir() + u'/' + name;
     if (QFileInfo::exists(beside)) return beside;
     // Installed under any prefix: <prefix>/bin/jotpin reads <prefix>/share/jotpin/.
-    const QString underPrefix = installedDataDir() + u'/' + name;
+    QString underPrefix = installedDataDir() + u'/' + name;
     if (QFileInfo::exists(underPrefix)) return underPrefix;
     const QString installed = QStandardPaths::locate(QStandardPaths::AppDataLocation, name);
     return installed.isEmpty() ? beside : installed;

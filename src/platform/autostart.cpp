@@ -60,7 +60,7 @@ bool write(const QString& appPath, const QString& exeName, QString* error) {
     QByteArray existing;
     QString ignored;
     // An entry that already says this is left alone: no write at every exit.
-    if (files::readRegular(path, 64 * 1024, &existing, &ignored) == files::ReadResult::Ok &&
+    if (files::readRegular(path, qint64(64) * 1024, &existing, &ignored) == files::ReadResult::Ok &&
         existing == text)
         return true;
     return files::writeAtomically(path, text, error);

@@ -16,7 +16,7 @@ namespace directpaint {
 namespace {
 
 // One request without the big-requests extension carries up to 256 KiB.
-constexpr qsizetype kMaxPictureBytes = 200 * 1024;
+constexpr qsizetype kMaxPictureBytes = qsizetype(200) * 1024;
 
 // Whether the server takes Qt's 32-bit pixels (RGB32, ARGB32 premultiplied) as they stand.
 bool takesQtPixels(const xcb_setup_t* setup, uint8_t depth) {

@@ -54,6 +54,7 @@ bool writeAtomically(const QString& path, QByteArrayView bytes, QString* error) 
     // Unbuffered, so that a write the disk refuses fails here: a failure that only showed in
     // the final flush would not stop the rename over the old file.
     QString why;
+    // NOLINTNEXTLINE(bugprone-branch-clone): every step that fails reads its error the same way
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         why = file.errorString();
     } else if (file.write(bytes.data(), bytes.size()) != bytes.size()) {

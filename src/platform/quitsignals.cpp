@@ -50,7 +50,7 @@ void watch() {
 void onSignal(int signalNumber) {
     const int savedErrno = errno;  // the code this signal interrupted may be reading errno
     g_pending = 1;
-    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    const auto byte = static_cast<unsigned char>(signalNumber);
     // Nothing to do if a socket is full: a quit is already pending.
     [[maybe_unused]] const ssize_t written = ::write(g_fds[0], &byte, 1);
     [[maybe_unused]] const ssize_t watched = ::write(g_watchFds[0], &byte, 1);

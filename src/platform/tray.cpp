@@ -33,6 +33,6 @@ private:
 }  // namespace
 
 TrayIcon& TrayIcon::real() {
-    static QtTrayIcon* real = new QtTrayIcon();  // lives as long as the program
+    static auto* real = new QtTrayIcon();  // lives as long as the program
     return *real;
 }

@@ -17,8 +17,8 @@ namespace {
 
 // Decoded pictures larger than this become placeholders, and so does everything once the
 // document's pictures hold this much memory in total.
-constexpr qint64 kMaxPicturePixels = 16 * 1024 * 1024;
-constexpr qint64 kMaxTotalPictureBytes = 512 * 1024 * 1024;
+constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
+constexpr qint64 kMaxTotalPictureBytes = qint64(512) * 1024 * 1024;
 constexpr int kMaxPlaceholderSide = 512;
 constexpr qreal kMaxPictureSide = 4096;  // displayed size in pixels
 // The control words kept with an original picture; more is no real picture.
@@ -66,6 +66,7 @@ void Reader::pictureHex(QByteArrayView text) {
     data.reserve(data.size() + text.size() / 2 + 1);
     int nibble = m_pict.nibble;
     for (char c : text) {
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): the table holds digit values, not characters
         const int v = table[uchar(c)];
         if (v < 0) continue;
         if (nibble < 0) {

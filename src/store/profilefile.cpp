@@ -217,7 +217,7 @@ const ProfileFile::KeyIndex& ProfileFile::keyIndex(std::size_t header) const {
         }
         pos = line.next;
     }
-    return *m_keyIndex.insert(header, std::move(index));
+    return *m_keyIndex.emplace(header, std::move(index));
 }
 
 bool ProfileFile::findKey(std::size_t header, QByteArrayView key, Span* value) const {

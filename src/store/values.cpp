@@ -105,7 +105,7 @@ QString fromColour(const QColor& colour) {
 }
 
 QColor colourFromBgr(quint32 bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
 quint32 bgrFromColour(const QColor& colour) {

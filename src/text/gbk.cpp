@@ -22,7 +22,8 @@ constexpr bool isTrailByte(unsigned char c) {
 // Lookup tables taken once from Qt's ICU converter: converting a short value through ICU costs
 // far more than the table lookup, and ICU converters keep state between calls.
 struct Tables {
-    std::array<char16_t, (0xFF - kLeadFirst) * kTrailCount> toUnicode{};  // kNone: unassigned
+    // kNone: unassigned
+    std::array<char16_t, std::size_t(0xFF - kLeadFirst) * kTrailCount> toUnicode{};
     std::array<uint16_t, 0x10000> fromUnicode{};  // 0: not in the table; < 0x100: one byte
     char16_t singleByte80 = kNone;
     char16_t singleByteFF = kNone;
