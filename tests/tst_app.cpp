@@ -14,6 +14,7 @@
 
 #include "programfixture.h"
 
+#include "app/menutable.h"
 #include "app/topmost.h"
 #include "commands/dialogguard.h"
 #include "platform/autostart.h"
@@ -330,7 +331,7 @@ void TstApp::helpAndNewVersionOpenWithTheDesktop() {
     QCOMPARE(f.shell.opened.size(), 2);
     QCOMPARE(f.shell.opened[0],
              QUrl::fromLocalFile(g_sandbox.appPath() + QStringLiteral("/Jotpin说明.htm")));
-    QCOMPARE(f.shell.opened[1], QUrl(TrayController::kNewVersionUrl));
+    QCOMPARE(f.shell.opened[1], QUrl(kNewVersionUrl));
 
     // No browser: the user is told where the page is.
     f.shell.works = false;
@@ -338,7 +339,7 @@ void TstApp::helpAndNewVersionOpenWithTheDesktop() {
     program()->menus().action(MenuItem::NewVersion)->trigger();
     QCOMPARE(f.tray.messages.size(), 2);
     QVERIFY(f.tray.messages[0].contains(QStringLiteral("Jotpin说明.htm")));
-    QVERIFY(f.tray.messages[1].contains(TrayController::kNewVersionUrl));
+    QVERIFY(f.tray.messages[1].contains(kNewVersionUrl));
 }
 
 void TstApp::helpPageCoversEveryMenuCommand() {

@@ -3,22 +3,24 @@
 #include <QUrl>
 
 #include "app/menutable.h"
-#include "app/traycontroller.h"
 #include "commands/editcommands.h"
 #include "commands/filecommands.h"
 #include "commands/notecommands.h"
+#include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "richtext/richtextbox.h"
 
-QList<Menus::Item> programMenuItems(TrayController& app) {
-    CommandHost& host = app.commandHost();
+QList<Menus::Item> programMenuItems(const MenuWiring& app) {
+    // Each item keeps copies of what it calls: the wiring itself is gone once the menus are built.
+    CommandHost& host = app.host;
+    ProgramSwitches& switches = app.switches;
     using W = Menus::Which;
     using M = MenuItem;
     using commands::EditAction;
     auto edit = [&app, &host](EditAction what) {
-        return [&app, &host, what] {
-            app.updateEditMenu();
+        return [update = app.updateEditMenu, &host, what] {
+            update();
             commands::edit(host, what);
         };
     };
@@ -28,66 +30,52 @@ QList<Menus::Item> programMenuItems(TrayController& app) {
     auto align = [&host](int alignment) {
         return [&host, alignment] { commands::alignParagraphs(host, alignment); };
     };
-    auto help = [&app] {
+    auto help = [open = app.openPage] {
         const QString page = paths::shippedFile(QStringLiteral("Jotpin说明.htm"));
-        app.openPage(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
+        open(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
     };
     const bool sep = true;
     return {
         {W::Tray, M::Back, QStringLiteral("返回"), {}, nullptr},
-        {W::Tray, M::NewNote, QStringLiteral("新建帖子"), {}, [&app] { app.newNote(); }},
-        {W::Tray,
-         M::ShowAll,
-         QStringLiteral("显示所有帖子"),
-         {},
-         [&app] { app.showAllNotes(); },
-         sep},
-        {W::Tray, M::NoteList, QStringLiteral("帖子列表"), {}, [&app] { app.showNoteList(); }},
+        {W::Tray, M::NewNote, QStringLiteral("新建帖子"), {}, [&host] { commands::newNote(host); }},
+        {W::Tray, M::ShowAll, QStringLiteral("显示所有帖子"), {}, app.showAllNotes, sep},
+        {W::Tray, M::NoteList, QStringLiteral("帖子列表"), {}, app.showNoteList},
         {W::Tray,
          M::NotesOnTop,
          QStringLiteral("帖子在前"),
          {},
          nullptr,
          sep,
-         [&app](bool on) {
-             app.switches().setNotesOnTop(on);
-             app.applyTopmostToAll();
+         [&host, &switches](bool on) {
+             switches.setNotesOnTop(on);
+             host.applyTopmostToAll();
          }},
-        {W::Tray, M::HideAll, QStringLiteral("隐藏帖子"), {}, [&app] { app.hideAllNotes(); }},
+        {W::Tray, M::HideAll, QStringLiteral("隐藏帖子"), {}, app.hideAllNotes},
         {W::Tray,
          M::ReminderSound,
          QStringLiteral("提醒声音开启"),
          {},
          nullptr,
          false,
-         [&app](bool on) { app.switches().setReminderSound(on); }},
+         [&switches](bool on) { switches.setReminderSound(on); }},
         {W::Tray,
          M::StartWithSession,
          QStringLiteral("自动运行"),
          {},
          nullptr,
          sep,
-         [&app](bool on) { app.switches().setStartWithSession(on); }},
+         [&switches](bool on) { switches.setStartWithSession(on); }},
         {W::Tray, M::Help, QStringLiteral("使用说明"), {}, help, sep},
         {W::Tray,
          M::NewVersion,
          QStringLiteral("检查是否有新版本"),
          {},
-         [&app] {
-             app.openPage(QUrl(TrayController::kNewVersionUrl), TrayController::kNewVersionUrl);
-         }},
+         [open = app.openPage] { open(QUrl(kNewVersionUrl), kNewVersionUrl); }},
         // Ending the program deletes the menu, which must not happen while it still runs.
-        {W::Tray,
-         M::Exit,
-         QStringLiteral("退出"),
-         {},
-         [&app] { app.exitProgram(); },
-         sep,
-         nullptr,
-         true},
+        {W::Tray, M::Exit, QStringLiteral("退出"), {}, app.exitProgram, sep, nullptr, true},
 
         {W::Note, M::Clear, QStringLiteral("清空"), QStringLiteral("Ctrl+Q"),
-         [&app] { commands::clearNote(app.currentNote()); }},
+         [&host] { commands::clearNote(host.currentNote()); }},
         {W::Note, M::Open, QStringLiteral("打开"), QStringLiteral("Ctrl+O"),
          [&host] { commands::openFile(host); }},
         {W::Note, M::Save, QStringLiteral("保存"), QStringLiteral("Ctrl+S"),
@@ -97,10 +85,10 @@ QList<Menus::Item> programMenuItems(TrayController& app) {
         {W::Note, M::Lock, QStringLiteral("加锁"), QStringLiteral("F4"),
          [&host] { commands::lockNote(host); }, sep},
         {W::Note, M::Settings, QStringLiteral("设置/提醒"), QStringLiteral("F5"),
-         [&app] { app.showSettings(); }},
+         [&host] { host.showSettings(); }},
         {W::Note, M::Hide, QStringLiteral("隐藏"), QStringLiteral("F6"),
-         [&app] {
-             if (NoteWindow* note = app.currentNote()) note->hide();
+         [&host] {
+             if (NoteWindow* note = host.currentNote()) note->hide();
          }},
         {W::Note,
          M::ClipboardCapture,
@@ -115,7 +103,7 @@ QList<Menus::Item> programMenuItems(TrayController& app) {
          [&host] { commands::deleteCurrentNote(host); }},
 
         {W::Edit, M::InsertIcon, QStringLiteral("插入图标"), QStringLiteral("Ctrl+I"),
-         [&app] { app.showIconPicker(); }},
+         [&host] { host.showIconPicker(); }},
         {W::Edit, M::Undo, QStringLiteral("撤除"), {}, edit(EditAction::Undo), sep},
         {W::Edit, M::Cut, QStringLiteral("剪切"), {}, edit(EditAction::Cut)},
         {W::Edit, M::Copy, QStringLiteral("复制"), {}, edit(EditAction::Copy)},

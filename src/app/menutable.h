@@ -2,9 +2,28 @@
 // What the items of the program's menus say and do.
 
 #include <QList>
+#include <QString>
+#include <functional>
 
 #include "app/menus.h"
 
-class TrayController;
+// The address of the page about newer versions.
+inline const QString kNewVersionUrl = QStringLiteral("https://jotpin.app/download");
 
-QList<Menus::Item> programMenuItems(TrayController& app);
+class CommandHost;
+class ProgramSwitches;
+class QUrl;
+
+// What the items act on, and the program's own commands among them.
+struct MenuWiring {
+    CommandHost& host;
+    ProgramSwitches& switches;
+    std::function<void()> showAllNotes;
+    std::function<void()> hideAllNotes;
+    std::function<void()> showNoteList;
+    std::function<void()> exitProgram;
+    std::function<void()> updateEditMenu;
+    std::function<void(const QUrl& url, const QString& shown)> openPage;
+};
+
+QList<Menus::Item> programMenuItems(const MenuWiring& wiring);

@@ -1,27 +1,31 @@
 #include "app/notecommandhost.h"
 
-#include "app/traycontroller.h"
+#include "app/dialogs.h"
+#include "app/openwindows.h"
+#include "app/storekeeper.h"
+#include "app/topmost.h"
+#include "model/programswitches.h"
 #include "note/notewindow.h"
 
 NoteWindow* NoteCommandHost::createNote() {
-    return m_app.createNote();
+    return m_numbering.createNote();
 }
 
 NoteWindow* NoteCommandHost::currentNote() const {
-    return m_app.currentNote();
+    return qobject_cast<NoteWindow*>(m_windows.at(m_windows.currentNoteIndex()));
 }
 
 bool NoteCommandHost::notesOnTop() const {
-    return m_app.switches().notesOnTop();
+    return m_switches.notesOnTop();
 }
 
 void NoteCommandHost::applyTopmostToAll() {
-    m_app.applyTopmostToAll();
+    ::applyTopmostToAll(m_windows, m_switches.notesOnTop());
 }
 
 QList<QPoint> NoteCommandHost::notePlaces(const NoteWindow* except) const {
     QList<QPoint> places;
-    for (const NoteWindow* note : m_app.windows().numberedNotes()) {
+    for (const NoteWindow* note : m_windows.numberedNotes()) {
         if (note != except && note->isVisible())
             places.append({note->note().left, note->note().top});
     }
@@ -29,29 +33,29 @@ QList<QPoint> NoteCommandHost::notePlaces(const NoteWindow* except) const {
 }
 
 void NoteCommandHost::closeNote(NoteWindow* note) {
-    m_app.windows().close(note);
+    m_windows.close(note);
 }
 
 int NoteCommandHost::storedNumber(const NoteWindow* note) {
-    return m_app.notebook().storedNumber(note);
+    return m_store.notebook().storedNumber(note);
 }
 
 void NoteCommandHost::removeContentFile(int n) {
-    m_app.removeContentFile(n);
+    m_store.removeContentFile(n);
 }
 
 void NoteCommandHost::saveNow() {
-    m_app.saveNow();
+    m_store.saveNow();
 }
 
 void NoteCommandHost::giveBackNoteNumber() {
-    m_app.setNoteCounter(qint16(m_app.noteCounter() - 1));
+    m_numbering.giveBack();
 }
 
 void NoteCommandHost::showSettings() {
-    m_app.showSettings();
+    m_dialogs.showSettings();
 }
 
 void NoteCommandHost::showIconPicker() {
-    m_app.showIconPicker();
+    m_dialogs.showIconPicker();
 }

@@ -1,13 +1,29 @@
 #pragma once
 // What the note commands may ask of the program, answered by the program's parts.
 
+#include <functional>
+
 #include "commands/notecommands.h"
 
-class TrayController;
+class Dialogs;
+class OpenWindows;
+class ProgramSwitches;
+class StoreKeeper;
 
 class NoteCommandHost final : public CommandHost {
 public:
-    explicit NoteCommandHost(TrayController& app) : m_app(app) {}
+    // How a note is made and numbered, and how a deleted note's number is given back.
+    struct Numbering {
+        std::function<NoteWindow*()> createNote;
+        std::function<void()> giveBack;
+    };
+    NoteCommandHost(OpenWindows& windows, const ProgramSwitches& switches, StoreKeeper& store,
+                    Dialogs& dialogs, Numbering numbering)
+        : m_windows(windows),
+          m_switches(switches),
+          m_store(store),
+          m_dialogs(dialogs),
+          m_numbering(std::move(numbering)) {}
 
     NoteWindow* createNote() override;
     NoteWindow* currentNote() const override;
@@ -24,6 +40,10 @@ public:
     QString& findText() override { return m_findText; }
 
 private:
-    TrayController& m_app;
+    OpenWindows& m_windows;
+    const ProgramSwitches& m_switches;
+    StoreKeeper& m_store;
+    Dialogs& m_dialogs;
+    Numbering m_numbering;
     QString m_findText;  // the last text searched for, in any note
 };

@@ -36,7 +36,12 @@ void report(const QString& message) {
 
 TrayController::TrayController(AutoSave::Delays autoSaveDelays) : m_autoSaveDelays(autoSaveDelays) {
     m_windows.add(this);
-    m_menus = new Menus(programMenuItems(*this), this);
+    m_menus = new Menus(
+        programMenuItems({m_host, m_switches, [this] { showAllNotes(); },
+                          [this] { hideAllNotes(); }, [this] { showNoteList(); },
+                          [this] { exitProgram(); }, [this] { updateEditMenu(); },
+                          [this](const QUrl& url, const QString& shown) { openPage(url, shown); }}),
+        this);
     // A switch item shows its switch.
     for (auto [id, on, changed] :
          {std::tuple{MenuItem::NotesOnTop, &ProgramSwitches::notesOnTop,
@@ -138,7 +143,7 @@ void TrayController::newNote() {
 }
 
 NoteWindow* TrayController::currentNote() const {
-    return qobject_cast<NoteWindow*>(m_windows.at(m_windows.currentNoteIndex()));
+    return m_host.currentNote();
 }
 
 void TrayController::trayLeftClicked() {
@@ -184,7 +189,7 @@ void TrayController::hideAllNotes() {
 }
 
 void TrayController::applyTopmostToAll() {
-    ::applyTopmostToAll(m_windows, m_switches.notesOnTop());
+    m_host.applyTopmostToAll();
 }
 
 void TrayController::exitProgram() {

@@ -20,8 +20,6 @@ class NoteWindow;
 class TrayController : public QWidget {
     Q_OBJECT
 public:
-    // The address of the page about newer versions.
-    static inline const QString kNewVersionUrl = QStringLiteral("https://jotpin.app/download");
     // How many days of store snapshots are kept.
     static constexpr int kSnapshotDays = 7;
 
@@ -108,8 +106,6 @@ private:
     void connectNote(NoteWindow* note);
 
     OpenWindows m_windows;
-    NoteCommandHost m_host{*this};
-    Menus* m_menus = nullptr;
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
     StoreKeeper m_store{m_windows,
@@ -118,6 +114,13 @@ private:
                         kSnapshotDays};
     NoteTicks m_ticks{m_windows, m_switches};
     Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
+    NoteCommandHost m_host{
+        m_windows,
+        m_switches,
+        m_store,
+        m_dialogs,
+        {[this] { return createNote(); }, [this] { m_noteCounter = qint16(m_noteCounter - 1); }}};
+    Menus* m_menus = nullptr;
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;
