@@ -75,7 +75,6 @@ public:
     bool saveAll(QStringList* errors = nullptr, SaveScope scope = SaveScope::Changed) {
         return m_store.saveAll(errors, scope);
     }
-    Notebook& notebook() { return m_store.notebook(); }
 
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
@@ -92,7 +91,6 @@ public:
 
     // The tray menu, the note menu and the edit menu.
     Menus& menus() const { return *m_menus; }
-    CommandHost& commandHost() { return m_host; }
 
 Q_SIGNALS:
     // The program is over and everything is saved; the windows are closed right after.

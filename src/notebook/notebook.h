@@ -66,7 +66,6 @@ public:
     // As save(), but the texts are taken here and written on another thread; finished() tells
     // how it went. False when nothing was to be saved or a save is still under way.
     bool saveInBackground(const QList<Page>& pages, const Switches& switches);
-    bool saving() const { return m_inFlight.active; }
 
 Q_SIGNALS:
     // A save ended, well or not.
