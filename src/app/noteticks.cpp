@@ -73,15 +73,12 @@ void NoteTicks::tick(const QDateTime& now, bool fullSecond) {
     if (!fullSecond && severalShown(notes)) windowops::askStackingOrder();
     // Read once per change, not at every tick: each read of text another program holds is a
     // string of round trips to it through the X server.
-    const bool capturing = std::any_of(notes.cbegin(), notes.cend(), [](const NoteWindow* n) {
-        return n->capturesClipboard() && n->isTicking();
-    });
+    const bool capturing = std::any_of(notes.cbegin(), notes.cend(),
+                                       [](const NoteWindow* n) { return n->capturesClipboard(); });
     if (capturing && m_clipboardStale) {
         m_clipboardText = QGuiApplication::clipboard()->text();
         m_clipboardStale = false;
     }
-    for (NoteWindow* note : notes) {
-        if (note->isTicking())
-            note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
-    }
+    for (NoteWindow* note : notes)
+        note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
 }
