@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +13,40 @@
 #include "platform/translations.h"
 #include "richtext/fonts.h"
 
+namespace {
+
+// The command line, read before the GUI starts: --help and --version need no display, and
+// leave before anything touches the store or the single-instance socket.
+void readCommandLine(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("jotpin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(JOTPIN_VERSION));
+    translations::install();
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Jotpin：桌面上的便笺（帖子），住在系统托盘里。"));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption storeOption(
+        QStringLiteral("store"),
+        QStringLiteral("帖子文件夹（tie.dat 和 tie/ 所在的文件夹），例如同步工具同步的文件夹。"
+                       "也可以用环境变量 JOTPIN_STORE 指定。"),
+        QStringLiteral("文件夹"));
+    options.addOption(storeOption);
+    // Qt's own option, taken by the GUI.
+    options.addOption({QStringLiteral("platform"),
+                       QStringLiteral("Qt 的窗口系统插件，例如 xcb 或 offscreen。"),
+                       QStringLiteral("插件")});
+    options.process(app);
+    QString store = options.value(storeOption);
+    if (store.isEmpty()) store = qEnvironmentVariable("JOTPIN_STORE");
+    if (!store.isEmpty()) paths::overrideStoreDir(QDir::current().absoluteFilePath(store));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    readCommandLine(argc, argv);
     displayplatform::choose(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jotpin"));

@@ -521,12 +521,17 @@ void TstApp::oneProgramPerStore() {
     // hears why.
     QFile plain(other.filePath(QStringLiteral("plain")));
     QVERIFY(plain.open(QIODevice::WriteOnly));
-    const QString nowhere = other.filePath(QStringLiteral("plain/store"));
-    SingleInstance unlocked(nowhere);
+    const QString nowhere = other.filePath(QStringLiteral("plain/locks"));
+    QTemporaryDir lonely;
+    SingleInstance unlocked(lonely.path(), nowhere);
     QCOMPARE(unlocked.acquire(&problem), SingleInstance::Start::Unlocked);
     QVERIFY(!problem.isEmpty());
-    SingleInstance again(nowhere);
+    SingleInstance again(lonely.path() + QStringLiteral("/"), nowhere);
     QCOMPARE(again.acquire(&problem), SingleInstance::Start::AnotherRuns);
+
+    // Nothing of the lock is in the store, where a sync tool would carry it to other machines.
+    QCOMPARE(QDir(store.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 void TstApp::staleLocksAreTakenOver_data() {
@@ -549,11 +554,11 @@ void TstApp::staleLocksAreTakenOver_data() {
 void TstApp::staleLocksAreTakenOver() {
     QFETCH(QByteArray, lock);
     QTemporaryDir store;
-    QFile file(store.filePath(QStringLiteral(".jotpin.lock")));
+    SingleInstance next(store.path(), store.path(), 100);
+    QFile file(next.lockFilePath());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(lock);
     file.close();
-    SingleInstance next(store.path(), 100);
     QElapsedTimer timer;
     timer.start();
     QString problem;

@@ -50,9 +50,19 @@ QString storeDir() {
     return g_decidedStoreDir;
 }
 
+QString keptDir() {
+    // Qt 6.4 has no state location yet.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state)) state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + u'/' + QCoreApplication::applicationName();
+}
+
 QString snapshotsDir() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/snapshots");
+    return keptDir() + QStringLiteral("/snapshots");
+}
+
+QString conflictsDir() {
+    return keptDir() + QStringLiteral("/conflicts");
 }
 
 bool isInstalled() {
@@ -83,6 +93,10 @@ void overrideProgram(const QString& path, const QString& exeName) {
 void overrideStoreDir(const QString& dir) {
     g_storeDir = dir.isEmpty() ? QString() : QDir::cleanPath(dir);
     g_decidedStoreDir.clear();
+}
+
+bool storeDirChosen() {
+    return !g_storeDir.isEmpty();
 }
 
 }  // namespace paths

@@ -18,8 +18,13 @@ QString storeDir();
 bool isInstalled();
 QString installedDataDir();
 
-// Where the daily copies of the store go: "snapshots" in the per-user data folder.
+// What Jotpin keeps for itself beside a store, never in it, so that a store in a synced folder
+// does not carry it: "~/.local/state/jotpin" (XDG_STATE_HOME).
+QString keptDir();
+// Where the daily copies of the store go: "snapshots" in the kept folder.
 QString snapshotsDir();
+// Where conflict copies left in the store by sync tools go once read: "conflicts" there.
+QString conflictsDir();
 
 // A shipped file ("kvz.dat", "kvz.mid", the help page): beside the program when it is
 // there, otherwise the installed data folders.
@@ -27,6 +32,9 @@ QString shippedFile(const QString& name);
 
 // Tests point the program at a folder of their own. Empty strings restore the real values.
 void overrideProgram(const QString& path, const QString& exeName = {});
+// The store folder the user chose (--store, JOTPIN_STORE), or a test's. It is never created:
+// a missing one may be a synced folder not mounted yet.
 void overrideStoreDir(const QString& dir);
+bool storeDirChosen();
 
 }  // namespace paths

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -13,12 +15,18 @@ namespace {
 constexpr QByteArrayView kShowRequest("show\n");
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& storeDir, int answerMs, QObject* parent)
+SingleInstance::SingleInstance(const QString& storeDir, QString lockDir, int answerMs,
+                               QObject* parent)
     : QObject(parent), m_storeDir(QFileInfo(storeDir).canonicalFilePath()), m_answerMs(answerMs) {
     if (m_storeDir.isEmpty()) m_storeDir = QDir::cleanPath(QFileInfo(storeDir).absoluteFilePath());
     const QByteArray hash =
         QCryptographicHash::hash(m_storeDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     m_serverName = QStringLiteral("jotpin-") + QString::fromLatin1(hash);
+    if (lockDir.isEmpty())
+        lockDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The host name too: a home folder shared by several machines is one folder for them all.
+    m_lockPath = lockDir + u'/' + m_serverName + u'-' + QSysInfo::machineHostName() +
+                 QStringLiteral(".lock");
 }
 
 SingleInstance::~SingleInstance() {
@@ -26,7 +34,7 @@ SingleInstance::~SingleInstance() {
 }
 
 SingleInstance::Start SingleInstance::acquire(QString* problem) {
-    m_lock = std::make_unique<QLockFile>(m_storeDir + QStringLiteral("/.jotpin.lock"));
+    m_lock = std::make_unique<QLockFile>(m_lockPath);
     // QLockFile takes over a lock whose process is gone, so a crash never blocks a start.
     m_lock->setStaleLockTime(0);
     QElapsedTimer waited;
@@ -46,8 +54,8 @@ SingleInstance::Start SingleInstance::acquire(QString* problem) {
         // One program per store all the same, by the socket alone.
         if (tellRunning()) return Start::AnotherRuns;
         if (problem)
-            *problem = QStringLiteral("无法在 %1 建立锁文件，帖子可能无法保存。")
-                           .arg(QDir::toNativeSeparators(m_storeDir));
+            *problem = QStringLiteral("无法建立锁文件 %1，帖子可能无法保存。")
+                           .arg(QDir::toNativeSeparators(m_lockPath));
     }
     listen(problem);
     return locked ? Start::Alone : Start::Unlocked;

@@ -1,7 +1,9 @@
 #pragma once
-// One program per store folder: two programs writing one store would overwrite each other's
-// notes. The first holds a lock file in the folder and listens on a local socket; a second
-// start tells the first and leaves.
+// One program per store folder on this machine: two programs writing one store would overwrite
+// each other's notes. The first holds a lock file and listens on a local socket; a second start
+// tells the first and leaves. The lock lies in a folder of this machine, never in the store:
+// programs on other machines that share the store through a sync tool are expected, and a lock
+// there would be overwritten by them in turn, or copied as a conflict.
 
 #include <QLockFile>
 #include <QObject>
@@ -14,9 +16,11 @@ class QLocalServer;
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // answerMs: how long a program that holds the lock may take to answer on its socket.
-    explicit SingleInstance(const QString& storeDir, int answerMs = 1500,
+    // lockDir: a folder of this machine (empty: the runtime folder). answerMs: how long a
+    // program that holds the lock may take to answer on its socket.
+    explicit SingleInstance(const QString& storeDir, QString lockDir = {}, int answerMs = 1500,
                             QObject* parent = nullptr);
+    QString lockFilePath() const { return m_lockPath; }
     ~SingleInstance() override;
 
     enum class Start {
@@ -43,6 +47,7 @@ private:
     QString m_storeDir;
     int m_answerMs;
     QString m_serverName;
+    QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
     std::optional<std::tuple<bool, qint64, QString, QString>>
         m_seenLock;  // readable, pid, host, app
