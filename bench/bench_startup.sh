@@ -29,7 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # The program's per-user files (autostart entry, fallback store) stay in here.
-export XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" XDG_RUNTIME_DIR="$tmp/run"
+export XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" XDG_STATE_HOME="$tmp/state" XDG_RUNTIME_DIR="$tmp/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 wait_for() {  # wait_for SECONDS COMMAND...: polls every 0.1 s

@@ -11,7 +11,7 @@ done
 E2E_PIDS=()
 E2E_TMP=$(mktemp -d)
 # The program's per-user files (the autostart entry, the fallback store) stay in the test.
-export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data"
+export XDG_CONFIG_HOME="$E2E_TMP/config" XDG_DATA_HOME="$E2E_TMP/data" XDG_STATE_HOME="$E2E_TMP/state"
 
 # The shell that sourced this file. Subshells inherit the EXIT trap, and bash runs it in one
 # killed before its command starts (a background job ended early): only this shell cleans up,
