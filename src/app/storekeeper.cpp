@@ -4,12 +4,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSet>
 
 #include "app/openwindows.h"
 #include "model/programswitches.h"
 #include "note/notewindow.h"
+#include "notebook/storewatch.h"
 #include "platform/apppaths.h"
 #include "platform/quitsignals.h"
 #include "richtext/richtextbox.h"
@@ -23,6 +25,13 @@ StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, 
       m_notes(std::move(notes)),
       m_notebook(paths::storeDir(), paths::snapshotsDir(), snapshotDays) {
     connect(&m_notebook, &Notebook::finished, this, &StoreKeeper::saveFinished);
+    // A save that found another machine's files wrote nothing: merged, then saved again.
+    connect(&m_notebook, &Notebook::changedOnDisk, this, [this] {
+        m_diskChangedDuringSave = true;
+        if (!m_autoSave) return;  // the end: saveAll() tries again itself
+        mergeFromDisk();
+        m_autoSave->poke();
+    });
     // Once per streak of failures, and once more when saving works again.
     connect(&m_notebook, &Notebook::failing, this, [this](const QStringList& problems) {
         Q_EMIT tell(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
@@ -43,6 +52,12 @@ void StoreKeeper::load() {
     if (store::adoptStore(paths::programDir(), storeDir, &problems))
         Q_EMIT tell(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
                         .arg(QDir::toNativeSeparators(storeDir)));
+    if (!QFileInfo(storeDir).isDir()) {
+        waitForStore();
+        return;
+    }
+    // Taken first: a file that arrives while the notes load is merged after.
+    store::DiskState disk = store::readDiskState(storeDir);
     const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values(), &problems);
     if (loaded.unreadable) {
         // Whatever is in that file stays there: nothing is written over a store never read.
@@ -55,11 +70,13 @@ void StoreKeeper::load() {
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
     m_switches.setValues(loaded.switches);
     if (loaded.firstStart) {
+        m_notebook.loaded({}, false, {}, std::move(disk));
         m_notes.first();  // saved soon, like every new note
         return;
     }
     int number = 0;
     QSet<const QObject*> toWrite;
+    QList<merge::StoredVersion> base;
     // The window system's answers to each shown note are taken as they come: Qt looks through
     // all that wait for each one it handles, so thousands left waiting made the start-up grow
     // with the square of the notes. Input waits until the notes are loaded, and so does a quit
@@ -81,40 +98,51 @@ void StoreKeeper::load() {
         }
         NoteWindow* note = m_notes.create();
         note->forgetLastAlarm();
-        note->setNote(stored.note);
-        const store::Content content = store::readContent(storeDir, stored.section, &problems);
+        const store::Content content = showStored(note, stored.note, stored.section, &problems);
         // A file moved aside is written anew at the next save, from what the note shows.
         if (content.movedAside) toWrite.insert(note);
-        if (content.kind == store::Content::Kind::Rtf) {
-            QString why;
-            if (!note->editor()->loadRtf(content.rtf, &why))
-                problems.append(store::contentFilePath(storeDir, stored.section) +
-                                QStringLiteral(": ") + why);
-        } else if (content.kind == store::Content::Kind::Text) {
-            note->editor()->setText(content.text);
-        }
         note->setNumber(++number);
         m_notebook.stored(note, stored.section);
-        // With gaps between the sections, the next save numbers the notes afresh and gives
-        // each content file its new number.
-        note->layOut();
-        // A note stored as hidden is never put on screen, not even for a moment; a shown one
-        // does not take the focus, which may be in another program or in a note shown before.
-        if (stored.note.visible) {
-            note->setAttribute(Qt::WA_ShowWithoutActivating);
-            note->show();
-            note->setAttribute(Qt::WA_ShowWithoutActivating, false);
-        }
-        if (stored.note.reminderOn) note->setReminderChecking(true);
+        base.append({stored.section, stored.note, content.hash});
         takeWindowEvents();
     }
     // What loading did is what the store holds already.
-    m_notebook.loaded(toWrite, changedFromOutside);
+    const QStringList conflictCopies = disk.conflictCopies;
+    m_notebook.loaded(toWrite, changedFromOutside, std::move(base), std::move(disk));
     if (!problems.isEmpty())
         Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    if (!conflictCopies.isEmpty()) foldConflictCopies(conflictCopies);
+}
+
+store::Content StoreKeeper::showStored(NoteWindow* note, const Note& values, int section,
+                                       QStringList* problems) {
+    const QString storeDir = paths::storeDir();
+    note->setNote(values);
+    store::Content content = store::readContent(storeDir, section, problems);
+    if (content.kind == store::Content::Kind::Rtf) {
+        QString why;
+        if (!note->editor()->loadRtf(content.rtf, &why))
+            problems->append(store::contentFilePath(storeDir, section) + QStringLiteral(": ") +
+                             why);
+    } else if (content.kind == store::Content::Kind::Text) {
+        note->editor()->setText(content.text);
+    }
+    // With gaps between the sections, the next save numbers the notes afresh and gives each
+    // content file its new number.
+    note->layOut();
+    // A note stored as hidden is never put on screen, not even for a moment; a shown one does
+    // not take the focus, which may be in another program or in a note shown before.
+    if (values.visible) {
+        note->setAttribute(Qt::WA_ShowWithoutActivating);
+        note->show();
+        note->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+    if (values.reminderOn) note->setReminderChecking(true);
+    return content;
 }
 
 void StoreKeeper::contentChanged(const NoteWindow* note) {
+    if (m_applying) return;  // the text the store holds
     m_notebook.contentChanged(note);
 }
 
@@ -146,7 +174,20 @@ QList<Notebook::Page> StoreKeeper::pages() const {
 }
 
 bool StoreKeeper::saveAll(QStringList* errors, Notebook::Scope scope) {
-    return m_notebook.save(pages(), m_switches.values(), scope, errors);
+    if (m_waiting) {
+        if (errors)
+            errors->append(QDir::toNativeSeparators(paths::storeDir()) +
+                           QStringLiteral(": 帖子文件夹不在"));
+        return false;
+    }
+    // Never over another machine's changes: they are merged first. Files that arrive between
+    // the merge and the save stop it, and it is tried once more.
+    for (int attempt = 0;; ++attempt) {
+        mergeFromDisk(false);
+        m_diskChangedDuringSave = false;
+        const bool saved = m_notebook.save(pages(), m_switches.values(), scope, errors);
+        if (!m_diskChangedDuringSave || attempt == 2) return saved && !m_diskChangedDuringSave;
+    }
 }
 
 void StoreKeeper::saveFinished(bool saved) {
@@ -159,13 +200,23 @@ void StoreKeeper::saveFinished(bool saved) {
 }
 
 void StoreKeeper::saveSoon(AutoSave::Delays delays) {
+    if (m_waiting) {
+        m_saveSoonOnceThere = delays;
+        return;
+    }
     // The texts are written on another thread, while the user types on.
     m_autoSave = new AutoSave(
         [this] {
+            // Another machine's changes first; a store still arriving is waited for.
+            if (!mergeFromDisk()) return false;
             m_notebook.saveInBackground(pages(), m_switches.values());
             return true;  // how it went comes with the notebook's finished()
         },
         delays, this);
+    if (!m_notebook.writesRefused()) {
+        auto* watch = new StoreWatch(paths::storeDir(), 300, this);
+        connect(watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);
+    }
 }
 
 bool StoreKeeper::finish(QStringList* errors) {

@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "app/autosave.h"
 #include "notebook/notebook.h"
+#include "store/notestore.h"
 
 class NoteWindow;
 class OpenWindows;
@@ -20,14 +22,20 @@ public:
     struct Notes {
         std::function<NoteWindow*()> create;
         std::function<void()> first;
+        std::function<void(NoteWindow*)> close;
     };
     StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
                 int snapshotDays, QObject* parent = nullptr);
 
     // Every stored note into a window of its own, and the stored switches.
     void load();
-    // From here on every change is saved soon, not only at the end.
+    // From here on every change is saved soon, not only at the end, and changes another
+    // machine makes to the store are taken in as they arrive.
     void saveSoon(AutoSave::Delays delays);
+    // Takes in what another machine changed in the store, if anything; true when the notes
+    // here are the store's merged with their own changes. Not `patient`: a store still
+    // arriving is merged as it stands.
+    bool mergeFromDisk(bool patient = true);
     // The end: saving soon stops, and what is unsaved is saved now.
     bool finish(QStringList* errors);
 
@@ -47,6 +55,17 @@ Q_SIGNALS:
     void tell(const QString& text);
 
 private:
+    // A stored note into a window: its values, its text, shown unless stored hidden.
+    store::Content showStored(NoteWindow* note, const Note& values, int section,
+                              QStringList* problems);
+    // The store folder is not there (a synced folder not mounted yet): nothing is loaded or
+    // saved until it is; then its notes join those made meanwhile.
+    void waitForStore();
+    // The store's files changed: someone else's, or the echo of a save of ours.
+    void checkDisk();
+    // Conflict copies that sync tools left: every text only they hold comes back as a note,
+    // then the copies leave the store.
+    void foldConflictCopies(const QStringList& copies);
     // The numbered notes as the notebook saves them.
     QList<Notebook::Page> pages() const;
     // A save ended: what is unsaved now, and when to try again.
@@ -58,4 +77,9 @@ private:
     Notebook m_notebook;
     AutoSave* m_autoSave = nullptr;
     bool m_loading = false;
+    bool m_waiting = false;     // for the store folder to appear
+    bool m_applying = false;    // another machine's changes: what they change is no change here
+    int m_unsettledChecks = 0;  // checks that found the store still arriving
+    bool m_diskChangedDuringSave = false;
+    std::optional<AutoSave::Delays> m_saveSoonOnceThere;  // asked for while waiting
 };

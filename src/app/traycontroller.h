@@ -108,7 +108,8 @@ private:
     AutoSave::Delays m_autoSaveDelays;
     StoreKeeper m_store{m_windows,
                         m_switches,
-                        {[this] { return createNote(); }, [this] { newNote(); }},
+                        {[this] { return createNote(); }, [this] { newNote(); },
+                         [this](NoteWindow* note) { m_windows.close(note); }},
                         kSnapshotDays};
     NoteTicks m_ticks{m_windows, m_switches};
     Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "store/snapshots.h"
 
 Notebook::Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QObject* parent)
@@ -24,9 +25,71 @@ Notebook::~Notebook() {
     m_watcher.waitForFinished();
 }
 
-void Notebook::loaded(const QSet<const QObject*>& toWrite, bool changed) {
+void Notebook::loaded(const QSet<const QObject*>& toWrite, bool changed,
+                      QList<merge::StoredVersion> base, store::DiskState disk) {
     m_contentChanged = toWrite;
     m_changed = !toWrite.isEmpty() || changed;
+    m_base = std::move(base);
+    m_baseDisk = std::move(disk);
+}
+
+bool Notebook::diskUnchanged(store::DiskState* now) const {
+    store::DiskState state = store::readDiskState(m_storeDir);
+    const bool same = state.sameFiles(m_baseDisk);
+    if (now) *now = std::move(state);
+    return same;
+}
+
+QList<merge::StoredVersion> Notebook::versionsOf(const QList<store::StoredNote>& notes,
+                                                 const store::DiskState& disk) const {
+    QHash<store::FileStamp, size_t> known;
+    for (const merge::StoredVersion& was : m_base)
+        known.insert(m_baseDisk.contents.value(was.section), was.contentHash);
+    QList<merge::StoredVersion> versions;
+    versions.reserve(notes.size());
+    for (const store::StoredNote& stored : notes) {
+        const store::FileStamp stamp = disk.contents.value(stored.section);
+        size_t hash = 0;
+        if (auto it = known.constFind(stamp); it != known.cend() && stamp.exists) {
+            hash = it.value();
+        } else if (stamp.exists) {
+            QByteArray bytes;
+            QString error;
+            if (files::readRegular(store::contentFilePath(m_storeDir, stored.section),
+                                   qint64(1) << 28, &bytes, &error) == files::ReadResult::Ok)
+                hash = store::contentHash(bytes);
+        }
+        versions.append({stored.section, stored.note, hash});
+    }
+    return versions;
+}
+
+merge::Plan Notebook::planMerge(const QList<merge::StoredVersion>& theirs,
+                                const QList<Page>& pages) {
+    waitForSave();
+    QHash<int, int> baseOfSection;
+    for (int i = 0; i < m_base.size(); ++i)
+        baseOfSection.insert(m_base[i].section, i);
+    QList<merge::OurNote> ours;
+    for (const Page& page : pages) {
+        const int section = m_storedAs.value(page.key);
+        const int b = section > 0 ? baseOfSection.value(section, -1) : -1;
+        ours.append({page.key, b, b >= 0 && store::asStored(page.note) != m_base[b].note,
+                     b < 0 || m_contentChanged.contains(page.key)});
+    }
+    return merge::plan(m_base, theirs, ours);
+}
+
+void Notebook::rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
+                      const QHash<const QObject*, int>& storedAs,
+                      const QSet<const QObject*>& toWrite, const QList<int>& removals) {
+    m_base = std::move(theirs);
+    m_baseDisk = std::move(disk);
+    m_storedAs = storedAs;
+    // Numbers of the old base mean other files now.
+    m_removals = QSet<int>(removals.cbegin(), removals.cend());
+    m_contentChanged.unite(toWrite);
+    if (!toWrite.isEmpty() || !removals.isEmpty()) m_changed = true;
 }
 
 void Notebook::forget(const QObject* key) {
@@ -94,22 +157,48 @@ std::function<Notebook::Outcome()> Notebook::prepare(const QList<Page>& pages,
     // cannot be made, every save would copy the store in vain and say so again.
     const QDate today = Clock::instance().now().date();
     const bool snapshot = std::exchange(m_snapshotDay, today) != today;
-    return
-        [storeDir = m_storeDir, snapshotsDir = m_snapshotsDir, days = m_snapshotDays, snapshot,
-         today, switches, notes = std::move(notes), removals = m_inFlight.removalsTaken.values()] {
-            Outcome outcome;
-            QString error;
-            if (snapshot && !store::snapshotStore(storeDir, snapshotsDir, today, days, &error))
-                std::fprintf(stderr, "jotpin: %s\n", qPrintable(error));
-            outcome.saved = store::saveStore(storeDir, switches, notes, &outcome.problems, removals,
-                                             &outcome.committed);
+    QHash<int, size_t> hashes;  // of the files the base knows, by number
+    for (const merge::StoredVersion& was : m_base)
+        hashes.insert(was.section, was.contentHash);
+    return [storeDir = m_storeDir, snapshotsDir = m_snapshotsDir, days = m_snapshotDays, snapshot,
+            today, switches, notes = std::move(notes), removals = m_inFlight.removalsTaken.values(),
+            expected = m_baseDisk, hashes = std::move(hashes)] {
+        Outcome outcome;
+        // Another machine's files arrived since: they are merged first, never saved over.
+        if (!store::readDiskState(storeDir).sameFiles(expected)) {
+            outcome.changedOnDisk = true;
             return outcome;
-        };
+        }
+        QString error;
+        if (snapshot && !store::snapshotStore(storeDir, snapshotsDir, today, days, &error))
+            std::fprintf(stderr, "jotpin: %s\n", qPrintable(error));
+        QList<size_t> written;
+        outcome.saved = store::saveStore(storeDir, switches, notes, &outcome.problems, removals,
+                                         &outcome.committed, &written);
+        if (outcome.committed) {
+            for (int i = 0; i < notes.size(); ++i) {
+                const size_t hash = written[i] ? written[i] : hashes.value(notes[i].storedAs);
+                outcome.base.append({i + 1, store::asStored(notes[i].note), hash});
+            }
+            outcome.disk = store::readDiskState(storeDir);
+        }
+        return outcome;
+    };
 }
 
 void Notebook::conclude(const Outcome& outcome) {
     const InFlight taken = std::exchange(m_inFlight, {});
+    if (outcome.changedOnDisk) {
+        // Nothing was written: everything waits for the save after the merge.
+        m_contentChanged.unite(taken.contentTaken);
+        m_removals.unite(taken.removalsTaken);
+        m_changed = true;
+        Q_EMIT changedOnDisk();
+        return;
+    }
     if (outcome.committed) {
+        m_base = outcome.base;
+        m_baseDisk = outcome.disk;
         for (int i = 0; i < taken.order.size(); ++i) {
             if (taken.order[i]) m_storedAs.insert(taken.order[i], i + 1);
         }

@@ -13,6 +13,8 @@
 
 #include "model/note.h"
 #include "model/programswitches.h"
+#include "notebook/merge.h"
+#include "store/diskstate.h"
 #include "store/notestore.h"
 
 class QTextDocument;
@@ -40,8 +42,25 @@ public:
     // This note came from that section of the store.
     void stored(const QObject* key, int section) { m_storedAs.insert(key, section); }
     // Loading is over: these notes' files are to be written anew, and whether anything else
-    // changed meanwhile.
-    void loaded(const QSet<const QObject*>& toWrite, bool changed);
+    // changed meanwhile. `base` is the store as read, `disk` its files as they were then.
+    void loaded(const QSet<const QObject*>& toWrite, bool changed,
+                QList<merge::StoredVersion> base = {}, store::DiskState disk = {});
+
+    // Another machine's changes. Whether the store's files are still those last read or written
+    // here (conflict copies aside).
+    bool diskUnchanged(store::DiskState* now = nullptr) const;
+    // The notes of the store as read now, with the hashes of their files: those the base knows
+    // by their stamps, the others read.
+    QList<merge::StoredVersion> versionsOf(const QList<store::StoredNote>& notes,
+                                           const store::DiskState& disk) const;
+    // What to do with the notes here to take in `theirs`.
+    merge::Plan planMerge(const QList<merge::StoredVersion>& theirs, const QList<Page>& pages);
+    // The plan was carried out: theirs is the base now. storedAs: where each note shown here
+    // stands in theirs; toWrite: notes whose text no file of theirs holds.
+    void rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
+                const QHash<const QObject*, int>& storedAs, const QSet<const QObject*>& toWrite,
+                const QList<int>& removals);
+    bool saving() const { return m_inFlight.active; }
 
     // Changes: something the store keeps; a note's text; a note closed.
     void changed() { m_changed = true; }
@@ -70,6 +89,9 @@ public:
 Q_SIGNALS:
     // A save ended, well or not.
     void finished(bool saved);
+    // A save found that another machine changed the store since it was last read or written
+    // here, and wrote nothing: merge, then save again.
+    void changedOnDisk();
     // The first failed save of a streak, and the first save that worked after one.
     void failing(const QStringList& problems);
     void worksAgain();
@@ -78,7 +100,10 @@ private:
     struct Outcome {
         bool saved = false;
         bool committed = false;
+        bool changedOnDisk = false;
         QStringList problems;
+        QList<merge::StoredVersion> base;  // the store as written, when committed
+        store::DiskState disk;
     };
     // What a save under way took with it, given back if it fails.
     struct InFlight {
@@ -98,6 +123,8 @@ private:
     int m_snapshotDays;
     QString m_refused;
     QHash<const QObject*, int> m_storedAs;
+    QList<merge::StoredVersion> m_base;
+    store::DiskState m_baseDisk;
     QSet<const QObject*> m_contentChanged;
     QSet<int> m_removals;
     bool m_changed = false;

@@ -194,9 +194,20 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
     return loaded;
 }
 
+size_t contentHash(QByteArrayView bytes) {
+    return qHash(bytes, 0);
+}
+
+Note asStored(const Note& note) {
+    ProfileFile file;
+    writeNote(file, 1, note);
+    return readNote(file, 1);
+}
+
 Content readContent(const QString& storeDir, int n, QStringList* errors) {
     const QString path = contentFilePath(storeDir, n);
     Content content;
+    content.stamp = stampOf(path);
     QByteArray bytes;
     QString error;
     switch (files::readRegular(path, kMaxContentBytes, &bytes, &error)) {
@@ -208,6 +219,7 @@ Content readContent(const QString& storeDir, int n, QStringList* errors) {
         case files::ReadResult::Ok:
             break;
     }
+    content.hash = contentHash(bytes);
     if (rtf::startsAsRtf(bytes)) {
         content.kind = Content::Kind::Rtf;
         content.rtf = std::move(bytes);
@@ -261,8 +273,10 @@ QString passwordTrouble(const QString& password) {
 }
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
-               QStringList* errors, const QList<int>& removals, bool* committed) {
+               QStringList* errors, const QList<int>& removals, bool* committed,
+               QList<size_t>* hashes) {
     if (committed) *committed = false;
+    if (hashes) hashes->fill(0, notes.size());
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
     if (QFileInfo::exists(journalPath(storeDir)) && !recoverSave(storeDir, &error)) {
@@ -297,11 +311,18 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
             if (!note.content &&
                 files::readRegular(from, kMaxContentBytes, &bytes, &error) ==
                     files::ReadResult::Ok &&
-                save.stage(path, bytes, &error))
+                save.stage(path, bytes, &error)) {
+                if (hashes) (*hashes)[n - 1] = contentHash(bytes);
                 continue;
+            }
         }
-        if (note.content ? save.stage(path, rtf::write(*note.content), &error) : note.storedAs == 0)
+        if (note.content) {
+            const QByteArray bytes = rtf::write(*note.content);
+            if (hashes) (*hashes)[n - 1] = contentHash(bytes);
+            if (save.stage(path, bytes, &error)) continue;
+        } else if (note.storedAs == 0) {
             continue;
+        }
         report(error, errors);
         ok = false;
         // The file left there holds another note's text (or an older one's): the new settings

@@ -12,6 +12,7 @@
 #include "model/note.h"
 #include "model/programswitches.h"
 #include "richtext/rtf.h"
+#include "store/diskstate.h"
 
 namespace store {
 
@@ -51,7 +52,16 @@ struct Content {
     QString text;
     // The file was moved aside as unreadable: the next save writes a new one.
     bool movedAside = false;
+    // The file as it was read, to tell later whether another machine replaced it.
+    FileStamp stamp;
+    size_t hash = 0;
 };
+
+// The hash of a content file's bytes, as Content and saveStore give it.
+size_t contentHash(QByteArrayView bytes);
+
+// The note as the store gives it back after a save: what it would read from the settings file.
+Note asStored(const Note& note);
 
 // The content file of note n. RTF comes as its bytes, plain text (UTF-8, else GBK) as text.
 // None when there is no file, or when it cannot be read or holds neither: then the original
@@ -88,8 +98,10 @@ struct NoteToSave {
 // (the files of deleted notes). *committed tells whether the new store is in place, which it may
 // be when false is returned: then only some content files are missing from it.
 // Needs no widgets and no document: it may run on any thread, one save at a time.
+// *hashes gets, per note, contentHash() of the bytes written to its file, or 0 where the file
+// was linked or left as it was.
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors = nullptr, const QList<int>& removals = {},
-               bool* committed = nullptr);
+               bool* committed = nullptr, QList<size_t>* hashes = nullptr);
 
 }  // namespace store

@@ -1,0 +1,211 @@
+// Another machine's changes to the store, taken in while the program runs: the store folder
+// watched, merged into the notes shown, conflict copies of sync tools folded in.
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QTimer>
+
+#include "app/openwindows.h"
+#include "app/storekeeper.h"
+#include "model/programswitches.h"
+#include "note/notewindow.h"
+#include "notebook/storewatch.h"
+#include "platform/apppaths.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/quitsignals.h"
+#include "richtext/richtextbox.h"
+#include "richtext/rtf.h"
+#include "store/storekeys.h"
+
+namespace {
+
+// How long a store whose settings file names content files not here yet is waited for.
+constexpr int kUnsettledRetryMs = 500;
+constexpr int kUnsettledRetries = 20;
+
+// A note made from another machine's version starts by saying so.
+void markOtherVersion(NoteWindow* note, const QDateTime& when) {
+    QTextCursor at(note->editor()->document());
+    at.movePosition(QTextCursor::Start);
+    at.insertText(QStringLiteral("另一台电脑的版本（") + timetext::creationTime(when) +
+                  QStringLiteral("）"));
+    at.insertBlock();
+}
+
+NoteWindow* windowOf(const void* key) {
+    return static_cast<NoteWindow*>(const_cast<void*>(key));
+}
+
+}  // namespace
+
+void StoreKeeper::waitForStore() {
+    m_waiting = true;
+    const QString storeDir = QDir::toNativeSeparators(paths::storeDir());
+    Q_EMIT tell(QStringLiteral("找不到帖子文件夹 %1（也许还没有挂载）。\nJotpin 等它出现后再读取"
+                               "其中的帖子，在此之前不保存。要在那里开始新的帖子，请先建立这个"
+                               "文件夹。")
+                    .arg(storeDir));
+    // A mount gives no notice on its mount point: looked at every few seconds, only while
+    // waiting.
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, timer, storeDir] {
+        if (!QFileInfo(paths::storeDir()).isDir()) return;
+        timer->deleteLater();
+        m_waiting = false;
+        Q_EMIT tell(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
+        mergeFromDisk(false);
+        if (m_windows.numberedNotes().isEmpty()) m_notes.first();
+        if (m_saveSoonOnceThere) saveSoon(*m_saveSoonOnceThere);
+    });
+    timer->start(2000);
+}
+
+void StoreKeeper::checkDisk() {
+    if (m_waiting || m_notebook.writesRefused()) return;
+    if (m_notebook.saving()) {
+        // The echo of that save, or another machine's files: told apart once it is done.
+        QTimer::singleShot(kUnsettledRetryMs, this, &StoreKeeper::checkDisk);
+        return;
+    }
+    store::DiskState now;
+    const bool same = m_notebook.diskUnchanged(&now);
+    if (!now.conflictCopies.isEmpty()) foldConflictCopies(now.conflictCopies);
+    if (!same) mergeFromDisk();
+}
+
+bool StoreKeeper::mergeFromDisk(bool patient) {
+    if (m_waiting || m_notebook.writesRefused()) return false;
+    store::DiskState disk;
+    if (m_notebook.diskUnchanged(&disk)) return true;
+    const QString storeDir = paths::storeDir();
+    QStringList problems;
+    const store::LoadedStore theirs = store::loadStore(storeDir, m_switches.values(), &problems);
+    if (theirs.unreadable) return false;  // tried again at the next change there
+    // Still arriving: the settings file names a content file that is not here yet.
+    const bool arriving = std::any_of(theirs.notes.cbegin(), theirs.notes.cend(),
+                                      [&](auto& n) { return !disk.contents.contains(n.section); });
+    if (arriving && patient && m_unsettledChecks < kUnsettledRetries) {
+        ++m_unsettledChecks;
+        QTimer::singleShot(kUnsettledRetryMs, this, &StoreKeeper::checkDisk);
+        return false;
+    }
+    m_unsettledChecks = 0;
+    QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
+    const merge::Plan plan = m_notebook.planMerge(versions, pages());
+    m_applying = true;
+    const bool changedBefore = m_notebook.takeChanged();
+    QHash<const QObject*, int> storedAs;
+    QSet<const QObject*> toWrite;
+    int otherVersions = 0;
+    for (const merge::Plan::Update& update : plan.updates) {
+        NoteWindow* note = windowOf(update.key);
+        storedAs.insert(note, update.section);
+        if (update.note) {
+            note->setNote(*update.note);
+            if (update.note->reminderOn) note->setReminderChecking(true);
+            // The note being typed in stays where it is.
+            if (!note->isActiveWindow()) note->setVisible(update.note->visible);
+        }
+        if (update.takeText) {
+            RichTextBox* editor = note->editor();
+            const int caret = editor->textCursor().position();
+            const int scrolled = editor->verticalScrollBar()->value();
+            const store::Content content = store::readContent(storeDir, update.section, &problems);
+            if (content.kind == store::Content::Kind::Rtf)
+                editor->loadRtf(content.rtf);
+            else if (content.kind == store::Content::Kind::Text)
+                editor->setText(content.text);
+            QTextCursor cursor = editor->textCursor();
+            cursor.setPosition(std::min(caret, editor->document()->characterCount() - 1));
+            editor->setTextCursor(cursor);
+            editor->verticalScrollBar()->setValue(scrolled);
+        }
+    }
+    for (const merge::Plan::Add& add : plan.added) {
+        NoteWindow* note = m_notes.create();
+        Note values = add.note;
+        if (add.otherVersionOf) {
+            // Beside the note that keeps this machine's version, as a note of its own.
+            values.created = timetext::creationTime(Clock::instance().now());
+            values.left += 450;
+            values.top += 450;
+        }
+        showStored(note, values, add.section, &problems);
+        if (!add.otherVersionOf) {
+            storedAs.insert(note, add.section);
+            continue;
+        }
+        // Both machines made the same change: one note is enough.
+        if (windowOf(add.otherVersionOf)->editor()->toPlainText() ==
+            note->editor()->toPlainText()) {
+            m_notes.close(note);
+            continue;
+        }
+        markOtherVersion(
+            note, QDateTime::fromMSecsSinceEpoch(disk.contents.value(add.section).modifiedMs));
+        toWrite.insert(note);
+        ++otherVersions;
+    }
+    for (const void* key : plan.closed)
+        m_notes.close(windowOf(key));
+    for (const void* key : plan.orphaned)
+        toWrite.insert(windowOf(key));
+    m_notebook.rebase(std::move(versions), std::move(disk), storedAs, toWrite, plan.removals);
+    m_notebook.takeChanged();
+    m_applying = false;
+    if (changedBefore || !toWrite.isEmpty() || !plan.removals.isEmpty()) changed();
+    if (otherVersions > 0)
+        Q_EMIT tell(
+            QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"
+                           "是新的帖子，第一行写着“另一台电脑的版本”。"));
+    if (!problems.isEmpty())
+        Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    return true;
+}
+
+void StoreKeeper::foldConflictCopies(const QStringList& copies) {
+    const QString keptDir =
+        paths::conflictsDir() + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
+    QDir().mkpath(keptDir);
+    QStringList texts;
+    for (const NoteWindow* note : m_windows.numberedNotes())
+        texts.append(note->editor()->toPlainText());
+    int restored = 0;
+    int moved = 0;
+    for (const QString& path : copies) {
+        const QFileInfo copy(path);
+        if (copy.dir().dirName() == store::keys::kContentFolder) {
+            QByteArray bytes;
+            QString error;
+            if (files::readRegular(path, qint64(1) << 28, &bytes, &error) != files::ReadResult::Ok)
+                continue;  // still being written: the next change brings it again
+            QTextDocument read;
+            if (!rtf::read(bytes, &read)) read.setPlainText(QString::fromUtf8(bytes));
+            const QString text = read.toPlainText();
+            if (!text.trimmed().isEmpty() && !texts.contains(text)) {
+                NoteWindow* note = m_notes.create();
+                if (!note->editor()->loadRtf(bytes)) note->editor()->setText(text);
+                markOtherVersion(note, copy.lastModified());
+                note->show();
+                texts.append(text);
+                ++restored;
+            }
+        }
+        // Out of the store, where the sync tool would bring it back to every machine.
+        QString target = keptDir + u'/' + copy.fileName();
+        for (int i = 2; QFileInfo::exists(target); ++i)
+            target = keptDir + u'/' + QString::number(i) + u'-' + copy.fileName();
+        if (QFile::rename(path, target) || (QFile::copy(path, target) && QFile::remove(path)))
+            ++moved;
+    }
+    if (moved == 0 && restored == 0) return;
+    Q_EMIT tell(QStringLiteral("同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
+                               "已作为新帖子找回。副本已移到 %3。")
+                    .arg(moved)
+                    .arg(restored)
+                    .arg(QDir::toNativeSeparators(keptDir)));
+}

@@ -1,0 +1,88 @@
+#include "notebook/merge.h"
+
+#include <QHash>
+
+namespace merge {
+namespace {
+
+// For each of theirs, the base note it is, or -1 for a note made there.
+QList<int> matchToBase(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs) {
+    QMultiHash<QString, int> byCreated;
+    for (int i = 0; i < base.size(); ++i)
+        byCreated.insert(base[i].note.created, i);
+    QList<bool> taken(base.size(), false);
+    QList<int> match(theirs.size(), -1);
+    // Three passes, each looser than the one before: same creation time and same text, then
+    // same number, then any.
+    const std::function<bool(const StoredVersion&, const StoredVersion&)> alike[] = {
+        [](const StoredVersion& b, const StoredVersion& t) {
+            return b.contentHash == t.contentHash && b.contentHash != 0;
+        },
+        [](const StoredVersion& b, const StoredVersion& t) { return b.section == t.section; },
+        [](const StoredVersion&, const StoredVersion&) { return true; },
+    };
+    for (const auto& same : alike) {
+        for (int t = 0; t < theirs.size(); ++t) {
+            if (match[t] >= 0) continue;
+            QList<int> candidates = byCreated.values(theirs[t].note.created);
+            std::sort(candidates.begin(), candidates.end());
+            for (int b : candidates) {
+                if (taken[b] || !same(base[b], theirs[t])) continue;
+                taken[b] = true;
+                match[t] = b;
+                break;
+            }
+        }
+    }
+    return match;
+}
+
+}  // namespace
+
+Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
+          const QList<OurNote>& ours) {
+    Plan plan;
+    const QList<int> match = matchToBase(base, theirs);
+    QList<const OurNote*> ourOfBase(base.size(), nullptr);
+    for (const OurNote& our : ours) {
+        if (our.base >= 0 && our.base < base.size()) ourOfBase[our.base] = &our;
+    }
+    QList<bool> stillThere(base.size(), false);
+    for (int t = 0; t < theirs.size(); ++t) {
+        const StoredVersion& their = theirs[t];
+        if (match[t] < 0) {
+            plan.added.append({their.section, their.note, nullptr});
+            continue;
+        }
+        const StoredVersion& was = base[match[t]];
+        stillThere[match[t]] = true;
+        const bool valuesThere = their.note != was.note;
+        const bool textThere = their.contentHash != was.contentHash;
+        const OurNote* our = ourOfBase[match[t]];
+        if (!our) {
+            // Deleted here. A change made there since comes back; nothing is lost.
+            if (valuesThere || textThere)
+                plan.added.append({their.section, their.note, nullptr});
+            else
+                plan.removals.append(their.section);
+            continue;
+        }
+        Plan::Update update{our->key, their.section, std::nullopt, false};
+        // Values are many small things (place, colour, reminder): this machine's win.
+        if (valuesThere && !our->valuesChanged) update.note = their.note;
+        if (textThere && !our->textChanged) update.takeText = true;
+        plan.updates.append(update);
+        if (textThere && our->textChanged) plan.added.append({their.section, their.note, our->key});
+    }
+    for (int b = 0; b < base.size(); ++b) {
+        const OurNote* our = ourOfBase[b];
+        if (stillThere[b] || !our) continue;
+        if (our->valuesChanged || our->textChanged)
+            plan.orphaned.append(our->key);
+        else
+            plan.closed.append(our->key);
+    }
+    return plan;
+}
+
+}  // namespace merge

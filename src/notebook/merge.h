@@ -1,0 +1,61 @@
+#pragma once
+// Merging the store as another machine left it into the notes shown here. Three versions of
+// the notes: the store as this program last read or wrote it (the base), the store on the disk
+// now (theirs), and the notes as they are here (ours). Each side's changes are taken where the
+// other did not change a note; where both changed a note's text, both versions are kept.
+// Notes are known across machines and renumbering by their creation time, which every save
+// keeps; where several share one, by their content file, then their number.
+
+#include <QList>
+#include <optional>
+
+#include "model/note.h"
+
+namespace merge {
+
+// A note of a stored version: its section, its values as the settings file gives them back,
+// and its content file's hash (0 for none).
+struct StoredVersion {
+    int section = 0;
+    Note note;
+    size_t contentHash = 0;
+};
+
+// A note shown here: the base note it was loaded as or saved to (-1 for a note new here), and
+// whether its values (as stored) or text changed since.
+struct OurNote {
+    const void* key = nullptr;
+    int base = -1;  // index into the base
+    bool valuesChanged = false;
+    bool textChanged = false;
+};
+
+struct Plan {
+    // A note shown here that another machine changed. `section` is where theirs holds it now.
+    struct Update {
+        const void* key = nullptr;
+        int section = 0;
+        std::optional<Note> note;  // their values, to take
+        bool takeText = false;     // their text, to take
+    };
+    // A note to show that only theirs has: made there, or made here in another version
+    // (`otherVersionOf`, the note shown here that keeps ours), or deleted here but changed there.
+    struct Add {
+        int section = 0;
+        Note note;
+        const void* otherVersionOf = nullptr;
+    };
+    QList<Update> updates;
+    QList<Add> added;
+    // Deleted there and not changed here: closed here.
+    QList<const void*> closed;
+    // Changed here, deleted there: written again by the next save.
+    QList<const void*> orphaned;
+    // Theirs sections of notes deleted here and left deleted: the next save removes their files.
+    QList<int> removals;
+};
+
+Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
+          const QList<OurNote>& ours);
+
+}  // namespace merge

@@ -1,0 +1,26 @@
+#pragma once
+// Watches a store folder for files written by others: "tie.dat" and "tie/", into which a sync
+// tool moves files by rename. Says so once the folder has been quiet for a moment, since a sync
+// tool brings the settings file and the content files one after the other. No polling: the
+// system tells of each change (inotify), and nothing wakes while nothing changes.
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QTimer>
+
+class StoreWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit StoreWatch(QString storeDir, int settleMs = 300, QObject* parent = nullptr);
+    // Something there changed, and nothing more for settleMs since.
+    Q_SIGNAL void settled();
+
+private:
+    // Watches what exists now: a file replaced by rename drops out of the watch, and "tie/"
+    // may come after the folder.
+    void arm();
+
+    QString m_storeDir;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle;
+};
