@@ -25,6 +25,8 @@ StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, 
       m_notes(std::move(notes)),
       m_notebook(paths::storeDir(), paths::snapshotsDir(), snapshotDays) {
     connect(&m_notebook, &Notebook::finished, this, &StoreKeeper::saveFinished);
+    m_recheck.setSingleShot(true);
+    connect(&m_recheck, &QTimer::timeout, this, &StoreKeeper::checkDisk);
     // A save that found another machine's files wrote nothing: merged, then saved again.
     connect(&m_notebook, &Notebook::changedOnDisk, this, [this] {
         m_diskChangedDuringSave = true;

@@ -2,8 +2,10 @@
 // Loading the store into note windows and saving them back, soon after every change and at
 // the end. The notebook below keeps which file holds which note and what changed.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -77,9 +79,10 @@ private:
     Notebook m_notebook;
     AutoSave* m_autoSave = nullptr;
     bool m_loading = false;
-    bool m_waiting = false;     // for the store folder to appear
-    bool m_applying = false;    // another machine's changes: what they change is no change here
-    int m_unsettledChecks = 0;  // checks that found the store still arriving
+    bool m_waiting = false;    // for the store folder to appear
+    bool m_applying = false;   // another machine's changes: what they change is no change here
+    QElapsedTimer m_arriving;  // since a check first found the store still arriving
+    QTimer m_recheck;          // the store's files, looked at again
     bool m_diskChangedDuringSave = false;
     std::optional<AutoSave::Delays> m_saveSoonOnceThere;  // asked for while waiting
 };

@@ -24,8 +24,8 @@
 namespace {
 
 // How long a store whose settings file names content files not here yet is waited for.
-constexpr int kUnsettledRetryMs = 500;
-constexpr int kUnsettledRetries = 20;
+constexpr int kRecheckMs = 500;
+constexpr int kArrivingMs = 10000;
 
 // A note made from another machine's version starts by saying so.
 void markOtherVersion(NoteWindow* note, const QDateTime& when) {
@@ -68,7 +68,7 @@ void StoreKeeper::checkDisk() {
     if (m_waiting || m_notebook.writesRefused()) return;
     if (m_notebook.saving()) {
         // The echo of that save, or another machine's files: told apart once it is done.
-        QTimer::singleShot(kUnsettledRetryMs, this, &StoreKeeper::checkDisk);
+        m_recheck.start(kRecheckMs);
         return;
     }
     store::DiskState now;
@@ -88,12 +88,15 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
     // Still arriving: the settings file names a content file that is not here yet.
     const bool arriving = std::any_of(theirs.notes.cbegin(), theirs.notes.cend(),
                                       [&](auto& n) { return !disk.contents.contains(n.section); });
-    if (arriving && patient && m_unsettledChecks < kUnsettledRetries) {
-        ++m_unsettledChecks;
-        QTimer::singleShot(kUnsettledRetryMs, this, &StoreKeeper::checkDisk);
-        return false;
+    if (!arriving) {
+        m_arriving.invalidate();
+    } else if (patient) {
+        if (!m_arriving.isValid()) m_arriving.start();
+        if (!m_arriving.hasExpired(kArrivingMs)) {
+            m_recheck.start(kRecheckMs);
+            return false;
+        }
     }
-    m_unsettledChecks = 0;
     QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
     const merge::Plan plan = m_notebook.planMerge(versions, pages());
     m_applying = true;
@@ -134,7 +137,8 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
             values.left += 450;
             values.top += 450;
         }
-        showStored(note, values, add.section, &problems);
+        if (showStored(note, values, add.section, &problems).kind == store::Content::Kind::None)
+            note->editor()->setText(QString());  // its text has not come (yet)
         if (!add.otherVersionOf) {
             storedAs.insert(note, add.section);
             continue;
@@ -154,6 +158,10 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
         m_notes.close(windowOf(key));
     for (const void* key : plan.orphaned)
         toWrite.insert(windowOf(key));
+    // A note whose file never came is written from what it shows, not linked from nothing.
+    for (auto it = storedAs.cbegin(); it != storedAs.cend(); ++it) {
+        if (!disk.contents.contains(it.value())) toWrite.insert(it.key());
+    }
     m_notebook.rebase(std::move(versions), std::move(disk), storedAs, toWrite, plan.removals);
     m_notebook.takeChanged();
     m_applying = false;

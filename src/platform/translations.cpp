@@ -2,16 +2,18 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 
 namespace translations {
 
 QLocale::Language install(const QLocale& locale) {
-    static QTranslator* installed = nullptr;
+    // Goes with the application it was installed in: the command line is read by one of its
+    // own before the GUI's.
+    static QPointer<QTranslator> installed;
     if (installed) {
         QCoreApplication::removeTranslator(installed);
         delete installed;
-        installed = nullptr;
     }
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(QCoreApplication::instance());

@@ -1,0 +1,379 @@
+// A store kept in step with other machines by a sync tool: the merge as a table, and the
+// program taking in files that arrive by rename while it runs.
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+
+#include "notebook/merge.h"
+#include "programfixture.h"
+#include "richtext/richtextbox.h"
+#include "store/diskstate.h"
+
+namespace {
+
+using merge::OurNote;
+using merge::Plan;
+using merge::StoredVersion;
+
+Note made(const QString& created, int left = 100) {
+    Note note;
+    note.created = created;
+    note.left = left;
+    return note;
+}
+
+// A plan in a few words, to compare in a table: "u<key>@<section>[v][t]" updates, "a<section>"
+// or "a<section>/<key>" adds (the other version of key), "c<key>" closes, "o<key>" orphans,
+// "r<section>" removals.
+QStringList described(const Plan& plan) {
+    auto key = [](const void* k) { return QString::number(reinterpret_cast<quintptr>(k)); };
+    QStringList words;
+    for (const Plan::Update& u : plan.updates)
+        words << u'u' + key(u.key) + u'@' + QString::number(u.section) + (u.note ? u"v" : u"") +
+                     (u.takeText ? u"t" : u"");
+    for (const Plan::Add& a : plan.added)
+        words << u'a' + QString::number(a.section) +
+                     (a.otherVersionOf ? u'/' + key(a.otherVersionOf) : QString());
+    for (const void* k : plan.closed)
+        words << u'c' + key(k);
+    for (const void* k : plan.orphaned)
+        words << u'o' + key(k);
+    for (int s : plan.removals)
+        words << u'r' + QString::number(s);
+    return words;
+}
+
+const void* keyOf(int n) {
+    return reinterpret_cast<const void*>(quintptr(n));
+}
+
+// The store in another folder, changed there as another machine would, and brought back file by
+// file, each by rename as a sync tool does.
+class OtherMachine {
+public:
+    explicit OtherMachine(const QString& storeDir) : m_ours(storeDir) {
+        QDir().mkpath(dir() + QStringLiteral("/tie"));
+        for (const QString& name : files(m_ours))
+            QFile::copy(m_ours + u'/' + name, dir() + u'/' + name);
+    }
+    QString dir() const { return m_dir.path(); }
+    store::LoadedStore notes() const { return store::loadStore(dir(), Switches{}); }
+    // Writes these notes there; a text of nullopt keeps the note's file as it is.
+    void save(const QList<std::pair<Note, std::optional<QString>>>& notes,
+              const QList<int>& storedAs) {
+        QList<store::NoteToSave> toSave;
+        for (int i = 0; i < notes.size(); ++i) {
+            std::shared_ptr<const rtf::Snapshot> content;
+            if (notes[i].second) {
+                QTextDocument doc;
+                doc.setPlainText(*notes[i].second);
+                content = std::make_shared<const rtf::Snapshot>(rtf::capture(doc));
+            }
+            toSave.append({notes[i].first, content, content ? 0 : storedAs[i]});
+        }
+        QVERIFY(store::saveStore(dir(), Switches{}, toSave));
+    }
+    // Brings these files (relative paths) over, by rename; all that differ when none is named.
+    void arrive(QStringList names = {}) const {
+        if (names.isEmpty()) {
+            for (const QString& name : files(dir())) {
+                if (fileOf(dir() + u'/' + name) != fileOf(m_ours + u'/' + name)) names << name;
+            }
+        }
+        for (const QString& name : names) {
+            const QString temp = m_ours + QStringLiteral("/.syncing.tmp");
+            QFile::remove(temp);
+            QVERIFY(QFile::copy(dir() + u'/' + name, temp));
+            QVERIFY(QFile::remove(m_ours + u'/' + name) || !QFile::exists(m_ours + u'/' + name));
+            QVERIFY(QFile::rename(temp, m_ours + u'/' + name));
+        }
+    }
+    static QByteArray fileOf(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    static QStringList files(const QString& root) {
+        QStringList names;
+        QDirIterator it(root, {QStringLiteral("tie.dat"), QStringLiteral("tie*.tie")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            names << QDir(root).relativeFilePath(it.next());
+        return names;
+    }
+    QString m_ours;
+    QTemporaryDir m_dir;
+};
+
+}  // namespace
+
+class TstSync : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { f.setUp(); }
+    void cleanup() { f.tearDown(); }
+    void mergeTable_data();
+    void mergeTable();
+    void conflictCopyNames();
+    void changesFromElsewhereShowWithinSeconds();
+    void bothChangedKeepsBothVersions();
+    void aStoreStillArrivingIsWaitedFor();
+    void ownSavesAreNotTakenForChangesFromElsewhere();
+    void aMissingStoreFolderIsWaitedFor();
+    void conflictCopiesAreFoldedIn();
+
+private:
+    // Three notes made one second apart, saved; returns their windows.
+    QList<NoteWindow*> threeSavedNotes();
+    QString textOf(int index) const { return f.note(index)->editor()->toPlainText(); }
+    ProgramFixture f;
+};
+
+void TstSync::mergeTable_data() {
+    QTest::addColumn<QList<StoredVersion>>("base");
+    QTest::addColumn<QList<StoredVersion>>("theirs");
+    QTest::addColumn<QList<OurNote>>("ours");
+    QTest::addColumn<QStringList>("plan");
+    const QList<StoredVersion> base = {{1, made("a"), 11}, {2, made("b"), 22}, {3, made("c"), 33}};
+    const QList<OurNote> same = {{keyOf(1), 0}, {keyOf(2), 1}, {keyOf(3), 2}};
+    auto withText = [](QList<StoredVersion> v, int i, size_t hash) {
+        v[i].contentHash = hash;
+        return v;
+    };
+    auto moved = [](QList<StoredVersion> v, int i) {
+        v[i].note.left += 1000;
+        return v;
+    };
+    auto ours = [&](int i, bool values, bool text) {
+        QList<OurNote> o = same;
+        o[i].valuesChanged = values;
+        o[i].textChanged = text;
+        return o;
+    };
+    QTest::newRow("nothing changed") << base << base << same << QStringList{"u1@1", "u2@2", "u3@3"};
+    QTest::newRow("text there") << base << withText(base, 1, 99) << same
+                                << QStringList{"u1@1", "u2@2t", "u3@3"};
+    QTest::newRow("values there") << base << moved(base, 2) << same
+                                  << QStringList{"u1@1", "u2@2", "u3@3v"};
+    QTest::newRow("text here") << base << base << ours(1, false, true)
+                               << QStringList{"u1@1", "u2@2", "u3@3"};
+    QTest::newRow("text on both sides") << base << withText(base, 1, 99) << ours(1, false, true)
+                                        << QStringList{"u1@1", "u2@2", "u3@3", "a2/2"};
+    QTest::newRow("values on both sides: ours")
+        << base << moved(base, 0) << ours(0, true, false) << QStringList{"u1@1", "u2@2", "u3@3"};
+    QTest::newRow("values there, text here")
+        << base << moved(base, 0) << ours(0, false, true) << QStringList{"u1@1v", "u2@2", "u3@3"};
+    QList<StoredVersion> added = base;
+    added.append({4, made("d"), 44});
+    QTest::newRow("added there") << base << added << same
+                                 << QStringList{"u1@1", "u2@2", "u3@3", "a4"};
+    // Deleted there after the second, which renumbered the third.
+    const QList<StoredVersion> renumbered = {{1, made("a"), 11}, {2, made("c"), 33}};
+    QTest::newRow("deleted there")
+        << base << renumbered << same << QStringList{"u1@1", "u3@2", "c2"};
+    QTest::newRow("deleted there, changed here")
+        << base << renumbered << ours(1, false, true) << QStringList{"u1@1", "u3@2", "o2"};
+    const QList<OurNote> secondDeletedHere = {{keyOf(1), 0}, {keyOf(3), 2}};
+    QTest::newRow("deleted here") << base << base << secondDeletedHere
+                                  << QStringList{"u1@1", "u3@3", "r2"};
+    QTest::newRow("deleted here, changed there")
+        << base << withText(base, 1, 99) << secondDeletedHere << QStringList{"u1@1", "u3@3", "a2"};
+    // The Windows program saved the same notes in its own RTF: every file differs.
+    QList<StoredVersion> rewritten = base;
+    for (StoredVersion& v : rewritten)
+        v.contentHash += 100;
+    QTest::newRow("rewritten there")
+        << base << rewritten << same << QStringList{"u1@1t", "u2@2t", "u3@3t"};
+    // Notes made in one second: told apart by their files, then their numbers.
+    const QList<StoredVersion> twins = {{1, made("x"), 11}, {2, made("x"), 22}};
+    const QList<StoredVersion> twinsSwapped = {{1, made("x"), 22}, {2, made("x", 5), 11}};
+    QTest::newRow("same creation time")
+        << twins << twinsSwapped << QList<OurNote>{{keyOf(1), 0}, {keyOf(2), 1}}
+        << QStringList{"u2@1", "u1@2v"};
+}
+
+void TstSync::mergeTable() {
+    QFETCH(QList<StoredVersion>, base);
+    QFETCH(QList<StoredVersion>, theirs);
+    QFETCH(QList<OurNote>, ours);
+    QFETCH(QStringList, plan);
+    QStringList got = described(merge::plan(base, theirs, ours));
+    got.sort();
+    plan.sort();
+    QCOMPARE(got, plan);
+}
+
+void TstSync::conflictCopyNames() {
+    const QStringList copies = {
+        "tie2.sync-conflict-20261207-101010-ABCDEF1.tie",
+        "tie.sync-conflict-20261207-101010-ABCDEF1.dat",
+        "tie2 (conflicted copy 2026-12-07 101010).tie",
+        "tie2 (Li Lei's conflicted copy 2026-12-07).tie",
+        "tie2 (Li Lei's conflicted copy 2026-12-07 (1)).tie",
+    };
+    const QStringList originals = {"tie2.tie", "tie.dat", "tie2.tie", "tie2.tie", "tie2.tie"};
+    for (int i = 0; i < copies.size(); ++i)
+        QCOMPARE(store::conflictCopyOf(copies[i]), originals[i]);
+    for (const char* plain : {"tie2.tie", "tie.dat", "tie2.tie.unreadable", "tie2 (copy).tie",
+                              "tie2.sync-conflict-2026-ABC.tie"})
+        QVERIFY2(store::conflictCopyOf(QString::fromUtf8(plain)).isEmpty(), plain);
+}
+
+QList<NoteWindow*> TstSync::threeSavedNotes() {
+    f.program->startUp();
+    QList<NoteWindow*> notes;
+    for (int i = 0; i < 3; ++i) {
+        f.clock.set(f.clock.now().addSecs(1));
+        if (i > 0) f.program->newNote();
+        notes << f.note(i + 1);
+        notes.back()->editor()->setText(QStringLiteral("第%1个").arg(i + 1));
+    }
+    if (notes.size() < 3) notes << f.note(1) << f.note(2) << f.note(3);
+    f.program->saveAll();
+    return notes;
+}
+
+void TstSync::changesFromElsewhereShowWithinSeconds() {
+    const QList<NoteWindow*> notes = threeSavedNotes();
+    OtherMachine there(f.storeDir());
+    const QList<store::StoredNote> stored = there.notes().notes;
+    Note moved = stored[1].note;
+    moved.left += 3000;
+    Note newNote = made(QStringLiteral("26/12/08 9:0:0"));
+    // There: the first note's text changed, the second moved, the third deleted, one added.
+    there.save({{stored[0].note, QStringLiteral("那边改的")},
+                {moved, std::nullopt},
+                {newNote, QStringLiteral("那边新建的")}},
+               {1, 2, 0});
+    QCOMPARE(OtherMachine::fileOf(there.dir() + QStringLiteral("/tie/tie2.tie")),
+             OtherMachine::fileOf(f.contentFile(2)));
+    there.arrive({QStringLiteral("tie/tie1.tie"), QStringLiteral("tie/tie3.tie")});
+    there.arrive({QStringLiteral("tie.dat")});
+    QTRY_COMPARE_WITH_TIMEOUT(notes[0]->editor()->toPlainText(), QStringLiteral("那边改的"), 2000);
+    QCOMPARE(notes[1]->note().left, moved.left);
+    QVERIFY(f.program->windows().indexOf(notes[2]) < 0);
+    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(textOf(3), QStringLiteral("那边新建的"));
+    // Nothing of theirs is lost at the next save here, and nothing is written twice.
+    f.shutDown();
+    const store::LoadedStore after = store::loadStore(f.storeDir(), Switches{});
+    QCOMPARE(after.notes.size(), 3);
+    QCOMPARE(after.notes[1].note.left, moved.left);
+    QVERIFY(OtherMachine::fileOf(f.contentFile(3)).contains("\\'c4\\'c7"));  // 那 in GBK
+}
+
+void TstSync::bothChangedKeepsBothVersions() {
+    const QList<NoteWindow*> notes = threeSavedNotes();
+    OtherMachine there(f.storeDir());
+    const QList<store::StoredNote> stored = there.notes().notes;
+    there.save({{stored[0].note, std::nullopt},
+                {stored[1].note, QStringLiteral("那边的版本")},
+                {stored[2].note, std::nullopt}},
+               {1, 2, 3});
+    // Typed here before their file came, and not saved yet.
+    notes[1]->editor()->setText(QStringLiteral("这边的版本"));
+    there.arrive();
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 3000);
+    QCOMPARE(notes[1]->editor()->toPlainText(), QStringLiteral("这边的版本"));
+    QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
+    QVERIFY(textOf(4).endsWith(QStringLiteral("那边的版本")));
+    f.shutDown();
+    const store::LoadedStore after = store::loadStore(f.storeDir(), Switches{});
+    QCOMPARE(after.notes.size(), 4);
+}
+
+void TstSync::aStoreStillArrivingIsWaitedFor() {
+    threeSavedNotes();
+    OtherMachine there(f.storeDir());
+    QList<std::pair<Note, std::optional<QString>>> theirs;
+    for (const store::StoredNote& stored : there.notes().notes)
+        theirs.append({stored.note, std::nullopt});
+    theirs.append({made(QStringLiteral("26/12/08 9:0:0")), QStringLiteral("还在路上")});
+    there.save(theirs, {1, 2, 3, 0});
+    there.arrive({QStringLiteral("tie.dat")});
+    // A change here meanwhile: its save must not drop the note whose text is on its way.
+    f.note(1)->editor()->setText(QStringLiteral("这边改的"));
+    QTest::qWait(1500);
+    QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 4);
+    there.arrive({QStringLiteral("tie/tie4.tie")});
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 3000);
+    QCOMPARE(textOf(4), QStringLiteral("还在路上"));
+    f.shutDown();
+    QVERIFY(OtherMachine::fileOf(f.contentFile(4)).contains("\\'bb\\'b9"));  // 还
+    QVERIFY(OtherMachine::fileOf(f.contentFile(1)).contains("\\'d5\\'e2"));  // 这
+}
+
+void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
+    const QList<NoteWindow*> notes = threeSavedNotes();
+    RichTextBox* editor = notes[0]->editor();
+    QTest::keyClicks(editor, QStringLiteral("abc"));
+    QTRY_VERIFY_WITH_TIMEOUT(OtherMachine::fileOf(f.contentFile(1)).contains("abc"), 3000);
+    QTest::qWait(800);  // the echo of that save has settled
+    // Had the save been taken for another machine's, the text would have been loaded again.
+    QVERIFY(editor->document()->isUndoAvailable());
+    QCOMPARE(f.windowCount(), 4);
+    QVERIFY(f.tray.messages.isEmpty());
+}
+
+void TstSync::aMissingStoreFolderIsWaitedFor() {
+    QTemporaryDir home;
+    const QString mounted = home.filePath(QStringLiteral("mounted"));
+    const QString link = home.filePath(QStringLiteral("notes"));
+    QVERIFY(QFile::link(mounted + QStringLiteral("/notes"), link));  // dangling until mounted
+    paths::overrideStoreDir(link);
+    f.program->startUp();
+    QCOMPARE(f.windowCount(), 1);  // no first note over a store not yet seen
+    QVERIFY(f.tray.messages.join(u' ').contains(QStringLiteral("找不到帖子文件夹")));
+    QVERIFY(!f.program->saveAll());
+    QVERIFY(!QFileInfo::exists(mounted));
+    // The synced folder comes with its notes.
+    QTemporaryDir elsewhere;
+    QVERIFY(QDir().mkpath(mounted + QStringLiteral("/notes/tie")));
+    QList<store::NoteToSave> stored;
+    for (const char* text : {"一", "二"}) {
+        QTextDocument doc;
+        doc.setPlainText(QString::fromUtf8(text));
+        stored.append({made(QString::fromUtf8(text)),
+                       std::make_shared<const rtf::Snapshot>(rtf::capture(doc)), 0});
+    }
+    QVERIFY(store::saveStore(link, Switches{}, stored));
+    const QByteArray settings = OtherMachine::fileOf(f.settingsFile());
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 3, 5000);
+    QCOMPARE(textOf(1), QStringLiteral("一"));
+    QCOMPARE(textOf(2), QStringLiteral("二"));
+    f.shutDown();
+    QCOMPARE(store::loadStore(link, Switches{}).notes.size(), 2);
+    Q_UNUSED(settings);
+}
+
+void TstSync::conflictCopiesAreFoldedIn() {
+    threeSavedNotes();
+    f.restart();
+    QFile::copy(f.contentFile(2), f.storeDir() + QStringLiteral("/tie/tie2 (conflicted copy "
+                                                                "2026-12-07 101010).tie"));
+    QFile unique(f.storeDir() +
+                 QStringLiteral("/tie/tie1.sync-conflict-20261207-101010-ABCDEF1.tie"));
+    QVERIFY(unique.open(QIODevice::WriteOnly));
+    unique.write("{\\rtf1\\ansi only in the copy\\par}");
+    unique.close();
+    QFile::copy(f.settingsFile(),
+                f.storeDir() + QStringLiteral("/tie.sync-conflict-20261207-101010-ABCDEF1.dat"));
+    f.program->startUp();
+    QCOMPARE(f.windowCount(), 5);
+    QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
+    QVERIFY(textOf(4).endsWith(QStringLiteral("only in the copy")));
+    QCOMPARE(f.tray.messages.size(), 1);
+    QVERIFY(store::readDiskState(f.storeDir()).conflictCopies.isEmpty());
+    int kept = 0;
+    for (QDirIterator it(paths::conflictsDir(), QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++kept;
+    QCOMPARE(kept, 3);
+    QDir(paths::conflictsDir()).removeRecursively();
+}
+
+QTEST_MAIN(TstSync)
+#include "tst_sync.moc"
