@@ -202,7 +202,7 @@ void StoreKeeper::saveFinished(bool saved) {
 }
 
 void StoreKeeper::saveSoon(AutoSave::Delays delays) {
-    if (m_waiting) {
+    if (m_waiting || m_autoSave) {
         m_saveSoonOnceThere = delays;
         return;
     }
@@ -215,9 +215,9 @@ void StoreKeeper::saveSoon(AutoSave::Delays delays) {
             return true;  // how it went comes with the notebook's finished()
         },
         delays, this);
-    if (!m_notebook.writesRefused()) {
-        auto* watch = new StoreWatch(paths::storeDir(), 300, this);
-        connect(watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);
+    if (!m_notebook.writesRefused() && !m_watch) {
+        m_watch = new StoreWatch(paths::storeDir(), 300, this);
+        connect(m_watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);
     }
 }
 

@@ -15,6 +15,7 @@
 
 class NoteWindow;
 class OpenWindows;
+class StoreWatch;
 class ProgramSwitches;
 
 class StoreKeeper : public QObject {
@@ -85,4 +86,5 @@ private:
     QTimer m_recheck;          // the store's files, looked at again
     bool m_diskChangedDuringSave = false;
     std::optional<AutoSave::Delays> m_saveSoonOnceThere;  // asked for while waiting
+    StoreWatch* m_watch = nullptr;
 };

@@ -56,10 +56,11 @@ void StoreKeeper::waitForStore() {
         if (!QFileInfo(paths::storeDir()).isDir()) return;
         timer->deleteLater();
         m_waiting = false;
-        Q_EMIT tell(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
         mergeFromDisk(false);
+        Q_EMIT tell(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
         if (m_windows.numberedNotes().isEmpty()) m_notes.first();
         if (m_saveSoonOnceThere) saveSoon(*m_saveSoonOnceThere);
+        if (m_watch) m_watch->arm();
     });
     timer->start(2000);
 }
@@ -82,6 +83,25 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
     store::DiskState disk;
     if (m_notebook.diskUnchanged(&disk)) return true;
     const QString storeDir = paths::storeDir();
+    if (!QFileInfo(storeDir).isDir()) {
+        // Unmounted while running: nothing is saved into the bare mount point, and the notes
+        // are merged with the store when it is back.
+        m_saveSoonOnceThere = std::nullopt;
+        waitForStore();
+        return false;
+    }
+    if (!disk.settings.exists) {
+        // A store emptied or not all there: no reason to close a note. Everything is
+        // written again.
+        QSet<const QObject*> all;
+        for (const NoteWindow* note : m_windows.numberedNotes())
+            all.insert(note);
+        m_notebook.rebase({}, std::move(disk), {}, all, {});
+        changed();
+        Q_EMIT tell(QStringLiteral("帖子文件 %1 不见了：Jotpin 把所有帖子重新保存一遍。")
+                        .arg(QDir::toNativeSeparators(store::settingsFilePath(storeDir))));
+        return true;
+    }
     QStringList problems;
     const store::LoadedStore theirs = store::loadStore(storeDir, m_switches.values(), &problems);
     if (theirs.unreadable) return false;  // tried again at the next change there

@@ -14,12 +14,11 @@ public:
     explicit StoreWatch(QString storeDir, int settleMs = 300, QObject* parent = nullptr);
     // Something there changed, and nothing more for settleMs since.
     Q_SIGNAL void settled();
-
-private:
-    // Watches what exists now: a file replaced by rename drops out of the watch, and "tie/"
-    // may come after the folder.
+    // Watches what exists now: a file replaced by rename drops out of the watch, "tie/" may
+    // come after the folder, and a folder unmounted and mounted again is a new one.
     void arm();
 
+private:
     QString m_storeDir;
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
