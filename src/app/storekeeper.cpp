@@ -209,6 +209,8 @@ void StoreKeeper::saveSoon(AutoSave::Delays delays) {
     // The texts are written on another thread, while the user types on.
     m_autoSave = new AutoSave(
         [this] {
+            // A save under way pokes again when it ends.
+            if (m_notebook.saving()) return true;
             // Another machine's changes first; a store still arriving is waited for.
             if (!mergeFromDisk()) return false;
             m_notebook.saveInBackground(pages(), m_switches.values());

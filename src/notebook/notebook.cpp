@@ -33,7 +33,8 @@ void Notebook::loaded(const QSet<const QObject*>& toWrite, bool changed,
     m_baseDisk = std::move(disk);
 }
 
-bool Notebook::diskUnchanged(store::DiskState* now) const {
+bool Notebook::diskUnchanged(store::DiskState* now) {
+    waitForSave();
     store::DiskState state = store::readDiskState(m_storeDir);
     const bool same = state.sameFiles(m_baseDisk);
     if (now) *now = std::move(state);

@@ -47,8 +47,8 @@ public:
                 QList<merge::StoredVersion> base = {}, store::DiskState disk = {});
 
     // Another machine's changes. Whether the store's files are still those last read or written
-    // here (conflict copies aside).
-    bool diskUnchanged(store::DiskState* now = nullptr) const;
+    // here (conflict copies aside); a save under way is waited for, its files are ours.
+    bool diskUnchanged(store::DiskState* now = nullptr);
     // The notes of the store as read now, with the hashes of their files: those the base knows
     // by their stamps, the others read.
     QList<merge::StoredVersion> versionsOf(const QList<store::StoredNote>& notes,
