@@ -252,7 +252,7 @@ void TstSync::changesFromElsewhereShowWithinSeconds() {
              OtherMachine::fileOf(f.contentFile(2)));
     there.arrive({QStringLiteral("tie/tie1.tie"), QStringLiteral("tie/tie3.tie")});
     there.arrive({QStringLiteral("tie.dat")});
-    QTRY_COMPARE_WITH_TIMEOUT(notes[0]->editor()->toPlainText(), QStringLiteral("那边改的"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(notes[0]->editor()->toPlainText(), QStringLiteral("那边改的"), 10000);
     QCOMPARE(notes[1]->note().left, moved.left);
     QVERIFY(f.program->windows().indexOf(notes[2]) < 0);
     QCOMPARE(f.windowCount(), 4);
@@ -276,7 +276,7 @@ void TstSync::bothChangedKeepsBothVersions() {
     // Typed here before their file came, and not saved yet.
     notes[1]->editor()->setText(QStringLiteral("这边的版本"));
     there.arrive();
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
     QCOMPARE(notes[1]->editor()->toPlainText(), QStringLiteral("这边的版本"));
     QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
     QVERIFY(textOf(4).endsWith(QStringLiteral("那边的版本")));
@@ -299,7 +299,7 @@ void TstSync::aStoreStillArrivingIsWaitedFor() {
     QTest::qWait(1500);
     QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 4);
     there.arrive({QStringLiteral("tie/tie4.tie")});
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
     QCOMPARE(textOf(4), QStringLiteral("还在路上"));
     f.shutDown();
     QVERIFY(OtherMachine::fileOf(f.contentFile(4)).contains("\\'bb\\'b9"));  // 还
@@ -310,7 +310,7 @@ void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
     const QList<NoteWindow*> notes = threeSavedNotes();
     RichTextBox* editor = notes[0]->editor();
     QTest::keyClicks(editor, QStringLiteral("abc"));
-    QTRY_VERIFY_WITH_TIMEOUT(OtherMachine::fileOf(f.contentFile(1)).contains("abc"), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(OtherMachine::fileOf(f.contentFile(1)).contains("abc"), 10000);
     QTest::qWait(800);  // the echo of that save has settled
     // Had the save been taken for another machine's, the text would have been loaded again.
     QVERIFY(editor->document()->isUndoAvailable());
@@ -341,7 +341,7 @@ void TstSync::aMissingStoreFolderIsWaitedFor() {
     }
     QVERIFY(store::saveStore(link, Switches{}, stored));
     const QByteArray settings = OtherMachine::fileOf(f.settingsFile());
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 3, 10000);
     QCOMPARE(textOf(1), QStringLiteral("一"));
     QCOMPARE(textOf(2), QStringLiteral("二"));
     f.shutDown();
