@@ -44,6 +44,7 @@ private Q_SLOTS:
     void changesDuringABackgroundSaveWaitForTheNext();
     void failuresAreToldOncePerStreakAndRetried();
     void deletedNoteGoesAndTheRestMoveUp();
+    void aSaveNeverGoesOverAnotherMachinesFiles();
 
 private:
     QList<Notebook::Page> pages() const {
@@ -132,6 +133,27 @@ void TstNotebook::deletedNoteGoesAndTheRestMoveUp() {
     QVERIFY(m_book->save(pages(), Switches{}));
     QCOMPARE(fileOf(content(2)), third);
     QCOMPARE(m_book->storedNumber(m_docs[2].get()), 2);
+}
+
+void TstNotebook::aSaveNeverGoesOverAnotherMachinesFiles() {
+    QVERIFY(m_book->save(pages(), Switches{}));
+    // Our own save is no change from elsewhere.
+    QVERIFY(m_book->diskUnchanged());
+    // Another machine's text arrives, by rename, just as this one is about to save.
+    const QString arrived = m_dir->filePath(QStringLiteral("arrived"));
+    QFile other(arrived);
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("{\\rtf1 from elsewhere\\par}");
+    other.close();
+    QVERIFY(QFile::remove(content(2)) && QFile::rename(arrived, content(2)));
+    m_docs[1]->setPlainText(QStringLiteral("typed here"));
+    m_book->contentChanged(m_docs[1].get());
+    m_book->changed();
+    QSignalSpy changedOnDisk(m_book.get(), &Notebook::changedOnDisk);
+    QVERIFY(!m_book->save(pages(), Switches{}));
+    QCOMPARE(changedOnDisk.size(), 1);
+    QVERIFY(fileOf(content(2)).contains("from elsewhere"));
+    QVERIFY(m_book->hasUnsaved());  // waits for the merge
 }
 
 QTEST_MAIN(TstNotebook)
