@@ -23,20 +23,36 @@ void readCommandLine(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(JOTPIN_VERSION));
     translations::install();
     QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Jotpin：桌面上的便笺（帖子），住在系统托盘里。"));
+    // Qt's own options take one dash: "-platform xcb".
+    options.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    options.setApplicationDescription(QStringLiteral("Jotpin：桌面便笺，住在系统托盘里。"));
     options.addHelpOption();
     options.addVersionOption();
+    // Qt counts a Chinese character as one column: the texts start on a line of their own.
     const QCommandLineOption storeOption(
         QStringLiteral("store"),
-        QStringLiteral("帖子文件夹（tie.dat 和 tie/ 所在的文件夹），例如同步工具同步的文件夹。"
-                       "也可以用环境变量 JOTPIN_STORE 指定。"),
+        QStringLiteral("\n帖子文件夹：tie.dat 和 tie/ 所在的文件夹，例如同步工具同步的\n"
+                       "文件夹。也可以用环境变量 JOTPIN_STORE 指定。不指定时，\n"
+                       "安装的 Jotpin 用 ~/.local/share/jotpin/。"),
         QStringLiteral("文件夹"));
     options.addOption(storeOption);
-    // Qt's own option, taken by the GUI.
     options.addOption({QStringLiteral("platform"),
-                       QStringLiteral("Qt 的窗口系统插件，例如 xcb 或 offscreen。"),
+                       QStringLiteral("\nQt 的窗口系统插件，例如 xcb 或 offscreen。"),
                        QStringLiteral("插件")});
+    // The rest of Qt's own options pass to the GUI unlisted: a session manager restores the
+    // program with "-session <id>".
+    for (const char* name :
+         {"display", "geometry", "session", "style", "stylesheet", "platformtheme",
+          "platformpluginpath", "plugin", "qwindowgeometry", "qwindowtitle", "qwindowicon"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        options.addOption(qtOption);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        options.addOption(qtOption);
+    }
     options.process(app);
     QString store = options.value(storeOption);
     if (store.isEmpty()) store = qEnvironmentVariable("JOTPIN_STORE");
