@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Jotpin needs on Debian 12 (only what is missing) and builds it into build/.
-# Sourced by run.sh and test.sh; "jotpin_setup test" also installs the end-to-end test tools.
+# Sourced by run.sh, test.sh and package.sh; "jotpin_setup test" also installs the end-to-end
+# test tools and builds everything.
 set -euo pipefail
 
 JOTPIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,7 +18,10 @@ JOTPIN_BUILD_PACKAGES=(
     gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
 )
 JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils
-    clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils inotify-tools strace)
+    clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils inotify-tools strace
+    appstream man-db lintian)
+# What makes the Debian package: dpkg-shlibdeps finds the libraries the program links.
+JOTPIN_PACKAGE_PACKAGES=(dpkg-dev file)
 
 jotpin_install_missing() {
     local missing=() pkg
@@ -45,16 +49,23 @@ jotpin_configure() {
     fi
 }
 
+# jotpin_setup [test|package]: without an argument only the program and the files it ships are
+# built, not the tests and benchmarks; the build folder is configured the same either way, so
+# the run, test and package commands take turns in it without configuring it again.
 jotpin_setup() {
-    local packages=("${JOTPIN_BUILD_PACKAGES[@]}") options=()
-    if [ "${1:-}" = test ]; then
-        packages+=("${JOTPIN_TEST_PACKAGES[@]}")
+    local packages=("${JOTPIN_BUILD_PACKAGES[@]}") options=() targets=(--target jotpin)
+    case "${1:-}" in
+    test)
+        packages+=("${JOTPIN_TEST_PACKAGES[@]}" "${JOTPIN_PACKAGE_PACKAGES[@]}")
         # The tests build as CI does: a warning fails the build.
         options+=(-DJOTPIN_WERROR=ON)
-    fi
+        targets=()
+        ;;
+    package) packages+=("${JOTPIN_PACKAGE_PACKAGES[@]}") ;;
+    esac
     jotpin_install_missing "${packages[@]}"
     jotpin_configure "$JOTPIN_BUILD" "${options[@]}"
-    cmake --build "$JOTPIN_BUILD" --parallel "$(nproc)"
+    cmake --build "$JOTPIN_BUILD" --parallel "$(nproc)" "${targets[@]}"
 }
 
 # jotpin_ctest BUILD_DIR [CTEST ARGS...]: runs the suite once. A failed test fails the suite:
