@@ -66,6 +66,9 @@ private:
     void waitForStore();
     // The store's files changed: someone else's, or the echo of a save of ours.
     void checkDisk();
+    // Carries out a merge: their changes into the windows here, theirs the new base.
+    void applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
+                    store::DiskState disk, QStringList* problems);
     // Conflict copies that sync tools left: every text only they hold comes back as a note,
     // then the copies leave the store.
     void foldConflictCopies(const QStringList& copies);

@@ -119,6 +119,15 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
     }
     QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
     const merge::Plan plan = m_notebook.planMerge(versions, pages());
+    applyMerge(plan, std::move(versions), std::move(disk), &problems);
+    if (!problems.isEmpty())
+        Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    return true;
+}
+
+void StoreKeeper::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
+                             store::DiskState disk, QStringList* problems) {
+    const QString storeDir = paths::storeDir();
     m_applying = true;
     const bool changedBefore = m_notebook.takeChanged();
     QHash<const QObject*, int> storedAs;
@@ -137,7 +146,7 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
             RichTextBox* editor = note->editor();
             const int caret = editor->textCursor().position();
             const int scrolled = editor->verticalScrollBar()->value();
-            const store::Content content = store::readContent(storeDir, update.section, &problems);
+            const store::Content content = store::readContent(storeDir, update.section, problems);
             if (content.kind == store::Content::Kind::Rtf)
                 editor->loadRtf(content.rtf);
             else if (content.kind == store::Content::Kind::Text)
@@ -157,7 +166,7 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
             values.left += 450;
             values.top += 450;
         }
-        if (showStored(note, values, add.section, &problems).kind == store::Content::Kind::None)
+        if (showStored(note, values, add.section, problems).kind == store::Content::Kind::None)
             note->editor()->setText(QString());  // its text has not come (yet)
         if (!add.otherVersionOf) {
             storedAs.insert(note, add.section);
@@ -182,7 +191,7 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
     for (auto it = storedAs.cbegin(); it != storedAs.cend(); ++it) {
         if (!disk.contents.contains(it.value())) toWrite.insert(it.key());
     }
-    m_notebook.rebase(std::move(versions), std::move(disk), storedAs, toWrite, plan.removals);
+    m_notebook.rebase(std::move(theirs), std::move(disk), storedAs, toWrite, plan.removals);
     m_notebook.takeChanged();
     m_applying = false;
     if (changedBefore || !toWrite.isEmpty() || !plan.removals.isEmpty()) changed();
@@ -190,9 +199,6 @@ bool StoreKeeper::mergeFromDisk(bool patient) {
         Q_EMIT tell(
             QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"
                            "是新的帖子，第一行写着“另一台电脑的版本”。"));
-    if (!problems.isEmpty())
-        Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
-    return true;
 }
 
 void StoreKeeper::foldConflictCopies(const QStringList& copies) {
