@@ -124,6 +124,7 @@ private Q_SLOTS:
     void ownSavesAreNotTakenForChangesFromElsewhere();
     void aMissingStoreFolderIsWaitedFor();
     void conflictCopiesAreFoldedIn();
+    void theLosingSideOfASyncConflictKeepsItsVersion();
 
 private:
     // Three notes made one second apart, saved; returns their windows.
@@ -309,12 +310,16 @@ void TstSync::aStoreStillArrivingIsWaitedFor() {
 void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
     const QList<NoteWindow*> notes = threeSavedNotes();
     RichTextBox* editor = notes[0]->editor();
+    const store::FileStamp settings = store::stampOf(f.settingsFile());
     QTest::keyClicks(editor, QStringLiteral("abc"));
     QTRY_VERIFY_WITH_TIMEOUT(OtherMachine::fileOf(f.contentFile(1)).contains("abc"), 10000);
     QTest::qWait(800);  // the echo of that save has settled
     // Had the save been taken for another machine's, the text would have been loaded again.
     QVERIFY(editor->document()->isUndoAvailable());
     QCOMPARE(f.windowCount(), 4);
+    // Only the text changed: the settings file is not replaced by the same bytes, which a sync
+    // tool may take for a change of its time alone.
+    QCOMPARE(store::stampOf(f.settingsFile()), settings);
     QVERIFY(f.tray.messages.isEmpty());
 }
 
@@ -373,6 +378,24 @@ void TstSync::conflictCopiesAreFoldedIn() {
         ++kept;
     QCOMPARE(kept, 3);
     QDir(paths::conflictsDir()).removeRecursively();
+}
+
+void TstSync::theLosingSideOfASyncConflictKeepsItsVersion() {
+    const QList<NoteWindow*> notes = threeSavedNotes();
+    QTest::qWait(500);  // the program is idle: the files below are met by the watch alone
+    // Syncthing kept the other machine's file and renamed ours to the conflict copy.
+    const QString copy =
+        f.storeDir() + QStringLiteral("/tie/tie1.sync-conflict-20261208-090150-ABCDEF1.tie");
+    QVERIFY(QFile::rename(f.contentFile(1), copy));
+    QFile theirs(f.contentFile(1) + QStringLiteral(".tmp"));
+    QVERIFY(theirs.open(QIODevice::WriteOnly));
+    theirs.write("{\\rtf1\\ansi theirs\\par}");
+    theirs.close();
+    QVERIFY(QFile::rename(theirs.fileName(), f.contentFile(1)));
+    QTRY_COMPARE_WITH_TIMEOUT(notes[0]->editor()->toPlainText(), QStringLiteral("theirs"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
+    QVERIFY(textOf(4).endsWith(QStringLiteral("第1个")));
+    QVERIFY(!QFile::exists(copy));
 }
 
 QTEST_MAIN(TstSync)

@@ -36,6 +36,15 @@ void markOtherVersion(NoteWindow* note, const QDateTime& when) {
     at.insertBlock();
 }
 
+// A note's text as compared with another version's: a text read from a file may end in one
+// more paragraph mark than the same text shown.
+QString comparable(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isSpace())
+        --end;
+    return text.left(end);
+}
+
 NoteWindow* windowOf(const void* key) {
     return static_cast<NoteWindow*>(const_cast<void*>(key));
 }
@@ -73,9 +82,12 @@ void StoreKeeper::checkDisk() {
         return;
     }
     store::DiskState now;
-    const bool same = m_notebook.diskUnchanged(&now);
+    // The merge first: a sync tool that kept the other machine's file puts ours in the
+    // conflict copy, and only once the note shows theirs does that text count as missing.
+    // The merge first: a sync tool that kept the other machine's file puts ours in the
+    // conflict copy, and only once the note shows theirs does that text count as missing.
+    if (!m_notebook.diskUnchanged(&now) && !mergeFromDisk()) return;  // folded after it
     if (!now.conflictCopies.isEmpty()) foldConflictCopies(now.conflictCopies);
-    if (!same) mergeFromDisk();
 }
 
 bool StoreKeeper::mergeFromDisk(bool patient) {
@@ -173,8 +185,8 @@ void StoreKeeper::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion
             continue;
         }
         // Both machines made the same change: one note is enough.
-        if (windowOf(add.otherVersionOf)->editor()->toPlainText() ==
-            note->editor()->toPlainText()) {
+        if (comparable(windowOf(add.otherVersionOf)->editor()->toPlainText()) ==
+            comparable(note->editor()->toPlainText())) {
             m_notes.close(note);
             continue;
         }
@@ -207,7 +219,7 @@ void StoreKeeper::foldConflictCopies(const QStringList& copies) {
     QDir().mkpath(keptDir);
     QStringList texts;
     for (const NoteWindow* note : m_windows.numberedNotes())
-        texts.append(note->editor()->toPlainText());
+        texts.append(comparable(note->editor()->toPlainText()));
     int restored = 0;
     int moved = 0;
     for (const QString& path : copies) {
@@ -219,7 +231,7 @@ void StoreKeeper::foldConflictCopies(const QStringList& copies) {
                 continue;  // still being written: the next change brings it again
             QTextDocument read;
             if (!rtf::read(bytes, &read)) read.setPlainText(QString::fromUtf8(bytes));
-            const QString text = read.toPlainText();
+            const QString text = comparable(read.toPlainText());
             if (!text.trimmed().isEmpty() && !texts.contains(text)) {
                 NoteWindow* note = m_notes.create();
                 if (!note->editor()->loadRtf(bytes)) note->editor()->setText(text);

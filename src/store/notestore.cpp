@@ -293,6 +293,7 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     ProfileFile file(settingsFilePath(storeDir));
     // A settings file that cannot be read is replaced rather than left behind stale.
     if (!file.load(&error)) report(error, errors);
+    const QByteArray before = file.content();
 
     SaveTransaction save(storeDir);
     bool mixed = false;
@@ -337,8 +338,11 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     for (const int removed : removals) {
         if (removed > n) save.removeWithCommit(contentFilePath(storeDir, removed));
     }
+    // Left as it is when nothing in it changed: a sync tool would see a file replaced by one
+    // with the same bytes, and may then take a later change for one of its times only.
     const QByteArray settings = file.serialize();
-    if (!save.stage(file.path(), settings, &error) || !save.commit(&error)) {
+    const bool same = settings == before && QFileInfo::exists(file.path());
+    if ((!same && !save.stage(file.path(), settings, &error)) || !save.commit(&error)) {
         report(error, errors);
         return false;
     }
