@@ -19,7 +19,9 @@ JOTPIN_BUILD_PACKAGES=(
 )
 JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick desktop-file-utils
     clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils inotify-tools strace
-    appstream man-db lintian)
+    appstream man-db lintian
+    # A store kept in step between two sides by a real sync engine, and the notes' text read back
+    syncthing curl iproute2 xclip)
 # What makes the Debian package: dpkg-shlibdeps finds the libraries the program links.
 JOTPIN_PACKAGE_PACKAGES=(dpkg-dev file)
 

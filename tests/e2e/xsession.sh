@@ -62,6 +62,8 @@ fail() {
     for log in "$E2E_TMP"/*.log; do
         [ -s "$log" ] && printf -- '--- %s\n%s\n' "$(basename "$log")" "$(tail -n 20 "$log")"
     done
+    # What else a test wants to see on failure: it defines e2e_report.
+    if declare -F e2e_report >/dev/null; then e2e_report || true; fi
     exit 1
 }
 
@@ -104,17 +106,20 @@ start_helper() {
     done
 }
 
+# start_x [NAME]: an X server with openbox, DISPLAY set to it. A test with two names gets two
+# displays, as two machines would have: their files carry the name, "-a" in xvfb-a.log.
 start_x() {
+    local n=${1:+-$1}
     # Xvfb picks a free display itself and writes its number once it accepts clients. Without
     # -noreset it resets when the probing xprop leaves, and refuses the next client meanwhile.
-    start_helper Xvfb "$E2E_TMP/xvfb.log" 'test -s "$E2E_TMP/display"' \
-        'Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$E2E_TMP/display"'
-    export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display")"
+    start_helper "Xvfb$n" "$E2E_TMP/xvfb$n.log" "test -s '$E2E_TMP/display$n'" \
+        "Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>'$E2E_TMP/display$n'"
+    export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display$n")"
     wait_for 20 xprop -root || fail "no X server on $DISPLAY"
     # Ready once it runs the start-up command: a window mapped while it still starts up may
     # never be managed (seen: a note that stayed unmapped).
-    start_helper openbox "$E2E_TMP/openbox.log" 'test -e "$E2E_TMP/openbox.ready"' \
-        'openbox --startup "touch $E2E_TMP/openbox.ready"'
+    start_helper "openbox$n" "$E2E_TMP/openbox$n.log" "test -e '$E2E_TMP/openbox$n.ready'" \
+        "openbox --startup 'touch $E2E_TMP/openbox$n.ready'"
 }
 
 # start_tray: a tray host, trayer, in a strip at the top right, ready once its window is shown.
