@@ -46,18 +46,10 @@ new_note() {
     on "$side" timeout 5 xdotool windowactivate --sync "$(head -1 <<<"$before")" >/dev/null
     on "$side" xdotool key ctrl+n
     wait_for 10 eval '[ "$(note_count $side)" -gt "$(wc -l <<<"$before")" ]' || fail "Ctrl+N made no note on side $side"
-    id=$(note_ids "$side" | grep -vxF "$before" | head -1)
+    id=$(note_ids "$side" | grep -vxF "$before" | sed -n 1p)
     type_into "$side" "$id" "$2"
 }
 both_show() { shows a "$1" && shows b "$1"; }
-# settled: both stores the same, and still the same a second later (no save on its way).
-settled() {
-    local first
-    same_stores || return 1
-    first=$(store_files a)
-    sleep 1
-    same_stores && [ "$(store_files a)" = "$first" ]
-}
 
 new_note a " made-on-a"
 step "a note typed on a shows on b" shows b made-on-a

@@ -73,11 +73,11 @@ EOF
 
 # st_connected SIDE PEER: SIDE has a connection to PEER.
 st_connected() {
-    st_api "$1" /rest/system/connections | tr -d ' \n' | grep -q "\"${ST_ID[$2]}\":{[^}]*\"connected\":true"
+    [[ $(st_api "$1" /rest/system/connections | tr -d ' \n') =~ \"${ST_ID[$2]}\":\{[^}]*\"connected\":true ]]
 }
 # st_idle SIDE: the shared folder is neither scanning nor pulling.
 st_idle() {
-    st_api "$1" '/rest/db/status?folder=jotpin' | tr -d ' \n' | grep -q '"state":"idle"'
+    [[ $(st_api "$1" '/rest/db/status?folder=jotpin' | tr -d ' \n') == *'"state":"idle"'* ]]
 }
 # st_loopback_only SIDE: every socket of that daemon is on 127.0.0.1, at both ends.
 st_loopback_only() {

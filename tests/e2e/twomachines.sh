@@ -39,6 +39,14 @@ store_files() {
 same_stores() {
     [ "$(store_files a)" = "$(store_files b)" ] && st_idle a && st_idle b
 }
+# settled: both stores the same, and still the same a second later (no save on its way).
+settled() {
+    local first
+    same_stores || return 1
+    first=$(store_files a)
+    sleep 1
+    same_stores && [ "$(store_files a)" = "$first" ]
+}
 # sync_first_store: side b's store becomes what was written on side a.
 sync_first_store() {
     local t0
@@ -84,7 +92,7 @@ note_text() {
 note_with() {
     local id
     for id in $(note_ids "$1"); do
-        note_text "$1" "$id" | grep -qF -- "$2" && { echo "$id"; return 0; }
+        [[ $(note_text "$1" "$id") == *"$2"* ]] && { echo "$id"; return 0; }
     done
     return 1
 }
