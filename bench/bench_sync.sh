@@ -66,7 +66,7 @@ for ((r = 1; r <= rounds; r++)); do
     wait_for 30 settled || fail "round $r: the stores did not agree after the plain file"
 
     before=$(clients)
-    on a timeout 5 xdotool windowactivate --sync "$first_note" >/dev/null || fail "round $r: note 1 on a cannot be activated"
+    on a timeout 5 xdotool windowactivate --sync "$first_note" >/dev/null 2>&1 || fail "round $r: note 1 on a cannot be activated"
     key=$EPOCHREALTIME
     on a xdotool key ctrl+n
     # Polled every 20 ms: the window manager has taken on the note's window.

@@ -33,15 +33,19 @@ st_api() {
     curl -sf --max-time 5 -H "X-API-Key: ${ST_KEY[$1]}" "http://127.0.0.1:${ST_GUI[$1]}$2"
 }
 
-# st_config SIDE PEER: the whole config.xml of SIDE. Elements left out take Syncthing's defaults.
+# st_config SIDE PEER: the whole config.xml of SIDE. Options left out take Syncthing's defaults;
+# a folder's left out are zero, not what a folder added in the GUI gets: the ones that matter are
+# spelled out (without maxConflicts, the losing side of a conflict is deleted, not kept as a copy).
 st_config() {
     local side=$1 peer=$2
     cat <<EOF
 <configuration version="36">
     <folder id="jotpin" label="jotpin" path="${ST_FOLDER[$side]}" type="sendreceive"
-            rescanIntervalS="10" fsWatcherEnabled="true" fsWatcherDelayS="1">
+            rescanIntervalS="10" fsWatcherEnabled="true" fsWatcherDelayS="1" autoNormalize="true">
         <device id="${ST_ID[$side]}"></device>
         <device id="${ST_ID[$peer]}"></device>
+        <minDiskFree unit="%">1</minDiskFree>
+        <maxConflicts>10</maxConflicts>
     </folder>
     <device id="${ST_ID[$side]}" name="$side" compression="metadata">
         <address>dynamic</address>
@@ -61,7 +65,6 @@ st_config() {
         <natEnabled>false</natEnabled>
         <stunKeepaliveStartS>0</stunKeepaliveStartS>
         <announceLANAddresses>false</announceLANAddresses>
-        <reconnectionIntervalS>1</reconnectionIntervalS>
         <urAccepted>-1</urAccepted>
         <autoUpgradeIntervalH>0</autoUpgradeIntervalH>
         <crashReportingEnabled>false</crashReportingEnabled>

@@ -35,23 +35,33 @@ store_files() {
     (cd "$(store_of "$1")" && find . -path ./.stfolder -prune -o -type f ! -name '.syncthing.*' -print0 |
         sort -z | xargs -0 -r md5sum)
 }
-# same_stores: both copies hold the same files, and neither daemon has work left.
-same_stores() {
+# same_files: both copies hold the same files, and neither daemon has work left.
+same_files() {
     [ "$(store_files a)" = "$(store_files b)" ] && st_idle a && st_idle b
 }
-# settled: both stores the same, and still the same a second later (no save on its way).
+# store_summary SIDE: the notes that side's store holds, their values and texts. The files may
+# differ where the notes do not: a note made here is saved without an opacity, and the same
+# note read from the store is saved with 255.
+store_summary() {
+    iconv -f gbk -t utf-8 "$(store_of "$1")/tie.dat" 2>/dev/null | tr -d '\r' |
+        awk '/^\[/ {section = $0; next} /=/ {sub(/^透明度=$/, "透明度=255"); print section, $0}' | sort
+    store_notes "$1"
+}
+# settled: both stores hold the same notes, neither daemon has work left, and a second later
+# still the same (no save on its way).
 settled() {
     local first
-    same_stores || return 1
-    first=$(store_files a)
+    st_idle a && st_idle b || return 1
+    first=$(store_summary a)
+    [ "$first" = "$(store_summary b)" ] || return 1
     sleep 1
-    same_stores && [ "$(store_files a)" = "$first" ]
+    st_idle a && st_idle b && [ "$(store_summary a)" = "$first" ] && [ "$(store_summary b)" = "$first" ]
 }
 # sync_first_store: side b's store becomes what was written on side a.
 sync_first_store() {
     local t0
     t0=$(now_ms)
-    wait_for 30 same_stores || fail "side a's store did not reach side b"
+    wait_for 30 same_files || fail "side a's store did not reach side b"
     echo "the first store reached side b in $(($(now_ms) - t0)) ms"
 }
 
@@ -68,13 +78,13 @@ start_jotpin() {
     E2E_PIDS+=($!)
 }
 
-# note_ids SIDE: the note windows shown on that side, one id a line; the tray icon, menus and
-# boxes (smaller, or not the program's) left out.
+# note_ids SIDE: the note windows shown on that side, one id a line. A note is a utility window
+# without a name; the tray icon, menus, boxes and the program's messages are not.
 note_ids() {
     local id
     for id in $(on "$1" xdotool search --onlyvisible --pid "${JPID[$1]}" 2>/dev/null); do
-        on "$1" xwininfo -id "$id" 2>/dev/null |
-            awk '/Width:/ {w=$NF} /Map State: IsViewable/ {v=1} END {exit !(v && w > 100)}' && echo "$id"
+        [[ $(on "$1" xprop -id "$id" _NET_WM_WINDOW_TYPE WM_NAME 2>/dev/null) =~ \
+            _NET_WM_WINDOW_TYPE_UTILITY.*WM_NAME\([A-Z0-9_]+\)\ =\ $ ]] && echo "$id"
     done
     return 0
 }
@@ -122,11 +132,16 @@ conflict_copies() { find "$(store_of "$1")" -name '*.sync-conflict-*'; }
 
 # On failure: each side's program output, its windows, its store and what it moved aside.
 e2e_report() {
-    local side
+    local side id
     for side in a b; do
         echo "=== side $side"
         [ -s "$E2E_TMP/jotpin-$side.log" ] && { echo "--- jotpin-$side.log"; cat "$E2E_TMP/jotpin-$side.log"; }
-        [ -n "${JPID[$side]:-}" ] && echo "--- windows: $(note_ids "$side" | tr '\n' ' ')"
+        if [ -n "${JPID[$side]:-}" ]; then
+            echo "--- notes shown: $(note_ids "$side" | tr '\n' ' ')"
+            for id in $(on "$side" xdotool search --onlyvisible --pid "${JPID[$side]}" 2>/dev/null); do
+                echo "window $id: $(on "$side" xprop -id "$id" WM_NAME | sed 's/.*= //')"
+            done
+        fi
         echo "--- store"
         (cd "$(store_of "$side")" && ls -laR --time-style=+%T.%N) || continue
         echo "--- tie.dat"
@@ -135,6 +150,8 @@ e2e_report() {
         store_notes "$side"
         echo "--- moved aside: $(find "$E2E_TMP/$side/state" -path '*conflicts*' -type f 2>/dev/null | tr '\n' ' ')"
     done
+    echo "=== where the stores' notes differ, a (<) against b (>)"
+    diff <(store_summary a) <(store_summary b)
 }
 
 # seed_store SIDE: three notes side by side at x = 100, 400 and 700, y = 100, 223 x 255 pixels,
