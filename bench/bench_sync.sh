@@ -100,7 +100,7 @@ stats() {
         END {printf "  %-46s %7d %7d %7d\n", name, v[int((NR + 1) / 2)], v[1], v[NR]}'
 }
 median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-printf 'a new note on side a shown on side b, %d rounds (ms)       median   least    most\n' "$rounds"
+printf '%-48s %7s %7s %7s\n' "a new note on a shown on b, $rounds rounds (ms)" median least most
 stats "a plain file, written on a to landed on b" "${plain[@]}"
 stats "the key on a to a's save (the save's delay)" "${saves[@]}"
 stats "a's save to landed on b (Syncthing's part)" "${syncs[@]}"
