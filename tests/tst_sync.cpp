@@ -258,12 +258,16 @@ void TstSync::changesFromElsewhereShowWithinSeconds() {
     QVERIFY(f.program->windows().indexOf(notes[2]) < 0);
     QCOMPARE(f.windowCount(), 4);
     QCOMPARE(textOf(3), QStringLiteral("那边新建的"));
+    QTest::keyClicks(f.note(3)->editor(), QStringLiteral("!"));
     // Nothing of theirs is lost at the next save here, and nothing is written twice.
     f.shutDown();
     const store::LoadedStore after = store::loadStore(f.storeDir(), Switches{});
     QCOMPARE(after.notes.size(), 3);
     QCOMPARE(after.notes[1].note.left, moved.left);
     QVERIFY(OtherMachine::fileOf(f.contentFile(3)).contains("\\'c4\\'c7"));  // 那 in GBK
+    // Written back as the other machine wrote it: a note never given an opacity keeps none.
+    QCOMPARE(f.storedValue(QStringLiteral("帖子3"), QStringLiteral("透明度")), QString());
+    QVERIFY(OtherMachine::fileOf(f.contentFile(3)).contains("!"));
 }
 
 void TstSync::bothChangedKeepsBothVersions() {

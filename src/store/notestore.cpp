@@ -57,8 +57,10 @@ Note readNote(const ProfileFile& file, int n) {
     applyIf(toBool(read(kAlarmOn, QStringLiteral("false"))), note.reminderOn);
     applyIf(toInt32(read(kLeft, QStringLiteral("0"))), note.left);
     applyIf(toInt32(read(kTop, QStringLiteral("0"))), note.top);
-    note.opacity =
-        std::max(Note::kMinOpacity, opacityFromStored(read(kOpacity, QStringLiteral("255"))));
+    // An empty value, as a note never given one is written, stays empty: written back as it
+    // was read, the file is the same on every machine that shares it.
+    if (const QString opacity = read(kOpacity, QStringLiteral("255")); !opacity.isEmpty())
+        note.opacity = std::max(Note::kMinOpacity, opacityFromStored(opacity));
 
     readLock(read(kLock, kNoPassword), note);
     // Only a locked note uses it, but an unlocked one keeps its stored value through the next
