@@ -95,8 +95,4 @@ void overrideStoreDir(const QString& dir) {
     g_decidedStoreDir.clear();
 }
 
-bool storeDirChosen() {
-    return !g_storeDir.isEmpty();
-}
-
 }  // namespace paths

@@ -35,6 +35,5 @@ void overrideProgram(const QString& path, const QString& exeName = {});
 // The store folder the user chose (--store, JOTPIN_STORE), or a test's. It is never created:
 // a missing one may be a synced folder not mounted yet.
 void overrideStoreDir(const QString& dir);
-bool storeDirChosen();
 
 }  // namespace paths
