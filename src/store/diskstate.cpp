@@ -1,21 +1,31 @@
 #include "store/diskstate.h"
 
-#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include "store/storekeys.h"
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace store {
 
 FileStamp stampOf(const QString& path) {
-    // One stat: QFileInfo would take the inode from another call.
+#ifdef Q_OS_UNIX
+    // One stat, with the inode: a file replaced by rename is another file even with the same
+    // size and time, which some sync tools give it.
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
     return {true, qint64(st.st_size),
             qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000,
             quint64(st.st_ino)};
+#else
+    const QFileInfo info(path);
+    if (!info.exists()) return {};
+    return {true, info.size(), info.lastModified().toMSecsSinceEpoch(), 0};
+#endif
 }
 
 DiskState readDiskState(const QString& storeDir) {
