@@ -15,14 +15,7 @@ for tool in inotifywait bc; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed"; exit 1; }
 done
 
-start_machines
-seed_store a
-sync_first_store
-start_jotpin a
-start_jotpin b
-for side in a b; do
-    wait_for 40 eval '[ "$(note_count $side)" -eq 3 ]' || fail "the three notes did not come up on side $side"
-done
+start_both
 
 # watch SIDE: every file put in place in that side's store and tie/, "time event path" a line in
 # $E2E_TMP/events-SIDE, stamped as it comes (EPOCHREALTIME: no process started per event).

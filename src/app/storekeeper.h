@@ -37,8 +37,8 @@ public:
     void saveSoon(AutoSave::Delays delays);
     // Takes in what another machine changed in the store, if anything; true when the notes
     // here are the store's merged with their own changes. Not `patient`: a store still
-    // arriving is merged as it stands.
-    bool mergeFromDisk(bool patient = true);
+    // arriving is merged as it stands. *conflictCopies: those sync tools left in the store.
+    bool mergeFromDisk(bool patient = true, QStringList* conflictCopies = nullptr);
     // The end: saving soon stops, and what is unsaved is saved now.
     bool finish(QStringList* errors);
 

@@ -81,19 +81,19 @@ void StoreKeeper::checkDisk() {
         m_recheck.start(kRecheckMs);
         return;
     }
-    store::DiskState now;
     // The merge first: a sync tool that kept the other machine's file puts ours in the
     // conflict copy, and only once the note shows theirs does that text count as missing.
-    // The merge first: a sync tool that kept the other machine's file puts ours in the
-    // conflict copy, and only once the note shows theirs does that text count as missing.
-    if (!m_notebook.diskUnchanged(&now) && !mergeFromDisk()) return;  // folded after it
-    if (!now.conflictCopies.isEmpty()) foldConflictCopies(now.conflictCopies);
+    QStringList copies;
+    if (!mergeFromDisk(true, &copies)) return;  // folded after it
+    if (!copies.isEmpty()) foldConflictCopies(copies);
 }
 
-bool StoreKeeper::mergeFromDisk(bool patient) {
+bool StoreKeeper::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     if (m_waiting || m_notebook.writesRefused()) return false;
     store::DiskState disk;
-    if (m_notebook.diskUnchanged(&disk)) return true;
+    const bool unchanged = m_notebook.diskUnchanged(&disk);
+    if (conflictCopies) *conflictCopies = disk.conflictCopies;
+    if (unchanged) return true;
     const QString storeDir = paths::storeDir();
     if (!QFileInfo(storeDir).isDir()) {
         // Unmounted while running: nothing is saved into the bare mount point, and the notes

@@ -209,7 +209,6 @@ Note asStored(const Note& note) {
 Content readContent(const QString& storeDir, int n, QStringList* errors) {
     const QString path = contentFilePath(storeDir, n);
     Content content;
-    content.stamp = stampOf(path);
     QByteArray bytes;
     QString error;
     switch (files::readRegular(path, kMaxContentBytes, &bytes, &error)) {

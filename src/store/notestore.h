@@ -12,7 +12,6 @@
 #include "model/note.h"
 #include "model/programswitches.h"
 #include "richtext/rtf.h"
-#include "store/diskstate.h"
 
 namespace store {
 
@@ -52,8 +51,8 @@ struct Content {
     QString text;
     // The file was moved aside as unreadable: the next save writes a new one.
     bool movedAside = false;
-    // The file as it was read, to tell later whether another machine replaced it.
-    FileStamp stamp;
+    // contentHash() of the file as it was read, to tell later whether another machine
+    // replaced it.
     size_t hash = 0;
 };
 

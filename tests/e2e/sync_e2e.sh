@@ -14,14 +14,7 @@ source "$(dirname "$0")/twomachines.sh"
 # both sides show takes a quarter of a second a note. 20 s leaves room for a busy machine.
 step_limit=20
 
-start_machines
-seed_store a
-sync_first_store
-start_jotpin a
-start_jotpin b
-for side in a b; do
-    wait_for 40 eval '[ "$(note_count $side)" -eq 3 ]' || fail "the three notes did not come up on side $side"
-done
+start_both
 
 # step WHAT COMMAND...: polls COMMAND until it succeeds, at most step_limit seconds from now,
 # and prints how long it took.
@@ -52,6 +45,16 @@ new_note() {
     type_into "$side" "$id" "$2"
 }
 both_show() { shows a "$1" && shows b "$1"; }
+# type_at_once NOTE_ON_A TEXT_A NOTE_ON_B TEXT_B: both typed at the same moment; a note is
+# named by a word it shows.
+type_at_once() {
+    local typing_a typing_b
+    type_into a "$(note_with a "$1")" "$2" &
+    typing_a=$!
+    type_into b "$(note_with b "$3")" "$4" &
+    typing_b=$!
+    wait "$typing_a" && wait "$typing_b" || fail "typing on both sides at once failed"
+}
 
 new_note a " made-on-a"
 step "a note typed on a shows on b" shows b made-on-a
@@ -62,21 +65,13 @@ step "a note made on b shows on a" shows a made-on-b
 step "the stores agree" settled
 
 # Different notes at the same moment: the second note on a, the third on b.
-type_into a "$(note_with a 'note two')" " edit-a-two" &
-typing_a=$!
-type_into b "$(note_with b 'note three')" " edit-b-three" &
-typing_b=$!
-wait "$typing_a" && wait "$typing_b" || fail "typing into two notes at once failed"
+type_at_once 'note two' " edit-a-two" 'note three' " edit-b-three"
 both_changes() { both_show edit-a-two && both_show edit-b-three; }
 step "different notes changed at once: both changes on both sides" both_changes
 step "the stores agree" settled
 
 # The same note at the same moment: each side keeps a version, and the other comes up too.
-type_into a "$(note_with a 'note one')" " same-a" &
-typing_a=$!
-type_into b "$(note_with b 'note one')" " same-b" &
-typing_b=$!
-wait "$typing_a" && wait "$typing_b" || fail "typing into the same note on both sides failed"
+type_at_once 'note one' " same-a" 'note one' " same-b"
 both_versions() { both_show same-a && both_show same-b; }
 step "the same note changed on both sides: both versions on both sides" both_versions
 step "the stores agree" settled

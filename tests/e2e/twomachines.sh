@@ -78,6 +78,20 @@ start_jotpin() {
     E2E_PIDS+=($!)
 }
 
+# start_both: both machines with the seeded store on each side and a Jotpin on each, once
+# each shows the three notes.
+start_both() {
+    local side
+    start_machines
+    seed_store a
+    sync_first_store
+    start_jotpin a
+    start_jotpin b
+    for side in a b; do
+        wait_for 40 eval '[ "$(note_count $side)" -eq 3 ]' || fail "the three notes did not come up on side $side"
+    done
+}
+
 # note_ids SIDE: the note windows shown on that side, one id a line. A note is a utility window
 # without a name; the tray icon, menus, boxes and the program's messages are not.
 note_ids() {
