@@ -149,6 +149,7 @@ private Q_SLOTS:
     void fullDiskKeepsTheOldStore();
     void crashAtAnyStepOfASaveLeavesTheOldOrTheNewStore();
     void snapshotsKeepTheContentsOfLinkedFiles();
+    void journalsNotOfThisMachinesSavesAreSetAside();
 
 private:
     void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
@@ -750,6 +751,48 @@ void TstNoteStore::snapshotsKeepTheContentsOfLinkedFiles() {
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QVERIFY(!QFileInfo(kept.fileName()).isSymLink());
     QCOMPARE(kept.readAll(), first);
+}
+
+void TstNoteStore::journalsNotOfThisMachinesSavesAreSetAside() {
+    // A journal is input like every file of a synced store: a hand-written one, another
+    // machine's, and one of the previous format are never carried out.
+    QTemporaryDir dir;
+    const QString storeDir = dir.filePath(QStringLiteral("store"));
+    const QString thesis = dir.filePath(QStringLiteral("thesis.odt"));
+    QVERIFY(store::saveStore(storeDir, Switches{}, {{Note{}, nullptr, 0}}));
+    const QByteArray settings = [&] {
+        QFile file(store::settingsFilePath(storeDir));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const QByteArray other = QByteArrayLiteral("[初始值]\r\n帖子数=0\r\n");
+    const QByteArray journals[] = {
+        "Jotpin save journal 1\n-" + thesis.toUtf8() + "\nend\n",
+        "Jotpin save journal 1\n-../thesis.odt\nend\n",
+        "Jotpin save journal 2\nmachine 00ff\n+tie.dat\nend\n",
+    };
+    for (const QByteArray& journal : journals) {
+        for (const auto& [path, bytes] :
+             {std::pair{thesis, QByteArray("thesis")},
+              std::pair{QString(store::settingsFilePath(storeDir) + QStringLiteral(".saving")),
+                        other},
+              std::pair{store::journalPath(storeDir), journal}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        QStringList problems;
+        const store::LoadedStore loaded = store::loadStore(storeDir, Switches{}, &problems);
+        QVERIFY2(!loaded.unreadable, journal.constData());
+        QCOMPARE(loaded.notes.size(), 1);
+        QVERIFY(QFileInfo::exists(thesis));
+        QVERIFY(!QFileInfo::exists(store::journalPath(storeDir)));
+        QCOMPARE(problems.size(), 1);
+        QVERIFY(problems[0].contains(QStringLiteral("不是这台电脑保存时写的")));
+        QFile file(store::settingsFilePath(storeDir));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), settings);
+    }
+    // Each kept where conflict copies go, none over another.
+    QCOMPARE(QDir(paths::conflictsDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
 }
 
 QTEST_MAIN(TstNoteStore)

@@ -40,6 +40,8 @@ StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, 
     });
     connect(&m_notebook, &Notebook::worksAgain, this,
             [this] { Q_EMIT tell(QStringLiteral("帖子又能保存了。")); });
+    connect(&m_notebook, &Notebook::notice, this,
+            [this](const QStringList& what) { Q_EMIT tell(what.join(u'\n')); });
 }
 
 void StoreKeeper::load() {

@@ -221,6 +221,7 @@ void Notebook::conclude(const Outcome& outcome) {
         Q_EMIT failing(outcome.problems);
     else if (outcome.saved && m_failing)
         Q_EMIT worksAgain();
+    if (outcome.saved && !outcome.problems.isEmpty()) Q_EMIT notice(outcome.problems);
     m_failing = !outcome.saved;
     Q_EMIT finished(outcome.saved);
 }

@@ -95,6 +95,8 @@ Q_SIGNALS:
     // The first failed save of a streak, and the first save that worked after one.
     void failing(const QStringList& problems);
     void worksAgain();
+    // A save that worked has something to tell (a journal from elsewhere set aside).
+    void notice(const QStringList& what);
 
 private:
     struct Outcome {

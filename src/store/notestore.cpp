@@ -154,11 +154,13 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
 
     LoadedStore loaded;
     loaded.switches = current;
-    if (!recoverSave(storeDir, &error) || !file.load(&error)) {
+    QString notice;
+    if (!recoverSave(storeDir, &error, &notice) || !file.load(&error)) {
         report(error, errors);
         loaded.unreadable = true;
         return loaded;
     }
+    if (!notice.isEmpty()) report(notice, errors);
     applyIf(toBool(file.read(kInitSection, kNotesOnTop, QStringLiteral("false"))),
             loaded.switches.notesOnTop);
     applyIf(toBool(file.read(kInitSection, kAutoStart, QStringLiteral("True"))),
@@ -280,10 +282,12 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     if (hashes) hashes->fill(0, notes.size());
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
-    if (QFileInfo::exists(journalPath(storeDir)) && !recoverSave(storeDir, &error)) {
+    QString notice;
+    if (QFileInfo::exists(journalPath(storeDir)) && !recoverSave(storeDir, &error, &notice)) {
         report(error, errors);
         return false;
     }
+    if (!notice.isEmpty()) report(notice, errors);
     bool ok = true;
     const QString folder = storeDir + u'/' + kContentFolder;
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {

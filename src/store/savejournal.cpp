@@ -2,17 +2,39 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
+#include <QSysInfo>
 
+#include "platform/apppaths.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "store/storekeys.h"
 
 namespace store {
 namespace {
 
-const QByteArray kFirstLine = "Jotpin save journal 1";
+const QByteArray kFirstLine = "Jotpin save journal 2";
+const QByteArray kMachinePrefix = "machine ";
 const QByteArray kLastLine = "end";
 const QString kStagedSuffix = QStringLiteral(".saving");
+
+// Which machine wrote a journal: a synced store carries other machines' journals, and only a
+// save of this machine's own may be finished here.
+QByteArray machineLine() {
+    static const QByteArray line = [] {
+        QByteArray id = QSysInfo::machineUniqueId().toHex();
+        if (id.isEmpty()) id = QSysInfo::machineHostName().toUtf8().toHex();
+        return kMachinePrefix + id;
+    }();
+    return line;
+}
+
+// The store's own files, by their names in it: the settings file and the notes' texts.
+bool isStoreFileName(const QString& relative, bool contentOnly) {
+    static const QRegularExpression content(QStringLiteral("^tie/tie[1-9][0-9]*\\.tie$"));
+    return content.match(relative).hasMatch() || (!contentOnly && relative == keys::kSettingsFile);
+}
 
 QString staged(const QString& target) {
     return target + kStagedSuffix;
@@ -25,7 +47,7 @@ QString journalName(const QDir& store, const QString& target) {
 }
 
 QByteArray journalText(const QDir& store, const SavePlan& plan) {
-    QByteArray text = kFirstLine + '\n';
+    QByteArray text = kFirstLine + '\n' + machineLine() + '\n';
     for (const QString& target : plan.puts)
         text += '+' + journalName(store, target).toUtf8() + '\n';
     for (const QString& target : plan.removals)
@@ -33,25 +55,56 @@ QByteArray journalText(const QDir& store, const SavePlan& plan) {
     return text + kLastLine + '\n';
 }
 
-// The plan a journal holds, or false when it is none of ours.
+// A file a journal may put in place: one of the store's own, or the file one of them links to.
+bool isStoreTarget(const QDir& store, const QString& path) {
+    const QString relative = store.relativeFilePath(path);
+    if (isStoreFileName(relative, false)) return true;
+    const QString settings = store.filePath(keys::kSettingsFile);
+    if (QFileInfo(settings).isSymLink() && files::resolveLinks(settings) == path) return true;
+    const QDir content(store.filePath(keys::kContentFolder));
+    for (const QFileInfo& file : content.entryInfoList(QDir::Files | QDir::System)) {
+        if (file.isSymLink() && isStoreFileName(store.relativeFilePath(file.filePath()), true) &&
+            files::resolveLinks(file.filePath()) == path)
+            return true;
+    }
+    return false;
+}
+
+// The plan a journal holds, or false when it is none of this machine's saves of this store: a
+// journal is input like every file in a synced folder, and is never carried out wherever it
+// points.
 bool parseJournal(const QByteArray& bytes, const QDir& store, SavePlan* plan) {
     const QList<QByteArray> lines = bytes.split('\n');
     // The text ends in a line break: the last element is empty.
-    if (lines.size() < 3 || lines.first() != kFirstLine || !lines.last().isEmpty() ||
-        lines[lines.size() - 2] != kLastLine)
+    if (lines.size() < 4 || lines[0] != kFirstLine || lines[1] != machineLine() ||
+        !lines.last().isEmpty() || lines[lines.size() - 2] != kLastLine)
         return false;
-    for (qsizetype i = 1; i < lines.size() - 2; ++i) {
+    for (qsizetype i = 2; i < lines.size() - 2; ++i) {
         const QString name = QString::fromUtf8(lines[i].mid(1));
         if (name.isEmpty()) return false;
         const QString path = QDir::cleanPath(store.absoluteFilePath(name));
-        if (lines[i].startsWith('+'))
+        if (lines[i].startsWith('+') && isStoreTarget(store, path))
             plan->puts.append(path);
-        else if (lines[i].startsWith('-'))
+        else if (lines[i].startsWith('-') && isStoreFileName(store.relativeFilePath(path), true))
             plan->removals.append(path);
         else
             return false;
     }
     return true;
+}
+
+// Moves a journal that is not ours out of the store, to the folder of what sync tools left.
+QString setAside(const QString& path) {
+    const QString folder =
+        paths::conflictsDir() + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
+    QDir().mkpath(folder);
+    QString target = folder + QStringLiteral("/tie.journal");
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = folder + QStringLiteral("/tie.journal.%1").arg(n);
+    if (QFile::rename(path, target)) return target;
+    // Another file system: a copy, then the journal goes from the store.
+    if (QFile::copy(path, target) && files::Steps::instance().remove(path)) return target;
+    return {};
 }
 
 // Renames every staged file over its target and removes the files to go. A file already
@@ -140,7 +193,7 @@ bool SaveTransaction::commit(QString* error) {
     return true;
 }
 
-bool recoverSave(const QString& storeDir, QString* error) {
+bool recoverSave(const QString& storeDir, QString* error, QString* notice) {
     const QDir store(storeDir);
     const QString path = journalPath(storeDir);
     QByteArray bytes;
@@ -154,8 +207,17 @@ bool recoverSave(const QString& storeDir, QString* error) {
         case files::ReadResult::Ok: {
             SavePlan plan;
             if (!parseJournal(bytes, store, &plan)) {
-                if (error) *error = path + QStringLiteral(": 不是 Jotpin 的保存日志");
-                return false;
+                const QString kept = setAside(path);
+                if (kept.isEmpty()) {
+                    if (error)
+                        *error = path + QStringLiteral(": 不是这台电脑的保存日志，也无法移开");
+                    return false;
+                }
+                if (notice)
+                    *notice = path +
+                              QStringLiteral(" 不是这台电脑保存时写的，没有照它做，已移到 ") +
+                              QDir::toNativeSeparators(kept);
+                break;
             }
             if (!carryOut(plan, error)) return false;
             files::Steps::instance().remove(path);

@@ -51,7 +51,9 @@ private:
 
 // Finishes a save whose journal is in storeDir and removes files staged by a save that never
 // committed. False, with *error, when a committed save cannot be finished: the store is then a
-// mix of old and new files and must be neither read nor written.
-bool recoverSave(const QString& storeDir, QString* error);
+// mix of old and new files and must be neither read nor written. A journal that is not this
+// machine's own save of this store, or that names any file but the store's own, is never carried
+// out: it is moved to the conflicts folder and *notice says so.
+bool recoverSave(const QString& storeDir, QString* error, QString* notice = nullptr);
 
 }  // namespace store
