@@ -29,6 +29,30 @@ private:
     QSemaphore m_go;
 };
 
+// Another machine's file lands, by rename, while a save puts its own files in place.
+class ArrivingSteps : public files::Steps {
+public:
+    ArrivingSteps(QString arriving, QString at)
+        : m_arriving(std::move(arriving)), m_at(std::move(at)) {}
+    bool rename(const QString& from, const QString& to, QString* error) override {
+        if (!m_arrived) {
+            m_arrived = true;
+            QFile other(m_at + QStringLiteral(".sync"));
+            if (!other.open(QIODevice::WriteOnly)) return false;
+            other.write(m_arriving.toUtf8());
+            other.close();
+            QFile::remove(m_at);
+            QFile::rename(other.fileName(), m_at);
+        }
+        return Steps::rename(from, to, error);
+    }
+
+private:
+    QString m_arriving;
+    QString m_at;
+    bool m_arrived = false;
+};
+
 QByteArray fileOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -45,6 +69,7 @@ private Q_SLOTS:
     void failuresAreToldOncePerStreakAndRetried();
     void deletedNoteGoesAndTheRestMoveUp();
     void aSaveNeverGoesOverAnotherMachinesFiles();
+    void aFileArrivingDuringASaveIsNotTakenAsSeen();
 
 private:
     QList<Notebook::Page> pages() const {
@@ -154,6 +179,19 @@ void TstNotebook::aSaveNeverGoesOverAnotherMachinesFiles() {
     QCOMPARE(changedOnDisk.size(), 1);
     QVERIFY(fileOf(content(2)).contains("from elsewhere"));
     QVERIFY(m_book->hasUnsaved());  // waits for the merge
+}
+
+void TstNotebook::aFileArrivingDuringASaveIsNotTakenAsSeen() {
+    QVERIFY(m_book->save(pages(), Switches{}));
+    m_docs[0]->setPlainText(QStringLiteral("typed here"));
+    m_book->contentChanged(m_docs[0].get());
+    m_book->changed();
+    ArrivingSteps arriving(QStringLiteral("{\\rtf1 from elsewhere\\par}"), content(3));
+    files::Steps::install(&arriving);
+    QVERIFY(m_book->save(pages(), Switches{}));
+    // The base is what this save wrote: the third note's new text is still to be merged.
+    QVERIFY(fileOf(content(3)).contains("from elsewhere"));
+    QVERIFY(!m_book->diskUnchanged());
 }
 
 QTEST_MAIN(TstNotebook)

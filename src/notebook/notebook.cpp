@@ -174,14 +174,17 @@ std::function<Notebook::Outcome()> Notebook::prepare(const QList<Page>& pages,
         if (snapshot && !store::snapshotStore(storeDir, snapshotsDir, today, days, &error))
             std::fprintf(stderr, "jotpin: %s\n", qPrintable(error));
         QList<size_t> written;
+        store::DiskState disk = expected;
         outcome.saved = store::saveStore(storeDir, switches, notes, &outcome.problems, removals,
-                                         &outcome.committed, &written);
+                                         &outcome.committed, &written, &disk);
         if (outcome.committed) {
             for (int i = 0; i < notes.size(); ++i) {
                 const size_t hash = written[i] ? written[i] : hashes.value(notes[i].storedAs);
                 outcome.base.append({i + 1, store::asStored(notes[i].note), hash});
             }
-            outcome.disk = store::readDiskState(storeDir);
+            // Only what this save wrote: a file that landed meanwhile is still to be merged.
+            // A save that did not finish is looked at again whole.
+            outcome.disk = outcome.saved ? std::move(disk) : store::readDiskState(storeDir);
         }
         return outcome;
     };

@@ -277,7 +277,7 @@ QString passwordTrouble(const QString& password) {
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors, const QList<int>& removals, bool* committed,
-               QList<size_t>* hashes) {
+               QList<size_t>* hashes, DiskState* disk) {
     if (committed) *committed = false;
     if (hashes) hashes->fill(0, notes.size());
     QString error;
@@ -301,6 +301,7 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     const QByteArray before = file.content();
 
     SaveTransaction save(storeDir);
+    QHash<int, FileStamp> written;
     bool mixed = false;
     int n = 0;
     for (const NoteToSave& note : notes) {
@@ -308,9 +309,13 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
         writeNote(file, n, note.note);
         if (note.storedAs == n) continue;
         const QString path = contentFilePath(storeDir, n);
+        const auto staged = [&] { written.insert(n, save.stagedStamp(path)); };
         if (note.storedAs > 0) {
             const QString from = contentFilePath(storeDir, note.storedAs);
-            if (save.stageLink(from, path)) continue;
+            if (save.stageLink(from, path)) {
+                staged();
+                continue;
+            }
             // No hard link (a linked file, a file system without them): a copy of the file,
             // which holds the note's text as it stands.
             QByteArray bytes;
@@ -319,13 +324,17 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
                     files::ReadResult::Ok &&
                 save.stage(path, bytes, &error)) {
                 if (hashes) (*hashes)[n - 1] = contentHash(bytes);
+                staged();
                 continue;
             }
         }
         if (note.content) {
             const QByteArray bytes = rtf::write(*note.content);
             if (hashes) (*hashes)[n - 1] = contentHash(bytes);
-            if (save.stage(path, bytes, &error)) continue;
+            if (save.stage(path, bytes, &error)) {
+                staged();
+                continue;
+            }
         } else if (note.storedAs == 0) {
             continue;
         }
@@ -347,11 +356,24 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     // with the same bytes, and may then take a later change for one of its times only.
     const QByteArray settings = file.serialize();
     const bool same = settings == before && QFileInfo::exists(file.path());
-    if ((!same && !save.stage(file.path(), settings, &error)) || !save.commit(&error)) {
+    if (!same && !save.stage(file.path(), settings, &error)) {
+        report(error, errors);
+        return false;
+    }
+    const FileStamp settingsStamp = same ? FileStamp{} : save.stagedStamp(file.path());
+    if (!save.commit(&error)) {
         report(error, errors);
         return false;
     }
     if (committed) *committed = true;
+    if (ok && disk) {
+        if (!same) disk->settings = settingsStamp;
+        for (const int removed : removals) {
+            if (removed > n) disk->contents.remove(removed);
+        }
+        for (auto it = written.cbegin(); it != written.cend(); ++it)
+            disk->contents.insert(it.key(), it.value());
+    }
     return ok;
 }
 

@@ -12,6 +12,7 @@
 #include "model/note.h"
 #include "model/programswitches.h"
 #include "richtext/rtf.h"
+#include "store/diskstate.h"
 
 namespace store {
 
@@ -98,9 +99,12 @@ struct NoteToSave {
 // be when false is returned: then only some content files are missing from it.
 // Needs no widgets and no document: it may run on any thread, one save at a time.
 // *hashes gets, per note, contentHash() of the bytes written to its file, or 0 where the file
-// was linked or left as it was.
+// was linked or left as it was. *disk, the store's files as the save found them, gets the
+// stamps of the files the save put in place and loses those it removed, when everything was
+// written: a file another machine brings meanwhile stays a change to be merged.
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors = nullptr, const QList<int>& removals = {},
-               bool* committed = nullptr, QList<size_t>* hashes = nullptr);
+               bool* committed = nullptr, QList<size_t>* hashes = nullptr,
+               DiskState* disk = nullptr);
 
 }  // namespace store

@@ -170,6 +170,10 @@ bool SaveTransaction::stageLink(const QString& from, const QString& path) {
     return true;
 }
 
+FileStamp SaveTransaction::stagedStamp(const QString& path) const {
+    return stampOf(staged(files::resolveLinks(path)));
+}
+
 void SaveTransaction::removeWithCommit(const QString& path) {
     m_plan.removals.append(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }

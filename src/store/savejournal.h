@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "store/diskstate.h"
+
 namespace store {
 
 QString journalPath(const QString& storeDir);
@@ -35,6 +37,9 @@ public:
     // Stages the file at `from` as the new contents of the one at path, as a second name
     // rather than a copy. False when the system cannot, or `from` is no plain file.
     bool stageLink(const QString& from, const QString& path);
+    // The stamp the file at path has once the commit puts the new contents staged for it in
+    // place (a rename keeps size, time and inode): what this save wrote, whatever lands after.
+    FileStamp stagedStamp(const QString& path) const;
     // Removes the file at path with the commit: it goes if the new files come.
     void removeWithCommit(const QString& path);
     // Commits what was staged and puts it in place. False, with *error, when the journal could
