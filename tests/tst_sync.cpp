@@ -10,6 +10,7 @@
 #include "programfixture.h"
 #include "richtext/richtextbox.h"
 #include "store/diskstate.h"
+#include "text/gbk.h"
 
 namespace {
 
@@ -368,19 +369,25 @@ void TstSync::conflictCopiesAreFoldedIn() {
     QVERIFY(unique.open(QIODevice::WriteOnly));
     unique.write("{\\rtf1\\ansi only in the copy\\par}");
     unique.close();
+    // A plain text written on Windows: GBK.
+    QFile gbk(f.storeDir() + QStringLiteral("/tie/tie3 (Li's conflicted copy 2026-12-07).tie"));
+    QVERIFY(gbk.open(QIODevice::WriteOnly));
+    gbk.write(gbk::encode(QStringLiteral("副本里的文字")));
+    gbk.close();
     QFile::copy(f.settingsFile(),
                 f.storeDir() + QStringLiteral("/tie.sync-conflict-20261207-101010-ABCDEF1.dat"));
     f.program->startUp();
-    QCOMPARE(f.windowCount(), 5);
+    QCOMPARE(f.windowCount(), 6);
     QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
     QVERIFY(textOf(4).endsWith(QStringLiteral("only in the copy")));
+    QVERIFY(textOf(5).endsWith(QStringLiteral("副本里的文字")));
     QCOMPARE(f.tray.messages.size(), 1);
     QVERIFY(store::readDiskState(f.storeDir()).conflictCopies.isEmpty());
     int kept = 0;
     for (QDirIterator it(paths::conflictsDir(), QDir::Files, QDirIterator::Subdirectories);
          it.hasNext(); it.next())
         ++kept;
-    QCOMPARE(kept, 3);
+    QCOMPARE(kept, 4);
     QDir(paths::conflictsDir()).removeRecursively();
 }
 

@@ -20,6 +20,7 @@
 #include "richtext/richtextbox.h"
 #include "richtext/rtf.h"
 #include "store/storekeys.h"
+#include "text/textfile.h"
 
 namespace {
 
@@ -230,11 +231,14 @@ void StoreKeeper::foldConflictCopies(const QStringList& copies) {
             if (files::readRegular(path, qint64(1) << 28, &bytes, &error) != files::ReadResult::Ok)
                 continue;  // still being written: the next change brings it again
             QTextDocument read;
-            if (!rtf::read(bytes, &read)) read.setPlainText(QString::fromUtf8(bytes));
+            const bool isRtf = rtf::read(bytes, &read);
+            // A plain text copy is read as every text file: UTF-8, else GBK from Windows.
+            if (!isRtf) read.setPlainText(textfile::decode(bytes));
             const QString text = comparable(read.toPlainText());
             if (!text.trimmed().isEmpty() && !texts.contains(text)) {
                 NoteWindow* note = m_notes.create();
-                if (!note->editor()->loadRtf(bytes)) note->editor()->setText(text);
+                if (!isRtf || !note->editor()->loadRtf(bytes))
+                    note->editor()->setText(read.toPlainText());
                 markOtherVersion(note, copy.lastModified());
                 note->show();
                 texts.append(text);
