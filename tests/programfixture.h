@@ -20,6 +20,8 @@
 class ProgramFixture {
 public:
     static constexpr AutoSave::Delays kFastAutoSave{50, 500, 100};
+    // A text still arriving is given 3 s, not 10.
+    static constexpr SyncDelays kSyncDelays{300, 3000, 200, 2000};
 
     FakeTrayIcon tray;
     RecordingSound sound;
@@ -52,7 +54,7 @@ public:
         prompts.clear();
         shell.opened.clear();
         shell.works = true;
-        program = new TrayController(kFastAutoSave);
+        program = new TrayController(kFastAutoSave, kSyncDelays);
     }
 
     // Call from cleanup(): closes every window without saving and puts the real services back.
@@ -73,7 +75,7 @@ public:
     void restart() {
         program->windows().closeFrom(0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        program = new TrayController(kFastAutoSave);
+        program = new TrayController(kFastAutoSave, kSyncDelays);
     }
 
     // Ends the program as SIGTERM does (saving), and forgets it.

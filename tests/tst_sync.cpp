@@ -76,6 +76,19 @@ public:
         }
         QVERIFY(store::saveStore(dir(), Switches{}, toSave));
     }
+    // A note made there, after the notes there, with this text; its settings come over first.
+    void addNoteAndBringSettings(const QString& created, const QString& text) {
+        QList<std::pair<Note, std::optional<QString>>> theirs;
+        QList<int> storedAs;
+        for (const store::StoredNote& stored : notes().notes) {
+            theirs.append({stored.note, std::nullopt});
+            storedAs.append(stored.section);
+        }
+        theirs.append({made(created), text});
+        storedAs.append(0);
+        save(theirs, storedAs);
+        arrive({QStringLiteral("tie.dat")});
+    }
     // Brings these files (relative paths) over, by rename; all that differ when none is named.
     void arrive(QStringList names = {}) const {
         if (names.isEmpty()) {
@@ -122,6 +135,7 @@ private Q_SLOTS:
     void changesFromElsewhereShowWithinSeconds();
     void bothChangedKeepsBothVersions();
     void aStoreStillArrivingIsWaitedFor();
+    void eachTextStillArrivingIsWaitedFor();
     void ownSavesAreNotTakenForChangesFromElsewhere();
     void aMissingStoreFolderIsWaitedFor();
     void conflictCopiesAreFoldedIn();
@@ -294,12 +308,7 @@ void TstSync::bothChangedKeepsBothVersions() {
 void TstSync::aStoreStillArrivingIsWaitedFor() {
     threeSavedNotes();
     OtherMachine there(f.storeDir());
-    QList<std::pair<Note, std::optional<QString>>> theirs;
-    for (const store::StoredNote& stored : there.notes().notes)
-        theirs.append({stored.note, std::nullopt});
-    theirs.append({made(QStringLiteral("26/12/08 9:0:0")), QStringLiteral("还在路上")});
-    there.save(theirs, {1, 2, 3, 0});
-    there.arrive({QStringLiteral("tie.dat")});
+    there.addNoteAndBringSettings(QStringLiteral("26/12/08 9:0:0"), QStringLiteral("还在路上"));
     // A change here meanwhile: its save must not drop the note whose text is on its way.
     f.note(1)->editor()->setText(QStringLiteral("这边改的"));
     QTest::qWait(1500);
@@ -310,6 +319,25 @@ void TstSync::aStoreStillArrivingIsWaitedFor() {
     f.shutDown();
     QVERIFY(OtherMachine::fileOf(f.contentFile(4)).contains("\\'bb\\'b9"));  // 还
     QVERIFY(OtherMachine::fileOf(f.contentFile(1)).contains("\\'d5\\'e2"));  // 这
+}
+
+void TstSync::eachTextStillArrivingIsWaitedFor() {
+    threeSavedNotes();
+    // A text that never comes is given up after its time...
+    OtherMachine there(f.storeDir());
+    there.addNoteAndBringSettings(QStringLiteral("26/12/08 9:0:0"), QStringLiteral("丢了"));
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.contentFile(4)), 5000);
+    // ...and the next one that is late gets its own.
+    OtherMachine later(f.storeDir());
+    later.addNoteAndBringSettings(QStringLiteral("26/12/08 9:5:0"), QStringLiteral("还在路上"));
+    f.note(1)->editor()->setText(QStringLiteral("这边改的"));
+    QTest::qWait(1500);
+    // No stand-in saved where that text is coming: it would make a conflict.
+    QVERIFY(!QFile::exists(f.contentFile(5)));
+    later.arrive({QStringLiteral("tie/tie5.tie")});
+    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 6, 10000);
+    QCOMPARE(textOf(5), QStringLiteral("还在路上"));
 }
 
 void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {

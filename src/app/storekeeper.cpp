@@ -18,12 +18,14 @@
 #include "store/notestore.h"
 
 StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
-                         int snapshotDays, QObject* parent)
+                         int snapshotDays, SyncDelays delays, QObject* parent)
     : QObject(parent),
       m_windows(windows),
       m_switches(switches),
       m_notes(std::move(notes)),
-      m_notebook(paths::storeDir(), paths::snapshotsDir(), snapshotDays) {
+      m_notebook(paths::storeDir(), paths::snapshotsDir(), snapshotDays),
+      m_delays(delays) {
+    m_clock.start();
     connect(&m_notebook, &Notebook::finished, this, &StoreKeeper::saveFinished);
     m_recheck.setSingleShot(true);
     connect(&m_recheck, &QTimer::timeout, this, &StoreKeeper::checkDisk);
@@ -220,7 +222,7 @@ void StoreKeeper::saveSoon(AutoSave::Delays delays) {
         },
         delays, this);
     if (!m_notebook.writesRefused() && !m_watch) {
-        m_watch = new StoreWatch(paths::storeDir(), 300, this);
+        m_watch = new StoreWatch(paths::storeDir(), m_delays.settleMs, this);
         connect(m_watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);
     }
 }

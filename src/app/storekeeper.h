@@ -18,6 +18,17 @@ class OpenWindows;
 class StoreWatch;
 class ProgramSwitches;
 
+// How long another machine's files are given: the quiet after a change before the store
+// is read, the wait for a content file the settings file names but that is not here yet
+// (counted for each such file from when it was first missed) and how often it is looked
+// for, and how often a missing store folder is looked for.
+struct SyncDelays {
+    int settleMs = 300;
+    int arrivingMs = 10000;
+    int recheckMs = 500;
+    int storeFolderPollMs = 2000;
+};
+
 class StoreKeeper : public QObject {
     Q_OBJECT
 public:
@@ -28,7 +39,7 @@ public:
         std::function<void(NoteWindow*)> close;
     };
     StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
-                int snapshotDays, QObject* parent = nullptr);
+                int snapshotDays, SyncDelays delays = {}, QObject* parent = nullptr);
 
     // Every stored note into a window of its own, and the stored switches.
     void load();
@@ -83,10 +94,12 @@ private:
     Notebook m_notebook;
     AutoSave* m_autoSave = nullptr;
     bool m_loading = false;
-    bool m_waiting = false;    // for the store folder to appear
-    bool m_applying = false;   // another machine's changes: what they change is no change here
-    QElapsedTimer m_arriving;  // since a check first found the store still arriving
-    QTimer m_recheck;          // the store's files, looked at again
+    bool m_waiting = false;   // for the store folder to appear
+    bool m_applying = false;  // another machine's changes: what they change is no change here
+    SyncDelays m_delays;
+    QElapsedTimer m_clock;
+    QHash<int, qint64> m_missedSince;  // content files still arriving, by number: when first missed
+    QTimer m_recheck;                  // the store's files, looked at again
     bool m_diskChangedDuringSave = false;
     std::optional<AutoSave::Delays> m_saveSoonOnceThere;  // asked for while waiting
     StoreWatch* m_watch = nullptr;

@@ -24,10 +24,6 @@
 
 namespace {
 
-// How long a store whose settings file names content files not here yet is waited for.
-constexpr int kRecheckMs = 500;
-constexpr int kArrivingMs = 10000;
-
 // A note made from another machine's version starts by saying so.
 void markOtherVersion(NoteWindow* note, const QDateTime& when) {
     QTextCursor at(note->editor()->document());
@@ -72,14 +68,14 @@ void StoreKeeper::waitForStore() {
         if (m_saveSoonOnceThere) saveSoon(*m_saveSoonOnceThere);
         if (m_watch) m_watch->arm();
     });
-    timer->start(2000);
+    timer->start(m_delays.storeFolderPollMs);
 }
 
 void StoreKeeper::checkDisk() {
     if (m_waiting || m_notebook.writesRefused()) return;
     if (m_notebook.saving()) {
         // The echo of that save, or another machine's files: told apart once it is done.
-        m_recheck.start(kRecheckMs);
+        m_recheck.start(m_delays.recheckMs);
         return;
     }
     // The merge first: a sync tool that kept the other machine's file puts ours in the
@@ -118,17 +114,22 @@ bool StoreKeeper::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     QStringList problems;
     const store::LoadedStore theirs = store::loadStore(storeDir, m_switches.values(), &problems);
     if (theirs.unreadable) return false;  // tried again at the next change there
-    // Still arriving: the settings file names a content file that is not here yet.
-    const bool arriving = std::any_of(theirs.notes.cbegin(), theirs.notes.cend(),
-                                      [&](auto& n) { return !disk.contents.contains(n.section); });
-    if (!arriving) {
-        m_arriving.invalidate();
-    } else if (patient) {
-        if (!m_arriving.isValid()) m_arriving.start();
-        if (!m_arriving.hasExpired(kArrivingMs)) {
-            m_recheck.start(kRecheckMs);
-            return false;
-        }
+    // Still arriving: the settings file names a content file that is not here yet. Each
+    // such file is given its own time, from when it was first missed: one that came late
+    // must not cut short the wait for the next.
+    QHash<int, qint64> missed;
+    bool arriving = false;
+    const qint64 now = m_clock.elapsed();
+    for (const store::StoredNote& stored : theirs.notes) {
+        if (disk.contents.contains(stored.section)) continue;
+        const qint64 since = m_missedSince.value(stored.section, now);
+        missed.insert(stored.section, since);
+        arriving = arriving || now - since < m_delays.arrivingMs;
+    }
+    m_missedSince = missed;
+    if (arriving && patient) {
+        m_recheck.start(m_delays.recheckMs);
+        return false;
     }
     QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
     const merge::Plan plan = m_notebook.planMerge(versions, pages());

@@ -34,7 +34,8 @@ void report(const QString& message) {
 
 }  // namespace
 
-TrayController::TrayController(AutoSave::Delays autoSaveDelays) : m_autoSaveDelays(autoSaveDelays) {
+TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
+    : m_autoSaveDelays(autoSaveDelays), m_syncDelays(syncDelays) {
     m_windows.add(this);
     m_menus = new Menus(
         programMenuItems({m_host, m_switches, [this] { showAllNotes(); },

@@ -23,7 +23,7 @@ public:
     // How many days of store snapshots are kept.
     static constexpr int kSnapshotDays = 7;
 
-    explicit TrayController(AutoSave::Delays autoSaveDelays = {});
+    explicit TrayController(AutoSave::Delays autoSaveDelays = {}, SyncDelays syncDelays = {});
 
     // Start-up: numbering from 0, hidden, tray icon with its tip, then every stored note.
     void startUp();
@@ -106,11 +106,13 @@ private:
     OpenWindows m_windows;
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
+    SyncDelays m_syncDelays;
     StoreKeeper m_store{m_windows,
                         m_switches,
                         {[this] { return createNote(); }, [this] { newNote(); },
                          [this](NoteWindow* note) { m_windows.close(note); }},
-                        kSnapshotDays};
+                        kSnapshotDays,
+                        m_syncDelays};
     NoteTicks m_ticks{m_windows, m_switches};
     Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
     NoteCommandHost m_host{
