@@ -72,10 +72,10 @@ public:
     }
 
     // A new program on the same store, as after a crash: the old one's windows close unsaved.
-    void restart() {
+    void restart(AutoSave::Delays autoSave = kFastAutoSave) {
         program->windows().closeFrom(0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        program = new TrayController(kFastAutoSave, kSyncDelays);
+        program = new TrayController(autoSave, kSyncDelays);
     }
 
     // Ends the program as SIGTERM does (saving), and forgets it.

@@ -136,6 +136,7 @@ private Q_SLOTS:
     void bothChangedKeepsBothVersions();
     void aStoreStillArrivingIsWaitedFor();
     void eachTextStillArrivingIsWaitedFor();
+    void aSettingsFileGoneAndBackMakesNoTwins();
     void ownSavesAreNotTakenForChangesFromElsewhere();
     void aMissingStoreFolderIsWaitedFor();
     void conflictCopiesAreFoldedIn();
@@ -338,6 +339,23 @@ void TstSync::eachTextStillArrivingIsWaitedFor() {
     later.arrive({QStringLiteral("tie/tie5.tie")});
     QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 6, 10000);
     QCOMPARE(textOf(5), QStringLiteral("还在路上"));
+}
+
+void TstSync::aSettingsFileGoneAndBackMakesNoTwins() {
+    threeSavedNotes();
+    // Saved only seconds after a change, as for a user.
+    f.restart(AutoSave::Delays{5000, 10000, 10000});
+    f.program->startUp();
+    QCOMPARE(f.windowCount(), 4);
+    // A sync client replaces the settings file by deleting it and writing it a moment later.
+    const QString away = f.storeDir() + QStringLiteral("/away");
+    QVERIFY(QFile::rename(f.settingsFile(), away));
+    QTRY_VERIFY_WITH_TIMEOUT(f.tray.messages.join(u' ').contains(QStringLiteral("不见了")), 5000);
+    QVERIFY(QFile::rename(away, f.settingsFile()));
+    QTest::qWait(1000);
+    QCOMPARE(f.windowCount(), 4);
+    f.shutDown();
+    QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 3);
 }
 
 void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {

@@ -101,11 +101,12 @@ bool StoreKeeper::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     }
     if (!disk.settings.exists) {
         // A store emptied or not all there: no reason to close a note. Everything is
-        // written again.
+        // written again. The notes stay known as the store's: a settings file that comes back
+        // (a sync client deletes a file before it writes it anew) brings no note twice.
         QSet<const QObject*> all;
         for (const NoteWindow* note : m_windows.numberedNotes())
             all.insert(note);
-        m_notebook.rebase({}, std::move(disk), {}, all, {});
+        m_notebook.settingsFileGone(std::move(disk), all);
         changed();
         Q_EMIT tell(QStringLiteral("帖子文件 %1 不见了：Jotpin 把所有帖子重新保存一遍。")
                         .arg(QDir::toNativeSeparators(store::settingsFilePath(storeDir))));

@@ -93,6 +93,12 @@ void Notebook::rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
     if (!toWrite.isEmpty() || !removals.isEmpty()) m_changed = true;
 }
 
+void Notebook::settingsFileGone(store::DiskState disk, const QSet<const QObject*>& all) {
+    m_baseDisk = std::move(disk);
+    m_contentChanged.unite(all);
+    m_changed = true;
+}
+
 void Notebook::forget(const QObject* key) {
     m_contentChanged.remove(key);
     m_storedAs.remove(key);

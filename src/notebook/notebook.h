@@ -60,6 +60,9 @@ public:
     void rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
                 const QHash<const QObject*, int>& storedAs, const QSet<const QObject*>& toWrite,
                 const QList<int>& removals);
+    // The settings file is gone from the store (`disk`): every note is written again, and
+    // stays matched to the base, which a settings file that comes back is compared with.
+    void settingsFileGone(store::DiskState disk, const QSet<const QObject*>& all);
     bool saving() const { return m_inFlight.active; }
 
     // Changes: something the store keeps; a note's text; a note closed.
