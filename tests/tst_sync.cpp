@@ -137,6 +137,7 @@ private Q_SLOTS:
     void aStoreStillArrivingIsWaitedFor();
     void eachTextStillArrivingIsWaitedFor();
     void aSettingsFileGoneAndBackMakesNoTwins();
+    void aNoteWithoutCreationTimeStaysItself();
     void ownSavesAreNotTakenForChangesFromElsewhere();
     void aMissingStoreFolderIsWaitedFor();
     void conflictCopiesAreFoldedIn();
@@ -356,6 +357,41 @@ void TstSync::aSettingsFileGoneAndBackMakesNoTwins() {
     QCOMPARE(f.windowCount(), 4);
     f.shutDown();
     QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 3);
+}
+
+void TstSync::aNoteWithoutCreationTimeStaysItself() {
+    threeSavedNotes();
+    f.shutDown();
+    // The second note's creation time taken out by hand.
+    QFile file(f.settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    const QByteArray created = gbk::encode(QStringLiteral("建立时间="));
+    for (qsizetype i = 0, seen = 0; i < lines.size(); ++i) {
+        if (lines[i].startsWith(created) && ++seen == 2) lines.removeAt(i);
+    }
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(lines.join('\n'));
+    file.close();
+
+    f.program = new TrayController(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
+    f.program->startUp();
+    NoteWindow* second = f.note(2);
+    // Given the time it was first read, and written: read later, it is the same note.
+    QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(QStringLiteral("帖子2"), QStringLiteral("建立时间")),
+                              QStringLiteral("10:00:03"), 5000);
+    f.clock.set(f.clock.now().addSecs(60));
+    OtherMachine there(f.storeDir());
+    const QList<store::StoredNote> stored = there.notes().notes;
+    there.save({{stored[0].note, std::nullopt},
+                {stored[1].note, QStringLiteral("那边改的")},
+                {stored[2].note, std::nullopt}},
+               {1, 2, 3});
+    there.arrive();
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(2), QStringLiteral("那边改的"), 5000);
+    QCOMPARE(f.note(2), second);
+    QCOMPARE(f.windowCount(), 4);
 }
 
 void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {

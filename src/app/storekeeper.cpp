@@ -13,6 +13,7 @@
 #include "note/notewindow.h"
 #include "notebook/storewatch.h"
 #include "platform/apppaths.h"
+#include "platform/clock.h"
 #include "platform/quitsignals.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
@@ -114,7 +115,8 @@ void StoreKeeper::load() {
     }
     // What loading did is what the store holds already.
     const QStringList conflictCopies = disk.conflictCopies;
-    m_notebook.loaded(toWrite, changedFromOutside, std::move(base), std::move(disk));
+    m_notebook.loaded(toWrite, changedFromOutside || std::exchange(m_gaveIdentity, false),
+                      std::move(base), std::move(disk));
     if (!problems.isEmpty())
         Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
     if (!conflictCopies.isEmpty()) foldConflictCopies(conflictCopies);
@@ -123,7 +125,16 @@ void StoreKeeper::load() {
 store::Content StoreKeeper::showStored(NoteWindow* note, const Note& values, int section,
                                        QStringList* problems) {
     const QString storeDir = paths::storeDir();
-    note->setNote(values);
+    if (values.created.isEmpty()) {
+        // A note known by nothing across machines is given the time it was first read, as the
+        // Windows program does, and it is written: read again, it is the same note.
+        Note known = values;
+        known.created = Clock::instance().now().time().toString();
+        note->setNote(known);
+        m_gaveIdentity = true;
+    } else {
+        note->setNote(values);
+    }
     store::Content content = store::readContent(storeDir, section, problems);
     if (content.kind == store::Content::Kind::Rtf) {
         QString why;
@@ -221,6 +232,9 @@ void StoreKeeper::saveSoon(AutoSave::Delays delays) {
             return true;  // how it went comes with the notebook's finished()
         },
         delays, this);
+    // What loading changed (a file moved aside, a note given its creation time) is written
+    // soon, not only at the next change.
+    if (m_notebook.hasUnsaved()) m_autoSave->poke();
     if (!m_notebook.writesRefused() && !m_watch) {
         m_watch = new StoreWatch(paths::storeDir(), m_delays.settleMs, this);
         connect(m_watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);

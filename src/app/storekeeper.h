@@ -94,8 +94,9 @@ private:
     Notebook m_notebook;
     AutoSave* m_autoSave = nullptr;
     bool m_loading = false;
-    bool m_waiting = false;   // for the store folder to appear
-    bool m_applying = false;  // another machine's changes: what they change is no change here
+    bool m_waiting = false;       // for the store folder to appear
+    bool m_applying = false;      // another machine's changes: what they change is no change here
+    bool m_gaveIdentity = false;  // a note shown was given a creation time: to be written
     SyncDelays m_delays;
     QElapsedTimer m_clock;
     QHash<int, qint64> m_missedSince;  // content files still arriving, by number: when first missed

@@ -209,7 +209,9 @@ void StoreKeeper::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion
     m_notebook.rebase(std::move(theirs), std::move(disk), storedAs, toWrite, plan.removals);
     m_notebook.takeChanged();
     m_applying = false;
-    if (changedBefore || !toWrite.isEmpty() || !plan.removals.isEmpty()) changed();
+    if (changedBefore || !toWrite.isEmpty() || !plan.removals.isEmpty() ||
+        std::exchange(m_gaveIdentity, false))
+        changed();
     if (otherVersions > 0)
         Q_EMIT tell(
             QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"

@@ -51,7 +51,8 @@ Note readNote(const ProfileFile& file, int n) {
     note.reminder = toReminder(read(kReminder, QString()));
     note.soundPath = cutSoundPath(read(kSoundPath, paths::shippedFile(QStringLiteral("kvz.mid"))));
     applyIf(toColour(read(kBackColor, QStringLiteral("16761024"))), note.colour);
-    note.created = read(kCreated, Clock::instance().now().time().toString());
+    // A note never given one is known by none here; the program gives it one when it shows it.
+    note.created = read(kCreated, QString());
     applyIf(toInt16(read(kWidth, QStringLiteral("3345"))), note.width);
     applyIf(toInt16(read(kHeight, QStringLiteral("638"))), note.height);
     applyIf(toBool(read(kAlarmOn, QStringLiteral("false"))), note.reminderOn);

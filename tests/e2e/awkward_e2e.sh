@@ -58,7 +58,8 @@ wait_for 5 bash -c "! kill -0 $spid 2>/dev/null" || fail "SIGTERM did not end a 
 big="$E2E_TMP/big"
 mkdir -p "$big/tie"
 cp "$program" "$big/"
-printf '[\xb3\xf5\xca\xbc\xd6\xb5]\r\n\xb4\xb0\xcc\xe5\xca\xfd\xc4\xbf=1\r\n' >"$big/tie.dat"
+# A note with its creation time: one without is given one and written.
+printf '[\xcc\xfb\xd7\xd31]\r\n\xbd\xa8\xc1\xa2\xca\xb1\xbc\xe4=26/12/07 9:0:0\r\n[\xb3\xf5\xca\xbc\xd6\xb5]\r\n\xb4\xb0\xcc\xe5\xca\xfd\xc4\xbf=1\r\n' >"$big/tie.dat"
 {
     printf '{\\rtf1\\ansi '
     yes 'lorem ipsum dolor sit amet' | tr '\n' ' ' | head -c 20971520 || true  # yes ends by SIGPIPE
