@@ -24,6 +24,8 @@ void setUp(QWidget* window, int widthTwips, int heightTwips) {
 }
 
 QLabel* addTitle(QWidget* window, const QString& text, const QRect& placeTwips) {
+    // Every tool window is titled "Jotpin"; a screen reader names it by what it shows.
+    window->setAccessibleName(text);
     auto* title = new QLabel(text, window);
     title->setGeometry(
         units::twipsRect(placeTwips.x(), placeTwips.y(), placeTwips.width(), placeTwips.height()));

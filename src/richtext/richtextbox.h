@@ -108,6 +108,7 @@ public:
     // edits with it. A handler that closes the note should delete it later, not at once.
     using KeyHandler = std::function<bool(int keyCode, Qt::KeyboardModifiers shift)>;
     void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+    const KeyHandler& keyHandler() const { return m_keyHandler; }
 
     // MIME types under which the selection goes to the clipboard as RTF.
     static const QString& rtfMimeType();     // "text/rtf"
