@@ -401,8 +401,9 @@ void TstEdit::pickerByKeys() {
     QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier);
     IconPicker* picker = program()->iconPicker();
     QVERIFY(picker);
-    QCOMPARE(QAccessible::queryAccessibleInterface(picker)->text(QAccessible::Name),
-             QStringLiteral("图标选择"));
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(picker);
+    QCOMPARE(window->role(), QAccessible::Dialog);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("图标选择"));
     RichTextBox* icons = picker->palette;
     QVERIFY(icons->hasFocus() || !picker->isActiveWindow());
     const auto selected = [icons] {

@@ -1,5 +1,7 @@
 #include "dialogs/toolframe.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -9,9 +11,27 @@
 #include "platform/windowops.h"
 #include "store/values.h"
 
+namespace {
+
+// A tool window is a dialog to a screen reader, not a bare filler.
+QAccessibleInterface* toolWindowInterface(const QString& className, QObject* object) {
+    if (className != QLatin1String("IconPicker") && className != QLatin1String("NoteListDialog"))
+        return nullptr;
+    auto* window = qobject_cast<QWidget*>(object);
+    return window && window->isWindow() ? new QAccessibleWidget(window, QAccessible::Dialog)
+                                        : nullptr;
+}
+
+}  // namespace
+
 namespace toolframe {
 
 void setUp(QWidget* window, int widthTwips, int heightTwips) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(toolWindowInterface);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     window->setWindowTitle(QStringLiteral("Jotpin"));
     window->setAutoFillBackground(true);
     QPalette p = window->palette();
