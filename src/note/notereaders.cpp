@@ -25,10 +25,10 @@ public:
         if (t != QAccessible::Name) return QAccessibleWidget::text(t);
         return static_cast<const NoteWindow*>(widget())->readerName();
     }
-    int childCount() const override { return shownChildren().size(); }
+    int childCount() const override { return int(shownChildren().size()); }
     QAccessibleInterface* child(int index) const override { return shownChildren().value(index); }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return shownChildren().indexOf(const_cast<QAccessibleInterface*>(child));
+        return int(shownChildren().indexOf(const_cast<QAccessibleInterface*>(child)));
     }
 
 private:
