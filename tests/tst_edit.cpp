@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include "programfixture.h"
@@ -417,6 +418,13 @@ void TstEdit::pickerByKeys() {
     QTest::keyClick(icons, Qt::Key_Right);
     QCOMPARE(selected(), std::pair(5, 6));  // the last one stays
     QTest::keyClick(icons, Qt::Key_Left);
+    QCOMPARE(selected(), std::pair(1, 2));
+    // A click on the picture selected already keeps it selected.
+    QTextCursor second(icons->document());
+    second.setPosition(1);
+    const QRect caret = icons->cursorRect(second);
+    QTest::mouseClick(icons->viewport(), Qt::LeftButton, {},
+                      QPoint(caret.left() + 8, caret.center().y()));
     QCOMPARE(selected(), std::pair(1, 2));
     QTest::keyClick(icons, Qt::Key_Return);
     QTest::keyClick(icons, Qt::Key_Plus);

@@ -127,6 +127,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -134,7 +135,8 @@ protected:
 
 private:
     void insertMimeData(const QMimeData& source);
-    void selectPictureAt(QPointF viewportPos);
+    // True when a picture is there, and selected now.
+    bool selectPictureAt(QPointF viewportPos);
     void undoStep(bool redo);
     void pageLongText();
     // A null page size makes Qt's layout forget what changes and lay out nothing; the release
@@ -154,8 +156,9 @@ private:
     QString m_fileName;
     QColor m_backColor = Qt::white;
     bool m_held = false;
-    bool m_ownEdit = false;    // one of ours, which settles the layout itself
-    bool m_heldLarge = false;  // a change of more than kHeldFrom characters came in
+    bool m_pictureClicked = false;  // the left button went down on a picture
+    bool m_ownEdit = false;         // one of ours, which settles the layout itself
+    bool m_heldLarge = false;       // a change of more than kHeldFrom characters came in
     QSizeF m_heldPage;
     int m_heldFrom = 0;
 };
