@@ -12,6 +12,7 @@
 #include "programfixture.h"
 
 #include "commands/editcommands.h"
+#include "dialogs/settingsdialog.h"
 #include "platform/screen.h"
 #include "richtext/richtextbox.h"
 
@@ -340,6 +341,16 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     QTest::keyClick(editor, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(editor->SelBullet(), QVariant(true));
     QCOMPARE(editor->Text(), QStringLiteral("one\r\ntwo"));
+    // Nor does a key shown in a menu act in another window: the settings dialog is no note.
+    QTest::keyClick(editor, Qt::Key_F5);
+    SettingsDialog* settings = program()->settings();
+    QVERIFY(settings);
+    settings->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(settings));
+    QCOMPARE(QAccessible::queryAccessibleInterface(settings)->role(), QAccessible::Dialog);
+    QTest::keyClick(settings, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(editor->SelBullet(), QVariant(true));
+    program()->windows().close(settings);
     // The letters of the old table keep their meaning with Shift held.
     QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(program()->iconPicker());

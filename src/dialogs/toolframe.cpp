@@ -13,9 +13,10 @@
 
 namespace {
 
-// A tool window is a dialog to a screen reader, not a bare filler.
+// Our dialogs are plain widgets: to a screen reader each is a dialog, not a bare filler.
 QAccessibleInterface* toolWindowInterface(const QString& className, QObject* object) {
-    if (className != QLatin1String("IconPicker") && className != QLatin1String("NoteListDialog"))
+    if (className != QLatin1String("IconPicker") && className != QLatin1String("NoteListDialog") &&
+        className != QLatin1String("SettingsDialog"))
         return nullptr;
     auto* window = qobject_cast<QWidget*>(object);
     return window && window->isWindow() ? new QAccessibleWidget(window, QAccessible::Dialog)
@@ -26,12 +27,16 @@ QAccessibleInterface* toolWindowInterface(const QString& className, QObject* obj
 
 namespace toolframe {
 
-void setUp(QWidget* window, int widthTwips, int heightTwips) {
+void readAsDialog() {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(toolWindowInterface);
         return true;
     }();
     Q_UNUSED(factoryInstalled);
+}
+
+void setUp(QWidget* window, int widthTwips, int heightTwips) {
+    readAsDialog();
     window->setWindowTitle(QStringLiteral("Jotpin"));
     window->setAutoFillBackground(true);
     QPalette p = window->palette();
