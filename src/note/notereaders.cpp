@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPointer>
+#include <algorithm>
 
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
