@@ -23,6 +23,12 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// A menu item as shown: its caption, then its key after a tab.
+QString shownItem(const QAction* action) {
+    const QString key = action->shortcut().toString();
+    return key.isEmpty() ? action->text() : action->text() + u'\t' + key;
+}
+
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -76,7 +82,7 @@ NoteWindow* TstCommands::startWithNotes(int n) {
 void TstCommands::noteMenuItemsInOrder() {
     QStringList captions;
     for (const QAction* a : program()->menus().menu(Menus::Which::Note)->actions())
-        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        captions << (a->isSeparator() ? QStringLiteral("-") : shownItem(a));
     QCOMPARE(captions, QStringList({"清空\tCtrl+Q", "打开\tCtrl+O", "保存\tCtrl+S", "打印\tCtrl+P",
                                     "-", "加锁\tF4", "设置/提醒\tF5", "隐藏\tF6", "监测剪贴板", "-",
                                     "新建帖子\tCtrl+N", "删除本贴\tCtrl+D"}));

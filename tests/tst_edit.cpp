@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -5,11 +6,13 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include "programfixture.h"
 
 #include "commands/editcommands.h"
+#include "dialogs/settingsdialog.h"
 #include "platform/screen.h"
 #include "richtext/richtextbox.h"
 
@@ -30,6 +33,9 @@ private Q_SLOTS:
     void inputMethodTextReachesTheNote();
     void iconsGoIntoTheNoteActivatedLast();
     void pickerWithoutPaletteOrNoteKeepsRunning();
+    void formatKeysActOnceAsTheirItems();
+    void menuKeysOpenMenusWhereTheKeyboardIs();
+    void pickerByKeys();
 
 private:
     ProgramFixture f;
@@ -54,8 +60,12 @@ RichTextBox* TstEdit::startWith(const QString& text) {
 
 void TstEdit::editMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->menus().menu(Menus::Which::Edit)->actions())
-        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (const QAction* a : program()->menus().menu(Menus::Which::Edit)->actions()) {
+        const QString key = a->shortcut().toString();
+        captions << (a->isSeparator() ? QStringLiteral("-")
+                     : key.isEmpty()  ? a->text()
+                                      : a->text() + u'\t' + key);
+    }
     QCOMPARE(captions, QStringList({"插入图标\tCtrl+I",
                                     "-",
                                     "撤除",
@@ -64,15 +74,15 @@ void TstEdit::editMenuItemsInOrder() {
                                     "粘贴",
                                     "移除",
                                     "-",
-                                    "普通",
-                                    "粗体",
-                                    "斜体",
-                                    "粗斜体",
-                                    "自动排列",
+                                    "普通\tCtrl+M",
+                                    "粗体\tCtrl+B",
+                                    "斜体\tCtrl+G",
+                                    "粗斜体\tCtrl+Shift+B",
+                                    "自动排列\tCtrl+Shift+L",
                                     "-",
-                                    "文字左对齐",
-                                    "文字居中",
-                                    "文字右对齐",
+                                    "文字左对齐\tCtrl+L",
+                                    "文字居中\tCtrl+E",
+                                    "文字右对齐\tCtrl+R",
                                     "字体\tCtrl+T",
                                     "-",
                                     "查找\tCtrl+F",
@@ -299,6 +309,130 @@ void TstEdit::pickerWithoutPaletteOrNoteKeepsRunning() {
     program()->windows().close(note(1));
     picker->insertIcon();  // no note to insert into: nothing happens
     QCOMPARE(f.windowCount(), 2);
+}
+
+void TstEdit::formatKeysActOnceAsTheirItems() {
+    RichTextBox* editor = startWith(QStringLiteral("one\r\ntwo"));
+    NoteWindow* shown = note(1);
+    shown->show();
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    editor->setFocus();
+    editor->selectAll();
+    // Bound from the edit menu's table, where Shift counts.
+    QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(editor->SelBold(), true);
+    QCOMPARE(editor->SelItalic(), false);
+    QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(editor->SelItalic(), true);
+    QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(editor->SelAlignment(), int(RichTextBox::AlignCenter));
+    // A toggle: a key handled twice would switch it back at once.
+    QTest::keyClick(editor, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(editor->SelBullet(), QVariant(true));
+    QCOMPARE(editor->Text(), QStringLiteral("one\r\ntwo"));
+    // Nor does a key shown in a menu act in another window: the settings dialog is no note.
+    QTest::keyClick(editor, Qt::Key_F5);
+    SettingsDialog* settings = program()->settings();
+    QVERIFY(settings);
+    settings->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(settings));
+    QCOMPARE(QAccessible::queryAccessibleInterface(settings)->role(), QAccessible::Dialog);
+    QTest::keyClick(settings, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(editor->SelBullet(), QVariant(true));
+    program()->windows().close(settings);
+    // The letters of the old table keep their meaning with Shift held.
+    QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(program()->iconPicker());
+}
+
+void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
+    RichTextBox* editor = startWith(QStringLiteral("first line\r\nsecond"));
+    NoteWindow* shown = note(1);
+    shown->moveTwips(1500, 1500, 3345, 3825);  // away from the screen's edges
+    shown->show();
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    editor->setFocus();
+    editor->setSelStart(14);  // on the second line
+    QMenu* edit = program()->menus().menu(Menus::Which::Edit);
+    const QPoint caret = shown->keyboardMenuPlace();
+    QVERIFY(QRect(editor->mapToGlobal(QPoint(0, 0)), editor->size()).contains(caret));
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        QTest::keyClick(editor, key, modifiers);
+        QVERIFY(edit->isVisible());
+        QCOMPARE(edit->pos(), caret);
+        QCOMPARE(edit->activeAction(), program()->menus().action(MenuItem::InsertIcon));
+        edit->hide();
+    }
+    // A screen reader names an item by its caption alone.
+    QAccessibleInterface* items = QAccessible::queryAccessibleInterface(edit);
+    QCOMPARE(items->child(0)->text(QAccessible::Name), QStringLiteral("插入图标"));
+
+    QTest::keyClick(editor, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    QMenu* tray = program()->menus().menu(Menus::Which::Tray);
+    QVERIFY(tray->isVisible());
+    QCOMPARE(tray->pos(), caret);
+    tray->hide();
+
+    // The menu button pressed by a key opens its menu at the button, not at the pointer.
+    QCursor::setPos(shown->mapToGlobal(QPoint(200, 200)));
+    IconButton* button = shown->menuButton();
+    shown->focusTitleStrip();
+    QVERIFY(button->hasFocus());
+    QTest::keyClick(button, Qt::Key_Space);
+    QMenu* noteMenu = program()->menus().menu(Menus::Which::Note);
+    QVERIFY(noteMenu->isVisible());
+    QCOMPARE(noteMenu->pos(), button->mapToGlobal(button->rect().bottomLeft()));
+    noteMenu->hide();
+}
+
+void TstEdit::pickerByKeys() {
+    // Three pictures in a row, a letter between the second and third.
+    QByteArray picture =
+        "{\\pict\\pngblip\\picw1\\pich1\\picwgoal240\\pichgoal240 "
+        "89504e470d0a1a0a0000000d4948445200000001000000010806000000"
+        "1f15c4890000000d4944415478da63f8cfc0f01f0005000201a5f1ec5a0000000049454e44"
+        "ae426082}";
+    QFile palette(paths::programDir() + QStringLiteral("/kvz.dat"));
+    QVERIFY(palette.open(QIODevice::WriteOnly));
+    palette.write("{\\rtf1\\ansi " + picture + picture + " x " + picture + "\\par}");
+    palette.close();
+    RichTextBox* editor = startWith(QStringLiteral("a"));
+    QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier);
+    IconPicker* picker = program()->iconPicker();
+    QVERIFY(picker);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(picker);
+    QCOMPARE(window->role(), QAccessible::Dialog);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("图标选择"));
+    RichTextBox* icons = picker->palette;
+    QVERIFY(icons->hasFocus() || !picker->isActiveWindow());
+    const auto selected = [icons] {
+        return std::pair{icons->textCursor().selectionStart(), icons->textCursor().selectionEnd()};
+    };
+    QCOMPARE(selected(), std::pair(0, 1));  // the first picture, ready to insert
+    QTest::keyClick(icons, Qt::Key_Right);
+    QCOMPARE(selected(), std::pair(1, 2));
+    QTest::keyClick(icons, Qt::Key_Right);
+    QCOMPARE(selected(), std::pair(5, 6));  // past the letter
+    QTest::keyClick(icons, Qt::Key_Right);
+    QCOMPARE(selected(), std::pair(5, 6));  // the last one stays
+    QTest::keyClick(icons, Qt::Key_Left);
+    QCOMPARE(selected(), std::pair(1, 2));
+    // A click on the picture selected already keeps it selected.
+    QTextCursor second(icons->document());
+    second.setPosition(1);
+    const QRect caret = icons->cursorRect(second);
+    QTest::mouseClick(icons->viewport(), Qt::LeftButton, {},
+                      QPoint(caret.left() + 8, caret.center().y()));
+    QCOMPARE(selected(), std::pair(1, 2));
+    QTest::keyClick(icons, Qt::Key_Return);
+    QTest::keyClick(icons, Qt::Key_Plus);
+    QCOMPARE(editor->document()->toRawText().count(QChar::ObjectReplacementCharacter), 2);
+    QTest::keyClick(icons, Qt::Key_Escape);
+    QVERIFY(!picker->isVisible());
+    QFile::remove(palette.fileName());
 }
 
 QTEST_MAIN(TstEdit)

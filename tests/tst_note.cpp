@@ -53,6 +53,8 @@ private Q_SLOTS:
     void repeatingReminderRingsEachIntervalWithinTheHour();
     void withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks();
     void clipboardCaptureAppendsAndKeepsTheFormat();
+    void keyboardReachesTheTitleStrip();
+    void screenReadersSeeTheNoteButNotItsLockedText();
 
 private:
     NoteWindow* createNote() { return f.program->createNote(); }
@@ -412,6 +414,90 @@ void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
     QVERIFY(inBold.charFormat().fontWeight() > QFont::Medium);
     inBold.setPosition(11);
     QVERIFY(inBold.charFormat().isImageFormat());
+}
+
+void TstNote::keyboardReachesTheTitleStrip() {
+    NoteWindow* note = createNote();
+    note->show();
+    note->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(note));
+    RichTextBox* text = note->editor();
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Tab);
+    QVERIFY(text->hasFocus());
+    QVERIFY(text->Text().endsWith(u'\t'));  // Tab in the text types a tab
+    QTest::keyClick(text, Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(note->menuButton()->hasFocus());
+    QTest::keyClick(note->menuButton(), Qt::Key_Tab);  // alarm and unlock are hidden
+    QVERIFY(note->hideButton()->hasFocus());
+    QTest::keyClick(note->hideButton(), Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(text->hasFocus());
+    QTest::keyClick(text, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(note->deleteButton()->hasFocus());
+    // The note's keys act from the strip too: F6 hides.
+    QTest::keyClick(note->deleteButton(), Qt::Key_F6);
+    QVERIFY(!note->isVisible());
+
+    // Locked, the strip's only buttons that act are unlock and hide; Enter presses.
+    NoteWindow* secret = createNote();
+    Note locked = secret->note();
+    locked.locked = true;
+    locked.password = QStringLiteral("pw");
+    secret->setNote(locked);
+    secret->show();
+    secret->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(secret));
+    secret->focusTitleStrip();
+    QVERIFY(secret->unlockButton()->hasFocus());
+    f.prompts.queueInput(QStringLiteral("pw"));
+    QTest::keyClick(secret->unlockButton(), Qt::Key_Return);
+    QVERIFY(!secret->isLocked());
+}
+
+void TstNote::screenReadersSeeTheNoteButNotItsLockedText() {
+    NoteWindow* note = createNote();
+    note->show();
+    note->editor()->setText(QStringLiteral("买牛奶\r\nPIN 4321"));
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(note);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("帖子：买牛奶"));
+    const auto childObjects = [window] {
+        QList<QObject*> objects;
+        for (int i = 0; i < window->childCount(); ++i) {
+            objects << window->child(i)->object();
+            if (window->indexOfChild(window->child(i)) != i) return QList<QObject*>();
+        }
+        return objects;
+    };
+    QVERIFY(childObjects().contains(note->editor()));
+    QAccessibleInterface* clock = QAccessible::queryAccessibleInterface(note->titleLabel());
+    QCOMPARE(clock->role(), QAccessible::StaticText);
+    note->titleLabel()->showTime(QStringLiteral("01/31 14:7:9"));
+    QCOMPARE(clock->text(QAccessible::Name), QStringLiteral("时钟 01/31 14:7:9"));
+    QCOMPARE(clock->text(QAccessible::Description),
+             QStringLiteral("本贴创建时间：") + note->note().created);
+    // The text's interface is asked for before the lock: the lock must not leave it readable.
+    QVERIFY(QAccessible::queryAccessibleInterface(note->editor())->textInterface());
+
+    Note locked = note->note();
+    locked.locked = true;
+    locked.password = QStringLiteral("pw");
+    note->setNote(locked);
+    QVERIFY(!window->text(QAccessible::Name).contains(QStringLiteral("买牛奶")));
+    QVERIFY(!childObjects().contains(note->editor()));
+    QVERIFY(childObjects().contains(note->unlockButton()));
+    QAccessibleInterface* hidden = QAccessible::queryAccessibleInterface(note->editor());
+    QVERIFY(!hidden->textInterface());
+    QVERIFY(hidden->text(QAccessible::Name).isEmpty());
+    QVERIFY(hidden->text(QAccessible::Value).isEmpty());
+
+    locked.locked = false;
+    note->setNote(locked);
+    QVERIFY(childObjects().contains(note->editor()));
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(note->editor())->textInterface();
+    QVERIFY(text);
+    QVERIFY(text->text(0, text->characterCount()).contains(QStringLiteral("PIN 4321")));
 }
 
 QTEST_MAIN(TstNote)

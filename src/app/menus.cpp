@@ -1,5 +1,6 @@
 #include "app/menus.h"
 
+#include <QKeySequence>
 #include <QMenu>
 
 Menus::Menus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
@@ -10,8 +11,11 @@ Menus::Menus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
     for (const Item& item : items) {
         QMenu* menu = m_menus.value(item.menu);
         if (item.separatorBefore) menu->addSeparator();
-        QAction* action =
-            menu->addAction(item.key.isEmpty() ? item.caption : item.caption + u'\t' + item.key);
+        // The key stands beside the caption, not in it, so that a screen reader names the item
+        // by its caption alone. Such a key never fires by itself: the menus are only popped up,
+        // never added to a window; a note's text hands its keys on.
+        QAction* action = menu->addAction(item.caption);
+        if (!item.key.isEmpty()) action->setShortcut(QKeySequence(item.key));
         m_actions.insert(item.id, action);
         if (item.checked) {
             action->setCheckable(true);

@@ -1,7 +1,8 @@
 #pragma once
 // The program's three menus, built from one table: the tray menu, the note menu and the edit
-// menu of a note's text. Each row gives an item's menu, caption, the key shown beside it (the
-// note's text control handles the keys themselves) and what it does.
+// menu of a note's text. Each row gives an item's menu, caption, the key shown beside it and
+// what it does. A note's text handles the keys of its own table (commands/notekeys); the other
+// keys of the edit menu, those of formatting, act through this table.
 
 #include <QHash>
 #include <QList>

@@ -59,3 +59,7 @@ void NoteCommandHost::showSettings() {
 void NoteCommandHost::showIconPicker() {
     m_dialogs.showIconPicker();
 }
+
+void NoteCommandHost::popUpTrayMenu(QPoint at) {
+    if (m_trayMenu) m_trayMenu(at);
+}

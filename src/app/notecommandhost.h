@@ -38,6 +38,9 @@ public:
     void showSettings() override;
     void showIconPicker() override;
     QString& findText() override { return m_findText; }
+    void popUpTrayMenu(QPoint at) override;
+    // How the tray menu is shown; the menus are made after the host.
+    void setTrayMenu(std::function<void(QPoint)> popUp) { m_trayMenu = std::move(popUp); }
 
 private:
     OpenWindows& m_windows;
@@ -46,4 +49,5 @@ private:
     Dialogs& m_dialogs;
     Numbering m_numbering;
     QString m_findText;  // the last text searched for, in any note
+    std::function<void(QPoint)> m_trayMenu;
 };

@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <algorithm>
 
 #include "commands/editcommands.h"
 #include "commands/notecommands.h"
@@ -13,6 +14,20 @@
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "richtext/richtextbox.h"
+
+namespace {
+
+// A menu opened by a key has its first item ready for the arrows.
+void readyForKeys(QMenu* menu) {
+    if (!menu->isVisible()) return;  // a locked note has no menu
+    const QList<QAction*> actions = menu->actions();
+    const auto first = std::find_if(actions.cbegin(), actions.cend(), [](const QAction* action) {
+        return !action->isSeparator() && action->isVisible() && action->isEnabled();
+    });
+    if (first != actions.cend()) menu->setActiveAction(*first);
+}
+
+}  // namespace
 
 void TrayController::connectNote(NoteWindow* note) {
     connect(note, &NoteWindow::activated, this, [this, note] {
@@ -25,8 +40,16 @@ void TrayController::connectNote(NoteWindow* note) {
             [this, note] { m_store.contentChanged(note); });
     // The title strip. A click there activates the note; the commands act on it even when the
     // window manager is slow to say so.
-    connect(note->menuButton(), &IconButton::clicked, this,
-            [this, note] { popUpNoteMenu(note, QCursor::pos()); });
+    connect(note->menuButton(), &IconButton::clicked, this, [this, note] {
+        // Pressed by a key or a screen reader, the menu opens at the button.
+        const IconButton* button = note->menuButton();
+        if (!button->pressedWithoutMouse()) {
+            popUpNoteMenu(note, QCursor::pos());
+            return;
+        }
+        popUpNoteMenu(note, button->mapToGlobal(button->rect().bottomLeft()));
+        readyForKeys(m_menus->menu(Menus::Which::Note));
+    });
     connect(note->alarmIcon(), &IconButton::clicked, this,
             [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
     connect(note->unlockButton(), &IconButton::clicked, this,
@@ -38,13 +61,43 @@ void TrayController::connectNote(NoteWindow* note) {
     });
     // The text's keys and its right button.
     note->editor()->setKeyHandler([this, note](int key, Qt::KeyboardModifiers modifiers) {
-        return commands::noteKey(m_host, note, key, modifiers);
+        return commands::noteKey(m_host, note, key, modifiers) || menuKey(note, key, modifiers);
     });
     connect(note->editor(), &RichTextBox::MouseDown, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
                 if (button == Qt::RightButton)
                     popUpEditMenu(note, note->editor()->mapToGlobal(pos));
             });
+}
+
+void TrayController::popUpTrayMenuAt(QPoint at) {
+    QMenu* menu = m_menus->menu(Menus::Which::Tray);
+    menu->popup(at);
+    readyForKeys(menu);
+}
+
+bool TrayController::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && held == Qt::ShiftModifier)) {
+        const QPoint at = note->keyboardMenuPlace();
+        const bool inText = note->editor()->hasFocus();
+        if (inText)
+            popUpEditMenu(note, at);
+        else
+            popUpNoteMenu(note, at);
+        readyForKeys(m_menus->menu(inText ? Menus::Which::Edit : Menus::Which::Note));
+        return true;
+    }
+    // The edit menu's own keys, formatting among them: the key shown is the key bound.
+    const QKeySequence pressed(QKeyCombination(held, Qt::Key(key)));
+    for (QAction* action : m_menus->menu(Menus::Which::Edit)->actions()) {
+        if (action->shortcut().isEmpty() || action->shortcut() != pressed) continue;
+        m_windows.noteActivated(note);
+        action->trigger();
+        return true;
+    }
+    return false;
 }
 
 void TrayController::updateEditMenu() {

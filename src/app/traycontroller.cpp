@@ -43,6 +43,7 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncD
                           [this] { exitProgram(); }, [this] { updateEditMenu(); },
                           [this](const QUrl& url, const QString& shown) { openPage(url, shown); }}),
         this);
+    m_host.setTrayMenu([this](QPoint at) { popUpTrayMenuAt(at); });
     // A switch item shows its switch.
     for (auto [id, on, changed] :
          {std::tuple{MenuItem::NotesOnTop, &ProgramSwitches::notesOnTop,

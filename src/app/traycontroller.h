@@ -101,7 +101,11 @@ protected:
 
 private:
     void popUpTrayMenu();
+    // The tray menu at a note, opened by a key there.
+    void popUpTrayMenuAt(QPoint at);
     void connectNote(NoteWindow* note);
+    // The keys of a note that open menus, and those the edit menu shows: true when one acted.
+    bool menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
 
     OpenWindows m_windows;
     ProgramSwitches m_switches;

@@ -38,6 +38,8 @@ public:
     virtual void showIconPicker() = 0;
     // The text of the last find, the same for every note.
     virtual QString& findText() = 0;
+    // The tray menu, at a point of the screen: the keyboard's way to the tray commands.
+    virtual void popUpTrayMenu(QPoint at) = 0;
 };
 
 namespace commands {

@@ -26,6 +26,11 @@ bool noteKey(CommandHost& host, NoteWindow* note, int key, Qt::KeyboardModifiers
                 return false;
         }
     }
+    // A letter the table below leaves free, so Shift may count: Ctrl+M alone is a format key.
+    if (key == Qt::Key_M && (modifiers & Qt::ShiftModifier)) {
+        host.popUpTrayMenu(note->keyboardMenuPlace());
+        return true;
+    }
     switch (key) {
         case Qt::Key_Q:
             clearNote(note);

@@ -2,6 +2,7 @@
 // The keys of a note's text: F3 to F6 without Ctrl, Ctrl with a letter for the note and edit
 // commands. The Ctrl state is the one the key arrived with, so a Ctrl released elsewhere never
 // turns a plain letter into a command.
+// Ctrl+Shift+M opens the tray menu at the note, for those without a mouse.
 
 #include <Qt>
 

@@ -1,7 +1,8 @@
 #pragma once
 // The icon picker: the palette of small pictures shipped as "kvz.dat", from which the selected
 // picture goes into the current note, one after another while the picker stays open. Dragged
-// by its background; always on top.
+// by its background; always on top. By keys: the arrows move among the pictures, Enter or +
+// inserts, Esc closes.
 
 #include <QWidget>
 #include <functional>
@@ -34,8 +35,15 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool paletteKey(int key, Qt::KeyboardModifiers modifiers);
+    // Selects the picture before or after the selection, or the nearest one a line up or down.
+    void selectPicture(int arrow);
+    // Esc: closed, and the keys go back to the note.
+    void closeByKey();
+
     std::function<NoteWindow*()> m_currentNote;
     WindowDrag m_drag;
 };

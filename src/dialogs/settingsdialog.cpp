@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <cmath>
 
+#include "dialogs/toolframe.h"
 #include "model/note.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
@@ -100,6 +101,7 @@ SettingsDialog::SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget
       m_currentNote(std::move(currentNote)),
       m_owner(owner) {
     setWindowTitle(QStringLiteral(" Jotpin设置"));
+    toolframe::readAsDialog();
     setFixedSize(units::twipsRect(0, 0, 5895, 4440).size());
 
     auto* colours = new QGroupBox(QStringLiteral("帖子底色"), this);

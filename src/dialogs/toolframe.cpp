@@ -1,5 +1,7 @@
 #include "dialogs/toolframe.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -9,9 +11,32 @@
 #include "platform/windowops.h"
 #include "store/values.h"
 
+namespace {
+
+// Our dialogs are plain widgets: to a screen reader each is a dialog, not a bare filler.
+QAccessibleInterface* toolWindowInterface(const QString& className, QObject* object) {
+    if (className != QLatin1String("IconPicker") && className != QLatin1String("NoteListDialog") &&
+        className != QLatin1String("SettingsDialog"))
+        return nullptr;
+    auto* window = qobject_cast<QWidget*>(object);
+    return window && window->isWindow() ? new QAccessibleWidget(window, QAccessible::Dialog)
+                                        : nullptr;
+}
+
+}  // namespace
+
 namespace toolframe {
 
+void readAsDialog() {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(toolWindowInterface);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+}
+
 void setUp(QWidget* window, int widthTwips, int heightTwips) {
+    readAsDialog();
     window->setWindowTitle(QStringLiteral("Jotpin"));
     window->setAutoFillBackground(true);
     QPalette p = window->palette();
@@ -24,6 +49,8 @@ void setUp(QWidget* window, int widthTwips, int heightTwips) {
 }
 
 QLabel* addTitle(QWidget* window, const QString& text, const QRect& placeTwips) {
+    // Every tool window is titled "Jotpin"; a screen reader names it by what it shows.
+    window->setAccessibleName(text);
     auto* title = new QLabel(text, window);
     title->setGeometry(
         units::twipsRect(placeTwips.x(), placeTwips.y(), placeTwips.width(), placeTwips.height()));

@@ -10,7 +10,9 @@ class QWidget;
 
 namespace toolframe {
 
-// Sets up `window` with a client area of the given size in twips.
+// Screen readers see the icon picker, the note list and the settings dialog as dialogs.
+void readAsDialog();
+// Sets up `window` with a client area of the given size in twips (and readAsDialog()).
 void setUp(QWidget* window, int widthTwips, int heightTwips);
 // The title at a place in twips.
 QLabel* addTitle(QWidget* window, const QString& text, const QRect& placeTwips);

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QSvgRenderer>
 
@@ -42,7 +44,7 @@ public:
         : QAccessibleWidget(button, QAccessible::Button) {}
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override {
-        if (action == pressAction()) Q_EMIT static_cast<IconButton*>(widget())->clicked();
+        if (action == pressAction()) static_cast<IconButton*>(widget())->pressWithoutMouse();
     }
 };
 
@@ -68,6 +70,8 @@ IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
     setAccessibleName(name);
     setAccessibleDescription(toolTip);
     setAlignment(Qt::AlignCenter);
+    // Reached by Tab only: a click leaves the focus in the note's text.
+    setFocusPolicy(Qt::TabFocus);
     setIcon(icon);
 }
 
@@ -104,6 +108,35 @@ void IconButton::mouseReleaseEvent(QMouseEvent* event) {
     m_pressed = false;
     event->accept();
     if (click && isEnabled()) Q_EMIT clicked();
+}
+
+void IconButton::pressWithoutMouse() {
+    if (!isEnabled()) return;
+    m_withoutMouse = true;
+    const QPointer<IconButton> alive(this);
+    Q_EMIT clicked();
+    if (alive) m_withoutMouse = false;
+}
+
+void IconButton::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        pressWithoutMouse();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void IconButton::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    // The focus mark: plain to see on any note colour.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(3, 6, -3, -3), 3, 3);
 }
 
 bool WindowDrag::handle(QEvent* event, const std::function<QPoint()>& origin,

@@ -7,7 +7,8 @@
 #include <functional>
 #include <optional>
 
-// An icon that acts on a left click; a disabled one ignores clicks.
+// An icon that acts on a left click, or on Space or Enter once reached by Tab; a disabled one
+// ignores both.
 class IconButton : public QLabel {
     Q_OBJECT
 public:
@@ -16,6 +17,10 @@ public:
     IconButton(QWidget* parent, const QString& icon, const QRect& place,
                const QString& toolTip = {}, const QString& name = {});
     void setIcon(const QString& icon);
+    // Pressed by a key or a screen reader, not the mouse: what it opens belongs at the button,
+    // not at the pointer. Meant for the handlers of clicked().
+    bool pressedWithoutMouse() const { return m_withoutMouse; }
+    void pressWithoutMouse();
 
 Q_SIGNALS:
     void clicked();
@@ -23,9 +28,12 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool m_pressed = false;
+    bool m_withoutMouse = false;
 };
 
 // The title clock, drawn as a left-aligned label. Its text changes every second: where it can,

@@ -48,8 +48,11 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) 
         const QTextBlock firstLine = m_editor->document()->firstBlock();
         if (from >= firstLine.length()) return;
         const QString first = firstLine.text().left(80).trimmed();
-        if (first != m_editor->accessibleName()) m_editor->setAccessibleName(first);
+        if (first == m_editor->accessibleName()) return;
+        m_editor->setAccessibleName(first);
+        tellReadersOfName();
     });
+    setUpKeyboardAndReaders();
 
     applyColour();
     applyGeometry();
@@ -97,6 +100,7 @@ void NoteWindow::showLockAndReminder() {
     m_editor->setVisible(!m_note.locked);
     m_menuButton->setEnabled(!m_note.locked);
     m_deleteButton->setEnabled(!m_note.locked);
+    tellReadersOfLock();
 }
 
 void NoteWindow::applyColour() {

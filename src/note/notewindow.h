@@ -94,6 +94,18 @@ public:
     IconButton* hideButton() const { return m_hideButton; }
     IconButton* deleteButton() const { return m_deleteButton; }
 
+    // Without a mouse: Ctrl+Tab and Ctrl+Shift+Tab move between the text and the title strip
+    // (Tab in the text types a tab); in the strip Tab moves on and Space or Enter presses.
+    // The first (or last) button of the strip that can act takes the focus.
+    void focusTitleStrip(bool last = false);
+    void focusText();
+    // Where a menu opened by a key belongs: below the caret in the text, or below the focused
+    // button of the title strip.
+    QPoint keyboardMenuPlace() const;
+    // What a screen reader calls the note: its first line, or its creation time while that is
+    // empty or the note is locked.
+    QString readerName() const;
+
 Q_SIGNALS:
     // Something the store keeps changed: text, formatting, place, size, colour, visibility,
     // lock, reminder, opacity, sound.
@@ -110,6 +122,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -127,6 +140,9 @@ private:
     bool dragMouse(QEvent* event);
     bool gripMouse(QWidget* receiver, QEvent* event);
     void showGripCursor(QWidget* receiver, int grip);
+    void setUpKeyboardAndReaders();
+    void tellReadersOfName();
+    void tellReadersOfLock();
 
     IconButton* m_menuButton;
     IconButton* m_alarmIcon;
@@ -153,4 +169,5 @@ private:
     int m_alarmRepeatMinutes = 0;
     bool m_capturesClipboard = false;
     QString m_lastCapturedText;
+    bool m_lockToldReaders = false;  // the lock state screen readers were last told of
 };

@@ -327,23 +327,34 @@ void RichTextBox::mousePressEvent(QMouseEvent* event) {
     const Qt::MouseButton button = event->button();
     const Qt::KeyboardModifiers shift = event->modifiers();
     QTextEdit::mousePressEvent(event);
-    if (button == Qt::LeftButton && shift == Qt::NoModifier) selectPictureAt(event->position());
+    m_pictureClicked =
+        button == Qt::LeftButton && shift == Qt::NoModifier && selectPictureAt(event->position());
     event->accept();  // a press in the text never reaches the note window behind it
     Q_EMIT MouseDown(button, shift, pos);
 }
 
-void RichTextBox::selectPictureAt(QPointF viewportPos) {
+void RichTextBox::mouseReleaseEvent(QMouseEvent* event) {
+    QTextEdit::mouseReleaseEvent(event);
+    // A press on a picture that was selected already waits for a drag; released without one,
+    // Qt puts the caret there: the picture stays selected.
+    if (m_pictureClicked && event->button() == Qt::LeftButton && !textCursor().hasSelection())
+        selectPictureAt(event->position());
+    m_pictureClicked = false;
+}
+
+bool RichTextBox::selectPictureAt(QPointF viewportPos) {
     // A click on a picture selects it, as a rich-text control does: then it can be copied,
     // inserted from the icon picker or deleted.
     const QPointF inDocument =
         viewportPos + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
     const int at = document()->documentLayout()->hitTest(inDocument, Qt::ExactHit);
-    if (at < 0) return;
+    if (at < 0) return false;
     QTextCursor picture(document());
     picture.setPosition(at);
     picture.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-    if (!picture.charFormat().isImageFormat()) return;
+    if (!picture.charFormat().isImageFormat()) return false;
     setTextCursor(picture);
+    return true;
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const {

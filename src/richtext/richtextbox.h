@@ -108,6 +108,7 @@ public:
     // edits with it. A handler that closes the note should delete it later, not at once.
     using KeyHandler = std::function<bool(int keyCode, Qt::KeyboardModifiers shift)>;
     void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+    const KeyHandler& keyHandler() const { return m_keyHandler; }
 
     // MIME types under which the selection goes to the clipboard as RTF.
     static const QString& rtfMimeType();     // "text/rtf"
@@ -126,6 +127,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -133,7 +135,8 @@ protected:
 
 private:
     void insertMimeData(const QMimeData& source);
-    void selectPictureAt(QPointF viewportPos);
+    // True when a picture is there, and selected now.
+    bool selectPictureAt(QPointF viewportPos);
     void undoStep(bool redo);
     void pageLongText();
     // A null page size makes Qt's layout forget what changes and lay out nothing; the release
@@ -153,8 +156,9 @@ private:
     QString m_fileName;
     QColor m_backColor = Qt::white;
     bool m_held = false;
-    bool m_ownEdit = false;    // one of ours, which settles the layout itself
-    bool m_heldLarge = false;  // a change of more than kHeldFrom characters came in
+    bool m_pictureClicked = false;  // the left button went down on a picture
+    bool m_ownEdit = false;         // one of ours, which settles the layout itself
+    bool m_heldLarge = false;       // a change of more than kHeldFrom characters came in
     QSizeF m_heldPage;
     int m_heldFrom = 0;
 };

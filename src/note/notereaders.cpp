@@ -1,0 +1,184 @@
+// A note without a mouse: the keys that move between its text and its title strip, where a
+// menu opened by a key belongs, and what a screen reader is told of it.
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+#include <QPointer>
+#include <algorithm>
+
+#include "note/framecontrols.h"
+#include "note/notewindow.h"
+#include "richtext/richtextbox.h"
+
+namespace {
+
+NoteWindow* noteOf(const QWidget* child) {
+    return child ? qobject_cast<NoteWindow*>(child->parentWidget()) : nullptr;
+}
+
+// A note is a window to a screen reader, named after its first line; a locked one hides its
+// text, so neither its first line nor the text itself is among what it tells.
+class AccessibleNote : public QAccessibleWidget {
+public:
+    explicit AccessibleNote(NoteWindow* note) : QAccessibleWidget(note, QAccessible::Window) {}
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name) return QAccessibleWidget::text(t);
+        return static_cast<const NoteWindow*>(widget())->readerName();
+    }
+    int childCount() const override { return int(shownChildren().size()); }
+    QAccessibleInterface* child(int index) const override { return shownChildren().value(index); }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return int(shownChildren().indexOf(const_cast<QAccessibleInterface*>(child)));
+    }
+
+private:
+    QList<QAccessibleInterface*> shownChildren() const {
+        const auto* note = static_cast<const NoteWindow*>(widget());
+        QList<QAccessibleInterface*> children;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* child = QAccessibleWidget::child(i);
+            if (child && !(note->isLocked() && child->object() == note->editor()))
+                children.append(child);
+        }
+        return children;
+    }
+};
+
+// The text of a locked note, should anyone ask for it: no name, no text.
+class HiddenText : public QAccessibleWidget {
+public:
+    explicit HiddenText(QWidget* editor) : QAccessibleWidget(editor, QAccessible::EditableText) {}
+    QString text(QAccessible::Text) const override { return {}; }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = true;
+        s.focusable = false;
+        return s;
+    }
+};
+
+// The title clock: its time, and when the note was made.
+class AccessibleClock : public QAccessibleWidget {
+public:
+    explicit AccessibleClock(ClockLabel* clock)
+        : QAccessibleWidget(clock, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        const auto* clock = static_cast<const ClockLabel*>(widget());
+        switch (t) {
+            case QAccessible::Name:
+                return clock->text().isEmpty() ? QStringLiteral("时钟")
+                                               : QStringLiteral("时钟 ") + clock->text();
+            case QAccessible::Description:
+                if (const NoteWindow* note = noteOf(clock))
+                    return QStringLiteral("本贴创建时间：") + note->note().created;
+                return {};
+            default:
+                return QAccessibleWidget::text(t);
+        }
+    }
+};
+
+QAccessibleInterface* noteInterfaces(const QString& className, QObject* object) {
+    if (className == QLatin1String("NoteWindow")) {
+        if (auto* note = qobject_cast<NoteWindow*>(object)) return new AccessibleNote(note);
+    } else if (className == QLatin1String("RichTextBox")) {
+        auto* editor = qobject_cast<QWidget*>(object);
+        const NoteWindow* note = noteOf(editor);
+        if (note && note->editor() == editor && note->isLocked()) return new HiddenText(editor);
+    } else if (className == QLatin1String("QWidget")) {
+        if (auto* clock = dynamic_cast<ClockLabel*>(object)) return new AccessibleClock(clock);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void NoteWindow::setUpKeyboardAndReaders() {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(noteInterfaces);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+}
+
+QString NoteWindow::readerName() const {
+    if (isLocked()) return QStringLiteral("加锁的帖子 ") + m_note.created;
+    const QString firstLine = m_editor->accessibleName();
+    return QStringLiteral("帖子：") + (firstLine.isEmpty() ? m_note.created : firstLine);
+}
+
+void NoteWindow::tellReadersOfName() {
+    if (!QAccessible::isActive()) return;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void NoteWindow::tellReadersOfLock() {
+    if (m_lockToldReaders == isLocked()) return;
+    m_lockToldReaders = isLocked();
+    // The text's interface is made anew, for the new state: one kept from before would still
+    // read out a locked text.
+    if (QAccessibleInterface* text = QAccessible::queryAccessibleInterface(m_editor))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(text));
+    tellReadersOfName();
+}
+
+void NoteWindow::focusTitleStrip(bool last) {
+    QList<IconButton*> buttons = {m_menuButton, m_alarmIcon, m_unlockButton, m_hideButton,
+                                  m_deleteButton};
+    if (last) std::reverse(buttons.begin(), buttons.end());
+    for (IconButton* button : buttons) {
+        if (button->isVisibleTo(this) && button->isEnabled()) {
+            button->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+void NoteWindow::focusText() {
+    if (isLocked()) return;
+    m_editor->setFocus(Qt::TabFocusReason);
+}
+
+QPoint NoteWindow::keyboardMenuPlace() const {
+    const QWidget* focus = focusWidget();
+    if (focus == m_editor && !isLocked()) {
+        // Below the caret, kept inside the text's visible part.
+        const QRect shown = m_editor->viewport()->rect();
+        const QRect caret = m_editor->cursorRect();
+        const QPoint below(qBound(shown.left(), caret.left(), shown.right()),
+                           qBound(shown.top(), caret.bottom() + 1, shown.bottom()));
+        return m_editor->viewport()->mapToGlobal(below);
+    }
+    if (focus && focus != this && focus->isVisibleTo(this))
+        return focus->mapToGlobal(focus->rect().bottomLeft());
+    return mapToGlobal(QPoint(0, kTitleStripHeight));
+}
+
+void NoteWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((event->modifiers() & Qt::ControlModifier) &&
+        (key == Qt::Key_Tab || key == Qt::Key_Backtab)) {
+        if (m_editor->hasFocus())
+            focusTitleStrip(key == Qt::Key_Backtab);
+        else
+            focusText();
+        event->accept();
+        return;
+    }
+    // The note's keys act from its title strip too; those of a locked note do not, as its text
+    // is not there to act on.
+    const RichTextBox::KeyHandler& handler = m_editor->keyHandler();
+    if (!m_editor->hasFocus() && !isLocked() && handler) {
+        const QPointer<NoteWindow> alive(this);
+        const RichTextBox::KeyHandler keys = handler;  // the note may close
+        const bool taken = keys(key, event->modifiers());
+        if (!alive) return;
+        if (taken) {
+            event->accept();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
