@@ -21,7 +21,10 @@ JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick d
     clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils inotify-tools strace
     appstream man-db lintian
     # A store kept in step between two sides by a real sync engine, and the notes' text read back
-    syncthing curl iproute2 xclip)
+    syncthing curl iproute2 xclip
+    # Trays of the StatusNotifierItem kind and a notification server, on a session bus of the
+    # test's own
+    dbus-daemon python3-dbus python3-gi)
 # What makes the Debian package: dpkg-shlibdeps finds the libraries the program links.
 JOTPIN_PACKAGE_PACKAGES=(dpkg-dev file)
 

@@ -22,6 +22,7 @@ public:
     static constexpr AutoSave::Delays kFastAutoSave{50, 500, 100};
 
     FakeTrayIcon tray;
+    RecordingNotifications notifications;
     RecordingSound sound;
     ScriptedPrompts prompts;
     RecordingShell shell;
@@ -37,6 +38,9 @@ public:
         QDir().mkpath(storeDir());
         Clock::install(&clock);
         TrayIcon::install(&tray);
+        Notifications::install(&notifications);
+        notifications.server = true;
+        notifications.shown.clear();
         Sound::install(&sound);
         Prompts::install(&prompts);
         Shell::install(&shell);
@@ -62,6 +66,7 @@ public:
         program = nullptr;
         Clock::install(nullptr);
         TrayIcon::install(nullptr);
+        Notifications::install(nullptr);
         Sound::install(nullptr);
         Prompts::install(nullptr);
         Shell::install(nullptr);
