@@ -94,8 +94,7 @@ int main(int argc, char* argv[]) {
         std::fflush(nullptr);
         std::_Exit(0);
     });
-    QObject::connect(&single, &SingleInstance::activated, program,
-                     &TrayController::perform);
+    QObject::connect(&single, &SingleInstance::activated, program, &TrayController::perform);
 
     // The end of the desktop session, kill and Ctrl+C end the program as the exit command
     // does, without asking.

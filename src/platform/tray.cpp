@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,11 +27,10 @@ constexpr int kHostGraceMs = 2000;
 constexpr int kBusTimeoutMs = 1000;
 
 xcb_atom_t internAtom(xcb_connection_t* x, const QByteArray& name) {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, name.size(), name.constData()), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : 0;
-    free(reply);  // NOLINT(cppcoreguidelines-no-malloc): xcb's replies are malloc'ed
-    return atom;
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, name.size(), name.constData()), nullptr),
+        &std::free);
+    return reply ? reply->atom : 0;
 }
 
 // The XEmbed tray of the screen: the owner of its manager selection. A tray that starts says
@@ -46,11 +46,10 @@ public:
         m_manager = internAtom(m_x, "MANAGER");
     }
     bool present() const {
-        xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
-            m_x, xcb_get_selection_owner(m_x, m_selection), nullptr);
-        const bool owned = reply && reply->owner != XCB_NONE;
-        free(reply);  // NOLINT(cppcoreguidelines-no-malloc)
-        return owned;
+        const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
+            xcb_get_selection_owner_reply(m_x, xcb_get_selection_owner(m_x, m_selection), nullptr),
+            &std::free);
+        return reply && reply->owner != XCB_NONE;
     }
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;

@@ -44,16 +44,17 @@ stop_host() {
     wait "$1" 2>/dev/null || true
     forget_pid "$1"
 }
-notes() { visible_geometries "$pid" | wc -l; }
+# notes_at_least N: the program shows N windows or more (notes, and a box).
+notes_at_least() { [ "$(visible_geometries "$pid" | wc -l)" -ge "$1" ]; }
 layout() { "$PY" "$host" layout; }
-export -f layout
+export -f layout notes_at_least
 export PY host
 e2e_report() { layout 2>&1 | head -n 20; }
 
 # No store: the program starts with one new note, and no tray. Once it runs, a tray of the
 # StatusNotifierItem kind starts: the icon goes there, with the tray menu.
 start_program
-wait_for 20 test "$(notes)" -ge 1 || fail "no note at the start"
+wait_for 20 notes_at_least 1 || fail "no note at the start"
 start_host watcher
 wait_for 15 grep -q '^item ' "$E2E_TMP/watcher.log" || fail "the icon did not get into a tray that started later"
 wait_for 10 layout || fail "the tray menu is not there over D-Bus: $(layout 2>&1)"
@@ -72,7 +73,7 @@ expected="返回||-1|True
 
 # A click on an item does what the item does; a switch shows its new check at the next look.
 "$PY" "$host" click 新建帖子
-wait_for 10 test "$(notes)" -ge 2 || fail "新建帖子 from the tray's menu made no note"
+wait_for 10 notes_at_least 2 || fail "新建帖子 from the tray's menu made no note"
 "$PY" "$host" click 帖子在前
 wait_for 10 bash -c 'layout | grep -qx "帖子在前|checkmark|1|True"' || fail "check not shown: $(layout)"
 
@@ -84,13 +85,13 @@ wait_for 10 bash -c 'layout | grep -qx "帖子在前|checkmark|1|True"' || fail 
 
 # A desktop action with the program running: the running one makes the note, the new start leaves.
 timeout 10 "$app/jotpin" --new-note >"$E2E_TMP/action.log" 2>&1 || fail "jotpin --new-note did not leave at once"
-wait_for 10 test "$(notes)" -ge 3 || fail "jotpin --new-note made no note in the running program"
+wait_for 10 notes_at_least 3 || fail "jotpin --new-note made no note in the running program"
 stop_program
 stop_host "$watcher_pid"
 
 # An XEmbed tray that starts after the program, while a session bus is there.
 start_program
-wait_for 20 test "$(notes)" -ge 1 || fail "no note at the second start"
+wait_for 20 notes_at_least 1 || fail "no note at the second start"
 start_tray
 xembed_icon() {
     local id
