@@ -46,8 +46,17 @@ stop_host() {
 }
 # notes_at_least N: the program shows N windows or more (notes, and a box).
 notes_at_least() { [ "$(visible_geometries "$pid" | wc -l)" -ge "$1" ]; }
+fewer_than() { ! notes_at_least "$1"; }
 layout() { "$PY" "$host" layout; }
-export -f layout notes_at_least
+# box_shown: a box titled "Jotpin" (the notes are titled "jotpin", which xdotool takes for it).
+box_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        xprop -id "$id" _NET_WM_NAME | grep -qx '_NET_WM_NAME(UTF8_STRING) = "Jotpin"' && return 0
+    done
+    return 1
+}
+export -f layout
 export PY host
 e2e_report() { layout 2>&1 | head -n 20; }
 
@@ -70,6 +79,11 @@ expected="返回||-1|True
 检查是否有新版本||-1|True
 退出||-1|True"
 [ "$(layout)" = "$expected" ] || fail "tray menu over D-Bus: $(layout)"
+# A panel that leaves the menu to the program: it comes up, and the call returns at once.
+"$PY" "$host" contextmenu || fail "ContextMenu did not return while the menu is up"
+wait_for 10 notes_at_least 2 || fail "ContextMenu showed no menu"
+xdotool key Escape
+wait_for 10 fewer_than 2 || fail "the menu did not close"
 
 # A click on an item does what the item does; a switch shows its new check at the next look.
 "$PY" "$host" click 新建帖子
@@ -116,8 +130,7 @@ stop_host "$notifications_pid"
 # ... else in a box (another desktop: told once on each).
 export XDG_CURRENT_DESKTOP=jotpin-test-2
 start_program
-wait_for 30 bash -c "xdotool search --onlyvisible --pid $pid --name '^Jotpin$'" ||
-    fail "no tray, no notification server, and no box"
+wait_for 30 box_shown || fail "no tray, no notification server, and no box"
 
 # 退出 as a desktop action: the running program asks, and ends on OK.
 timeout 10 "$app/jotpin" --quit >>"$E2E_TMP/action.log" 2>&1 || fail "jotpin --quit did not leave at once"

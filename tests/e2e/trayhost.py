@@ -9,6 +9,8 @@ of DBUS_SESSION_BUS_ADDRESS, and a client that reads and clicks an item's menu a
   trayhost.py layout           the first item's menu over com.canonical.dbusmenu, one line per
                                item: "<label>|<toggle-type>|<toggle-state>|<enabled>"
   trayhost.py click LABEL      AboutToShow, then Event "clicked" on the item of that label
+  trayhost.py contextmenu      the item's ContextMenu, as a panel that shows no menu itself;
+                               fails when the item does not answer within 5 s
 """
 import os
 import sys
@@ -143,13 +145,17 @@ def serve(kind, log):
     del keep, name
 
 
-def first_menu(bus):
+def first_item(bus):
     watcher = bus.get_object(WATCHER, WATCHER_PATH)
     items = watcher.Get(WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
     if not items:
         sys.exit("no item registered")
     service, path = items[0].split("/", 1)
-    item = bus.get_object(service, "/" + path)
+    return service, bus.get_object(service, "/" + path)
+
+
+def first_menu(bus):
+    service, item = first_item(bus)
     menu_path = item.Get(ITEM, "Menu", dbus_interface=PROPS)
     if menu_path == "/NO_DBUSMENU":
         sys.exit("the item exports no menu")
@@ -172,6 +178,10 @@ def main():
         serve(kind, sys.argv[2])
         return
     bus = dbus.SessionBus()
+    if kind == "contextmenu":
+        _, item = first_item(bus)
+        item.ContextMenu(dbus.Int32(600), dbus.Int32(400), dbus_interface=ITEM, timeout=5)
+        return
     menu = first_menu(bus)
     # A panel asks before it shows the menu: the program may bring its items up to date.
     menu.AboutToShow(0, dbus_interface=MENU)
