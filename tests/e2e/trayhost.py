@@ -35,20 +35,9 @@ def log_line(path, text):
 class Watcher(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, WATCHER_PATH)
-        self.bus = bus
         self.log = log
         self.items = []
         self.hosts = []
-        bus.add_signal_receiver(self.owner_changed, "NameOwnerChanged", "org.freedesktop.DBus")
-
-    def owner_changed(self, name, old, new):
-        if new:
-            return
-        gone = [i for i in self.items if i.split("/")[0] in (name, old)]
-        for item in gone:
-            self.items.remove(item)
-            self.StatusNotifierItemUnregistered(item)
-            log_line(self.log, "gone " + item)
 
     @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
@@ -66,10 +55,6 @@ class Watcher(dbus.service.Object):
 
     @dbus.service.signal(WATCHER, signature="s")
     def StatusNotifierItemRegistered(self, item):
-        pass
-
-    @dbus.service.signal(WATCHER, signature="s")
-    def StatusNotifierItemUnregistered(self, item):
         pass
 
     @dbus.service.signal(WATCHER, signature="")
@@ -115,18 +100,6 @@ class Notifications(dbus.service.Object):
         self.last += 1
         log_line(self.log, "notify %s|%s" % (summary, body.replace("\n", "\\n")))
         return self.last
-
-    @dbus.service.method("org.freedesktop.Notifications", out_signature="as")
-    def GetCapabilities(self):
-        return ["body"]
-
-    @dbus.service.method("org.freedesktop.Notifications", out_signature="ssss")
-    def GetServerInformation(self):
-        return ("trayhost", "test", "1", "1.2")
-
-    @dbus.service.method("org.freedesktop.Notifications", in_signature="u")
-    def CloseNotification(self, id):
-        pass
 
 
 def serve(kind, log):
