@@ -117,13 +117,13 @@ void TrayController::tellUser(const QString& text) {
 
 void TrayController::tellIfNoTray() {
     if (m_ended || TrayIcon::instance().hostAvailable()) return;
-    // Once on each desktop, remembered beside the snapshots: a desktop without a tray stays so
-    // at every login, and the advice does not change; another desktop may have one.
-    QSettings told(paths::keptDir() + QStringLiteral("/told.ini"), QSettings::IniFormat);
     // A session without a desktop's name is a bare window manager, started by hand: its user
     // knows there is no panel, and the advice (the applications menu) would not fit.
     QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     if (desktop.isEmpty()) return;
+    // Once on each desktop, remembered beside the snapshots: a desktop without a tray stays so
+    // at every login, and the advice does not change; another desktop may have one.
+    QSettings told(paths::keptDir() + QStringLiteral("/told.ini"), QSettings::IniFormat);
     const QString key = QStringLiteral("noTray/") + desktop.replace(u':', u'-');
     if (told.value(key).toBool()) return;
     told.setValue(key, true);
