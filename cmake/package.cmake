@@ -51,6 +51,8 @@ string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-plugins-ugly gstreamer1.0-libav "timgm6mb-soundfont | sf2-soundfont-gm"
     fonts-noto-cjk qt6-translations-l10n)
+# GNOME shows no tray without this extension; Jotpin runs without one all the same.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 # The first line is the synopsis; a line of its own with a dot parts paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[sticky notes on the desktop, with reminders
 Jotpin lives as an icon in the system tray and shows any number of small

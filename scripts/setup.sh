@@ -22,8 +22,9 @@ JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick d
     appstream man-db lintian
     # A store kept in step between two sides by a real sync engine, and the notes' text read back
     syncthing curl iproute2 xclip
-    # What a screen reader finds of the notes, read through AT-SPI on a bus of the test's own
-    python3-pyatspi at-spi2-core dbus-daemon)
+    # What a screen reader finds of the notes, read through AT-SPI; trays of the
+    # StatusNotifierItem kind and a notification server: each on a session bus of the test's own
+    python3-pyatspi at-spi2-core dbus-daemon python3-dbus python3-gi)
 # What makes the Debian package: dpkg-shlibdeps finds the libraries the program links.
 JOTPIN_PACKAGE_PACKAGES=(dpkg-dev file)
 

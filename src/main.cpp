@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/requests.h"
 #include "app/traycontroller.h"
 #include "platform/apppaths.h"
 #include "platform/displayplatform.h"
@@ -16,8 +17,9 @@
 namespace {
 
 // The command line, read before the GUI starts: --help and --version need no display, and
-// leave before anything touches the store or the single-instance socket.
-void readCommandLine(int argc, char* argv[]) {
+// leave before anything touches the store or the single-instance socket. Returns what the
+// start asks of the running program (requests.h), empty for a plain start.
+QString readCommandLine(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("jotpin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(JOTPIN_VERSION));
@@ -36,6 +38,7 @@ void readCommandLine(int argc, char* argv[]) {
                        "安装的 Jotpin 用 ~/.local/share/jotpin/。"),
         QStringLiteral("文件夹"));
     options.addOption(storeOption);
+    options.addOptions(requests::options());
     options.addOption({QStringLiteral("platform"),
                        QStringLiteral("\nQt 的窗口系统插件，例如 xcb 或 offscreen。"),
                        QStringLiteral("插件")});
@@ -57,12 +60,13 @@ void readCommandLine(int argc, char* argv[]) {
     QString store = options.value(storeOption);
     if (store.isEmpty()) store = qEnvironmentVariable("JOTPIN_STORE");
     if (!store.isEmpty()) paths::overrideStoreDir(QDir::current().absoluteFilePath(store));
+    return requests::chosen(options);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    readCommandLine(argc, argv);
+    const QString request = readCommandLine(argc, argv);
     displayplatform::choose(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jotpin"));
@@ -74,10 +78,13 @@ int main(int argc, char* argv[]) {
         icon.addPixmap(QPixmap(QStringLiteral(":/appicon/jotpin-%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
 
-    // One program per store: a second start brings the first one forward and leaves.
+    // One program per store: a second start brings the first one forward, or passes on what
+    // it was asked to do, and leaves.
     SingleInstance single(paths::storeDir());
+    if (!request.isEmpty()) single.setRequest(request);
     QString problem;
     if (single.acquire(&problem) == SingleInstance::Start::AnotherRuns) return 0;
+    if (request == requests::kQuit) return 0;  // nothing runs that could end
 
     fonts::installSubstitutes();
     auto* program = new TrayController();
@@ -87,8 +94,7 @@ int main(int argc, char* argv[]) {
         std::fflush(nullptr);
         std::_Exit(0);
     });
-    QObject::connect(&single, &SingleInstance::activated, program,
-                     &TrayController::activateFromOutside);
+    QObject::connect(&single, &SingleInstance::activated, program, &TrayController::perform);
 
     // The end of the desktop session, kill and Ctrl+C end the program as the exit command
     // does, without asking.
@@ -99,5 +105,6 @@ int main(int argc, char* argv[]) {
 
     program->startUp();
     if (!problem.isEmpty()) program->tellUser(problem);
+    if (!request.isEmpty()) program->perform(request);
     return QApplication::exec();
 }

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/commondialog.h"
 #include "platform/keyboard.h"
+#include "platform/notifications.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -41,6 +42,7 @@ public:
     using TrayIcon::TrayIcon;
     void add(const QIcon&) override { added = true; }
     void setTip(const QString& text) override { tip = text; }
+    void setMenu(QMenu* trayMenu) override { menu = trayMenu; }
     void remove() override { added = false; }
     bool isAdded() const override { return added; }
     bool hostAvailable() const override { return host; }
@@ -49,7 +51,18 @@ public:
     bool added = false;
     bool host = true;
     QString tip;
+    QMenu* menu = nullptr;
     QStringList messages;
+};
+
+class RecordingNotifications : public Notifications {
+public:
+    bool show(const QString&, const QString& text) override {
+        if (server) shown.append(text);
+        return server;
+    }
+    bool server = true;  // false: the desktop shows no notifications
+    QStringList shown;
 };
 
 // Answers from a queue, Cancel when it is empty, and records every prompt text.

@@ -24,6 +24,7 @@ public:
     static constexpr SyncDelays kSyncDelays{300, 3000, 200, 2000};
 
     FakeTrayIcon tray;
+    RecordingNotifications notifications;
     RecordingSound sound;
     ScriptedPrompts prompts;
     RecordingShell shell;
@@ -39,6 +40,9 @@ public:
         QDir().mkpath(storeDir());
         Clock::install(&clock);
         TrayIcon::install(&tray);
+        Notifications::install(&notifications);
+        notifications.server = true;
+        notifications.shown.clear();
         Sound::install(&sound);
         Prompts::install(&prompts);
         Shell::install(&shell);
@@ -64,6 +68,7 @@ public:
         program = nullptr;
         Clock::install(nullptr);
         TrayIcon::install(nullptr);
+        Notifications::install(nullptr);
         Sound::install(nullptr);
         Prompts::install(nullptr);
         Shell::install(nullptr);

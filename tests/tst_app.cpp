@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include "programfixture.h"
 
 #include "app/menutable.h"
+#include "app/requests.h"
 #include "app/topmost.h"
 #include "commands/dialogguard.h"
 #include "platform/autostart.h"
@@ -63,6 +65,8 @@ private Q_SLOTS:
     void aSnapshotADayBeforeTheFirstSaveSevenKept();
     void openWindowsKeepOrderAndShiftDown();
     void oneProgramPerStore();
+    void startOptionsActOnTheRunningProgram();
+    void noTrayIsToldOncePerDesktop();
     void staleLocksAreTakenOver_data();
     void staleLocksAreTakenOver();
 
@@ -85,6 +89,8 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
     program()->startUp();
     QVERIFY(f.tray.added);
     QCOMPARE(f.tray.tip, QStringLiteral("Jotpin"));
+    // The tray shows the menu itself (a panel over D-Bus), so it has it from the start.
+    QCOMPARE(f.tray.menu, program()->menus().menu(Menus::Which::Tray));
     QCOMPARE(program()->noteCounter(), 1);
     QCOMPARE(f.windowCount(), 2);
     QCOMPARE(program()->windows().at(0), program());
@@ -532,6 +538,72 @@ void TstApp::oneProgramPerStore() {
     // Nothing of the lock is in the store, where a sync tool would carry it to other machines.
     QCOMPARE(QDir(store.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
+}
+
+void TstApp::startOptionsActOnTheRunningProgram() {
+    auto requestOf = [](const QStringList& arguments) {
+        QCommandLineParser parser;
+        parser.addOptions(requests::options());
+        parser.addOption(QCommandLineOption(QStringLiteral("store"), {}, QStringLiteral("dir")));
+        if (!parser.parse(QStringList{QStringLiteral("jotpin")} + arguments)) return QString();
+        return requests::chosen(parser);
+    };
+    QCOMPARE(requestOf({}), QString());
+    QCOMPARE(requestOf({QStringLiteral("--store"), QStringLiteral("x")}), QString());
+    QCOMPARE(requestOf({QStringLiteral("--note-list")}), requests::kNoteList);
+    QCOMPARE(requestOf({QStringLiteral("--new-note"), QStringLiteral("--store=x")}),
+             requests::kNewNote);
+
+    // A second start passes its request on whole, and the first program acts on it.
+    QTemporaryDir store;
+    SingleInstance first(store.path());
+    QString problem;
+    QCOMPARE(first.acquire(&problem), SingleInstance::Start::Alone);
+    QSignalSpy asked(&first, &SingleInstance::activated);
+    SingleInstance second(store.path());
+    second.setRequest(requests::kShowAll);
+    QCOMPARE(second.acquire(&problem), SingleInstance::Start::AnotherRuns);
+    QTRY_COMPARE(asked.count(), 1);
+    QCOMPARE(asked.at(0).at(0).toString(), requests::kShowAll);
+
+    program()->startUp();
+    program()->hideAllNotes();
+    program()->perform(requests::kShowAll);
+    QVERIFY(note(1)->isVisible());
+    program()->perform(requests::kNewNote);
+    QCOMPARE(f.windowCount(), 3);
+    QVERIFY(note(2)->isVisible());
+    QCOMPARE(note(2)->note().left, screen::widthTwips() - note(2)->note().width);
+    program()->perform(requests::kNoteList);
+    QVERIFY(program()->noteList() && program()->noteList()->isVisible());
+    // Quitting asks as the tray menu's 退出 does; Cancel keeps the program.
+    program()->perform(requests::kQuit);
+    QCOMPARE(f.prompts.asked, QStringList{QStringLiteral("您真的希望退出《Jotpin》吗？")});
+    QCOMPARE(f.windowCount(), 3);
+}
+
+void TstApp::noTrayIsToldOncePerDesktop() {
+    program()->startUp();
+    program()->tellIfNoTray();  // a tray is there
+    f.tray.host = false;
+    program()->tellIfNoTray();  // a bare window manager
+    QVERIFY(f.notifications.shown.isEmpty());
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    program()->tellIfNoTray();
+    QCOMPARE(f.notifications.shown.size(), 1);
+    QVERIFY(f.notifications.shown.at(0).contains(QStringLiteral("再启动一次 Jotpin")));
+    // Not at the next start on the same desktop.
+    f.restart();
+    program()->startUp();
+    program()->tellIfNoTray();
+    QCOMPARE(f.notifications.shown.size(), 1);
+    // Another desktop is told too; without a notification server, in a box.
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    f.notifications.server = false;
+    program()->tellIfNoTray();
+    QCOMPARE(f.prompts.told.size(), 1);
+    QVERIFY(f.prompts.told.at(0).contains(QStringLiteral("AppIndicator")));
+    qunsetenv("XDG_CURRENT_DESKTOP");
 }
 
 void TstApp::staleLocksAreTakenOver_data() {

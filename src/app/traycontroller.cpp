@@ -6,12 +6,15 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QSettings>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
 
 #include "app/menutable.h"
+#include "app/requests.h"
 #include "app/topmost.h"
 #include "dialogs/notelistdialog.h"
 #include "note/framecontrols.h"
@@ -19,6 +22,7 @@
 #include "platform/apppaths.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
+#include "platform/notifications.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -78,8 +82,10 @@ void TrayController::startUp() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
+    tray.setMenu(m_menus->menu(Menus::Which::Tray));
     tray.add(icon);
     tray.setTip(QStringLiteral("Jotpin"));
+    QTimer::singleShot(kTrayWaitMs, this, &TrayController::tellIfNoTray);
     connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
     connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);
     m_store.load();
@@ -107,8 +113,27 @@ void TrayController::tellUser(const QString& text) {
     const TrayIcon& tray = TrayIcon::instance();
     if (tray.isAdded() && tray.hostAvailable())
         TrayIcon::instance().showMessage(QStringLiteral("Jotpin"), text);
-    else
+    else if (!Notifications::instance().show(QStringLiteral("Jotpin"), text))
         Prompts::instance().tell(text, QStringLiteral("Jotpin"));
+}
+
+void TrayController::tellIfNoTray() {
+    if (m_ended || TrayIcon::instance().hostAvailable()) return;
+    // A session without a desktop's name is a bare window manager, started by hand: its user
+    // knows there is no panel, and the advice (the applications menu) would not fit.
+    QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (desktop.isEmpty()) return;
+    // Once on each desktop, remembered beside the snapshots: a desktop without a tray stays so
+    // at every login, and the advice does not change; another desktop may have one.
+    QSettings told(paths::keptDir() + QStringLiteral("/told.ini"), QSettings::IniFormat);
+    const QString key = QStringLiteral("noTray/") + desktop.replace(u':', u'-');
+    if (told.value(key).toBool()) return;
+    told.setValue(key, true);
+    tellUser(QStringLiteral(
+        "这个桌面没有系统托盘，Jotpin 的图标和托盘菜单无法显示，但 Jotpin 在运行。\n"
+        "托盘菜单：再启动一次 Jotpin 就会在鼠标处打开；新建帖子、帖子列表、显示所有帖子和"
+        "退出也在应用程序菜单里 Jotpin 的右键菜单中。\n"
+        "GNOME 可以安装 AppIndicator 扩展（gnome-shell-extension-appindicator）来显示托盘。"));
 }
 
 NoteWindow* TrayController::createNote() {
@@ -171,8 +196,23 @@ void TrayController::activateFromOutside() {
         popUpTrayMenu();  // without a tray this is the only way to the tray commands
 }
 
+void TrayController::perform(const QString& request) {
+    if (request == requests::kNewNote)
+        newNote();
+    else if (request == requests::kNoteList)
+        showNoteList();
+    else if (request == requests::kShowAll)
+        showAllNotes();
+    else if (request == requests::kQuit)
+        exitProgram();
+    else
+        activateFromOutside();  // "show", or a word of another version: at least come forward
+}
+
 void TrayController::popUpTrayMenu() {
-    m_menus->menu(Menus::Which::Tray)->exec(QCursor::pos());
+    // Without waiting for it to close: a tray's click handler returns at once.
+    QMenu* menu = m_menus->menu(Menus::Which::Tray);
+    if (!menu->isVisible()) menu->popup(QCursor::pos());
 }
 
 void TrayController::showAllNotes() {

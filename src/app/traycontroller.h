@@ -39,6 +39,13 @@ public:
     void trayRightClicked();
     // A second start of the program asks this one to come forward.
     void activateFromOutside();
+    // What a start asked of this program (requests.h): come forward, a new note, ...
+    void perform(const QString& request);
+    // With no tray some time after the start, the user is told how to reach the tray menu,
+    // once on each desktop.
+    void tellIfNoTray();
+    // How long a tray may take to start with the desktop session.
+    static constexpr int kTrayWaitMs = 10000;
 
     // Creates, numbers and prepares a new note window without showing it; it is the newest
     // open window afterwards.

@@ -11,10 +11,6 @@
 #include <QThread>
 #include <QTimer>
 
-namespace {
-constexpr QByteArrayView kShowRequest("show\n");
-}  // namespace
-
 SingleInstance::SingleInstance(const QString& storeDir, QString lockDir, int answerMs,
                                QObject* parent)
     : QObject(parent), m_storeDir(QFileInfo(storeDir).canonicalFilePath()), m_answerMs(answerMs) {
@@ -92,11 +88,13 @@ void SingleInstance::listen(QString* problem) {
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* client = m_server->nextPendingConnection()) {
             connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                const bool show = client->readAll().contains(kShowRequest.data());
+                if (!client->canReadLine()) return;  // the rest of the line is on its way
+                const QString request = QString::fromUtf8(client->readLine().trimmed());
                 client->disconnectFromServer();
                 // After this handler has returned: what comes forward may run a menu of its
                 // own, inside which the connection goes away.
-                if (show) QTimer::singleShot(0, this, [this] { Q_EMIT activated(); });
+                if (!request.isEmpty())
+                    QTimer::singleShot(0, this, [this, request] { Q_EMIT activated(request); });
             });
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         }
@@ -107,7 +105,7 @@ bool SingleInstance::tellRunning() const {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(500)) return false;
-    socket.write(kShowRequest.data(), kShowRequest.size());
+    socket.write(m_request);
     socket.waitForBytesWritten(500);
     socket.waitForDisconnected(500);
     return true;

@@ -3,7 +3,8 @@
 // each other's notes. The first holds a lock file and listens on a local socket; a second start
 // tells the first and leaves. The lock lies in a folder of this machine, never in the store:
 // programs on other machines that share the store through a sync tool are expected, and a lock
-// there would be overwritten by them in turn, or copied as a conflict.
+// there would be overwritten by them in turn, or copied as a conflict. A second start passes
+// on what it was asked to do (a word such as "show" or "new-note"), and the first does it.
 
 #include <QLockFile>
 #include <QObject>
@@ -20,6 +21,8 @@ public:
     // program that holds the lock may take to answer on its socket.
     explicit SingleInstance(const QString& storeDir, QString lockDir = {}, int answerMs = 1500,
                             QObject* parent = nullptr);
+    // What this start asks of a program already running: "show" unless set.
+    void setRequest(const QString& request) { m_request = request.toUtf8() + '\n'; }
     QString lockFilePath() const { return m_lockPath; }
     ~SingleInstance() override;
 
@@ -36,8 +39,9 @@ public:
     void release();
 
 Q_SIGNALS:
-    // Another start for the same store folder asked this program to come forward.
-    void activated();
+    // Another start for the same store folder asked this program to do something ("show": to
+    // come forward).
+    void activated(const QString& request);
 
 private:
     bool tellRunning() const;
@@ -46,6 +50,7 @@ private:
 
     QString m_storeDir;
     int m_answerMs;
+    QByteArray m_request = QByteArrayLiteral("show\n");
     QString m_serverName;
     QString m_lockPath;
     std::unique_ptr<QLockFile> m_lock;
