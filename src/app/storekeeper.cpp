@@ -115,8 +115,10 @@ void StoreKeeper::load() {
     }
     // What loading did is what the store holds already.
     const QStringList conflictCopies = disk.conflictCopies;
-    m_notebook.loaded(toWrite, changedFromOutside || std::exchange(m_gaveIdentity, false),
-                      std::move(base), std::move(disk));
+    // A note given its identity is written soon: other machines are to know it by it.
+    m_identityToWrite = std::exchange(m_gaveIdentity, false);
+    m_notebook.loaded(toWrite, changedFromOutside || m_identityToWrite, std::move(base),
+                      std::move(disk));
     if (!problems.isEmpty())
         Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
     if (!conflictCopies.isEmpty()) foldConflictCopies(conflictCopies);
@@ -232,9 +234,7 @@ void StoreKeeper::saveSoon(AutoSave::Delays delays) {
             return true;  // how it went comes with the notebook's finished()
         },
         delays, this);
-    // What loading changed (a file moved aside, a note given its creation time) is written
-    // soon, not only at the next change.
-    if (m_notebook.hasUnsaved()) m_autoSave->poke();
+    if (std::exchange(m_identityToWrite, false)) m_autoSave->poke();
     if (!m_notebook.writesRefused() && !m_watch) {
         m_watch = new StoreWatch(paths::storeDir(), m_delays.settleMs, this);
         connect(m_watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);

@@ -97,6 +97,7 @@ private:
     bool m_waiting = false;       // for the store folder to appear
     bool m_applying = false;      // another machine's changes: what they change is no change here
     bool m_gaveIdentity = false;  // a note shown was given a creation time: to be written
+    bool m_identityToWrite = false;  // so did loading: written soon, not only at a change
     SyncDelays m_delays;
     QElapsedTimer m_clock;
     QHash<int, qint64> m_missedSince;  // content files still arriving, by number: when first missed

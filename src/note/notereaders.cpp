@@ -100,6 +100,9 @@ void NoteWindow::setUpKeyboardAndReaders() {
         return true;
     }();
     Q_UNUSED(factoryInstalled);
+    // The title strip's buttons take the focus by key only: a note activated by a click, the
+    // window manager or a tool starts in its text, not on its menu button.
+    m_editor->setFocus(Qt::OtherFocusReason);
 }
 
 QString NoteWindow::readerName() const {
