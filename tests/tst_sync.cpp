@@ -50,6 +50,14 @@ const void* keyOf(int n) {
     return reinterpret_cast<const void*>(quintptr(n));
 }
 
+// Note n shown here, base note b, unchanged.
+OurNote shownAs(int n, int b) {
+    OurNote our;
+    our.key = keyOf(n);
+    our.base = b;
+    return our;
+}
+
 // The store in another folder, changed there as another machine would, and brought back file by
 // file, each by rename as a sync tool does.
 class OtherMachine {
@@ -142,6 +150,7 @@ private Q_SLOTS:
     void cleanup() { f.tearDown(); }
     void mergeTable_data();
     void mergeTable();
+    void valuesMergeFieldByField();
     void conflictCopyNames();
     void changesFromElsewhereShowWithinSeconds();
     void bothChangedKeepsBothVersions();
@@ -167,7 +176,7 @@ void TstSync::mergeTable_data() {
     QTest::addColumn<QList<OurNote>>("ours");
     QTest::addColumn<QStringList>("plan");
     const QList<StoredVersion> base = {{1, made("a"), 11}, {2, made("b"), 22}, {3, made("c"), 33}};
-    const QList<OurNote> same = {{keyOf(1), 0}, {keyOf(2), 1}, {keyOf(3), 2}};
+    const QList<OurNote> same = {shownAs(1, 0), shownAs(2, 1), shownAs(3, 2)};
     auto withText = [](QList<StoredVersion> v, int i, size_t hash) {
         v[i].contentHash = hash;
         return v;
@@ -176,12 +185,16 @@ void TstSync::mergeTable_data() {
         v[i].note.left += 1000;
         return v;
     };
+    // Values changed here: the note moved.
     auto ours = [&](int i, bool values, bool text) {
         QList<OurNote> o = same;
-        o[i].valuesChanged = values;
+        if (values) o[i].values = moved(base, i)[i].note;
         o[i].textChanged = text;
         return o;
     };
+    QList<OurNote> recolouredHere = same;
+    recolouredHere[0].values = base[0].note;
+    recolouredHere[0].values->colour = Qt::red;
     QTest::newRow("nothing changed") << base << base << same << QStringList{"u1@1", "u2@2", "u3@3"};
     QTest::newRow("text there") << base << withText(base, 1, 99) << same
                                 << QStringList{"u1@1", "u2@2t", "u3@3"};
@@ -193,6 +206,8 @@ void TstSync::mergeTable_data() {
                                         << QStringList{"u1@1", "u2@2", "u3@3", "a2/2"};
     QTest::newRow("values on both sides: ours")
         << base << moved(base, 0) << ours(0, true, false) << QStringList{"u1@1", "u2@2", "u3@3"};
+    QTest::newRow("moved there, recoloured here: both")
+        << base << moved(base, 0) << recolouredHere << QStringList{"u1@1v", "u2@2", "u3@3"};
     QTest::newRow("values there, text here")
         << base << moved(base, 0) << ours(0, false, true) << QStringList{"u1@1v", "u2@2", "u3@3"};
     QList<StoredVersion> added = base;
@@ -205,7 +220,7 @@ void TstSync::mergeTable_data() {
         << base << renumbered << same << QStringList{"u1@1", "u3@2", "c2"};
     QTest::newRow("deleted there, changed here")
         << base << renumbered << ours(1, false, true) << QStringList{"u1@1", "u3@2", "o2"};
-    const QList<OurNote> secondDeletedHere = {{keyOf(1), 0}, {keyOf(3), 2}};
+    const QList<OurNote> secondDeletedHere = {shownAs(1, 0), shownAs(3, 2)};
     QTest::newRow("deleted here") << base << base << secondDeletedHere
                                   << QStringList{"u1@1", "u3@3", "r2"};
     QTest::newRow("deleted here, changed there")
@@ -220,7 +235,7 @@ void TstSync::mergeTable_data() {
     const QList<StoredVersion> twins = {{1, made("x"), 11}, {2, made("x"), 22}};
     const QList<StoredVersion> twinsSwapped = {{1, made("x"), 22}, {2, made("x", 5), 11}};
     QTest::newRow("same creation time")
-        << twins << twinsSwapped << QList<OurNote>{{keyOf(1), 0}, {keyOf(2), 1}}
+        << twins << twinsSwapped << QList<OurNote>{shownAs(1, 0), shownAs(2, 1)}
         << QStringList{"u2@1", "u1@2v"};
 }
 
@@ -233,6 +248,26 @@ void TstSync::mergeTable() {
     got.sort();
     plan.sort();
     QCOMPARE(got, plan);
+}
+
+void TstSync::valuesMergeFieldByField() {
+    Note base = made(QStringLiteral("26/12/07 9:0:0"));
+    Note theirs = base;
+    theirs.colour = Qt::red;
+    theirs.reminderOn = true;
+    theirs.reminder = Reminder(ReminderDay{2026, 12, 9}, QTime(8, 30), 0);
+    theirs.top = 999;
+    Note ours = base;
+    ours.left = 5000;  // moved here: the place is ours, the rest theirs
+    ours.reminderOn = false;
+    ours.top = 111;
+    const Note merged = merge::mergeValues(base, theirs, ours);
+    QCOMPARE(merged.left, 5000);
+    QCOMPARE(merged.top, 111);
+    QCOMPARE(merged.colour, QColor(Qt::red));
+    QVERIFY(merged.reminderOn);
+    QCOMPARE(merged.reminder, theirs.reminder);
+    QCOMPARE(merged.width, base.width);
 }
 
 void TstSync::conflictCopyNames() {

@@ -39,6 +39,26 @@ QList<int> matchToBase(const QList<StoredVersion>& base, const QList<StoredVersi
 
 }  // namespace
 
+Note mergeValues(const Note& base, const Note& theirs, const Note& ours) {
+    Note merged = ours;
+    // Each field together with those that mean nothing without it.
+    auto take = [&](auto... field) {
+        const bool there = ((base.*field != theirs.*field) || ...);
+        const bool here = ((base.*field != ours.*field) || ...);
+        if (there && !here) ((merged.*field = theirs.*field), ...);
+    };
+    take(&Note::left, &Note::top);
+    take(&Note::width, &Note::height);
+    take(&Note::colour);
+    take(&Note::opacity);
+    take(&Note::created);
+    take(&Note::reminder, &Note::reminderOn);
+    take(&Note::soundPath);
+    take(&Note::password, &Note::locked, &Note::heightBeforeLock);
+    take(&Note::visible);
+    return merged;
+}
+
 Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
           const QList<OurNote>& ours) {
     Plan plan;
@@ -68,8 +88,13 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
             continue;
         }
         Plan::Update update{our->key, their.section, std::nullopt, false};
-        // Values are many small things (place, colour, reminder): this machine's win.
-        if (valuesThere && !our->valuesChanged) update.note = their.note;
+        // Values are many small things (place, colour, reminder): where both sides changed
+        // the same one, this machine's wins.
+        if (valuesThere) {
+            Note merged =
+                our->values ? mergeValues(was.note, their.note, *our->values) : their.note;
+            if (!our->values || merged != *our->values) update.note = std::move(merged);
+        }
         if (textThere && !our->textChanged) update.takeText = true;
         plan.updates.append(update);
         if (textThere && our->textChanged) plan.added.append({their.section, their.note, our->key});
@@ -77,7 +102,7 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
     for (int b = 0; b < base.size(); ++b) {
         const OurNote* our = ourOfBase[b];
         if (stillThere[b] || !our) continue;
-        if (our->valuesChanged || our->textChanged)
+        if (our->values || our->textChanged)
             plan.orphaned.append(our->key);
         else
             plan.closed.append(our->key);

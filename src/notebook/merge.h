@@ -21,12 +21,12 @@ struct StoredVersion {
     size_t contentHash = 0;
 };
 
-// A note shown here: the base note it was loaded as or saved to (-1 for a note new here), and
-// whether its values (as stored) or text changed since.
+// A note shown here: the base note it was loaded as or saved to (-1 for a note new here), its
+// values (as stored) where they changed since, and whether its text changed since.
 struct OurNote {
     const void* key = nullptr;
     int base = -1;  // index into the base
-    bool valuesChanged = false;
+    std::optional<Note> values;
     bool textChanged = false;
 };
 
@@ -35,8 +35,9 @@ struct Plan {
     struct Update {
         const void* key = nullptr;
         int section = 0;
-        std::optional<Note> note;  // their values, to take
-        bool takeText = false;     // their text, to take
+        // The values to show: theirs where only they changed a field, ours elsewhere.
+        std::optional<Note> note;
+        bool takeText = false;  // their text, to take
     };
     // A note to show that only theirs has: made there, or made here in another version
     // (`otherVersionOf`, the note shown here that keeps ours), or deleted here but changed there.
@@ -54,6 +55,10 @@ struct Plan {
     // Theirs sections of notes deleted here and left deleted: the next save removes their files.
     QList<int> removals;
 };
+
+// A note's values with both sides' changes: field by field (place, size, colour, opacity,
+// reminder, sound, lock, visibility), theirs where only they changed it, ours elsewhere.
+Note mergeValues(const Note& base, const Note& theirs, const Note& ours);
 
 Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
           const QList<OurNote>& ours);

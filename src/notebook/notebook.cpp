@@ -75,8 +75,12 @@ merge::Plan Notebook::planMerge(const QList<merge::StoredVersion>& theirs,
     for (const Page& page : pages) {
         const int section = m_storedAs.value(page.key);
         const int b = section > 0 ? baseOfSection.value(section, -1) : -1;
-        ours.append({page.key, b, b >= 0 && store::asStored(page.note) != m_base[b].note,
-                     b < 0 || m_contentChanged.contains(page.key)});
+        std::optional<Note> values;
+        if (b >= 0) {
+            if (Note stored = store::asStored(page.note); stored != m_base[b].note)
+                values = std::move(stored);
+        }
+        ours.append({page.key, b, std::move(values), b < 0 || m_contentChanged.contains(page.key)});
     }
     return merge::plan(m_base, theirs, ours);
 }
