@@ -99,5 +99,7 @@ int main(int argc, char* argv[]) {
 
     program->startUp();
     if (!problem.isEmpty()) program->tellUser(problem);
+    if (const QString notice = displayplatform::limitsNotice(); !notice.isEmpty())
+        program->tellUser(notice);
     return QApplication::exec();
 }

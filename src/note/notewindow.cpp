@@ -11,13 +11,20 @@
 #include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 #include "note/framecontrols.h"
+#include "platform/displayplatform.h"
 #include "platform/units.h"
+#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 
-NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle(QString());
+    windowops::keepOnDesktop(this);
+    // A window manager that resizes the note keeps to the smallest note.
+    setMinimumSize(units::twipsToPixels(notelayout::kMinWidthTwips),
+                   units::twipsToPixels(notelayout::kMinHeightTwips));
     setAutoFillBackground(true);
     // A note is seldom the active window while the pointer rests on it.
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -97,6 +104,8 @@ void NoteWindow::showLockAndReminder() {
     m_editor->setVisible(!m_note.locked);
     m_menuButton->setEnabled(!m_note.locked);
     m_deleteButton->setEnabled(!m_note.locked);
+    setMaximumHeight(m_note.locked ? units::twipsToPixels(notelayout::kMinHeightTwips)
+                                   : QWIDGETSIZE_MAX);
 }
 
 void NoteWindow::applyColour() {
@@ -189,6 +198,7 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const int grip = gripAt(receiver->mapTo(this, mouse->position().toPoint()));
             if (grip < 0) return false;
+            if (mouse->button() == Qt::LeftButton && startSystemDrag(grip)) return true;
             m_resizeGrip = grip;
             m_resizeStart = QCursor::pos();
             return true;
@@ -201,12 +211,19 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
                 return true;
             }
             const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->buttons() == Qt::NoButton) m_systemDrag = false;
             if (mouse->buttons() == Qt::NoButton)
                 showGripCursor(receiver,
                                gripAt(receiver->mapTo(this, mouse->position().toPoint())));
             return false;
         }
         case QEvent::MouseButtonRelease: {
+            if (m_systemDrag) {
+                // The window manager never took the mouse: no window may hang on the pointer.
+                m_systemDrag = false;
+                windowops::cancelSystemMove(this);
+                return true;
+            }
             if (m_resizeGrip < 0) return false;
             const int grip = m_resizeGrip;
             m_resizeGrip = -1;
@@ -233,41 +250,72 @@ void NoteWindow::resizeByGrip(int index, QPoint start, QPoint current) {
 
 void NoteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // A size from outside (the window manager) replaces the twips; ours stays as set.
-    if (!m_applyingGeometry) {
-        const int width = m_note.width;
-        const int height = m_note.height;
-        if (this->width() != units::twipsToPixels(m_note.width))
-            m_note.width = units::pixelsToTwips(this->width());
-        if (this->height() != units::twipsToPixels(m_note.height))
-            m_note.height = units::pixelsToTwips(this->height());
-        if (width != m_note.width || height != m_note.height) Q_EMIT changed();
-    }
+    if (!m_applyingGeometry) takeSizeFromOutside();
     layOut();
+}
+
+void NoteWindow::takeSizeFromOutside() {
+    // A size given while the window is mapped (a tiling compositor's, its smallest floating
+    // window) is not the user's, nor, on native Wayland, any size but one the user drags.
+    if (m_mapping || (!displayplatform::windowsHavePlaces() && !m_systemDrag)) return;
+    // A size from outside replaces the twips; ours stays as set.
+    const int width = m_note.width;
+    const int height = m_note.height;
+    if (this->width() != units::twipsToPixels(m_note.width))
+        m_note.width = units::pixelsToTwips(this->width());
+    if (this->height() != units::twipsToPixels(m_note.height))
+        m_note.height = units::pixelsToTwips(this->height());
+    if (width != m_note.width || height != m_note.height) Q_EMIT changed();
 }
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    // Only a move the user makes by dragging changes the stored place. While a window is
-    // being mapped, X can report a passing position (the window manager's new frame at 0,0)
-    // that is never corrected; taking it would save the note at the screen corner.
-    if (m_applyingGeometry) return;
-    // Ask for our place once more: the window manager's answer puts Qt's idea of where the
-    // window stands right again.
-    if (event->spontaneous() && !m_reasserted && pos() != intendedPosition()) {
-        m_reasserted = true;
-        QTimer::singleShot(0, this, [this] { applyGeometry(); });
+    if (m_applyingGeometry || !event->spontaneous()) return;
+    if (m_mapping)
+        settleAfterMapping();
+    else
+        takePlaceFromOutside();
+}
+
+void NoteWindow::takePlaceFromOutside() {
+    // Where the stored twips put the window, they stay exactly; so does a place on no screen
+    // that shows at a screen's edge.
+    if (!isVisible() || !displayplatform::windowsHavePlaces() || pos() == intendedPosition())
+        return;
+    m_note.left = units::pixelsToTwips(x());
+    m_note.top = units::pixelsToTwips(y());
+    Q_EMIT changed();
+}
+
+void NoteWindow::settleAfterMapping() {
+    // While a window is being mapped, X can report a passing position (the window manager's
+    // new frame at 0,0), and a window manager may put it elsewhere than asked: neither is the
+    // user's place.
+    const QWindow* window = windowHandle();
+    if (!m_mapping || !window || !window->isExposed()) return;
+    if (pos() == intendedPosition() || m_reasserted || !displayplatform::windowsHavePlaces()) {
+        m_mapping = false;
+        return;
     }
+    // Ask for our place once more: the window manager's answer puts Qt's idea of where the
+    // window stands right again, or says that it places the window itself.
+    m_reasserted = true;
+    QTimer::singleShot(0, this, [this] { applyGeometry(); });
 }
 
 void NoteWindow::showEvent(QShowEvent* event) {
-    m_reasserted = false;
+    if (!event->spontaneous()) {
+        m_reasserted = false;
+        m_mapping = true;
+        if (windowHandle()) windowHandle()->installEventFilter(this);
+    }
     QWidget::showEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
 
 void NoteWindow::hideEvent(QHideEvent* event) {
     m_drag.cancel();
+    m_systemDrag = false;
     QWidget::hideEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
@@ -283,7 +331,32 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+bool NoteWindow::startSystemDrag(int grip) {
+    static const std::array<Qt::Edges, notelayout::GripCount> kEdges = {
+        Qt::LeftEdge,
+        Qt::RightEdge,
+        Qt::TopEdge,
+        Qt::BottomEdge,
+        Qt::BottomEdge | Qt::RightEdge,
+        Qt::BottomEdge | Qt::LeftEdge,
+        Qt::TopEdge | Qt::RightEdge,
+        Qt::TopEdge | Qt::LeftEdge,
+    };
+    QWindow* window = windowHandle();
+    // Tiling and Wayland compositors move and resize windows only themselves.
+    const bool started = window && (grip < 0 ? window->startSystemMove()
+                                             : window->startSystemResize(kEdges[grip]));
+    if (started) {
+        m_systemDrag = true;
+        m_mapping = false;
+    }
+    return started;
+}
+
 bool NoteWindow::dragMouse(QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && startSystemDrag(-1))
+        return true;
     return m_drag.handle(
         event, [this] { return intendedPosition(); },
         [this](QPoint to) {
@@ -314,6 +387,10 @@ void NoteWindow::leaveEvent(QEvent* event) {
 }
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle()) {
+        if (event->type() == QEvent::Expose) settleAfterMapping();
+        return false;
+    }
     if (watched->isWidgetType() && gripMouse(static_cast<QWidget*>(watched), event)) return true;
     if (watched == m_titleLabel &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||

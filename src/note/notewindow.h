@@ -118,6 +118,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A place or size from outside (the window manager) that is the user's: not one the
+    // window passes through or is given while it is mapped.
+    void takePlaceFromOutside();
+    void takeSizeFromOutside();
+    // Ends the mapping once the window is exposed where the window manager put it; asks for
+    // our place once more when that is elsewhere.
+    void settleAfterMapping();
+    // Hands a left-button drag of the frame (grip < 0: a move) to the window manager; false
+    // where it does not take it.
+    bool startSystemDrag(int grip);
     void applyGeometry();
     void applyColour();
     void showLockAndReminder();
@@ -144,6 +154,8 @@ private:
     bool m_applyingGeometry = false;
     WindowDrag m_drag;
     bool m_reasserted = false;  // our place was asked for again since the window was shown
+    bool m_mapping = false;     // shown, not exposed yet
+    bool m_systemDrag = false;  // the window manager moves or resizes it for the user
 
     bool m_checksReminder = false;
     int m_lastAlarmMinute = 0;

@@ -29,7 +29,7 @@ note_section() {
     note_section 1 4500 3000 3600 2700
     note_section 2 9007 3000 3600 638
     note_section 3 4500 7500 3600 2700
-    printf '[初始值]\n窗体数目=3\n'
+    printf '[初始值]\n窗体数目=3\n是否在前=True\n'
 } | sed 's/$/\r/' | iconv -f utf-8 -t gbk >"$app/tie.dat"
 [ "$(id -u)" = 0 ] && [ "$desktop" = sway ] && chmod -R a+rwX "$E2E_TMP/app"
 
@@ -100,10 +100,20 @@ pointer_click 830 660
 other_active() { xprop -root _NET_ACTIVE_WINDOW | grep -qi "$(printf '0x%x' "$other")"; }
 check "another program has the focus" wait_for 5 other_active
 
+# Notes on top (the store's switch is on): the other program, raised by the click, stays below.
+above_other() {
+    local order
+    order=$(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | grep '^0x' |
+        while read -r w; do printf '%d\n' "$w"; done)
+    [ "$(grep -nx "$(note_window 1)" <<<"$order" | cut -d: -f1)" -gt "$(grep -nx "$other" <<<"$order" | cut -d: -f1)" ]
+}
+check "notes on top stay above another program" wait_for 5 above_other
+
 # The window manager moves note 1 (an Alt+drag, a keyboard move, a pager).
 first=$(note_window 1)
 wm_move "$first" 420 300
-check "a window manager's move is made" wait_for 5 bash -c "[ \"\$(xwininfo -id $first | awk '/upper-left X/ {x=\$NF} /upper-left Y/ {y=\$NF} END {print x, y}')\" = '420 300' ]"
+at_place() { [ "$(place "$1")" = "$2" ]; }
+check "a window manager's move is made" wait_for 5 at_place "$first" "420 300"
 check "a window manager's move is saved" wait_for 10 stored_is 1 "6300 4500 3600 2700"
 check "notes stay mapped while another program has the focus" \
     bash -c "[ \"\$(visible_geometries $pid | wc -l)\" = 3 ]"
