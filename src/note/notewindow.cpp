@@ -104,8 +104,6 @@ void NoteWindow::showLockAndReminder() {
     m_editor->setVisible(!m_note.locked);
     m_menuButton->setEnabled(!m_note.locked);
     m_deleteButton->setEnabled(!m_note.locked);
-    setMaximumHeight(m_note.locked ? units::twipsToPixels(notelayout::kMinHeightTwips)
-                                   : QWIDGETSIZE_MAX);
 }
 
 void NoteWindow::applyColour() {
@@ -195,6 +193,7 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
+            m_touched = true;
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const int grip = gripAt(receiver->mapTo(this, mouse->position().toPoint()));
             if (grip < 0) return false;
@@ -250,31 +249,46 @@ void NoteWindow::resizeByGrip(int index, QPoint start, QPoint current) {
 
 void NoteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (!m_applyingGeometry) takeSizeFromOutside();
+    if (!m_applyingGeometry) takeSizeFromOutside(event->spontaneous());
     layOut();
 }
 
-void NoteWindow::takeSizeFromOutside() {
-    // A size given while the window is mapped (a tiling compositor's, its smallest floating
-    // window) is not the user's, nor, on native Wayland, any size but one the user drags.
-    if (m_mapping || (!displayplatform::windowsHavePlaces() && !m_systemDrag)) return;
+void NoteWindow::takeSizeFromOutside(bool fromWindowManager) {
+    const QSize ours(units::twipsToPixels(m_note.width), units::twipsToPixels(m_note.height));
+    if (size() == ours) return;
+    // A size given while the window is mapped, or the first one given before the user touched
+    // it, is the window manager's (a tiling compositor's, its smallest floating window), and
+    // it comes again with every later move; on native Wayland only a size the user drags is
+    // taken.
+    if (fromWindowManager && !m_systemDrag) {
+        if (m_mapping || (!m_touched && !m_sizedByManager)) {
+            m_sizedByManager = !m_mapping;
+            m_imposedSize = size();
+            return;
+        }
+        if (size() == m_imposedSize || !displayplatform::windowsHavePlaces()) return;
+    }
+    m_imposedSize = QSize();
     // A size from outside replaces the twips; ours stays as set.
     const int width = m_note.width;
     const int height = m_note.height;
-    if (this->width() != units::twipsToPixels(m_note.width))
-        m_note.width = units::pixelsToTwips(this->width());
-    if (this->height() != units::twipsToPixels(m_note.height))
-        m_note.height = units::pixelsToTwips(this->height());
+    if (this->width() != ours.width()) m_note.width = units::pixelsToTwips(this->width());
+    if (this->height() != ours.height()) m_note.height = units::pixelsToTwips(this->height());
     if (width != m_note.width || height != m_note.height) Q_EMIT changed();
 }
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     if (m_applyingGeometry || !event->spontaneous()) return;
-    if (m_mapping)
+    if (m_mapping) {
         settleAfterMapping();
-    else
+    } else if (!m_touched && !m_placedByManager) {
+        // The first place a window manager gives a window it was asked to put elsewhere,
+        // before the user touched it, is its own placement (sway's, a tiling one's).
+        m_placedByManager = true;
+    } else {
         takePlaceFromOutside();
+    }
 }
 
 void NoteWindow::takePlaceFromOutside() {
@@ -307,6 +321,10 @@ void NoteWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         m_reasserted = false;
         m_mapping = true;
+        m_touched = false;
+        m_placedByManager = false;
+        m_sizedByManager = false;
+        m_imposedSize = QSize();
         if (windowHandle()) windowHandle()->installEventFilter(this);
     }
     QWidget::showEvent(event);
@@ -349,6 +367,7 @@ bool NoteWindow::startSystemDrag(int grip) {
     if (started) {
         m_systemDrag = true;
         m_mapping = false;
+        m_touched = true;
     }
     return started;
 }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -121,7 +122,7 @@ private:
     // A place or size from outside (the window manager) that is the user's: not one the
     // window passes through or is given while it is mapped.
     void takePlaceFromOutside();
-    void takeSizeFromOutside();
+    void takeSizeFromOutside(bool fromWindowManager);
     // Ends the mapping once the window is exposed where the window manager put it; asks for
     // our place once more when that is elsewhere.
     void settleAfterMapping();
@@ -155,7 +156,11 @@ private:
     WindowDrag m_drag;
     bool m_reasserted = false;  // our place was asked for again since the window was shown
     bool m_mapping = false;     // shown, not exposed yet
+    bool m_touched = false;     // pressed since it was shown
+    bool m_placedByManager = false;  // the window manager gave its own first place
+    bool m_sizedByManager = false;   // the window manager gave its own first size
     bool m_systemDrag = false;  // the window manager moves or resizes it for the user
+    QSize m_imposedSize;        // the size the window manager gave it while it was mapped
 
     bool m_checksReminder = false;
     int m_lastAlarmMinute = 0;

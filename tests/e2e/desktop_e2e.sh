@@ -107,10 +107,16 @@ above_other() {
         while read -r w; do printf '%d\n' "$w"; done)
     [ "$(grep -nx "$(note_window 1)" <<<"$order" | cut -d: -f1)" -gt "$(grep -nx "$other" <<<"$order" | cut -d: -f1)" ]
 }
-check "notes on top stay above another program" wait_for 5 above_other
+# Sway keeps no stacking order between X windows: floating notes are above tiled windows.
+[ "$desktop" = sway ] || check "notes on top stay above another program" wait_for 5 above_other
 
-# The window manager moves note 1 (an Alt+drag, a keyboard move, a pager).
+# The window manager moves note 1, as an Alt+drag or a keyboard move does after the user has
+# clicked it; the other program gets the focus back.
 first=$(note_window 1)
+read -r x y <<<"$(place "$first")"
+pointer_click $((x + 100)) $((y + 100))
+pointer_click 830 660
+check "the other program has the focus again" wait_for 5 other_active
 wm_move "$first" 420 300
 at_place() { [ "$(place "$1")" = "$2" ]; }
 check "a window manager's move is made" wait_for 5 at_place "$first" "420 300"
@@ -149,7 +155,10 @@ else
 fi
 
 # Note 3 dragged by its title strip.
-if third=$(note_window 3) && [ "$(place "$third")" = "300 500" ]; then
+if [ "$desktop" = sway ]; then
+    # Sway's headless pointer, driven through its IPC, does not carry an interactive move.
+    echo "not on sway: a title-strip drag (no pointer device to drag with)"
+elif third=$(note_window 3) && [ "$(place "$third")" = "300 500" ]; then
     pointer_drag 420 512 720 662
     moved_right() { read -r x _ <<<"$(place "$third")" && ((x > 500)); }
     check "a title-strip drag moves the note" wait_for 5 moved_right
@@ -161,7 +170,9 @@ else
 fi
 
 # Note 2 dragged twice against the bottom edge: what is saved is where it stands.
-if second=$(note_window 2) && [ "$(place "$second")" = "600 200" ]; then
+if [ "$desktop" = sway ]; then
+    : # as above
+elif second=$(note_window 2) && [ "$(place "$second")" = "600 200" ]; then
     pointer_drag 720 212 720 900
     read -r x y <<<"$(place "$second")"
     pointer_drag $((x + 120)) $((y + 12)) $((x + 120)) 1100
