@@ -10,7 +10,8 @@ JOTPIN_BUILD="$JOTPIN_ROOT/build"
 JOTPIN_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev libxcb1-dev
-    qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
+    # qt6-wayland: with only a Wayland socket and no XWayland, the notes still come up
+    qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
     fonts-noto-cjk qt6-translations-l10n
     # The alarm sound: wave and MP3 (good), WMA (ugly's ASF reader, libav), MIDI (bad's
     # fluidsynth and a soundfont)
@@ -21,7 +22,10 @@ JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick d
     clang-format faketime pulseaudio pulseaudio-utils sox poppler-utils inotify-tools strace
     appstream man-db lintian
     # A store kept in step between two sides by a real sync engine, and the notes' text read back
-    syncthing curl iproute2 xclip)
+    syncthing curl iproute2 xclip
+    # The desktops the notes are tried on, another program to focus (xmessage), and xhost,
+    # which lets the test use the display of sway's own user
+    kwin-x11 mutter xfwm4 sway xwayland grim dbus-daemon x11-apps x11-xserver-utils)
 # What makes the Debian package: dpkg-shlibdeps finds the libraries the program links.
 JOTPIN_PACKAGE_PACKAGES=(dpkg-dev file)
 

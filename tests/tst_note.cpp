@@ -7,9 +7,9 @@
 #include <QSet>
 #include <QSvgRenderer>
 #include <QTest>
-#include <QWindow>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWindow>
 
 #include "programfixture.h"
 #include "text/gbk.h"

@@ -362,8 +362,8 @@ bool NoteWindow::startSystemDrag(int grip) {
     };
     QWindow* window = windowHandle();
     // Tiling and Wayland compositors move and resize windows only themselves.
-    const bool started = window && (grip < 0 ? window->startSystemMove()
-                                             : window->startSystemResize(kEdges[grip]));
+    const bool started =
+        window && (grip < 0 ? window->startSystemMove() : window->startSystemResize(kEdges[grip]));
     if (started) {
         m_systemDrag = true;
         m_mapping = false;

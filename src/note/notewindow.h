@@ -154,13 +154,13 @@ private:
     QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
     WindowDrag m_drag;
-    bool m_reasserted = false;  // our place was asked for again since the window was shown
-    bool m_mapping = false;     // shown, not exposed yet
-    bool m_touched = false;     // pressed since it was shown
+    bool m_reasserted = false;       // our place was asked for again since the window was shown
+    bool m_mapping = false;          // shown, not exposed yet
+    bool m_touched = false;          // pressed since it was shown
     bool m_placedByManager = false;  // the window manager gave its own first place
     bool m_sizedByManager = false;   // the window manager gave its own first size
-    bool m_systemDrag = false;  // the window manager moves or resizes it for the user
-    QSize m_imposedSize;        // the size the window manager gave it while it was mapped
+    bool m_systemDrag = false;       // the window manager moves or resizes it for the user
+    QSize m_imposedSize;             // the size the window manager gave it while it was mapped
 
     bool m_checksReminder = false;
     int m_lastAlarmMinute = 0;

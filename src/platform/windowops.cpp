@@ -21,9 +21,8 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     const QByteArray key(name);
     if (const auto it = known.constFind(key); it != known.cend()) return *it;
     const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection,
-                              xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name),
-                              nullptr),
+        xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr),
         &std::free);
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     known.insert(key, value);
@@ -44,9 +43,9 @@ void writeSkipStates(xcb_connection_t* connection, xcb_window_t id) {
     // Qt adds its own states to these when it maps the window.
     const xcb_atom_t property = atom(connection, "_NET_WM_STATE");
     const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-        xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, id, property, XCB_ATOM_ATOM, 0, 64),
-            nullptr),
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, id, property, XCB_ATOM_ATOM, 0, 64),
+                               nullptr),
         &std::free);
     QList<xcb_atom_t> states;
     if (reply && reply->format == 32) {
@@ -119,7 +118,8 @@ void setTopmost(QWidget* window, bool topmost) {
         window->overrideWindowFlags(flags);
         handle->setFlags(flags);
         // Qt writes its own window type with the flags.
-        if (const auto* hints = window->findChild<DesktopHints*>(QString(), Qt::FindDirectChildrenOnly))
+        if (const auto* hints =
+                window->findChild<DesktopHints*>(QString(), Qt::FindDirectChildrenOnly))
             hints->write(window, false);
     } else {
         window->setWindowFlags(flags);
