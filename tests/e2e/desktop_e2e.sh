@@ -91,6 +91,22 @@ else
 fi
 [ "$(visible_geometries "$pid")" = "$expected" ] || echo "shown: $(visible_geometries "$pid" | tr '\n' ',')"
 
+# No taskbar button, no pager entry; a normal window to the window manager, so that none hides
+# it with its program, and one that sway floats.
+hints_of() { xprop -id "$(note_window "$1")" _NET_WM_STATE _NET_WM_WINDOW_TYPE; }
+sticky_hints() {
+    local hints
+    hints=$(hints_of "$1")
+    # Sway's X side keeps only the states it knows; its taskbars do not read X states.
+    if [ "$desktop" != sway ]; then
+        grep -q '_NET_WM_STATE_SKIP_TASKBAR' <<<"$hints" && grep -q '_NET_WM_STATE_SKIP_PAGER' <<<"$hints" ||
+            return 1
+    fi
+    grep -q '_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL, _NET_WM_WINDOW_TYPE_UTILITY$' <<<"$hints"
+}
+check "a note is a normal window without taskbar button or pager entry" sticky_hints 3
+sticky_hints 3 || hints_of 3
+
 # Another program takes the focus; the notes stay on the desktop.
 xmessage -geometry +800+650 "another program" >"$E2E_TMP/xmessage.log" 2>&1 &
 E2E_PIDS+=($!)
