@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/focusback.h"
 #include "app/traycontroller.h"
 #include "platform/apppaths.h"
 #include "platform/displayplatform.h"
@@ -80,6 +81,7 @@ int main(int argc, char* argv[]) {
     if (single.acquire(&problem) == SingleInstance::Start::AnotherRuns) return 0;
 
     fonts::installSubstitutes();
+    app.installEventFilter(new FocusBackToNote(&app));
     auto* program = new TrayController();
     QObject::connect(program, &TrayController::ended, &app, [&single] {
         // Everything is on disk: end now rather than take every window down one by one.
