@@ -210,10 +210,11 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
                 return true;
             }
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->buttons() == Qt::NoButton) m_systemDrag = false;
-            if (mouse->buttons() == Qt::NoButton)
+            if (mouse->buttons() == Qt::NoButton) {
+                m_systemDrag = false;  // the window manager's drag, if any, is over
                 showGripCursor(receiver,
                                gripAt(receiver->mapTo(this, mouse->position().toPoint())));
+            }
             return false;
         }
         case QEvent::MouseButtonRelease: {
