@@ -42,12 +42,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The libraries it links, as dpkg-shlibdeps finds them, and what it loads at run time:
-# Qt's plugins for the X server and the pictures, the GStreamer plugins that play the alarm
+# Qt's plugins for the X server, for Wayland (the notes come up where there is no XWayland)
+# and for the pictures, the GStreamer plugins that play the alarm
 # sounds (wave, MP3, WMA, MIDI through fluidsynth with a General MIDI soundfont), the CJK font
 # and Qt's Chinese texts for the dialogs' buttons.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
-    qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6
+    qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6svg6
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-plugins-ugly gstreamer1.0-libav "timgm6mb-soundfont | sf2-soundfont-gm"
     fonts-noto-cjk qt6-translations-l10n)

@@ -10,7 +10,8 @@ JOTPIN_BUILD="$JOTPIN_ROOT/build"
 JOTPIN_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev libxcb1-dev
-    qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
+    # qt6-wayland: with only a Wayland socket and no XWayland, the notes still come up
+    qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins libqt6svg6 libqt6multimedia6
     fonts-noto-cjk qt6-translations-l10n
     # The alarm sound: wave and MP3 (good), WMA (ugly's ASF reader, libav), MIDI (bad's
     # fluidsynth and a soundfont)
@@ -24,7 +25,10 @@ JOTPIN_TEST_PACKAGES=(xvfb openbox trayer xdotool x11-utils wmctrl imagemagick d
     syncthing curl iproute2 xclip
     # What a screen reader finds of the notes, read through AT-SPI; trays of the
     # StatusNotifierItem kind and a notification server: each on a session bus of the test's own
-    python3-pyatspi at-spi2-core dbus-daemon python3-dbus python3-gi)
+    python3-pyatspi at-spi2-core dbus-daemon python3-dbus python3-gi
+    # The desktops the notes are tried on, another program to focus (xmessage), and xhost,
+    # which lets the test use the display of sway's own user
+    kwin-x11 mutter xfwm4 sway xwayland grim x11-apps x11-xserver-utils)
 # What makes the Debian package: dpkg-shlibdeps finds the libraries the program links.
 JOTPIN_PACKAGE_PACKAGES=(dpkg-dev file)
 

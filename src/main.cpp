@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/focusback.h"
 #include "app/requests.h"
 #include "app/traycontroller.h"
 #include "platform/apppaths.h"
@@ -87,6 +88,7 @@ int main(int argc, char* argv[]) {
     if (request == requests::kQuit) return 0;  // nothing runs that could end
 
     fonts::installSubstitutes();
+    app.installEventFilter(new FocusBackToNote(&app));
     auto* program = new TrayController();
     QObject::connect(program, &TrayController::ended, &app, [&single] {
         // Everything is on disk: end now rather than take every window down one by one.
@@ -105,6 +107,8 @@ int main(int argc, char* argv[]) {
 
     program->startUp();
     if (!problem.isEmpty()) program->tellUser(problem);
+    if (const QString notice = displayplatform::limitsNotice(); !notice.isEmpty())
+        program->tellUser(notice);
     if (!request.isEmpty()) program->perform(request);
     return QApplication::exec();
 }

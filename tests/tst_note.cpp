@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWindow>
 
 #include "programfixture.h"
 #include "text/gbk.h"
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void twipsSurviveTheRoundingToPixels();
     void everyPictureRendersWithoutWarnings();
     void offScreenNoteShowsOnScreenAndKeepsItsPlace();
+    void windowManagerPlacesAreSavedAsTheUserMakesThem();
     void leftGripPastTheMinimumPushesTheRightEdge();
     void anyMouseButtonResizesByGrip();
     void windowManagerCloseKeepsTheNote();
@@ -238,6 +240,41 @@ void TstNote::offScreenNoteShowsOnScreenAndKeepsItsPlace() {
     QVERIFY(f.program->saveAll());
     QCOMPARE(f.storedValue(store::keys::noteSection(1), store::keys::kLeft),
              QString::number((screen.right() + 500) * 15));
+}
+
+namespace {
+
+// The window manager puts the window there and says so, as after an Alt+drag.
+void placeFromWindowManager(NoteWindow* note, const QRect& place) {
+    note->windowHandle()->setGeometry(place);
+    QTRY_COMPARE(note->geometry(), place);
+}
+
+QList<int> placeAndSize(const NoteWindow* note) {
+    return {note->note().left, note->note().top, note->note().width, note->note().height};
+}
+
+}  // namespace
+
+void TstNote::windowManagerPlacesAreSavedAsTheUserMakesThem() {
+    NoteWindow* note = createNote();
+    note->moveTwips(1507, 1500, 4500, 3000);  // shown at 100,100
+    note->show();
+    QVERIFY(QTest::qWaitForWindowExposed(note));
+    // A new window nobody touched yet: the manager's own place and size (sway centres it and
+    // gives it its smallest floating size) are not the user's, nor is that size when it comes
+    // again with the next move.
+    placeFromWindowManager(note, QRect(300, 300, 320, 220));
+    QCOMPARE(placeAndSize(note), QList<int>({1507, 1500, 4500, 3000}));
+    QTest::mouseClick(note->titleLabel(), Qt::LeftButton, {}, QPoint(10, 5));
+    placeFromWindowManager(note, QRect(400, 200, 320, 220));
+    QCOMPARE(placeAndSize(note), QList<int>({6000, 3000, 4500, 3000}));
+    placeFromWindowManager(note, QRect(400, 200, 330, 230));
+    QCOMPARE(placeAndSize(note), QList<int>({6000, 3000, 4950, 3450}));
+    // Back where the stored twips put it: they stay exactly.
+    note->moveTwips(1507, 1500, 4950, 3450);
+    placeFromWindowManager(note, QRect(100, 100, 330, 230));
+    QCOMPARE(placeAndSize(note), QList<int>({1507, 1500, 4950, 3450}));
 }
 
 void TstNote::leftGripPastTheMinimumPushesTheRightEdge() {

@@ -177,11 +177,21 @@ void TstPlatform::waylandSessionsRunOnXWayland_data() {
                                  << ""
                                  << ""
                                  << "";
-    QTest::newRow("user's choice") << "wayland"
-                                   << "wayland-0"
-                                   << ":0"
-                                   << "wayland"
-                                   << "";
+    QTest::newRow("wayland asked for, xwayland there") << "wayland"
+                                                       << "wayland-0"
+                                                       << ":0"
+                                                       << "wayland"
+                                                       << "xcb";
+    QTest::newRow("wayland asked for, no xwayland") << "wayland"
+                                                    << "wayland-0"
+                                                    << ""
+                                                    << "wayland"
+                                                    << "";
+    QTest::newRow("another platform asked for") << "wayland"
+                                                << "wayland-0"
+                                                << ":0"
+                                                << "offscreen"
+                                                << "";
     QTest::newRow("x11 session") << "x11"
                                  << ""
                                  << ":0"

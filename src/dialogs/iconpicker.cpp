@@ -14,7 +14,8 @@
 #include "richtext/richtextbox.h"
 
 IconPicker::IconPicker(std::function<NoteWindow*()> currentNote)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_currentNote(std::move(currentNote)) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      m_currentNote(std::move(currentNote)) {
     toolframe::setUp(this, 4575, 2970);
     titleLabel = toolframe::addTitle(this, QStringLiteral("图标选择"), QRect(1800, 60, 780, 180));
     insertButton =

@@ -48,7 +48,7 @@ constexpr int kClientHeight = 2850;
 }  // namespace
 
 NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     toolframe::setUp(this, kClientWidth, kClientHeight);
     // The pictures lie under the list where they overlap it, as picture controls do.
     showButton =

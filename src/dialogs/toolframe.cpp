@@ -38,6 +38,8 @@ void readAsDialog() {
 void setUp(QWidget* window, int widthTwips, int heightTwips) {
     readAsDialog();
     window->setWindowTitle(QStringLiteral("Jotpin"));
+    // It stays on the desktop beside the notes while another program has the focus.
+    windowops::keepOnDesktop(window);
     window->setAutoFillBackground(true);
     QPalette p = window->palette();
     p.setColor(QPalette::Window, store::colourFromBgr(0x00FFC0C0));

@@ -53,10 +53,8 @@ private:
     bool m_repaintsAfterExpose = false;
 };
 
-// Moves a window with the left mouse button held on it. The window moves itself: handed to the
-// window manager, a click whose release came before the manager took the mouse (a busy moment
-// is enough) left the window hanging on the pointer until the next click. A click that does
-// not travel moves nothing.
+// Moves a window with the left mouse button held on it, where the window manager does not take
+// the drag (a note hands it to the manager first). A click that does not travel moves nothing.
 class WindowDrag {
 public:
     // Feed it the mouse presses, moves and releases; true when the event was the drag's.

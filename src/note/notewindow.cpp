@@ -11,13 +11,20 @@
 #include <QScreen>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 #include "note/framecontrols.h"
+#include "platform/displayplatform.h"
 #include "platform/units.h"
+#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 
-NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle(QString());
+    windowops::keepOnDesktop(this);
+    // A window manager that resizes the note keeps to the smallest note.
+    setMinimumSize(units::twipsToPixels(notelayout::kMinWidthTwips),
+                   units::twipsToPixels(notelayout::kMinHeightTwips));
     setAutoFillBackground(true);
     // A note is seldom the active window while the pointer rests on it.
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -190,9 +197,11 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
+            m_touched = true;
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const int grip = gripAt(receiver->mapTo(this, mouse->position().toPoint()));
             if (grip < 0) return false;
+            if (mouse->button() == Qt::LeftButton && startSystemDrag(grip)) return true;
             m_resizeGrip = grip;
             m_resizeStart = QCursor::pos();
             return true;
@@ -205,12 +214,20 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
                 return true;
             }
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->buttons() == Qt::NoButton)
+            if (mouse->buttons() == Qt::NoButton) {
+                m_systemDrag = false;  // the window manager's drag, if any, is over
                 showGripCursor(receiver,
                                gripAt(receiver->mapTo(this, mouse->position().toPoint())));
+            }
             return false;
         }
         case QEvent::MouseButtonRelease: {
+            if (m_systemDrag) {
+                // The window manager never took the mouse: no window may hang on the pointer.
+                m_systemDrag = false;
+                windowops::cancelSystemMove(this);
+                return true;
+            }
             if (m_resizeGrip < 0) return false;
             const int grip = m_resizeGrip;
             m_resizeGrip = -1;
@@ -237,41 +254,91 @@ void NoteWindow::resizeByGrip(int index, QPoint start, QPoint current) {
 
 void NoteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // A size from outside (the window manager) replaces the twips; ours stays as set.
-    if (!m_applyingGeometry) {
-        const int width = m_note.width;
-        const int height = m_note.height;
-        if (this->width() != units::twipsToPixels(m_note.width))
-            m_note.width = units::pixelsToTwips(this->width());
-        if (this->height() != units::twipsToPixels(m_note.height))
-            m_note.height = units::pixelsToTwips(this->height());
-        if (width != m_note.width || height != m_note.height) Q_EMIT changed();
-    }
+    if (!m_applyingGeometry) takeSizeFromOutside(event->spontaneous());
     layOut();
+}
+
+void NoteWindow::takeSizeFromOutside(bool fromWindowManager) {
+    const QSize ours(units::twipsToPixels(m_note.width), units::twipsToPixels(m_note.height));
+    if (size() == ours) return;
+    // A size given while the window is mapped, or the first one given before the user touched
+    // it, is the window manager's (a tiling compositor's, its smallest floating window), and
+    // it comes again with every later move; on native Wayland only a size the user drags is
+    // taken.
+    if (fromWindowManager && !m_systemDrag) {
+        if (m_mapping || (!m_touched && !m_sizedByManager)) {
+            m_sizedByManager = !m_mapping;
+            m_imposedSize = size();
+            return;
+        }
+        if (size() == m_imposedSize || !displayplatform::windowsHavePlaces()) return;
+    }
+    m_imposedSize = QSize();
+    // A size from outside replaces the twips; ours stays as set.
+    const int width = m_note.width;
+    const int height = m_note.height;
+    if (this->width() != ours.width()) m_note.width = units::pixelsToTwips(this->width());
+    if (this->height() != ours.height()) m_note.height = units::pixelsToTwips(this->height());
+    if (width != m_note.width || height != m_note.height) Q_EMIT changed();
 }
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    // Only a move the user makes by dragging changes the stored place. While a window is
-    // being mapped, X can report a passing position (the window manager's new frame at 0,0)
-    // that is never corrected; taking it would save the note at the screen corner.
-    if (m_applyingGeometry) return;
-    // Ask for our place once more: the window manager's answer puts Qt's idea of where the
-    // window stands right again.
-    if (event->spontaneous() && !m_reasserted && pos() != intendedPosition()) {
-        m_reasserted = true;
-        QTimer::singleShot(0, this, [this] { applyGeometry(); });
+    if (m_applyingGeometry || !event->spontaneous()) return;
+    if (m_mapping) {
+        settleAfterMapping();
+    } else if (!m_touched && !m_placedByManager) {
+        // The first place a window manager gives a window it was asked to put elsewhere,
+        // before the user touched it, is its own placement (sway's, a tiling one's).
+        m_placedByManager = true;
+    } else {
+        takePlaceFromOutside();
     }
 }
 
+void NoteWindow::takePlaceFromOutside() {
+    // Where the stored twips put the window, they stay exactly; so does a place on no screen
+    // that shows at a screen's edge.
+    if (!isVisible() || !displayplatform::windowsHavePlaces() || pos() == intendedPosition())
+        return;
+    m_note.left = units::pixelsToTwips(x());
+    m_note.top = units::pixelsToTwips(y());
+    Q_EMIT changed();
+}
+
+void NoteWindow::settleAfterMapping() {
+    // While a window is being mapped, X can report a passing position (the window manager's
+    // new frame at 0,0), and a window manager may put it elsewhere than asked: neither is the
+    // user's place.
+    const QWindow* window = windowHandle();
+    if (!m_mapping || !window || !window->isExposed()) return;
+    if (pos() == intendedPosition() || m_reasserted || !displayplatform::windowsHavePlaces()) {
+        m_mapping = false;
+        return;
+    }
+    // Ask for our place once more: the window manager's answer puts Qt's idea of where the
+    // window stands right again, or says that it places the window itself.
+    m_reasserted = true;
+    QTimer::singleShot(0, this, [this] { applyGeometry(); });
+}
+
 void NoteWindow::showEvent(QShowEvent* event) {
-    m_reasserted = false;
+    if (!event->spontaneous()) {
+        m_reasserted = false;
+        m_mapping = true;
+        m_touched = false;
+        m_placedByManager = false;
+        m_sizedByManager = false;
+        m_imposedSize = QSize();
+        if (windowHandle()) windowHandle()->installEventFilter(this);
+    }
     QWidget::showEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
 
 void NoteWindow::hideEvent(QHideEvent* event) {
     m_drag.cancel();
+    m_systemDrag = false;
     QWidget::hideEvent(event);
     if (!event->spontaneous()) Q_EMIT changed();
 }
@@ -287,7 +354,33 @@ void NoteWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+bool NoteWindow::startSystemDrag(int grip) {
+    static const std::array<Qt::Edges, notelayout::GripCount> kEdges = {
+        Qt::LeftEdge,
+        Qt::RightEdge,
+        Qt::TopEdge,
+        Qt::BottomEdge,
+        Qt::BottomEdge | Qt::RightEdge,
+        Qt::BottomEdge | Qt::LeftEdge,
+        Qt::TopEdge | Qt::RightEdge,
+        Qt::TopEdge | Qt::LeftEdge,
+    };
+    QWindow* window = windowHandle();
+    // Tiling and Wayland compositors move and resize windows only themselves.
+    const bool started =
+        window && (grip < 0 ? window->startSystemMove() : window->startSystemResize(kEdges[grip]));
+    if (started) {
+        m_systemDrag = true;
+        m_mapping = false;
+        m_touched = true;
+    }
+    return started;
+}
+
 bool NoteWindow::dragMouse(QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && startSystemDrag(-1))
+        return true;
     return m_drag.handle(
         event, [this] { return intendedPosition(); },
         [this](QPoint to) {
@@ -318,6 +411,10 @@ void NoteWindow::leaveEvent(QEvent* event) {
 }
 
 bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle()) {
+        if (event->type() == QEvent::Expose) settleAfterMapping();
+        return false;
+    }
     if (watched->isWidgetType() && gripMouse(static_cast<QWidget*>(watched), event)) return true;
     if (watched == m_titleLabel &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -131,6 +132,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A place or size from outside (the window manager) that is the user's: not one the
+    // window passes through or is given while it is mapped.
+    void takePlaceFromOutside();
+    void takeSizeFromOutside(bool fromWindowManager);
+    // Ends the mapping once the window is exposed where the window manager put it; asks for
+    // our place once more when that is elsewhere.
+    void settleAfterMapping();
+    // Hands a left-button drag of the frame (grip < 0: a move) to the window manager; false
+    // where it does not take it.
+    bool startSystemDrag(int grip);
     void applyGeometry();
     void applyColour();
     void showLockAndReminder();
@@ -159,7 +170,13 @@ private:
     QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
     WindowDrag m_drag;
-    bool m_reasserted = false;  // our place was asked for again since the window was shown
+    bool m_reasserted = false;       // our place was asked for again since the window was shown
+    bool m_mapping = false;          // shown, not exposed yet
+    bool m_touched = false;          // pressed since it was shown
+    bool m_placedByManager = false;  // the window manager gave its own first place
+    bool m_sizedByManager = false;   // the window manager gave its own first size
+    bool m_systemDrag = false;       // the window manager moves or resizes it for the user
+    QSize m_imposedSize;             // the size the window manager gave it while it was mapped
 
     bool m_checksReminder = false;
     int m_lastAlarmMinute = 0;

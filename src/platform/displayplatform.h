@@ -1,7 +1,8 @@
 #pragma once
 // Which windowing platform Jotpin runs on. A native Wayland window can neither place itself nor
-// stay above other windows, so notes would lose their places: on a Wayland session Jotpin runs
-// through XWayland when it is there, unless the user chose a platform.
+// stay above other windows, so notes would lose their places: Jotpin runs through XWayland
+// whenever it is there, also where QT_QPA_PLATFORM asks for Wayland, unless the user chose a
+// platform on the command line.
 
 #include <QString>
 #include <functional>
@@ -14,5 +15,11 @@ QString forced(const std::function<QString(const char*)>& env, bool platformArgu
 
 // Forces it for this process (before the application object exists).
 void choose(int argc, char* argv[]);
+
+// Whether windows stand where they ask to and report where they are: not so on native Wayland.
+bool windowsHavePlaces();
+
+// What the user is told once at start where windows have no places; empty elsewhere.
+QString limitsNotice();
 
 }  // namespace displayplatform

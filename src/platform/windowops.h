@@ -13,6 +13,17 @@ namespace windowops {
 void setTopmost(QWidget* window, bool topmost);
 bool isTopmost(const QWidget* window);
 
+// Makes a borderless top-level window a sticky one on every desktop: a normal window, so that no
+// window manager hides it while another program has the focus (KWin hides an inactive
+// program's utility windows), with no taskbar button and no pager entry, and floating on a
+// tiling one. Call once; the hints are set again each time the window is shown.
+void keepOnDesktop(QWidget* window);
+
+// Asks the window manager to drop a move or resize that startSystemMove or startSystemResize
+// began: a release that reached the window means the manager never took the mouse, and would
+// otherwise leave the window hanging on the pointer until the next click.
+void cancelSystemMove(QWidget* window);
+
 // The desktop's top-level windows from the bottom to the top, as the window manager stacks
 // them; empty where it does not say (no X server, a window manager without the list).
 QList<WId> stackingOrder();

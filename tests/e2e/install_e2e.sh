@@ -122,7 +122,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' >"$E2E_TMP/contents.log"
 # What linking does not show: the X server's and the pictures' Qt plugins, the players of the
 # alarm sounds and their soundfont, the Chinese font and Qt's Chinese texts.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins qt6-image-formats-plugins \
+for package in libqt6core6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins qt6-wayland qt6-image-formats-plugins \
     libqt6svg6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad \
     gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont fonts-noto-cjk \
     qt6-translations-l10n; do

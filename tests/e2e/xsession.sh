@@ -110,16 +110,22 @@ start_helper() {
 # displays, as two machines would have: their files carry the name, "-a" in xvfb-a.log.
 start_x() {
     local n=${1:+-$1}
+    start_xvfb "$@"
+    # Ready once it runs the start-up command: a window mapped while it still starts up may
+    # never be managed (seen: a note that stayed unmapped).
+    start_helper "openbox$n" "$E2E_TMP/openbox$n.log" "test -e '$E2E_TMP/openbox$n.ready'" \
+        "openbox --startup 'touch $E2E_TMP/openbox$n.ready'"
+}
+
+# start_xvfb [NAME]: an X server without a window manager, DISPLAY set to it.
+start_xvfb() {
+    local n=${1:+-$1}
     # Xvfb picks a free display itself and writes its number once it accepts clients. Without
     # -noreset it resets when the probing xprop leaves, and refuses the next client meanwhile.
     start_helper "Xvfb$n" "$E2E_TMP/xvfb$n.log" "test -s '$E2E_TMP/display$n'" \
         "Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>'$E2E_TMP/display$n'"
     export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display$n")"
     wait_for 20 xprop -root || fail "no X server on $DISPLAY"
-    # Ready once it runs the start-up command: a window mapped while it still starts up may
-    # never be managed (seen: a note that stayed unmapped).
-    start_helper "openbox$n" "$E2E_TMP/openbox$n.log" "test -e '$E2E_TMP/openbox$n.ready'" \
-        "openbox --startup 'touch $E2E_TMP/openbox$n.ready'"
 }
 
 # start_tray: a tray host, trayer, in a strip at the top right, ready once its window is shown.
