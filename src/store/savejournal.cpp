@@ -22,7 +22,7 @@ const QString kStagedSuffix = QStringLiteral(".saving");
 // Which machine wrote a journal: a synced store carries other machines' journals, and only a
 // save of this machine's own may be finished here.
 QByteArray machineLine() {
-    static const QByteArray line = [] {
+    static const QByteArray line = []() -> QByteArray {
         QByteArray id = QSysInfo::machineUniqueId().toHex();
         if (id.isEmpty()) id = QSysInfo::machineHostName().toUtf8().toHex();
         return kMachinePrefix + id;
