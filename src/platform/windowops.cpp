@@ -65,7 +65,17 @@ void writeSkipStates(xcb_connection_t* connection, xcb_window_t id) {
 // states of a window that was unmapped.
 class DesktopHints : public QObject {
 public:
-    explicit DesktopHints(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+    explicit DesktopHints(QWidget* window) : QObject(window) {
+        setObjectName(name());
+        window->installEventFilter(this);
+    }
+    // Found by its name: without a meta-object of its own, findChild<DesktopHints*> would take
+    // any child for one.
+    static QString name() { return QStringLiteral("jotpin-desktop-hints"); }
+    static const DesktopHints* of(const QWidget* window) {
+        return static_cast<const DesktopHints*>(
+            window->findChild<QObject*>(name(), Qt::FindDirectChildrenOnly));
+    }
     void write(QWidget* window, bool withStates) const {
         xcb_connection_t* connection = xcbConnection();
         if (!connection || !window->windowHandle()) return;
@@ -86,8 +96,7 @@ protected:
 }  // namespace
 
 void keepOnDesktop(QWidget* window) {
-    if (!window->findChild<DesktopHints*>(QString(), Qt::FindDirectChildrenOnly))
-        new DesktopHints(window);
+    if (!DesktopHints::of(window)) new DesktopHints(window);
 }
 
 void cancelSystemMove(QWidget* window) {
@@ -118,9 +127,7 @@ void setTopmost(QWidget* window, bool topmost) {
         window->overrideWindowFlags(flags);
         handle->setFlags(flags);
         // Qt writes its own window type with the flags.
-        if (const auto* hints =
-                window->findChild<DesktopHints*>(QString(), Qt::FindDirectChildrenOnly))
-            hints->write(window, false);
+        if (const DesktopHints* hints = DesktopHints::of(window)) hints->write(window, false);
     } else {
         window->setWindowFlags(flags);
     }
