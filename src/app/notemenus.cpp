@@ -71,9 +71,7 @@ void TrayController::connectNote(NoteWindow* note) {
 }
 
 void TrayController::popUpTrayMenuAt(QPoint at) {
-    QMenu* menu = m_menus->menu(Menus::Which::Tray);
-    menu->popup(at);
-    readyForKeys(menu);
+    readyForKeys(popUpTrayMenu(at));
 }
 
 bool TrayController::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {

@@ -185,7 +185,7 @@ void TrayController::trayLeftClicked() {
 }
 
 void TrayController::trayRightClicked() {
-    popUpTrayMenu();
+    popUpTrayMenu(QCursor::pos());
 }
 
 void TrayController::activateFromOutside() {
@@ -193,7 +193,7 @@ void TrayController::activateFromOutside() {
     if (tray.isAdded() && tray.hostAvailable())
         trayLeftClicked();
     else
-        popUpTrayMenu();  // without a tray this is the only way to the tray commands
+        popUpTrayMenu(QCursor::pos());  // without a tray this is the only way to the tray commands
 }
 
 void TrayController::perform(const QString& request) {
@@ -209,10 +209,11 @@ void TrayController::perform(const QString& request) {
         activateFromOutside();  // "show", or a word of another version: at least come forward
 }
 
-void TrayController::popUpTrayMenu() {
+QMenu* TrayController::popUpTrayMenu(QPoint at) {
     // Without waiting for it to close: a tray's click handler returns at once.
     QMenu* menu = m_menus->menu(Menus::Which::Tray);
-    if (!menu->isVisible()) menu->popup(QCursor::pos());
+    if (!menu->isVisible()) menu->popup(at);
+    return menu;
 }
 
 void TrayController::showAllNotes() {

@@ -16,6 +16,7 @@
 #include "model/programswitches.h"
 
 class NoteWindow;
+class QMenu;
 
 class TrayController : public QWidget {
     Q_OBJECT
@@ -107,7 +108,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void popUpTrayMenu();
+    // The tray menu at a point of the screen, unless it is open already.
+    QMenu* popUpTrayMenu(QPoint at);
     // The tray menu at a note, opened by a key there.
     void popUpTrayMenuAt(QPoint at);
     void connectNote(NoteWindow* note);
