@@ -74,8 +74,9 @@ private Q_SLOTS:
 private:
     QList<Notebook::Page> pages() const {
         QList<Notebook::Page> list;
-        for (const auto& doc : m_docs) {
-            if (doc) list.append({doc.get(), Note{}, doc.get()});
+        // Each text's note is known by its place in m_docs, from 1.
+        for (size_t i = 0; i < m_docs.size(); ++i) {
+            if (m_docs[i]) list.append({NoteId(i + 1), Note{}, m_docs[i].get()});
         }
         return list;
     }
@@ -92,7 +93,7 @@ void TstNotebook::init() {
     m_docs.clear();
     for (const char* text : {"first", "second", "third"}) {
         m_docs.push_back(std::make_unique<QTextDocument>(QString::fromLatin1(text)));
-        m_book->contentChanged(m_docs.back().get());
+        m_book->contentChanged(m_docs.size());
     }
     m_book->changed();
 }
@@ -110,7 +111,7 @@ void TstNotebook::changesDuringABackgroundSaveWaitForTheNext() {
     held.waitUntilWriting();
     // Typed while the texts are being written: the save under way keeps what it took.
     m_docs[1]->setPlainText(QStringLiteral("typed meanwhile"));
-    m_book->contentChanged(m_docs[1].get());
+    m_book->contentChanged(2);
     m_book->changed();
     QVERIFY(!m_book->saveInBackground(pages(), Switches{}));  // one save at a time
     held.letGo();
@@ -148,7 +149,7 @@ void TstNotebook::deletedNoteGoesAndTheRestMoveUp() {
     QVERIFY(m_book->save(pages(), Switches{}));
     const QByteArray third = fileOf(content(3));
     // The second note's delete button.
-    const QObject* second = m_docs[1].get();
+    const NoteId second = 2;
     QCOMPARE(m_book->storedNumber(second), 2);
     m_book->forget(second);
     m_docs[1].reset();
@@ -157,7 +158,7 @@ void TstNotebook::deletedNoteGoesAndTheRestMoveUp() {
     m_book->changed();
     QVERIFY(m_book->save(pages(), Switches{}));
     QCOMPARE(fileOf(content(2)), third);
-    QCOMPARE(m_book->storedNumber(m_docs[2].get()), 2);
+    QCOMPARE(m_book->storedNumber(3), 2);
 }
 
 void TstNotebook::aSaveNeverGoesOverAnotherMachinesFiles() {
@@ -172,7 +173,7 @@ void TstNotebook::aSaveNeverGoesOverAnotherMachinesFiles() {
     other.close();
     QVERIFY(QFile::remove(content(2)) && QFile::rename(arrived, content(2)));
     m_docs[1]->setPlainText(QStringLiteral("typed here"));
-    m_book->contentChanged(m_docs[1].get());
+    m_book->contentChanged(2);
     m_book->changed();
     QSignalSpy changedOnDisk(m_book.get(), &Notebook::changedOnDisk);
     QVERIFY(!m_book->save(pages(), Switches{}));
@@ -184,7 +185,7 @@ void TstNotebook::aSaveNeverGoesOverAnotherMachinesFiles() {
 void TstNotebook::aFileArrivingDuringASaveIsNotTakenAsSeen() {
     QVERIFY(m_book->save(pages(), Switches{}));
     m_docs[0]->setPlainText(QStringLiteral("typed here"));
-    m_book->contentChanged(m_docs[0].get());
+    m_book->contentChanged(1);
     m_book->changed();
     ArrivingSteps arriving(QStringLiteral("{\\rtf1 from elsewhere\\par}"), content(3));
     files::Steps::install(&arriving);

@@ -29,31 +29,27 @@ Note made(const QString& created, int left = 100) {
 // or "a<section>/<key>" adds (the other version of key), "c<key>" closes, "o<key>" orphans,
 // "r<section>" removals.
 QStringList described(const Plan& plan) {
-    auto key = [](const void* k) { return QString::number(reinterpret_cast<quintptr>(k)); };
+    auto key = [](NoteId k) { return QString::number(k); };
     QStringList words;
     for (const Plan::Update& u : plan.updates)
-        words << u'u' + key(u.key) + u'@' + QString::number(u.section) + (u.note ? u"v" : u"") +
+        words << u'u' + key(u.id) + u'@' + QString::number(u.section) + (u.note ? u"v" : u"") +
                      (u.takeText ? u"t" : u"");
     for (const Plan::Add& a : plan.added)
         words << u'a' + QString::number(a.section) +
                      (a.otherVersionOf ? u'/' + key(a.otherVersionOf) : QString());
-    for (const void* k : plan.closed)
+    for (NoteId k : plan.closed)
         words << u'c' + key(k);
-    for (const void* k : plan.orphaned)
+    for (NoteId k : plan.orphaned)
         words << u'o' + key(k);
     for (int s : plan.removals)
         words << u'r' + QString::number(s);
     return words;
 }
 
-const void* keyOf(int n) {
-    return reinterpret_cast<const void*>(quintptr(n));
-}
-
 // Note n shown here, base note b, unchanged.
 OurNote shownAs(int n, int b) {
     OurNote our;
-    our.key = keyOf(n);
+    our.id = NoteId(n);
     our.base = b;
     return our;
 }

@@ -2,10 +2,10 @@
 
 #include "app/dialogs.h"
 #include "app/openwindows.h"
-#include "app/storekeeper.h"
 #include "app/topmost.h"
 #include "model/programswitches.h"
 #include "note/notewindow.h"
+#include "notebook/storesync.h"
 
 NoteWindow* NoteCommandHost::createNote() {
     return m_numbering.createNote();
@@ -37,7 +37,7 @@ void NoteCommandHost::closeNote(NoteWindow* note) {
 }
 
 int NoteCommandHost::storedNumber(const NoteWindow* note) {
-    return m_store.notebook().storedNumber(note);
+    return m_store.storedNumber(note->id());
 }
 
 void NoteCommandHost::removeContentFile(int n) {

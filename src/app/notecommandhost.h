@@ -8,7 +8,7 @@
 class Dialogs;
 class OpenWindows;
 class ProgramSwitches;
-class StoreKeeper;
+class StoreSync;
 
 class NoteCommandHost final : public CommandHost {
 public:
@@ -17,7 +17,7 @@ public:
         std::function<NoteWindow*()> createNote;
         std::function<void()> giveBack;
     };
-    NoteCommandHost(OpenWindows& windows, const ProgramSwitches& switches, StoreKeeper& store,
+    NoteCommandHost(OpenWindows& windows, const ProgramSwitches& switches, StoreSync& store,
                     Dialogs& dialogs, Numbering numbering)
         : m_windows(windows),
           m_switches(switches),
@@ -45,7 +45,7 @@ public:
 private:
     OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
-    StoreKeeper& m_store;
+    StoreSync& m_store;
     Dialogs& m_dialogs;
     Numbering m_numbering;
     QString m_findText;  // the last text searched for, in any note

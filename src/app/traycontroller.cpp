@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSettings>
@@ -29,6 +30,7 @@
 #include "platform/tray.h"
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
+#include "store/notestore.h"
 
 namespace {
 
@@ -65,11 +67,11 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncD
     connect(editMenu, &QMenu::aboutToShow, this, &TrayController::updateEditMenu);
     connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
 
-    connect(&m_store, &StoreKeeper::tell, this, &TrayController::tellUser);
+    connect(&m_store, &StoreSync::tell, this, &TrayController::tellUser);
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;
-        m_store.forget(note);
+        m_store.forget(note->id());
         m_store.changed();
     });
 }
@@ -88,6 +90,13 @@ void TrayController::startUp() {
     QTimer::singleShot(kTrayWaitMs, this, &TrayController::tellIfNoTray);
     connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
     connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);
+    m_store.setStoreDir(paths::storeDir());
+    QStringList problems;
+    if (store::adoptStore(paths::programDir(), m_store.storeDir(), &problems))
+        tellUser(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
+                     .arg(QDir::toNativeSeparators(m_store.storeDir())));
+    if (!problems.isEmpty())
+        tellUser(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
     m_store.load();
     m_ticks.start();
     qApp->installEventFilter(
@@ -97,7 +106,7 @@ void TrayController::startUp() {
     for (auto changed :
          {&ProgramSwitches::notesOnTopChanged, &ProgramSwitches::reminderSoundChanged,
           &ProgramSwitches::startWithSessionChanged})
-        connect(&m_switches, changed, &m_store, &StoreKeeper::changed);
+        connect(&m_switches, changed, &m_store, &StoreSync::changed);
 }
 
 void TrayController::openPage(const QUrl& url, const QString& shown) {
@@ -160,7 +169,7 @@ NoteWindow* TrayController::createNote() {
     note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
     windowops::setTopmost(note, m_switches.notesOnTop());
     connectNote(note);
-    m_store.contentChanged(note);
+    m_store.contentChanged(note->id());
     m_store.changed();
     return note;
 }

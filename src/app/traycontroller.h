@@ -6,14 +6,16 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/autosave.h"
 #include "app/dialogs.h"
 #include "app/menus.h"
 #include "app/notecommandhost.h"
 #include "app/noteticks.h"
 #include "app/openwindows.h"
-#include "app/storekeeper.h"
+#include "app/windowshelf.h"
 #include "model/programswitches.h"
+#include "notebook/autosave.h"
+#include "notebook/storesync.h"
+#include "platform/apppaths.h"
 
 class NoteWindow;
 class QMenu;
@@ -120,12 +122,14 @@ private:
     ProgramSwitches m_switches;
     AutoSave::Delays m_autoSaveDelays;
     SyncDelays m_syncDelays;
-    StoreKeeper m_store{m_windows,
-                        m_switches,
+    WindowShelf m_shelf{m_windows,
                         {[this] { return createNote(); }, [this] { newNote(); },
-                         [this](NoteWindow* note) { m_windows.close(note); }},
-                        kSnapshotDays,
-                        m_syncDelays};
+                         [this](NoteWindow* note) { m_windows.close(note); }}};
+    StoreSync m_store{
+        m_shelf,
+        m_switches,
+        {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
+        m_syncDelays};
     NoteTicks m_ticks{m_windows, m_switches};
     Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
     NoteCommandHost m_host{

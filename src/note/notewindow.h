@@ -11,6 +11,7 @@
 #include <array>
 
 #include "model/note.h"
+#include "model/notechange.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
 #include "note/reminder.h"
@@ -36,6 +37,12 @@ public:
     // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
     // shown is left to the caller.
     void setNote(const Note& note);
+    // What the store asks: values, text, a first line, and the window shown or hidden as the
+    // values say (the note being typed in stays). False, with *problem, for a text that could
+    // not be read.
+    bool apply(const NoteChange& change, QString* problem = nullptr);
+    // This note's identity in this run.
+    NoteId id() const { return m_id; }
 
     // Place and size in twips. Kept exactly as set while the window stands where that value
     // puts it, so that a stored 638 reads back as 638, not as 43 pixels times 15.
@@ -164,6 +171,7 @@ private:
     RichTextBox* m_editor;
     Note m_note;  // its `visible` is not kept: the window knows
     int m_number = 0;
+    const NoteId m_id;
     notelayout::Layout m_layout{};
     QColor m_colourShown;   // the colour the window shows
     int m_resizeGrip = -1;  // the grip held down

@@ -71,7 +71,7 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
     for (int t = 0; t < theirs.size(); ++t) {
         const StoredVersion& their = theirs[t];
         if (match[t] < 0) {
-            plan.added.append({their.section, their.note, nullptr});
+            plan.added.append({their.section, their.note, 0});
             continue;
         }
         const StoredVersion& was = base[match[t]];
@@ -82,12 +82,12 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
         if (!our) {
             // Deleted here. A change made there since comes back; nothing is lost.
             if (valuesThere || textThere)
-                plan.added.append({their.section, their.note, nullptr});
+                plan.added.append({their.section, their.note, 0});
             else
                 plan.removals.append(their.section);
             continue;
         }
-        Plan::Update update{our->key, their.section, std::nullopt, false};
+        Plan::Update update{our->id, their.section, std::nullopt, false};
         // Values are many small things (place, colour, reminder): where both sides changed
         // the same one, this machine's wins.
         if (valuesThere) {
@@ -97,15 +97,15 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
         }
         if (textThere && !our->textChanged) update.takeText = true;
         plan.updates.append(update);
-        if (textThere && our->textChanged) plan.added.append({their.section, their.note, our->key});
+        if (textThere && our->textChanged) plan.added.append({their.section, their.note, our->id});
     }
     for (int b = 0; b < base.size(); ++b) {
         const OurNote* our = ourOfBase[b];
         if (stillThere[b] || !our) continue;
         if (our->values || our->textChanged)
-            plan.orphaned.append(our->key);
+            plan.orphaned.append(our->id);
         else
-            plan.closed.append(our->key);
+            plan.closed.append(our->id);
     }
     return plan;
 }

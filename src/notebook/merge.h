@@ -9,7 +9,7 @@
 #include <QList>
 #include <optional>
 
-#include "model/note.h"
+#include "model/notechange.h"
 
 namespace merge {
 
@@ -24,7 +24,7 @@ struct StoredVersion {
 // A note shown here: the base note it was loaded as or saved to (-1 for a note new here), its
 // values (as stored) where they changed since, and whether its text changed since.
 struct OurNote {
-    const void* key = nullptr;
+    NoteId id = 0;
     int base = -1;  // index into the base
     std::optional<Note> values;
     bool textChanged = false;
@@ -33,7 +33,7 @@ struct OurNote {
 struct Plan {
     // A note shown here that another machine changed. `section` is where theirs holds it now.
     struct Update {
-        const void* key = nullptr;
+        NoteId id = 0;
         int section = 0;
         // The values to show: theirs where only they changed a field, ours elsewhere.
         std::optional<Note> note;
@@ -44,14 +44,14 @@ struct Plan {
     struct Add {
         int section = 0;
         Note note;
-        const void* otherVersionOf = nullptr;
+        NoteId otherVersionOf = 0;  // 0: none
     };
     QList<Update> updates;
     QList<Add> added;
     // Deleted there and not changed here: closed here.
-    QList<const void*> closed;
+    QList<NoteId> closed;
     // Changed here, deleted there: written again by the next save.
-    QList<const void*> orphaned;
+    QList<NoteId> orphaned;
     // Theirs sections of notes deleted here and left deleted: the next save removes their files.
     QList<int> removals;
 };

@@ -25,8 +25,8 @@ Notebook::~Notebook() {
     m_watcher.waitForFinished();
 }
 
-void Notebook::loaded(const QSet<const QObject*>& toWrite, bool changed,
-                      QList<merge::StoredVersion> base, store::DiskState disk) {
+void Notebook::loaded(const QSet<NoteId>& toWrite, bool changed, QList<merge::StoredVersion> base,
+                      store::DiskState disk) {
     m_contentChanged = toWrite;
     m_changed = !toWrite.isEmpty() || changed;
     m_base = std::move(base);
@@ -73,21 +73,21 @@ merge::Plan Notebook::planMerge(const QList<merge::StoredVersion>& theirs,
         baseOfSection.insert(m_base[i].section, i);
     QList<merge::OurNote> ours;
     for (const Page& page : pages) {
-        const int section = m_storedAs.value(page.key);
+        const int section = m_storedAs.value(page.id);
         const int b = section > 0 ? baseOfSection.value(section, -1) : -1;
         std::optional<Note> values;
         if (b >= 0) {
             if (Note stored = store::asStored(page.note); stored != m_base[b].note)
                 values = std::move(stored);
         }
-        ours.append({page.key, b, std::move(values), b < 0 || m_contentChanged.contains(page.key)});
+        ours.append({page.id, b, std::move(values), b < 0 || m_contentChanged.contains(page.id)});
     }
     return merge::plan(m_base, theirs, ours);
 }
 
 void Notebook::rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
-                      const QHash<const QObject*, int>& storedAs,
-                      const QSet<const QObject*>& toWrite, const QList<int>& removals) {
+                      const QHash<NoteId, int>& storedAs, const QSet<NoteId>& toWrite,
+                      const QList<int>& removals) {
     m_base = std::move(theirs);
     m_baseDisk = std::move(disk);
     m_storedAs = storedAs;
@@ -97,18 +97,18 @@ void Notebook::rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
     if (!toWrite.isEmpty() || !removals.isEmpty()) m_changed = true;
 }
 
-void Notebook::settingsFileGone(store::DiskState disk, const QSet<const QObject*>& all) {
+void Notebook::settingsFileGone(store::DiskState disk, const QSet<NoteId>& all) {
     m_baseDisk = std::move(disk);
     m_contentChanged.unite(all);
     m_changed = true;
 }
 
-void Notebook::forget(const QObject* key) {
-    m_contentChanged.remove(key);
-    m_storedAs.remove(key);
-    // A later window may get the same address: it must not inherit this note's file.
-    if (const qsizetype i = m_inFlight.order.indexOf(key); i >= 0) m_inFlight.order[i] = nullptr;
-    m_inFlight.contentTaken.remove(key);
+void Notebook::forget(NoteId id) {
+    m_contentChanged.remove(id);
+    m_storedAs.remove(id);
+    // Closed during a save: it is stored nowhere after it.
+    if (const qsizetype i = m_inFlight.order.indexOf(id); i >= 0) m_inFlight.order[i] = 0;
+    m_inFlight.contentTaken.remove(id);
 }
 
 bool Notebook::removeContentFile(int n) {
@@ -121,9 +121,9 @@ bool Notebook::removeContentFile(int n) {
     return true;
 }
 
-int Notebook::storedNumber(const QObject* key) {
+int Notebook::storedNumber(NoteId id) {
     waitForSave();
-    return m_storedAs.value(key);
+    return m_storedAs.value(id);
 }
 
 bool Notebook::save(const QList<Page>& pages, const Switches& switches, Scope scope,
@@ -153,15 +153,15 @@ std::function<Notebook::Outcome()> Notebook::prepare(const QList<Page>& pages,
     QList<store::NoteToSave> notes;
     notes.reserve(pages.size());
     for (const Page& page : pages) {
-        const bool changed = m_contentChanged.remove(page.key);
-        if (changed) m_inFlight.contentTaken.insert(page.key);
+        const bool changed = m_contentChanged.remove(page.id);
+        if (changed) m_inFlight.contentTaken.insert(page.id);
         // Only a text that no file holds is taken: the others are linked or copied there.
-        const int storedAs = changed || scope == Scope::All ? 0 : m_storedAs.value(page.key);
+        const int storedAs = changed || scope == Scope::All ? 0 : m_storedAs.value(page.id);
         std::shared_ptr<const rtf::Snapshot> content;
         if (storedAs == 0 && page.content)
             content = std::make_shared<const rtf::Snapshot>(rtf::capture(*page.content));
         notes.append({page.note, std::move(content), storedAs});
-        m_inFlight.order.append(page.key);
+        m_inFlight.order.append(page.id);
     }
     m_changed = false;
     // The store as it stood before the first change of the day. Tried once a day: where it
@@ -222,8 +222,8 @@ void Notebook::conclude(const Outcome& outcome) {
         // change are missing from it: every text is written again.
         m_contentChanged.unite(taken.contentTaken);
         if (outcome.committed) {
-            for (const QObject* key : taken.order) {
-                if (key) m_contentChanged.insert(key);
+            for (NoteId id : taken.order) {
+                if (id) m_contentChanged.insert(id);
             }
         } else {
             m_removals.unite(taken.removalsTaken);

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "model/note.h"
+#include "model/notechange.h"
 #include "model/programswitches.h"
 #include "notebook/merge.h"
 #include "store/diskstate.h"
@@ -22,10 +23,10 @@ class QTextDocument;
 class Notebook : public QObject {
     Q_OBJECT
 public:
-    // A note as the app has it: a key of the app's choosing (its window), what the store keeps
-    // of it, and its text, which is read only while a save is being prepared.
+    // A note as the app has it: its identity, what the store keeps of it, and its text, which
+    // is read only while a save is being prepared.
     struct Page {
-        const QObject* key;
+        NoteId id;
         Note note;
         const QTextDocument* content;
     };
@@ -40,11 +41,11 @@ public:
     void refuseWrites(const QString& settingsFile) { m_refused = settingsFile; }
     bool writesRefused() const { return !m_refused.isEmpty(); }
     // This note came from that section of the store.
-    void stored(const QObject* key, int section) { m_storedAs.insert(key, section); }
+    void stored(NoteId id, int section) { m_storedAs.insert(id, section); }
     // Loading is over: these notes' files are to be written anew, and whether anything else
     // changed meanwhile. `base` is the store as read, `disk` its files as they were then.
-    void loaded(const QSet<const QObject*>& toWrite, bool changed,
-                QList<merge::StoredVersion> base = {}, store::DiskState disk = {});
+    void loaded(const QSet<NoteId>& toWrite, bool changed, QList<merge::StoredVersion> base = {},
+                store::DiskState disk = {});
 
     // Another machine's changes. Whether the store's files are still those last read or written
     // here (conflict copies aside); a save under way is waited for, its files are ours.
@@ -58,24 +59,24 @@ public:
     // The plan was carried out: theirs is the base now. storedAs: where each note shown here
     // stands in theirs; toWrite: notes whose text no file of theirs holds.
     void rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
-                const QHash<const QObject*, int>& storedAs, const QSet<const QObject*>& toWrite,
+                const QHash<NoteId, int>& storedAs, const QSet<NoteId>& toWrite,
                 const QList<int>& removals);
     // The settings file is gone from the store (`disk`): every note is written again, and
     // stays matched to the base, which a settings file that comes back is compared with.
-    void settingsFileGone(store::DiskState disk, const QSet<const QObject*>& all);
+    void settingsFileGone(store::DiskState disk, const QSet<NoteId>& all);
     bool saving() const { return m_inFlight.active; }
 
     // Changes: something the store keeps; a note's text; a note closed.
     void changed() { m_changed = true; }
     // Whether anything changed since the last save began; clears it (for loading's own changes).
     bool takeChanged() { return std::exchange(m_changed, false); }
-    void contentChanged(const QObject* key) { m_contentChanged.insert(key); }
-    void forget(const QObject* key);
+    void contentChanged(NoteId id) { m_contentChanged.insert(id); }
+    void forget(NoteId id);
     // The content file of a deleted note goes with the next save, unless an open note is
     // stored there. False when nothing is to be removed.
     bool removeContentFile(int n);
     // The number of the content file that holds the note's text, 0 for none.
-    int storedNumber(const QObject* key);
+    int storedNumber(NoteId id);
     // Something is not on the disk yet: changed, or in a save still under way.
     bool hasUnsaved() const { return m_changed || m_inFlight.active; }
 
@@ -113,8 +114,8 @@ private:
     // What a save under way took with it, given back if it fails.
     struct InFlight {
         bool active = false;
-        QList<const QObject*> order;  // the pages in the order saved; null when closed since
-        QSet<const QObject*> contentTaken;
+        QList<NoteId> order;  // the pages in the order saved; 0 when closed since
+        QSet<NoteId> contentTaken;
         QSet<int> removalsTaken;
     };
     // Prepares a save on this thread; the returned work may run anywhere.
@@ -127,10 +128,10 @@ private:
     QString m_snapshotsDir;
     int m_snapshotDays;
     QString m_refused;
-    QHash<const QObject*, int> m_storedAs;
+    QHash<NoteId, int> m_storedAs;
     QList<merge::StoredVersion> m_base;
     store::DiskState m_baseDisk;
-    QSet<const QObject*> m_contentChanged;
+    QSet<NoteId> m_contentChanged;
     QSet<int> m_removals;
     bool m_changed = false;
     bool m_failing = false;

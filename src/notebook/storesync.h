@@ -1,22 +1,23 @@
 #pragma once
-// Loading the store into note windows and saving them back, soon after every change and at
-// the end. The notebook below keeps which file holds which note and what changed.
+// The store kept in step with the notes shown: loaded into them, saved soon after every change
+// and at the end, and another machine's changes taken in as they arrive (the store folder
+// watched, the versions merged, the conflict copies of sync tools folded in). No windows: the
+// notes are a NoteShelf's, and each gets what changed in one call.
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
-#include "app/autosave.h"
+#include "notebook/autosave.h"
 #include "notebook/notebook.h"
+#include "notebook/noteshelf.h"
 #include "store/notestore.h"
 
-class NoteWindow;
-class OpenWindows;
-class StoreWatch;
 class ProgramSwitches;
+class StoreWatch;
 
 // How long another machine's files are given: the quiet after a change before the store
 // is read, the wait for a content file the settings file names but that is not here yet
@@ -29,19 +30,23 @@ struct SyncDelays {
     int storeFolderPollMs = 2000;
 };
 
-class StoreKeeper : public QObject {
+class StoreSync : public QObject {
     Q_OBJECT
 public:
-    // How loading makes a note window for each stored note, and the first note of a new store.
-    struct Notes {
-        std::function<NoteWindow*()> create;
-        std::function<void()> first;
-        std::function<void(NoteWindow*)> close;
+    // Where the store is, and where what leaves it goes: the daily snapshots, the conflict
+    // copies of sync tools.
+    struct Places {
+        QString store;
+        QString snapshots;
+        QString conflicts;
+        int snapshotDays = 7;
     };
-    StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
-                int snapshotDays, SyncDelays delays = {}, QObject* parent = nullptr);
+    StoreSync(NoteShelf& shelf, ProgramSwitches& switches, Places places, SyncDelays delays = {},
+              QObject* parent = nullptr);
 
-    // Every stored note into a window of its own, and the stored switches.
+    // The store folder, until the store is loaded.
+    void setStoreDir(const QString& dir);
+    // Every stored note onto the shelf, and the stored switches.
     void load();
     // From here on every change is saved soon, not only at the end, and changes another
     // machine makes to the store are taken in as they arrive.
@@ -50,18 +55,24 @@ public:
     // here are the store's merged with their own changes. Not `patient`: a store still
     // arriving is merged as it stands. *conflictCopies: those sync tools left in the store.
     bool mergeFromDisk(bool patient = true, QStringList* conflictCopies = nullptr);
+    // The store's files changed: someone else's, or the echo of a save of ours. Merged, and
+    // the conflict copies folded in.
+    void checkDisk();
     // The end: saving soon stops, and what is unsaved is saved now.
     bool finish(QStringList* errors);
 
     // Something the store holds changed: save soon.
     void changed();
-    void contentChanged(const NoteWindow* note);
-    void forget(const NoteWindow* note);
+    void contentChanged(NoteId note);
+    void forget(NoteId note);
     // The content file of a deleted note goes with the next save, which saveNow() makes now.
     void removeContentFile(int n);
     void saveNow();
-    // Writes the numbered notes, renumbered from 1 in window order, and the switches, now.
+    // Writes the numbered notes, renumbered from 1 in their order, and the switches, now.
     bool saveAll(QStringList* errors = nullptr, Notebook::Scope scope = Notebook::Scope::Changed);
+    // The number of the content file that holds the note's text, 0 for none.
+    int storedNumber(NoteId note) { return m_notebook.storedNumber(note); }
+    const QString& storeDir() const { return m_places.store; }
     Notebook& notebook() { return m_notebook; }
 
 Q_SIGNALS:
@@ -69,15 +80,14 @@ Q_SIGNALS:
     void tell(const QString& text);
 
 private:
-    // A stored note into a window: its values, its text, shown unless stored hidden.
-    store::Content showStored(NoteWindow* note, const Note& values, int section,
-                              QStringList* problems);
+    // A stored note onto the shelf: its values, its text, shown unless stored hidden; a merge's
+    // note with an empty text where the file is not here, and perhaps a first line.
+    store::Content showStored(const Note& values, int section, QStringList* problems, NoteId* id,
+                              bool emptyWhenMissing = false, const QString& heading = {});
     // The store folder is not there (a synced folder not mounted yet): nothing is loaded or
     // saved until it is; then its notes join those made meanwhile.
     void waitForStore();
-    // The store's files changed: someone else's, or the echo of a save of ours.
-    void checkDisk();
-    // Carries out a merge: their changes into the windows here, theirs the new base.
+    // Carries out a merge: their changes into the notes here, theirs the new base.
     void applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
                     store::DiskState disk, QStringList* problems);
     // Conflict copies that sync tools left: every text only they hold comes back as a note,
@@ -87,10 +97,11 @@ private:
     QList<Notebook::Page> pages() const;
     // A save ended: what is unsaved now, and when to try again.
     void saveFinished(bool saved);
+    void say(const QString& text);
 
-    const OpenWindows& m_windows;
+    NoteShelf& m_shelf;
     ProgramSwitches& m_switches;
-    Notes m_notes;
+    Places m_places;
     Notebook m_notebook;
     AutoSave* m_autoSave = nullptr;
     bool m_loading = false;

@@ -4,20 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScrollBar>
 #include <QTextDocument>
 #include <QTimer>
 
-#include "app/openwindows.h"
-#include "app/storekeeper.h"
 #include "model/programswitches.h"
-#include "note/notewindow.h"
+#include "notebook/storesync.h"
 #include "notebook/storewatch.h"
-#include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/quitsignals.h"
-#include "richtext/richtextbox.h"
 #include "richtext/rtf.h"
 #include "store/storekeys.h"
 #include "text/textfile.h"
@@ -25,12 +19,9 @@
 namespace {
 
 // A note made from another machine's version starts by saying so.
-void markOtherVersion(NoteWindow* note, const QDateTime& when) {
-    QTextCursor at(note->editor()->document());
-    at.movePosition(QTextCursor::Start);
-    at.insertText(QStringLiteral("另一台电脑的版本（") + timetext::creationTime(when) +
-                  QStringLiteral("）"));
-    at.insertBlock();
+QString otherVersionHeading(const QDateTime& when) {
+    return QStringLiteral("另一台电脑的版本（") + timetext::creationTime(when) +
+           QStringLiteral("）");
 }
 
 // A note's text as compared with another version's: a text read from a file may end in one
@@ -42,36 +33,47 @@ QString comparable(const QString& text) {
     return text.left(end);
 }
 
-NoteWindow* windowOf(const void* key) {
-    return static_cast<NoteWindow*>(const_cast<void*>(key));
+// A content file's text as it shows: rich text, else plain text (UTF-8, else GBK from Windows).
+QString plainTextOf(const QByteArray& bytes, bool* isRtf = nullptr) {
+    QTextDocument read;
+    const bool rich = rtf::read(bytes, &read);
+    if (isRtf) *isRtf = rich;
+    return rich ? read.toPlainText() : textfile::decode(bytes);
+}
+
+NoteText noteText(const store::Content& content) {
+    if (content.kind == store::Content::Kind::Rtf) return {NoteText::Kind::Rtf, content.rtf, {}};
+    if (content.kind == store::Content::Kind::Text)
+        return {NoteText::Kind::Plain, {}, content.text};
+    return {};
 }
 
 }  // namespace
 
-void StoreKeeper::waitForStore() {
+void StoreSync::waitForStore() {
     m_waiting = true;
-    const QString storeDir = QDir::toNativeSeparators(paths::storeDir());
-    Q_EMIT tell(QStringLiteral("找不到帖子文件夹 %1（也许还没有挂载）。\nJotpin 等它出现后再读取"
-                               "其中的帖子，在此之前不保存。要在那里开始新的帖子，请先建立这个"
-                               "文件夹。")
-                    .arg(storeDir));
+    const QString storeDir = QDir::toNativeSeparators(m_places.store);
+    say(QStringLiteral("找不到帖子文件夹 %1（也许还没有挂载）。\nJotpin 等它出现后再读取"
+                       "其中的帖子，在此之前不保存。要在那里开始新的帖子，请先建立这个"
+                       "文件夹。")
+            .arg(storeDir));
     // A mount gives no notice on its mount point: looked at every few seconds, only while
     // waiting.
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this, timer, storeDir] {
-        if (!QFileInfo(paths::storeDir()).isDir()) return;
+        if (!QFileInfo(m_places.store).isDir()) return;
         timer->deleteLater();
         m_waiting = false;
         mergeFromDisk(false);
-        Q_EMIT tell(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
-        if (m_windows.numberedNotes().isEmpty()) m_notes.first();
+        say(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
+        if (m_shelf.notes().isEmpty()) m_shelf.first();
         if (m_saveSoonOnceThere) saveSoon(*m_saveSoonOnceThere);
         if (m_watch) m_watch->arm();
     });
     timer->start(m_delays.storeFolderPollMs);
 }
 
-void StoreKeeper::checkDisk() {
+void StoreSync::checkDisk() {
     if (m_waiting || m_notebook.writesRefused()) return;
     if (m_notebook.saving()) {
         // The echo of that save, or another machine's files: told apart once it is done.
@@ -85,13 +87,13 @@ void StoreKeeper::checkDisk() {
     if (!copies.isEmpty()) foldConflictCopies(copies);
 }
 
-bool StoreKeeper::mergeFromDisk(bool patient, QStringList* conflictCopies) {
+bool StoreSync::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     if (m_waiting || m_notebook.writesRefused()) return false;
     store::DiskState disk;
     const bool unchanged = m_notebook.diskUnchanged(&disk);
     if (conflictCopies) *conflictCopies = disk.conflictCopies;
     if (unchanged) return true;
-    const QString storeDir = paths::storeDir();
+    const QString& storeDir = m_places.store;
     if (!QFileInfo(storeDir).isDir()) {
         // Unmounted while running: nothing is saved into the bare mount point, and the notes
         // are merged with the store when it is back.
@@ -103,13 +105,13 @@ bool StoreKeeper::mergeFromDisk(bool patient, QStringList* conflictCopies) {
         // A store emptied or not all there: no reason to close a note. Everything is
         // written again. The notes stay known as the store's: a settings file that comes back
         // (a sync client deletes a file before it writes it anew) brings no note twice.
-        QSet<const QObject*> all;
-        for (const NoteWindow* note : m_windows.numberedNotes())
-            all.insert(note);
+        QSet<NoteId> all;
+        for (const NoteShelf::Shown& shown : m_shelf.notes())
+            all.insert(shown.id);
         m_notebook.settingsFileGone(std::move(disk), all);
         changed();
-        Q_EMIT tell(QStringLiteral("帖子文件 %1 不见了：Jotpin 把所有帖子重新保存一遍。")
-                        .arg(QDir::toNativeSeparators(store::settingsFilePath(storeDir))));
+        say(QStringLiteral("帖子文件 %1 不见了：Jotpin 把所有帖子重新保存一遍。")
+                .arg(QDir::toNativeSeparators(store::settingsFilePath(storeDir))));
         return true;
     }
     QStringList problems;
@@ -135,73 +137,58 @@ bool StoreKeeper::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
     const merge::Plan plan = m_notebook.planMerge(versions, pages());
     applyMerge(plan, std::move(versions), std::move(disk), &problems);
-    if (!problems.isEmpty())
-        Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
     return true;
 }
 
-void StoreKeeper::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
-                             store::DiskState disk, QStringList* problems) {
-    const QString storeDir = paths::storeDir();
+void StoreSync::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
+                           store::DiskState disk, QStringList* problems) {
+    const QString& storeDir = m_places.store;
     m_applying = true;
     const bool changedBefore = m_notebook.takeChanged();
-    QHash<const QObject*, int> storedAs;
-    QSet<const QObject*> toWrite;
+    QHash<NoteId, int> storedAs;
+    QSet<NoteId> toWrite;
     int otherVersions = 0;
     for (const merge::Plan::Update& update : plan.updates) {
-        NoteWindow* note = windowOf(update.key);
-        storedAs.insert(note, update.section);
-        if (update.note) {
-            note->setNote(*update.note);
-            if (update.note->reminderOn) note->setReminderChecking(true);
-            // The note being typed in stays where it is.
-            if (!note->isActiveWindow()) note->setVisible(update.note->visible);
-        }
+        storedAs.insert(update.id, update.section);
+        NoteChange change;
+        change.values = update.note;
         if (update.takeText) {
-            RichTextBox* editor = note->editor();
-            const int caret = editor->textCursor().position();
-            const int scrolled = editor->verticalScrollBar()->value();
             const store::Content content = store::readContent(storeDir, update.section, problems);
-            if (content.kind == store::Content::Kind::Rtf)
-                editor->loadRtf(content.rtf);
-            else if (content.kind == store::Content::Kind::Text)
-                editor->setText(content.text);
-            QTextCursor cursor = editor->textCursor();
-            cursor.setPosition(std::min(caret, editor->document()->characterCount() - 1));
-            editor->setTextCursor(cursor);
-            editor->verticalScrollBar()->setValue(scrolled);
+            if (content.kind != store::Content::Kind::None) change.text = noteText(content);
         }
+        if (change.values || change.text) m_shelf.apply(update.id, change);
     }
+    QHash<NoteId, QString> shownTexts;
+    for (const NoteShelf::Shown& shown : m_shelf.notes())
+        shownTexts.insert(shown.id, shown.text ? comparable(shown.text->toPlainText()) : QString());
     for (const merge::Plan::Add& add : plan.added) {
-        NoteWindow* note = m_notes.create();
-        Note values = add.note;
-        if (add.otherVersionOf) {
-            // Beside the note that keeps this machine's version, as a note of its own.
-            values.created = timetext::creationTime(Clock::instance().now());
-            values.left += 450;
-            values.top += 450;
-        }
-        if (showStored(note, values, add.section, problems).kind == store::Content::Kind::None)
-            note->editor()->setText(QString());  // its text has not come (yet)
+        NoteId id = 0;
         if (!add.otherVersionOf) {
-            storedAs.insert(note, add.section);
+            showStored(add.note, add.section, problems, &id, true);
+            storedAs.insert(id, add.section);
             continue;
         }
         // Both machines made the same change: one note is enough.
-        if (comparable(windowOf(add.otherVersionOf)->editor()->toPlainText()) ==
-            comparable(note->editor()->toPlainText())) {
-            m_notes.close(note);
-            continue;
-        }
-        markOtherVersion(
-            note, QDateTime::fromMSecsSinceEpoch(disk.contents.value(add.section).modifiedMs));
-        toWrite.insert(note);
+        const store::Content content = store::readContent(storeDir, add.section, problems);
+        const QString text =
+            content.kind == store::Content::Kind::Rtf ? plainTextOf(content.rtf) : content.text;
+        if (shownTexts.value(add.otherVersionOf) == comparable(text)) continue;
+        // Beside the note that keeps this machine's version, as a note of its own.
+        Note values = add.note;
+        values.created = timetext::creationTime(Clock::instance().now());
+        values.left += 450;
+        values.top += 450;
+        const QDateTime when =
+            QDateTime::fromMSecsSinceEpoch(disk.contents.value(add.section).modifiedMs);
+        showStored(values, add.section, problems, &id, true, otherVersionHeading(when));
+        toWrite.insert(id);
         ++otherVersions;
     }
-    for (const void* key : plan.closed)
-        m_notes.close(windowOf(key));
-    for (const void* key : plan.orphaned)
-        toWrite.insert(windowOf(key));
+    for (NoteId id : plan.closed)
+        m_shelf.close(id);
+    for (NoteId id : plan.orphaned)
+        toWrite.insert(id);
     // A note whose file never came is written from what it shows, not linked from nothing.
     for (auto it = storedAs.cbegin(); it != storedAs.cend(); ++it) {
         if (!disk.contents.contains(it.value())) toWrite.insert(it.key());
@@ -213,18 +200,18 @@ void StoreKeeper::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion
         std::exchange(m_gaveIdentity, false))
         changed();
     if (otherVersions > 0)
-        Q_EMIT tell(
+        say(
             QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"
                            "是新的帖子，第一行写着“另一台电脑的版本”。"));
 }
 
-void StoreKeeper::foldConflictCopies(const QStringList& copies) {
+void StoreSync::foldConflictCopies(const QStringList& copies) {
     const QString keptDir =
-        paths::conflictsDir() + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
+        m_places.conflicts + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
     QDir().mkpath(keptDir);
     QStringList texts;
-    for (const NoteWindow* note : m_windows.numberedNotes())
-        texts.append(comparable(note->editor()->toPlainText()));
+    for (const NoteShelf::Shown& shown : m_shelf.notes())
+        texts.append(shown.text ? comparable(shown.text->toPlainText()) : QString());
     int restored = 0;
     int moved = 0;
     for (const QString& path : copies) {
@@ -234,17 +221,17 @@ void StoreKeeper::foldConflictCopies(const QStringList& copies) {
             QString error;
             if (files::readRegular(path, qint64(1) << 28, &bytes, &error) != files::ReadResult::Ok)
                 continue;  // still being written: the next change brings it again
-            QTextDocument read;
-            const bool isRtf = rtf::read(bytes, &read);
-            // A plain text copy is read as every text file: UTF-8, else GBK from Windows.
-            if (!isRtf) read.setPlainText(textfile::decode(bytes));
-            const QString text = comparable(read.toPlainText());
+            bool isRtf = false;
+            const QString plain = plainTextOf(bytes, &isRtf);
+            const QString text = comparable(plain);
             if (!text.trimmed().isEmpty() && !texts.contains(text)) {
-                NoteWindow* note = m_notes.create();
-                if (!isRtf || !note->editor()->loadRtf(bytes))
-                    note->editor()->setText(read.toPlainText());
-                markOtherVersion(note, copy.lastModified());
-                note->show();
+                NoteChange change;
+                change.fresh = true;
+                change.text = isRtf ? NoteText{NoteText::Kind::Rtf, bytes, {}}
+                                    : NoteText{NoteText::Kind::Plain, {}, plain};
+                change.heading = otherVersionHeading(copy.lastModified());
+                QString why;
+                m_shelf.open(change, &why);
                 texts.append(text);
                 ++restored;
             }
@@ -257,9 +244,9 @@ void StoreKeeper::foldConflictCopies(const QStringList& copies) {
             ++moved;
     }
     if (moved == 0 && restored == 0) return;
-    Q_EMIT tell(QStringLiteral("同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
-                               "已作为新帖子找回。副本已移到 %3。")
-                    .arg(moved)
-                    .arg(restored)
-                    .arg(QDir::toNativeSeparators(keptDir)));
+    say(QStringLiteral("同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
+                       "已作为新帖子找回。副本已移到 %3。")
+            .arg(moved)
+            .arg(restored)
+            .arg(QDir::toNativeSeparators(keptDir)));
 }

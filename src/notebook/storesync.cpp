@@ -1,35 +1,29 @@
-// Loading the store into note windows and saving them back: the notebook below, saving soon
-// after changes, and what the user hears of it.
-#include "app/storekeeper.h"
+// Loading the store onto the shelf and saving it back: the notebook below, saving soon after
+// changes, and what the user hears of it.
+#include "notebook/storesync.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSet>
 
-#include "app/openwindows.h"
 #include "model/programswitches.h"
-#include "note/notewindow.h"
 #include "notebook/storewatch.h"
-#include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/quitsignals.h"
-#include "richtext/richtextbox.h"
-#include "store/notestore.h"
 
-StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, Notes notes,
-                         int snapshotDays, SyncDelays delays, QObject* parent)
+StoreSync::StoreSync(NoteShelf& shelf, ProgramSwitches& switches, Places places, SyncDelays delays,
+                     QObject* parent)
     : QObject(parent),
-      m_windows(windows),
+      m_shelf(shelf),
       m_switches(switches),
-      m_notes(std::move(notes)),
-      m_notebook(paths::storeDir(), paths::snapshotsDir(), snapshotDays),
+      m_places(std::move(places)),
+      m_notebook(m_places.store, m_places.snapshots, m_places.snapshotDays),
       m_delays(delays) {
     m_clock.start();
-    connect(&m_notebook, &Notebook::finished, this, &StoreKeeper::saveFinished);
+    connect(&m_notebook, &Notebook::finished, this, &StoreSync::saveFinished);
     m_recheck.setSingleShot(true);
-    connect(&m_recheck, &QTimer::timeout, this, &StoreKeeper::checkDisk);
+    connect(&m_recheck, &QTimer::timeout, this, &StoreSync::checkDisk);
     // A save that found another machine's files wrote nothing: merged, then saved again.
     connect(&m_notebook, &Notebook::changedOnDisk, this, [this] {
         m_diskChangedDuringSave = true;
@@ -39,26 +33,31 @@ StoreKeeper::StoreKeeper(const OpenWindows& windows, ProgramSwitches& switches, 
     });
     // Once per streak of failures, and once more when saving works again.
     connect(&m_notebook, &Notebook::failing, this, [this](const QStringList& problems) {
-        Q_EMIT tell(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
+        say(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
     });
     connect(&m_notebook, &Notebook::worksAgain, this,
-            [this] { Q_EMIT tell(QStringLiteral("帖子又能保存了。")); });
+            [this] { say(QStringLiteral("帖子又能保存了。")); });
     connect(&m_notebook, &Notebook::notice, this,
-            [this](const QStringList& what) { Q_EMIT tell(what.join(u'\n')); });
+            [this](const QStringList& what) { say(what.join(u'\n')); });
 }
 
-void StoreKeeper::load() {
+void StoreSync::say(const QString& text) {
+    Q_EMIT tell(text);
+}
+
+void StoreSync::setStoreDir(const QString& dir) {
+    m_places.store = dir;
+    m_notebook.setStoreDir(dir);
+}
+
+void StoreSync::load() {
     m_loading = true;
     auto loadingEnds = qScopeGuard([this] {
         m_loading = false;
         QuitSignals::setNothingUnsaved(!m_notebook.hasUnsaved());
     });
-    const QString storeDir = paths::storeDir();
-    m_notebook.setStoreDir(storeDir);
+    const QString& storeDir = m_places.store;
     QStringList problems;
-    if (store::adoptStore(paths::programDir(), storeDir, &problems))
-        Q_EMIT tell(QStringLiteral("程序所在的文件夹不能写入，帖子已复制到 %1，今后保存在那里。")
-                        .arg(QDir::toNativeSeparators(storeDir)));
     if (!QFileInfo(storeDir).isDir()) {
         waitForStore();
         return;
@@ -69,49 +68,40 @@ void StoreKeeper::load() {
     if (loaded.unreadable) {
         // Whatever is in that file stays there: nothing is written over a store never read.
         m_notebook.refuseWrites(store::settingsFilePath(storeDir));
-        Q_EMIT tell(QStringLiteral(
-                        "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
-                        .arg(problems.join(u'\n')));
+        say(QStringLiteral(
+                "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
+                .arg(problems.join(u'\n')));
         return;
     }
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
     m_switches.setValues(loaded.switches);
     if (loaded.firstStart) {
         m_notebook.loaded({}, false, {}, std::move(disk));
-        m_notes.first();  // saved soon, like every new note
+        m_shelf.first();  // saved soon, like every new note
         return;
     }
-    int number = 0;
-    QSet<const QObject*> toWrite;
+    QSet<NoteId> toWrite;
     QList<merge::StoredVersion> base;
-    // The window system's answers to each shown note are taken as they come: Qt looks through
-    // all that wait for each one it handles, so thousands left waiting made the start-up grow
-    // with the square of the notes. Input waits until the notes are loaded, and so does a quit
-    // signal. A change from outside meanwhile (the window manager resizing a note) is kept.
+    // What the window system says of each note shown is taken as it comes (the shelf settles);
+    // a change from outside meanwhile (the window manager resizing a note) is kept.
     bool changedFromOutside = false;
-    auto takeWindowEvents = [this, &changedFromOutside] {
-        const bool changedBefore = m_notebook.takeChanged();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                        QEventLoop::ExcludeSocketNotifiers);
-        const bool changedNow = m_notebook.takeChanged();
-        changedFromOutside = changedFromOutside || changedNow;
-        if (changedNow || changedBefore) m_notebook.changed();
-    };
     for (const store::StoredNote& stored : loaded.notes) {
         if (QuitSignals::pending()) {
             // Asked to end while loading: what is not loaded must not be saved over.
             m_notebook.refuseWrites(store::settingsFilePath(storeDir));
             return;
         }
-        NoteWindow* note = m_notes.create();
-        note->forgetLastAlarm();
-        const store::Content content = showStored(note, stored.note, stored.section, &problems);
+        NoteId id = 0;
+        const store::Content content = showStored(stored.note, stored.section, &problems, &id);
         // A file moved aside is written anew at the next save, from what the note shows.
-        if (content.movedAside) toWrite.insert(note);
-        note->setNumber(++number);
-        m_notebook.stored(note, stored.section);
+        if (content.movedAside) toWrite.insert(id);
+        m_notebook.stored(id, stored.section);
         base.append({stored.section, stored.note, content.hash});
-        takeWindowEvents();
+        const bool changedBefore = m_notebook.takeChanged();
+        m_shelf.settle();
+        const bool changedNow = m_notebook.takeChanged();
+        changedFromOutside = changedFromOutside || changedNow;
+        if (changedNow || changedBefore) m_notebook.changed();
     }
     // What loading did is what the store holds already.
     const QStringList conflictCopies = disk.conflictCopies;
@@ -119,83 +109,74 @@ void StoreKeeper::load() {
     m_identityToWrite = std::exchange(m_gaveIdentity, false);
     m_notebook.loaded(toWrite, changedFromOutside || m_identityToWrite, std::move(base),
                       std::move(disk));
-    if (!problems.isEmpty())
-        Q_EMIT tell(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
     if (!conflictCopies.isEmpty()) foldConflictCopies(conflictCopies);
 }
 
-store::Content StoreKeeper::showStored(NoteWindow* note, const Note& values, int section,
-                                       QStringList* problems) {
-    const QString storeDir = paths::storeDir();
+store::Content StoreSync::showStored(const Note& values, int section, QStringList* problems,
+                                     NoteId* id, bool emptyWhenMissing, const QString& heading) {
+    NoteChange change;
+    change.fresh = true;
+    change.values = values;
     if (values.created.isEmpty()) {
         // A note known by nothing across machines is given the time it was first read, as the
         // Windows program does, and it is written: read again, it is the same note.
-        Note known = values;
-        known.created = Clock::instance().now().time().toString();
-        note->setNote(known);
+        change.values->created = Clock::instance().now().time().toString();
         m_gaveIdentity = true;
-    } else {
-        note->setNote(values);
     }
-    store::Content content = store::readContent(storeDir, section, problems);
-    if (content.kind == store::Content::Kind::Rtf) {
-        QString why;
-        if (!note->editor()->loadRtf(content.rtf, &why))
-            problems->append(store::contentFilePath(storeDir, section) + QStringLiteral(": ") +
-                             why);
-    } else if (content.kind == store::Content::Kind::Text) {
-        note->editor()->setText(content.text);
-    }
-    // With gaps between the sections, the next save numbers the notes afresh and gives each
-    // content file its new number.
-    note->layOut();
-    // A note stored as hidden is never put on screen, not even for a moment; a shown one does
-    // not take the focus, which may be in another program or in a note shown before.
-    if (values.visible) {
-        note->setAttribute(Qt::WA_ShowWithoutActivating);
-        note->show();
-        note->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    }
-    if (values.reminderOn) note->setReminderChecking(true);
+    store::Content content = store::readContent(m_places.store, section, problems);
+    // A text not here (yet) shows as none after a merge; what loading cannot read keeps the
+    // line a new note starts with.
+    if (emptyWhenMissing) change.text = NoteText{};
+    if (content.kind == store::Content::Kind::Rtf)
+        change.text = NoteText{NoteText::Kind::Rtf, content.rtf, {}};
+    else if (content.kind == store::Content::Kind::Text)
+        change.text = NoteText{NoteText::Kind::Plain, {}, content.text};
+    change.heading = heading;
+    QString why;
+    *id = m_shelf.open(change, &why);
+    if (!why.isEmpty())
+        problems->append(store::contentFilePath(m_places.store, section) + QStringLiteral(": ") +
+                         why);
     return content;
 }
 
-void StoreKeeper::contentChanged(const NoteWindow* note) {
+void StoreSync::contentChanged(NoteId note) {
     if (m_applying) return;  // the text the store holds
     m_notebook.contentChanged(note);
 }
 
-void StoreKeeper::forget(const NoteWindow* note) {
+void StoreSync::forget(NoteId note) {
     m_notebook.forget(note);
 }
 
-void StoreKeeper::removeContentFile(int n) {
+void StoreSync::removeContentFile(int n) {
     // With the save that renumbers the notes after it, so that a crash between the two
     // cannot bring the deleted note back without its text.
     if (m_notebook.removeContentFile(n)) changed();
 }
 
-void StoreKeeper::saveNow() {
+void StoreSync::saveNow() {
     if (m_autoSave) saveAll();
 }
 
-void StoreKeeper::changed() {
+void StoreSync::changed() {
     m_notebook.changed();
     QuitSignals::setNothingUnsaved(m_loading);  // what loading does is in the store already
     if (m_autoSave) m_autoSave->poke();
 }
 
-QList<Notebook::Page> StoreKeeper::pages() const {
+QList<Notebook::Page> StoreSync::pages() const {
     QList<Notebook::Page> pages;
-    for (const NoteWindow* note : m_windows.numberedNotes())
-        pages.append({note, note->note(), note->editor()->document()});
+    for (const NoteShelf::Shown& shown : m_shelf.notes())
+        pages.append({shown.id, shown.note, shown.text});
     return pages;
 }
 
-bool StoreKeeper::saveAll(QStringList* errors, Notebook::Scope scope) {
+bool StoreSync::saveAll(QStringList* errors, Notebook::Scope scope) {
     if (m_waiting) {
         if (errors)
-            errors->append(QDir::toNativeSeparators(paths::storeDir()) +
+            errors->append(QDir::toNativeSeparators(m_places.store) +
                            QStringLiteral(": 帖子文件夹不在"));
         return false;
     }
@@ -209,7 +190,7 @@ bool StoreKeeper::saveAll(QStringList* errors, Notebook::Scope scope) {
     }
 }
 
-void StoreKeeper::saveFinished(bool saved) {
+void StoreSync::saveFinished(bool saved) {
     QuitSignals::setNothingUnsaved(!m_notebook.hasUnsaved());
     if (!m_autoSave) return;
     if (!saved)
@@ -218,7 +199,7 @@ void StoreKeeper::saveFinished(bool saved) {
         m_autoSave->poke();  // changed while it was being written
 }
 
-void StoreKeeper::saveSoon(AutoSave::Delays delays) {
+void StoreSync::saveSoon(AutoSave::Delays delays) {
     if (m_waiting || m_autoSave) {
         m_saveSoonOnceThere = delays;
         return;
@@ -236,12 +217,12 @@ void StoreKeeper::saveSoon(AutoSave::Delays delays) {
         delays, this);
     if (std::exchange(m_identityToWrite, false)) m_autoSave->poke();
     if (!m_notebook.writesRefused() && !m_watch) {
-        m_watch = new StoreWatch(paths::storeDir(), m_delays.settleMs, this);
-        connect(m_watch, &StoreWatch::settled, this, &StoreKeeper::checkDisk);
+        m_watch = new StoreWatch(m_places.store, m_delays.settleMs, this);
+        connect(m_watch, &StoreWatch::settled, this, &StoreSync::checkDisk);
     }
 }
 
-bool StoreKeeper::finish(QStringList* errors) {
+bool StoreSync::finish(QStringList* errors) {
     delete m_autoSave;
     m_autoSave = nullptr;
     return saveAll(errors);

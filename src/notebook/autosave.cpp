@@ -1,4 +1,4 @@
-#include "app/autosave.h"
+#include "notebook/autosave.h"
 
 #include <algorithm>
 
