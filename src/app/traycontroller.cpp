@@ -260,20 +260,21 @@ void TrayController::switchStore(const QString& dir, bool move) {
     // the program does not go back to its events (another machine's files are not read in).
     QStringList problems;
     if (!m_store.finish(&problems)) {
-        // A store folder that is gone (unmounted, deleted) would keep the program on it for
-        // good: the user may leave it, losing what was typed since.
+        // A store that cannot be saved (its folder gone, its tie.dat unreadable) must not keep
+        // the program on it for good: another store may still be opened, losing what was not
+        // saved. Files that could not be saved are never moved.
         const bool gone = !QFileInfo(from).isDir();
-        if (!gone ||
-            prompts.askOkCancel(QStringLiteral("现在的帖子文件夹 %1 不在，这次写的帖子没有保存：\n"
-                                               "%2\n仍然换到 %3 吗？没有保存的帖子会丢失。")
-                                    .arg(QDir::toNativeSeparators(from), problems.join(u'\n'),
-                                         QDir::toNativeSeparators(dir)),
+        const bool refused = move && !gone;
+        if (refused ||
+            prompts.askOkCancel(QStringLiteral("帖子没有保存：\n%1\n\n仍然换到帖子文件夹 %2 吗？"
+                                               "没有保存的改动会丢失。")
+                                    .arg(problems.join(u'\n'), QDir::toNativeSeparators(dir)),
                                 title) != Prompts::Answer::Ok) {
             m_store.saveSoon(m_autoSaveDelays);
-            if (!gone)
-                prompts.warn(
-                    QStringLiteral("帖子没有保存，所以帖子文件夹没有换：\n") + problems.join(u'\n'),
-                    title);
+            if (refused)
+                prompts.warn(QStringLiteral("帖子没有保存，所以没有搬，帖子文件夹也没有换：\n") +
+                                 problems.join(u'\n'),
+                             title);
             return;
         }
     }
