@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QProcess>
 #include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "app/traycontroller.h"
 #include "platform/apppaths.h"
 #include "platform/displayplatform.h"
+#include "platform/prompts.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
@@ -35,8 +37,9 @@ QString readCommandLine(int argc, char* argv[]) {
     const QCommandLineOption storeOption(
         QStringLiteral("store"),
         QStringLiteral("\n帖子文件夹：tie.dat 和 tie/ 所在的文件夹，例如同步工具同步的\n"
-                       "文件夹。也可以用环境变量 JOTPIN_STORE 指定。不指定时，\n"
-                       "安装的 Jotpin 用 ~/.local/share/jotpin/。"),
+                       "文件夹，只用于这一次运行。也可以用环境变量 JOTPIN_STORE\n"
+                       "指定。不指定时，用设置里“帖子文件夹…”选的文件夹；没选过\n"
+                       "时，安装的 Jotpin 用 ~/.local/share/jotpin/。"),
         QStringLiteral("文件夹"));
     options.addOption(storeOption);
     options.addOptions(requests::options());
@@ -90,9 +93,16 @@ int main(int argc, char* argv[]) {
     fonts::installSubstitutes();
     app.installEventFilter(new FocusBackToNote(&app));
     auto* program = new TrayController();
-    QObject::connect(program, &TrayController::ended, &app, [&single] {
+    QObject::connect(program, &TrayController::ended, &app, [&single, program] {
         // Everything is on disk: end now rather than take every window down one by one.
         single.release();
+        // Another store folder was chosen: the program starts again, on the folder remembered.
+        if (program->restartsAfterEnd() &&
+            !QProcess::startDetached(QCoreApplication::applicationFilePath(), {}))
+            Prompts::instance().warn(
+                QStringLiteral("Jotpin 没能重新启动，请再启动一次：帖子文件夹已经换成 %1。")
+                    .arg(QDir::toNativeSeparators(paths::rememberedStoreDir())),
+                QStringLiteral("帖子文件夹"));
         std::fflush(nullptr);
         std::_Exit(0);
     });

@@ -150,6 +150,15 @@ public:
         saves.pop_front();
         return true;
     }
+    // Records the folder the dialog started at.
+    bool showFolder(QWidget*, const QString&) override {
+        ++shown;
+        foldersShown.append(fileName());
+        if (folders.empty()) return false;
+        setFileName(folders.front());
+        folders.pop_front();
+        return true;
+    }
     // Prints into the next PDF file; records the flags the dialog was opened with.
     bool showPrinter(QWidget*) override {
         ++shown;
@@ -178,6 +187,8 @@ public:
         resetProperties();
         colors.clear();
         files.clear();
+        folders.clear();
+        foldersShown.clear();
         saves.clear();
         pdfs.clear();
         printFlags.clear();
@@ -188,6 +199,8 @@ public:
     }
     std::deque<QColor> colors;
     std::deque<QString> files;
+    std::deque<QString> folders;
+    QStringList foldersShown;                   // the folder each folder dialog started at
     std::deque<std::pair<QString, int>> saves;  // file name and filter index
     std::deque<QString> pdfs;
     QList<int> printFlags;

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void cleanup();
     void appPathsComeFromTheExecutable();
     void storeDirFallsBackWhenAppPathIsReadOnly();
+    void rememberedStoreUnlessOverridden();
     void twipsAndPixels();
     void screenInTwips();
     void fixedTextForms();
@@ -38,6 +39,7 @@ private Q_SLOTS:
 };
 
 void TstPlatform::cleanup() {
+    QFile::remove(paths::rememberedStoreFile());
     g_sandbox.restore();
     Clock::install(nullptr);
 }
@@ -75,6 +77,27 @@ void TstPlatform::storeDirFallsBackWhenAppPathIsReadOnly() {
     paths::overrideStoreDir(home.filePath(QStringLiteral("elsewhere")));
     QCOMPARE(paths::storeDir(), home.filePath(QStringLiteral("elsewhere")));
     qputenv("XDG_DATA_HOME", dataHome);
+}
+
+// The store chosen in the settings dialog is this machine's, kept in its config folder, and
+// opened at every start without --store or JOTPIN_STORE.
+void TstPlatform::rememberedStoreUnlessOverridden() {
+    QTemporaryDir synced;
+    const QString notes = synced.filePath(QStringLiteral("notes"));  // not mounted yet
+    const QString before = paths::storeDir();
+    QString error;
+    QVERIFY2(paths::rememberStoreDir(notes + u'/', &error), qPrintable(error));
+    QVERIFY(paths::rememberedStoreFile().startsWith(g_sandbox.configPath() + u'/'));
+    QCOMPARE(paths::storeDir(), before);  // the store of a running program never moves
+
+    g_sandbox.restore();  // the next start
+    QCOMPARE(paths::rememberedStoreDir(), notes);
+    QCOMPARE(paths::storeDir(), notes);
+    QVERIFY(!paths::storeDirOverridden());
+    QVERIFY(!QFileInfo::exists(notes));  // waited for, never made here
+    paths::overrideStoreDir(synced.filePath(QStringLiteral("other")));
+    QCOMPARE(paths::storeDir(), synced.filePath(QStringLiteral("other")));
+    QVERIFY(paths::storeDirOverridden());
 }
 
 void TstPlatform::twipsAndPixels() {

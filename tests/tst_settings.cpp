@@ -1,15 +1,50 @@
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "programfixture.h"
 
 #include "dialogs/settingsdialog.h"
 #include "note/reminder.h"
+#include "platform/files.h"
 #include "platform/windowops.h"
+#include "richtext/richtextbox.h"
 #include "store/values.h"
 #include "text/gbk.h"
+
+namespace {
+
+// Writing one file fails, as on a full disk.
+class FailingSteps : public files::Steps {
+public:
+    bool replace(const QString& path, QByteArrayView bytes, QString* error) override {
+        if (path != failAt) return Steps::replace(path, bytes, error);
+        *error = path + QStringLiteral(": 磁盘已满");
+        return false;
+    }
+    QString failAt;
+};
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void put(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+}  // namespace
 
 // The settings dialog writes through to the note that is current at each event.
 class TstSettings : public QObject {
@@ -25,12 +60,27 @@ private Q_SLOTS:
     void soundChoiceAndNone();
     void opacityFloorAndOpaqueAgain();
     void closedNoteDoesNotBreakTheDialog();
+    void emptyFolderTakesTheStoreFilesAndNothingElse();
+    void failedCopyRemovesNothing();
+    void folderWithAStoreIsOpenedAsItIs();
 
 private:
     NoteWindow* currentNote(const Note& value) {
         NoteWindow* note = f.program->createNote();
         note->setNote(value);
         f.program->windows().noteActivated(note);
+        return note;
+    }
+    // A saved store of one note, with files of others beside its files.
+    NoteWindow* storeWithStrangers() {
+        f.program->startUp();  // a first start: one note
+        NoteWindow* note = f.note(1);
+        f.program->windows().noteActivated(note);
+        note->editor()->setText(QStringLiteral("搬家的帖子"));
+        put(f.storeDir() + QStringLiteral("/other.txt"), "other");
+        put(f.storeDir() + QStringLiteral("/tie/readme.txt"), "readme");
+        put(f.storeDir() + QStringLiteral("/tie/tie1.tie.bak"), "backup");
+        f.program->saveAll();
         return note;
     }
     SettingsDialog* open() {
@@ -47,6 +97,9 @@ void TstSettings::init() {
 
 void TstSettings::cleanup() {
     f.tearDown();
+    files::Steps::install(nullptr);
+    QFile::remove(paths::rememberedStoreFile());
+    g_sandbox.restore();
 }
 
 void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
@@ -211,6 +264,106 @@ void TstSettings::closedNoteDoesNotBreakTheDialog() {
     dialog->opacitySlider->setValue(100);
     dialog->noSoundCheck->click();
     dialog->close();
+}
+
+// "帖子文件夹…" on a folder without a store: the store's files go there after a save, each
+// compared, and leave the old folder; the program starts again there.
+void TstSettings::emptyFolderTakesTheStoreFilesAndNothingElse() {
+    storeWithStrangers();
+    const QString from = f.storeDir();
+    const QByteArray settings = bytesOf(from + QStringLiteral("/tie.dat"));
+    const QByteArray text = bytesOf(from + QStringLiteral("/tie/tie1.tie"));
+    QTemporaryDir target;
+    put(target.filePath(QStringLiteral("keep.txt")), "keep");
+    SettingsDialog* dialog = open();
+    QCOMPARE(dialog->storeFolderButton->text(), QStringLiteral("帖子文件夹…"));
+    QVERIFY(dialog->storeFolderButton->toolTip().contains(QDir::toNativeSeparators(from)));
+
+    f.dialogs.folders.push_back(target.path());
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    bool restarts = false;
+    connect(f.program, &TrayController::ended, this,
+            [&] { restarts = f.program->restartsAfterEnd(); });
+    dialog->chooseStoreFolder();
+    QVERIFY(restarts);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    f.program = nullptr;
+    QCOMPARE(f.dialogs.foldersShown, QStringList{from});
+    QCOMPARE(f.prompts.asked.size(), 1);
+    QVERIFY(f.prompts.told.isEmpty());
+
+    QCOMPARE(entries(target.path()), (QStringList{"keep.txt", "tie", "tie.dat"}));
+    QCOMPARE(entries(target.filePath(QStringLiteral("tie"))), QStringList{"tie1.tie"});
+    QCOMPARE(bytesOf(target.filePath(QStringLiteral("tie.dat"))), settings);
+    QCOMPARE(bytesOf(target.filePath(QStringLiteral("tie/tie1.tie"))), text);
+    QVERIFY(!QFileInfo::exists(from + QStringLiteral("/tie.dat")));
+    QCOMPARE(entries(from + QStringLiteral("/tie")), (QStringList{"readme.txt", "tie1.tie.bak"}));
+    QCOMPARE(bytesOf(from + QStringLiteral("/other.txt")), QByteArray("other"));
+
+    // The next start opens the note there.
+    g_sandbox.restore();
+    QCOMPARE(f.storeDir(), target.path());
+    f.program = new TrayController(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
+    f.program->startUp();
+    QCOMPARE(f.windowCount(), 2);
+    QVERIFY(f.note(1)->editor()->Text().contains(QStringLiteral("搬家的帖子")));
+}
+
+// A copy that fails takes its copies back and removes nothing: the program goes on, saving
+// into the store where it was.
+void TstSettings::failedCopyRemovesNothing() {
+    NoteWindow* note = storeWithStrangers();
+    const QString from = f.storeDir();
+    const QByteArray settings = bytesOf(from + QStringLiteral("/tie.dat"));
+    const QByteArray text = bytesOf(from + QStringLiteral("/tie/tie1.tie"));
+    QTemporaryDir target;
+    FailingSteps steps;
+    steps.failAt = target.filePath(QStringLiteral("tie.dat"));  // copied last
+    files::Steps::install(&steps);
+    SettingsDialog* dialog = open();
+    f.dialogs.folders.push_back(target.path());
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    dialog->chooseStoreFolder();
+
+    QVERIFY(!f.program->restartsAfterEnd());
+    QVERIFY(f.tray.added);
+    QCOMPARE(f.prompts.told.size(), 1);
+    QVERIFY(f.prompts.told[0].contains(QStringLiteral("磁盘已满")));
+    QVERIFY(f.prompts.told[0].contains(QStringLiteral("什么都没有删除")));
+    QVERIFY(entries(target.path()).isEmpty());
+    QCOMPARE(bytesOf(from + QStringLiteral("/tie.dat")), settings);
+    QCOMPARE(bytesOf(from + QStringLiteral("/tie/tie1.tie")), text);
+    QVERIFY(!QFileInfo::exists(paths::rememberedStoreFile()));
+    note->editor()->setText(QStringLiteral("还在这里"));
+    QTRY_VERIFY(bytesOf(from + QStringLiteral("/tie/tie1.tie")) != text);
+}
+
+// A folder that holds a store is opened as it is; the notes here stay here.
+void TstSettings::folderWithAStoreIsOpenedAsItIs() {
+    storeWithStrangers();
+    const QString from = f.storeDir();
+    const QStringList here = entries(from + QStringLiteral("/tie"));
+    QTemporaryDir target;
+    put(target.filePath(QStringLiteral("tie.dat")), "[初始值]\r\n窗体数目=0\r\n");
+    SettingsDialog* dialog = open();
+
+    // The store itself: nothing is asked, nothing happens.
+    f.dialogs.folders.push_back(from + u'/');
+    dialog->chooseStoreFolder();
+    QVERIFY(f.prompts.asked.isEmpty());
+    QVERIFY(!QFileInfo::exists(paths::rememberedStoreFile()));
+
+    f.dialogs.folders.push_back(target.path());
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    dialog->chooseStoreFolder();
+    QVERIFY(f.program->restartsAfterEnd());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    f.program = nullptr;
+    QVERIFY(f.prompts.asked.value(0).contains(QStringLiteral("已经有帖子")));
+    QCOMPARE(paths::rememberedStoreDir(), target.path());
+    QCOMPARE(entries(target.path()), QStringList{"tie.dat"});
+    QCOMPARE(entries(from + QStringLiteral("/tie")), here);
+    QVERIFY(QFileInfo::exists(from + QStringLiteral("/tie.dat")));
 }
 
 QTEST_MAIN(TstSettings)

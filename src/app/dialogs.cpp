@@ -49,6 +49,7 @@ void Dialogs::showSettings() {
     m_windows.add(dialog);
     connect(dialog, &SettingsDialog::closeRequested, this,
             [this, dialog] { m_windows.close(dialog); });
+    connect(dialog, &SettingsDialog::storeChosen, this, &Dialogs::storeChosen);
     dialog->show();
 }
 

@@ -33,6 +33,10 @@ public:
     SettingsDialog* settings() const { return m_settings; }
     IconPicker* iconPicker() const { return m_iconPicker; }
 
+Q_SIGNALS:
+    // The settings dialog's store folder was chosen (SettingsDialog::storeChosen).
+    void storeChosen(const QString& dir, bool move);
+
 private:
     OpenWindows& m_windows;
     std::function<NoteWindow*()> m_currentNote;

@@ -37,6 +37,16 @@ public:
     // window, the last first.
     void shutDown();
 
+    // Another store folder, chosen in the settings dialog: everything is saved; when `move`,
+    // the store's files are copied there, each read back, and only then removed here; the
+    // folder is remembered for this machine, and the program ends to start again on it
+    // (restartsAfterEnd). A save or copy that fails is told and changes nothing: the program
+    // goes on with the store where it was.
+    void switchStore(const QString& dir, bool move);
+    // The program ends to start again (on the store just chosen): ended() is followed by a
+    // new start without --store.
+    bool restartsAfterEnd() const { return m_restartAfterEnd; }
+
     // Tray icon clicks.
     void trayLeftClicked();
     void trayRightClicked();
@@ -142,5 +152,6 @@ private:
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;
+    bool m_restartAfterEnd = false;  // also: the store is finished and moved, not saved again
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box
 };

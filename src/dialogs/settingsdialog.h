@@ -2,6 +2,7 @@
 // " Jotpin设置": the colour, reminder, alarm sound and transparency of the current note. The
 // dialog keeps nothing of its own: every change goes at once to the note that is current at
 // that moment (activating another note redirects the next change there), and shows on it.
+// Below them, the store folder of the program: shown, and another one chosen.
 
 #include <QSpinBox>
 #include <QStringList>
@@ -65,6 +66,8 @@ public:
     QCheckBox* noSoundCheck;
     QSlider* opacitySlider;
     QLabel* opacityLabel;
+    QLabel* storeFolderLabel;
+    QPushButton* storeFolderButton;
 
     // What the controls do, each on the note current at the time.
     void swatchClicked(int index);
@@ -75,6 +78,9 @@ public:
     void noSoundClicked();
     void chooseSound();
     void opacityChanged(int value);
+    // "帖子文件夹…": a folder chosen, checked and asked about; storeChosen() when the program
+    // is to switch to it. With --store or JOTPIN_STORE this run, it is only remembered.
+    void chooseStoreFolder();
 
     // "100%" for 255: the opacity as a whole percentage.
     static QString percentText(int value);
@@ -82,6 +88,9 @@ public:
 Q_SIGNALS:
     // Closed by its close box: the program unloads it.
     void closeRequested();
+    // The user chose another store folder: the program saves, moves the store there when
+    // `move` (the folder holds none), remembers it and starts again on it.
+    void storeChosen(const QString& dir, bool move);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -90,6 +99,7 @@ protected:
 
 private:
     void load();
+    void showStoreFolder();
     void setNoteColour(const QColor& colour);
     Reminder listedReminder() const;
 

@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "platform/files.h"
+
 namespace paths {
 namespace {
 
@@ -14,13 +16,13 @@ QString g_exeName;
 QString g_storeDir;
 QString g_decidedStoreDir;
 
-// access(W_OK) can be wrong on network and read-only mounts: try to create a file.
+}  // namespace
+
 bool canWriteIn(const QString& dir) {
+    // access(W_OK) can be wrong on network and read-only mounts: try to create a file.
     QTemporaryFile probe(dir + QStringLiteral("/.jotpin-write-test-XXXXXX"));
     return probe.open();
 }
-
-}  // namespace
 
 QString programDir() {
     if (!g_path.isEmpty()) return g_path;
@@ -37,9 +39,14 @@ QString storeDir() {
     // Decided once per run (it takes a file creation): the store never moves while running.
     if (g_decidedStoreDir.isEmpty()) {
         const QString path = programDir();
+        // Never created here: a missing one may be a synced folder not mounted yet, waited for
+        // as a missing --store folder is.
+        const QString remembered = rememberedStoreDir();
         // An installed program keeps its notes in the user's data folder, even in a prefix
         // the user can write.
-        if (!isInstalled() && canWriteIn(path)) {
+        if (!remembered.isEmpty()) {
+            g_decidedStoreDir = remembered;
+        } else if (!isInstalled() && canWriteIn(path)) {
             g_decidedStoreDir = path;
         } else {
             const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -48,6 +55,33 @@ QString storeDir() {
         }
     }
     return g_decidedStoreDir;
+}
+
+bool storeDirOverridden() {
+    return !g_storeDir.isEmpty();
+}
+
+QString rememberedStoreFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/store");
+}
+
+QString rememberedStoreDir() {
+    QByteArray bytes;
+    QString error;
+    if (files::readRegular(rememberedStoreFile(), 64 * 1024, &bytes, &error) !=
+        files::ReadResult::Ok)
+        return {};
+    // One line; a folder's name may start or end with spaces.
+    QString dir = QString::fromUtf8(bytes);
+    if (dir.endsWith(u'\n')) dir.chop(1);
+    return QDir::isAbsolutePath(dir) ? QDir::cleanPath(dir) : QString();
+}
+
+bool rememberStoreDir(const QString& dir, QString* error) {
+    const QString file = rememberedStoreFile();
+    QDir().mkpath(QFileInfo(file).path());
+    return files::writeAtomically(file, QByteArray(QDir::cleanPath(dir).toUtf8() + '\n'), error);
 }
 
 QString keptDir() {

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QPainter>
@@ -97,6 +99,17 @@ bool CommonDialog::showOpen(QWidget* parent) {
 
 bool CommonDialog::showSave(QWidget* parent) {
     return showFileDialog(*this, parent, QFileDialog::AcceptSave);
+}
+
+bool CommonDialog::showFolder(QWidget* parent, const QString& title) {
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (QFileInfo(m_fileName).isDir()) dialog.setDirectory(m_fileName);
+    if (!dialog.exec() || dialog.selectedFiles().isEmpty()) return false;
+    m_fileName = QDir::cleanPath(dialog.selectedFiles().first());
+    return true;
 }
 
 bool CommonDialog::showPrinter(QWidget* parent) {

@@ -64,6 +64,9 @@ public:
     // Sets fileName and filterIndex. A name typed without an extension gets the chosen
     // entry's extension, or defaultExt when that entry has none.
     virtual bool showSave(QWidget* parent);
+    // Chooses a folder that exists, starting at fileName when it names one; sets fileName to
+    // the chosen folder. `title` is the dialog's.
+    virtual bool showFolder(QWidget* parent, const QString& title);
     // Chooses the printer, a PDF file among them; printer() prints there afterwards.
     virtual bool showPrinter(QWidget* parent);
     // Opens with the font and the text colour it holds; sets both. The colour is one of the

@@ -31,7 +31,7 @@ desktop_tools() {
     done
 }
 
-# start_session_bus: a D-Bus session bus of the test's own (KWin and mutter want one).
+# start_session_bus: a D-Bus session bus of the test's own (KWin, mutter and xfwm4 want one).
 start_session_bus() {
     start_helper dbus "$E2E_TMP/dbus.log" "test -s '$E2E_TMP/bus'" \
         "dbus-daemon --session --nofork --nopidfile --print-address=3 3>'$E2E_TMP/bus'"
@@ -65,6 +65,8 @@ start_desktop() {
             ;;
         xfwm4)
             start_xvfb
+            # Its settings come from xfconfd over the session bus: without one it ends at once.
+            start_session_bus
             start_helper xfwm4 "$E2E_TMP/xfwm4.log" 'wm_named xfwm4' 'xfwm4 --replace --compositor=off'
             ;;
         sway) start_sway ;;
