@@ -70,6 +70,7 @@ private Q_SLOTS:
     void deletedNoteGoesAndTheRestMoveUp();
     void aSaveNeverGoesOverAnotherMachinesFiles();
     void aFileArrivingDuringASaveIsNotTakenAsSeen();
+    void aSaveEndedInsideAQueryIsToldAfterIt();
 
 private:
     QList<Notebook::Page> pages() const {
@@ -193,6 +194,20 @@ void TstNotebook::aFileArrivingDuringASaveIsNotTakenAsSeen() {
     // The base is what this save wrote: the third note's new text is still to be merged.
     QVERIFY(fileOf(content(3)).contains("from elsewhere"));
     QVERIFY(!m_book->diskUnchanged());
+}
+
+void TstNotebook::aSaveEndedInsideAQueryIsToldAfterIt() {
+    HeldSteps held;
+    files::Steps::install(&held);
+    QSignalSpy finished(m_book.get(), &Notebook::finished);
+    QVERIFY(m_book->saveInBackground(pages(), Switches{}));
+    held.waitUntilWriting();
+    held.letGo();
+    // The query waits for the save. Told from inside it, a listener that merges or saves again
+    // (as the sync does on every finished save) would run in the middle of the caller's merge.
+    QCOMPARE(m_book->storedNumber(2), 2);
+    QCOMPARE(finished.size(), 0);
+    QTRY_COMPARE(finished.size(), 1);
 }
 
 QTEST_MAIN(TstNotebook)

@@ -16,7 +16,7 @@ Notebook::Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QOb
       m_snapshotsDir(std::move(snapshotsDir)),
       m_snapshotDays(snapshotDays) {
     connect(&m_watcher, &QFutureWatcher<Outcome>::finished, this, [this] {
-        if (m_inFlight.active) conclude(m_watcher.result());
+        if (m_inFlight.active) conclude(m_watcher.result(), Tell::Now);
     });
 }
 
@@ -136,7 +136,7 @@ bool Notebook::save(const QList<Page>& pages, const Switches& switches, Scope sc
     else
         outcome = prepare(pages, switches, scope)();
     if (errors) *errors += outcome.problems;
-    conclude(outcome);
+    conclude(outcome, Tell::Now);
     return outcome.saved;
 }
 
@@ -200,14 +200,16 @@ std::function<Notebook::Outcome()> Notebook::prepare(const QList<Page>& pages,
     };
 }
 
-void Notebook::conclude(const Outcome& outcome) {
+void Notebook::conclude(const Outcome& outcome, Tell tell) {
     const InFlight taken = std::exchange(m_inFlight, {});
+    QList<std::function<void()>> told;
     if (outcome.changedOnDisk) {
         // Nothing was written: everything waits for the save after the merge.
         m_contentChanged.unite(taken.contentTaken);
         m_removals.unite(taken.removalsTaken);
         m_changed = true;
-        Q_EMIT changedOnDisk();
+        told.append([this] { Q_EMIT changedOnDisk(); });
+        deliver(std::move(told), tell);
         return;
     }
     if (outcome.committed) {
@@ -231,16 +233,35 @@ void Notebook::conclude(const Outcome& outcome) {
         m_changed = true;
     }
     if (!outcome.saved && !m_failing)
-        Q_EMIT failing(outcome.problems);
+        told.append([this, problems = outcome.problems] { Q_EMIT failing(problems); });
     else if (outcome.saved && m_failing)
-        Q_EMIT worksAgain();
-    if (outcome.saved && !outcome.problems.isEmpty()) Q_EMIT notice(outcome.problems);
+        told.append([this] { Q_EMIT worksAgain(); });
+    if (outcome.saved && !outcome.problems.isEmpty())
+        told.append([this, problems = outcome.problems] { Q_EMIT notice(problems); });
     m_failing = !outcome.saved;
-    Q_EMIT finished(outcome.saved);
+    told.append([this, saved = outcome.saved] { Q_EMIT finished(saved); });
+    deliver(std::move(told), tell);
+}
+
+void Notebook::deliver(QList<std::function<void()>> told, Tell tell) {
+    if (tell == Tell::Now) {
+        for (const auto& signal : told)
+            signal();
+        return;
+    }
+    // A save concluded inside a query (whether the disk changed, which file holds a note) is
+    // told once that call is over: a listener that merges or saves again must not run inside it.
+    QMetaObject::invokeMethod(
+        this,
+        [told = std::move(told)] {
+            for (const auto& signal : told)
+                signal();
+        },
+        Qt::QueuedConnection);
 }
 
 void Notebook::waitForSave() {
     if (!m_inFlight.active) return;
     m_watcher.waitForFinished();
-    conclude(m_watcher.result());
+    conclude(m_watcher.result(), Tell::Later);
 }

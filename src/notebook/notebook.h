@@ -121,7 +121,11 @@ private:
     // Prepares a save on this thread; the returned work may run anywhere.
     std::function<Outcome()> prepare(const QList<Page>& pages, const Switches& switches,
                                      Scope scope);
-    void conclude(const Outcome& outcome);
+    // How a concluded save is told: at once, or after the call that waited for it.
+    enum class Tell { Now, Later };
+    void conclude(const Outcome& outcome, Tell tell);
+    void deliver(QList<std::function<void()>> told, Tell tell);
+    // A save under way is waited for; what it tells comes after the caller's call.
     void waitForSave();
 
     QString m_storeDir;
