@@ -352,6 +352,13 @@ void TstSettings::folderWithAStoreIsOpenedAsItIs() {
     dialog->chooseStoreFolder();
     QVERIFY(f.prompts.asked.isEmpty());
     QVERIFY(!QFileInfo::exists(paths::rememberedStoreFile()));
+    // Its own text folder: a store inside the store would move into itself.
+    f.dialogs.folders.push_back(from + QStringLiteral("/tie"));
+    dialog->chooseStoreFolder();
+    QVERIFY(f.prompts.told.value(0).contains(QStringLiteral("里面")));
+    f.prompts.clear();
+    QVERIFY(!QFileInfo::exists(paths::rememberedStoreFile()));
+    QCOMPARE(entries(from + QStringLiteral("/tie")), here);
 
     f.dialogs.folders.push_back(target.path());
     f.prompts.queueAnswer(Prompts::Answer::Ok);

@@ -337,6 +337,13 @@ namespace {
 
 const QString kFolderTitle = QStringLiteral("帖子文件夹");
 
+// Whether `folder` lies somewhere below `outer`.
+bool inside(const QString& folder, const QString& outer) {
+    const QString in = QFileInfo(folder).canonicalFilePath();
+    const QString around = QFileInfo(outer).canonicalFilePath();
+    return !in.isEmpty() && !around.isEmpty() && in.startsWith(around + u'/');
+}
+
 bool sameFolder(const QString& a, const QString& b) {
     const QString first = QFileInfo(a).canonicalFilePath();
     const QString second = QFileInfo(b).canonicalFilePath();
@@ -383,6 +390,13 @@ void SettingsDialog::chooseStoreFolder() {
     const bool overridden = paths::storeDirOverridden();
     if (!overridden && sameFolder(dir, current)) return;
     Prompts& prompts = Prompts::instance();
+    // Such as its own tie/: the store would be moved into itself.
+    if (inside(dir, current)) {
+        prompts.warn(QStringLiteral("文件夹 %1 在现在的帖子文件夹 %2 里面，帖子不能放在那里。")
+                         .arg(shown(dir), shown(current)),
+                     kFolderTitle);
+        return;
+    }
     if (!QFileInfo(dir).isDir() || !paths::canWriteIn(dir)) {
         prompts.warn(QStringLiteral("无法在文件夹 %1 里写入文件，帖子不能放在那里。\n"
                                     "请选择一个可以写入的文件夹。")
