@@ -444,8 +444,10 @@ Outcome run(quint64 seed, const QString& root) {
                 out.log.append(QStringLiteral("    m%1 ").arg(i) + describe(item.note, *item.text));
         }
     };
-    QMap<QString, int> typedOn;  // every word typed, and where
-    QSet<QString> excused;       // deleted by someone who had seen it, or lost in a crash
+    QMap<QString, int> typedOn;     // every word typed, and where
+    QMap<QString, QString> noteOf;  // the creation time of the note each word was typed in
+    QSet<QString> deleted;          // the creation times of notes deleted anywhere
+    QSet<QString> excused;          // deleted by someone who had seen it, or lost in a crash
     const QColor colours[] = {Qt::yellow, Qt::cyan, Qt::green, Qt::magenta, Qt::white};
     out.steps = 20 + pick(30);
     for (int s = 0; s < out.steps; ++s) {
@@ -469,12 +471,14 @@ Outcome run(quint64 seed, const QString& root) {
         } else if (action < 30 && notes && !on.shelf().items[size_t(index)].note.locked) {
             const QString word = u'w' + QString::number(typedOn.size());
             typedOn.insert(word, m);
+            noteOf.insert(word, on.shelf().items[size_t(index)].note.created);
             on.type(index, word);
             what = QStringLiteral("types %1 in note %2").arg(word).arg(index);
         } else if (action < 38) {
             on.createNote();
             what = QStringLiteral("makes a note");
         } else if (action < 44 && notes) {
+            deleted.insert(on.shelf().items[size_t(index)].note.created);
             const QStringList words = on.deleteNote(index);
             excused.unite(QSet<QString>(words.begin(), words.end()));
             what = QStringLiteral("deletes note %1 (%2)").arg(index).arg(words.join(u' '));
@@ -537,17 +541,21 @@ Outcome run(quint64 seed, const QString& root) {
             const QString text = comparable(item.text->toPlainText());
             words.unite(wordsIn(text));
             notes.append(describe(item.note, *item.text));
-            if (!text.startsWith(kOtherVersion) && texts[text]++ == 1)
+            // Two empty notes are two notes.
+            if (!text.isEmpty() && !text.startsWith(kOtherVersion) && texts[text]++ == 1)
                 out.violations.append(
                     QStringLiteral("no note twice: m%1 shows twice: %2").arg(i).arg(text));
         }
         for (auto it = typedOn.cbegin(); it != typedOn.cend(); ++it) {
-            if (!excused.contains(it.key()) && !words.contains(it.key()))
-                out.violations.append(
-                    QStringLiteral("nothing lost: %1, typed on m%2, is not on m%3")
-                        .arg(it.key())
-                        .arg(it.value())
-                        .arg(i));
+            if (excused.contains(it.key()) || words.contains(it.key())) continue;
+            // Told apart: a note deleted on a machine that had not seen the word yet.
+            out.violations.append((deleted.contains(noteOf.value(it.key()))
+                                       ? kLostToDeletion
+                                       : QStringLiteral("nothing lost: ")) +
+                                  QStringLiteral("%1, typed on m%2, is not on m%3")
+                                      .arg(it.key())
+                                      .arg(it.value())
+                                      .arg(i));
         }
         notes.sort();
         shown.append(notes);

@@ -120,6 +120,10 @@ private:
     std::vector<QMap<QString, Version>> m_writing;  // deleted, the new version still to come
 };
 
+// How "nothing lost" fails when the word's note was deleted on a machine that had not seen it.
+inline const QString kLostToDeletion =
+    QStringLiteral("nothing lost (its note deleted where it was not seen): ");
+
 struct Outcome {
     int steps = 0;
     QStringList violations;  // each names the check that failed
