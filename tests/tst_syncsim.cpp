@@ -18,8 +18,8 @@ private Q_SLOTS:
     void schedules();
     void faultsFound_data();
     void faultsFound();
-    // Not fixed: another machine's content file that came before its settings file, under a
-    // number this machine's next save gives one of its own notes, is written over.
+    // Not fixed. 112: another machine's content file that came before its settings file, under
+    // a number this machine's next save gives one of its own notes, is written over.
     void openFaults_data();
     void openFaults();
 
@@ -83,7 +83,9 @@ void TstSyncSim::openFaults_data() {
 void TstSyncSim::openFaults() {
     QFETCH(quint64, seed);
     QString report;
-    QEXPECT_FAIL("", "a content file that came before its settings file is saved over", Continue);
+    QEXPECT_FAIL("112", "a content file that came before its settings file is saved over",
+                 Continue);
+    QEXPECT_FAIL("164", "words lost after settings-file conflicts, not traced yet", Continue);
     QVERIFY2(holds(seed, m_root.filePath(QStringLiteral("run")), &report), qPrintable(report));
 }
 
