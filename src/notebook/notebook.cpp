@@ -98,6 +98,10 @@ void Notebook::rebase(QList<merge::StoredVersion> theirs, store::DiskState disk,
 }
 
 void Notebook::settingsFileGone(store::DiskState disk, const QSet<NoteId>& all) {
+    // A content file another machine wrote since is not written over: its settings file (a
+    // sync tool deletes one before it writes the new one) says whose it is. Saves wait for it.
+    for (auto it = disk.contents.begin(); it != disk.contents.end(); ++it)
+        it.value() = m_baseDisk.contents.value(it.key());
     m_baseDisk = std::move(disk);
     m_contentChanged.unite(all);
     m_changed = true;

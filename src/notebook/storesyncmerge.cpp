@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -205,6 +206,36 @@ void StoreSync::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> 
                            "是新的帖子，第一行写着“另一台电脑的版本”。"));
 }
 
+int StoreSync::restoreListed(const QString& copyPath, QStringList* texts) {
+    // Read as a settings file of its own: the notes it lists.
+    QTemporaryDir dir;
+    if (!dir.isValid() || !QFile::copy(copyPath, dir.filePath(store::keys::kSettingsFile)))
+        return 0;
+    const store::LoadedStore listed = store::loadStore(dir.path(), m_switches.values());
+    const QString heading = otherVersionHeading(QFileInfo(copyPath).lastModified());
+    int restored = 0;
+    for (const store::StoredNote& stored : listed.notes) {
+        QStringList problems;
+        const store::Content content =
+            store::readContent(m_places.store, stored.section, &problems);
+        const QString text = comparable(
+            content.kind == store::Content::Kind::Rtf ? plainTextOf(content.rtf) : content.text);
+        // A text shown here, or none: the note is here, or its file now another note's.
+        if (text.trimmed().isEmpty() || texts->contains(text)) continue;
+        NoteChange change;
+        change.fresh = true;
+        change.values = stored.note;
+        change.values->created = timetext::creationTime(Clock::instance().now());
+        change.text = noteText(content);
+        change.heading = heading;
+        QString why;
+        m_shelf.open(change, &why);
+        texts->append(text);
+        ++restored;
+    }
+    return restored;
+}
+
 void StoreSync::foldConflictCopies(const QStringList& copies) {
     const QString keptDir =
         m_places.conflicts + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
@@ -235,6 +266,8 @@ void StoreSync::foldConflictCopies(const QStringList& copies) {
                 texts.append(text);
                 ++restored;
             }
+        } else {
+            restored += restoreListed(path, &texts);
         }
         // Out of the store, where the sync tool would bring it back to every machine.
         QString target = keptDir + u'/' + copy.fileName();

@@ -1,0 +1,99 @@
+// Two or three machines and a sync tool, driven by seeded schedules: whatever the order in
+// which the tool carries the files, no typed word is lost, the machines end up showing the same
+// notes, no note shows twice, and nothing beside the stores is touched.
+#include <QHashSeed>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "syncsim.h"
+
+namespace {
+const QList<quint64> kOpen = {112, 164};
+}
+
+class TstSyncSim : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QHashSeed::setDeterministicGlobalSeed(); }
+    void schedules();
+    void faultsFound_data();
+    void faultsFound();
+    // Not fixed. 112: another machine's content file that came before its settings file, under
+    // a number this machine's next save gives one of its own notes, is written over.
+    void openFaults_data();
+    void openFaults();
+
+private:
+    // The seed's schedule: true when every check held; otherwise what failed and the steps.
+    static bool holds(quint64 seed, const QString& root, QString* report);
+    QTemporaryDir m_root{syncsim::scratchParent() + QStringLiteral("/tst_syncsim-XXXXXX")};
+};
+
+bool TstSyncSim::holds(quint64 seed, const QString& root, QString* report) {
+    const syncsim::Outcome outcome = syncsim::run(seed, root);
+    if (outcome.violations.isEmpty()) return true;
+    *report = QStringLiteral("seed %1:\n").arg(seed) + outcome.violations.join(u'\n') +
+              QStringLiteral("\nsteps:\n") + outcome.log.join(u'\n');
+    return false;
+}
+
+void TstSyncSim::schedules() {
+    QVERIFY(m_root.isValid());
+    // A failing seed is worth keeping only if it brings the same schedule back.
+    const QString root = m_root.filePath(QStringLiteral("run"));
+    QCOMPARE(syncsim::run(1, root).log, syncsim::run(1, root).log);
+    QStringList failed;
+    QStringList lostToDeletion;
+    for (quint64 seed = 1; seed <= 300; ++seed) {
+        if (kOpen.contains(seed)) continue;  // openFaults()
+        QString report;
+        if (holds(seed, root, &report)) continue;
+        qWarning().noquote() << report;
+        // Only words whose note a machine deleted before it saw them: the fault left open.
+        const QString violations = report.section(QStringLiteral("\nsteps:"), 0, 0);
+        const bool onlyThat = violations.count(u'\n') ==
+                              violations.count(QStringLiteral("\n") + syncsim::kLostToDeletion);
+        (onlyThat ? lostToDeletion : failed).append(QString::number(seed));
+    }
+    QVERIFY2(failed.isEmpty(), qPrintable(QStringLiteral("failing seeds: ") + failed.join(u' ')));
+    // A note deleted on one machine while another saved new text in it: the store does not say
+    // which text the deletion saw, so the new text goes with the note.
+    QEXPECT_FAIL("", "text saved in a note another machine deleted unseen is lost", Continue);
+    QVERIFY2(lostToDeletion.isEmpty(),
+             qPrintable(QStringLiteral("seeds: ") + lostToDeletion.join(u' ')));
+}
+
+// Schedules that once lost notes; a change to the simulation's draws gives their seeds other
+// schedules, to be found again.
+void TstSyncSim::faultsFound_data() {
+    QTest::addColumn<quint64>("seed");
+    // The settings file of one machine lost to the other's: the notes only it listed went.
+    QTest::newRow("settings file left as a conflict copy") << quint64(1);
+    // The settings file deleted before the tool wrote the new one, another machine's texts
+    // already there: every note was saved anew over them.
+    QTest::newRow("texts arrived before their settings file") << quint64(19);
+}
+
+void TstSyncSim::openFaults_data() {
+    QTest::addColumn<quint64>("seed");
+    for (quint64 seed : kOpen)
+        QTest::newRow(qPrintable(QString::number(seed))) << seed;
+}
+
+void TstSyncSim::openFaults() {
+    QFETCH(quint64, seed);
+    QString report;
+    QEXPECT_FAIL("112", "a content file that came before its settings file is saved over",
+                 Continue);
+    QEXPECT_FAIL("164", "words lost after settings-file conflicts, not traced yet", Continue);
+    QVERIFY2(holds(seed, m_root.filePath(QStringLiteral("run")), &report), qPrintable(report));
+}
+
+void TstSyncSim::faultsFound() {
+    QFETCH(quint64, seed);
+    QString report;
+    QVERIFY2(holds(seed, m_root.filePath(QStringLiteral("run")), &report), qPrintable(report));
+}
+
+QTEST_MAIN(TstSyncSim)
+#include "tst_syncsim.moc"
