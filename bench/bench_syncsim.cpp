@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
         ++faults;
         std::printf("seed %llu: %s\n", static_cast<unsigned long long>(seed),
                     qPrintable(outcome.violations.first().section(u'\n', 0, 0)));
+        // One schedule asked for: all it broke, and its steps.
+        if (schedules == 1)
+            std::printf("%s\nsteps:\n%s\n", qPrintable(outcome.violations.join(u'\n')),
+                        qPrintable(outcome.log.join(u'\n')));
         std::fflush(stdout);
     }
     const double seconds = double(timer.elapsed()) / 1000.0;

@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/setup.sh"  # jotpin_configure, jotpin_ctest
 build="$root/build-tsan"
-tests=(tst_notebook tst_sync)
+tests=(tst_notebook tst_sync tst_syncsim)
 jotpin_configure "$build" -DJOTPIN_TSAN=ON -DJOTPIN_BENCH=OFF -DJOTPIN_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)" --target "${tests[@]}"
 # Qt itself is not built with the sanitizer: its own locking is known to it only through

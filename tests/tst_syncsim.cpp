@@ -8,7 +8,7 @@
 #include "syncsim.h"
 
 namespace {
-const QList<quint64> kOpen = {112, 164};
+const QList<quint64> kOpen = {122, 193};
 }
 
 class TstSyncSim : public QObject {
@@ -18,8 +18,8 @@ private Q_SLOTS:
     void schedules();
     void faultsFound_data();
     void faultsFound();
-    // Not fixed. 112: another machine's content file that came before its settings file, under
-    // a number this machine's next save gives one of its own notes, is written over.
+    // Not fixed: after storms of conflicts on three machines, a note shows another's text, so
+    // that text shows twice.
     void openFaults_data();
     void openFaults();
 
@@ -43,24 +43,14 @@ void TstSyncSim::schedules() {
     const QString root = m_root.filePath(QStringLiteral("run"));
     QCOMPARE(syncsim::run(1, root).log, syncsim::run(1, root).log);
     QStringList failed;
-    QStringList lostToDeletion;
     for (quint64 seed = 1; seed <= 300; ++seed) {
         if (kOpen.contains(seed)) continue;  // openFaults()
         QString report;
         if (holds(seed, root, &report)) continue;
         qWarning().noquote() << report;
-        // Only words whose note a machine deleted before it saw them: the fault left open.
-        const QString violations = report.section(QStringLiteral("\nsteps:"), 0, 0);
-        const bool onlyThat = violations.count(u'\n') ==
-                              violations.count(QStringLiteral("\n") + syncsim::kLostToDeletion);
-        (onlyThat ? lostToDeletion : failed).append(QString::number(seed));
+        failed.append(QString::number(seed));
     }
     QVERIFY2(failed.isEmpty(), qPrintable(QStringLiteral("failing seeds: ") + failed.join(u' ')));
-    // A note deleted on one machine while another saved new text in it: the store does not say
-    // which text the deletion saw, so the new text goes with the note.
-    QEXPECT_FAIL("", "text saved in a note another machine deleted unseen is lost", Continue);
-    QVERIFY2(lostToDeletion.isEmpty(),
-             qPrintable(QStringLiteral("seeds: ") + lostToDeletion.join(u' ')));
 }
 
 // Schedules that once lost notes; a change to the simulation's draws gives their seeds other
@@ -72,6 +62,10 @@ void TstSyncSim::faultsFound_data() {
     // The settings file deleted before the tool wrote the new one, another machine's texts
     // already there: every note was saved anew over them.
     QTest::newRow("texts arrived before their settings file") << quint64(19);
+    // Another machine's text came before its settings file, under a number a save here gave
+    // to a note of ours: written over.
+    QTest::newRow("a text whose settings file did not come") << quint64(112);
+    QTest::newRow("words lost after settings-file conflicts") << quint64(164);
 }
 
 void TstSyncSim::openFaults_data() {
@@ -83,9 +77,8 @@ void TstSyncSim::openFaults_data() {
 void TstSyncSim::openFaults() {
     QFETCH(quint64, seed);
     QString report;
-    QEXPECT_FAIL("112", "a content file that came before its settings file is saved over",
-                 Continue);
-    QEXPECT_FAIL("164", "words lost after settings-file conflicts, not traced yet", Continue);
+    QEXPECT_FAIL("122", "a note shows another's text after conflicts, not traced yet", Continue);
+    QEXPECT_FAIL("193", "a note shows another's text after conflicts, not traced yet", Continue);
     QVERIFY2(holds(seed, m_root.filePath(QStringLiteral("run")), &report), qPrintable(report));
 }
 

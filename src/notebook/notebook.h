@@ -65,6 +65,8 @@ public:
     // stays matched to the base, which a settings file that comes back is compared with.
     void settingsFileGone(store::DiskState disk, const QSet<NoteId>& all);
     bool saving() const { return m_inFlight.active; }
+    // The store's files as last read or written here.
+    const store::DiskState& baseDisk() const { return m_baseDisk; }
 
     // Changes: something the store keeps; a note's text; a note closed.
     void changed() { m_changed = true; }

@@ -97,6 +97,9 @@ private:
     // are in the store but shown by no note here (made on the machine whose settings file
     // lost) come back as notes. How many did.
     int restoreListed(const QString& copyPath, QStringList* texts);
+    // A content file no settings file lists, whose settings file did not come in time: its
+    // text, if no note shows it, comes back as a note.
+    void keepUnlisted(int section, const store::FileStamp& stamp);
     // The numbered notes as the notebook saves them.
     QList<Notebook::Page> pages() const;
     // A save ended: what is unsaved now, and when to try again.
@@ -115,8 +118,10 @@ private:
     bool m_identityToWrite = false;  // so did loading: written soon, not only at a change
     SyncDelays m_delays;
     QElapsedTimer m_clock;
-    QHash<int, qint64> m_missedSince;  // content files still arriving, by number: when first missed
-    QTimer m_recheck;                  // the store's files, looked at again
+    // Files still arriving, by number (a content file missed; its negative: a content file
+    // whose settings file is missed): when first missed.
+    QHash<int, qint64> m_missedSince;
+    QTimer m_recheck;  // the store's files, looked at again
     bool m_diskChangedDuringSave = false;
     std::optional<AutoSave::Delays> m_saveSoonOnceThere;  // asked for while waiting
     StoreWatch* m_watch = nullptr;

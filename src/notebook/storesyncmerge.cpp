@@ -130,6 +130,22 @@ bool StoreSync::mergeFromDisk(bool patient, QStringList* conflictCopies) {
         missed.insert(stored.section, since);
         arriving = arriving || now - since < m_delays.arrivingMs;
     }
+    // A text no note of theirs lists, new since the last read or save here: another machine's
+    // note whose settings file is still to come. Waited for in the same way; the next save
+    // here may give its number to a note of ours.
+    QSet<int> listed;
+    for (const store::StoredNote& stored : theirs.notes)
+        listed.insert(stored.section);
+    QList<int> unlisted;
+    for (auto it = disk.contents.cbegin(); it != disk.contents.cend(); ++it) {
+        if (listed.contains(it.key()) ||
+            m_notebook.baseDisk().contents.value(it.key()) == it.value())
+            continue;
+        unlisted.append(it.key());
+        const qint64 since = m_missedSince.value(-it.key(), now);
+        missed.insert(-it.key(), since);
+        arriving = arriving || now - since < m_delays.arrivingMs;
+    }
     m_missedSince = missed;
     if (arriving && patient) {
         m_recheck.start(m_delays.recheckMs);
@@ -137,7 +153,12 @@ bool StoreSync::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     }
     QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
     const merge::Plan plan = m_notebook.planMerge(versions, pages());
+    const QHash<int, store::FileStamp> stamps = disk.contents;
     applyMerge(plan, std::move(versions), std::move(disk), &problems);
+    // Its settings file did not come (in time): the text is kept as a note before a save here
+    // writes over it.
+    for (int section : unlisted)
+        keepUnlisted(section, stamps.value(section));
     if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
     return true;
 }
@@ -204,6 +225,26 @@ void StoreSync::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> 
         say(
             QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"
                            "是新的帖子，第一行写着“另一台电脑的版本”。"));
+}
+
+void StoreSync::keepUnlisted(int section, const store::FileStamp& stamp) {
+    QStringList problems;
+    const store::Content content = store::readContent(m_places.store, section, &problems);
+    const QString text = comparable(
+        content.kind == store::Content::Kind::Rtf ? plainTextOf(content.rtf) : content.text);
+    if (text.trimmed().isEmpty()) return;
+    for (const NoteShelf::Shown& shown : m_shelf.notes()) {
+        if (shown.text && comparable(shown.text->toPlainText()) == text) return;
+    }
+    NoteChange change;
+    change.fresh = true;
+    change.text = noteText(content);
+    change.heading = otherVersionHeading(QDateTime::fromMSecsSinceEpoch(stamp.modifiedMs));
+    QString why;
+    m_shelf.open(change, &why);
+    say(
+        QStringLiteral("另一台电脑的一个帖子只送来了内容，没有送来它的设置：内容已作为新帖子留下，"
+                       "第一行写着“另一台电脑的版本”。"));
 }
 
 int StoreSync::restoreListed(const QString& copyPath, QStringList* texts) {
