@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTest>
 #include <QTextCursor>
@@ -57,6 +58,7 @@ private Q_SLOTS:
     void clipboardCaptureAppendsAndKeepsTheFormat();
     void keyboardReachesTheTitleStrip();
     void screenReadersSeeTheNoteButNotItsLockedText();
+    void aStoreChangeSignalsOnlyWhatReallyChanged();
 
 private:
     NoteWindow* createNote() { return f.program->createNote(); }
@@ -536,6 +538,29 @@ void TstNote::screenReadersSeeTheNoteButNotItsLockedText() {
         QAccessible::queryAccessibleInterface(note->editor())->textInterface();
     QVERIFY(text);
     QVERIFY(text->text(0, text->characterCount()).contains(QStringLiteral("PIN 4321")));
+}
+
+void TstNote::aStoreChangeSignalsOnlyWhatReallyChanged() {
+    NoteWindow note;
+    note.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&note));
+    QSignalSpy changed(&note, &NoteWindow::changed);
+    QSignalSpy contentChanged(&note, &NoteWindow::contentChanged);
+    // Another machine's version, as merged: what it does not change is no change here.
+    NoteChange same;
+    same.values = note.note();
+    note.apply(same);
+    QCOMPARE(changed.size(), 0);
+    NoteChange recoloured = same;
+    recoloured.values->colour = QColor(Qt::cyan);
+    note.apply(recoloured);
+    QCOMPARE(changed.size(), 1);
+    // A new text is one change, however the editor builds it.
+    NoteChange text;
+    text.text = NoteText{NoteText::Kind::Rtf, "{\\rtf1 one\\par two\\par three}", {}};
+    note.apply(text);
+    QCOMPARE(contentChanged.size(), 1);
+    QCOMPARE(changed.size(), 2);
 }
 
 QTEST_MAIN(TstNote)

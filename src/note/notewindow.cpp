@@ -85,6 +85,10 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
     connect(qApp, &QGuiApplication::screenAdded, this, [this] { applyGeometry(); });
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { applyGeometry(); });
     connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (m_textArriving) {
+            m_textArrived = true;  // told once it is all there
+            return;
+        }
         Q_EMIT contentChanged();
         Q_EMIT changed();
     });
@@ -115,6 +119,8 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
     if (change.fresh) forgetLastAlarm();
     if (change.values) setNote(*change.values);
     bool read = true;
+    // A text is built in steps (cleared, then each part inserted): it is one change.
+    m_textArriving = true;
     if (change.text) {
         const int caret = m_editor->textCursor().position();
         const int scrolled = m_editor->verticalScrollBar()->value();
@@ -141,6 +147,11 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
         at.movePosition(QTextCursor::Start);
         at.insertText(change.heading);
         at.insertBlock();
+    }
+    m_textArriving = false;
+    if (std::exchange(m_textArrived, false)) {
+        Q_EMIT contentChanged();
+        Q_EMIT changed();
     }
     // With gaps between the sections, the next save numbers the notes afresh and gives each
     // content file its new number.

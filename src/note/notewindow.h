@@ -172,6 +172,8 @@ private:
     Note m_note;  // its `visible` is not kept: the window knows
     int m_number = 0;
     const NoteId m_id;
+    bool m_textArriving = false;  // apply() is putting a text in
+    bool m_textArrived = false;
     notelayout::Layout m_layout{};
     QColor m_colourShown;   // the colour the window shows
     int m_resizeGrip = -1;  // the grip held down
