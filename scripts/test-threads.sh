@@ -11,5 +11,7 @@ cmake --build "$build" --parallel "$(nproc)" --target "${tests[@]}"
 # Qt itself is not built with the sanitizer: its own locking is known to it only through
 # the suppressions.
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp"
+# The simulation's schedules, each many times slower here: enough to cross every path.
+export SYNCSIM_SCHEDULES=10
 pattern=$(IFS='|'; echo "^(${tests[*]})\$")
 jotpin_ctest "$build" -R "$pattern" "$@"

@@ -281,6 +281,12 @@ void SyncTool::write(int folder, const QString& path, const QByteArray& bytes) {
     // Into place by rename, from a file written beside the store.
     const QString temp = m_temp + QStringLiteral("/carrying");
     writeFile(temp, bytes);
+    // Stamped with the simulated time: what a machine shows of it (the heading of another
+    // machine's version) is the same at any speed.
+    QFile carried(temp);
+    if (carried.open(QIODevice::ReadWrite))
+        carried.setFileTime(m_clock.now(), QFileDevice::FileModificationTime);
+    carried.close();
     const QString target = m_folders[folder] + u'/' + path;
     QDir().mkpath(QFileInfo(target).path());
     std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData());

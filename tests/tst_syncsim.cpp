@@ -8,7 +8,7 @@
 #include "syncsim.h"
 
 namespace {
-const QList<quint64> kOpen = {122, 193};
+const QList<quint64> kOpen = {193};
 }
 
 class TstSyncSim : public QObject {
@@ -43,7 +43,10 @@ void TstSyncSim::schedules() {
     const QString root = m_root.filePath(QStringLiteral("run"));
     QCOMPARE(syncsim::run(1, root).log, syncsim::run(1, root).log);
     QStringList failed;
-    for (quint64 seed = 1; seed <= 300; ++seed) {
+    // Fewer under a sanitizer, which runs each many times slower.
+    const int schedules = qEnvironmentVariableIntValue("SYNCSIM_SCHEDULES");
+    const quint64 last = schedules > 0 ? quint64(schedules) : 300;
+    for (quint64 seed = 1; seed <= last; ++seed) {
         if (kOpen.contains(seed)) continue;  // openFaults()
         QString report;
         if (holds(seed, root, &report)) continue;
@@ -77,7 +80,6 @@ void TstSyncSim::openFaults_data() {
 void TstSyncSim::openFaults() {
     QFETCH(quint64, seed);
     QString report;
-    QEXPECT_FAIL("122", "a note shows another's text after conflicts, not traced yet", Continue);
     QEXPECT_FAIL("193", "a note shows another's text after conflicts, not traced yet", Continue);
     QVERIFY2(holds(seed, m_root.filePath(QStringLiteral("run")), &report), qPrintable(report));
 }
