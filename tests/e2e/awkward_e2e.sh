@@ -35,7 +35,7 @@ wait_for 5 bash -c "[ \$(visible_geometries $pid | wc -l) -eq 2 ]" || fail "no n
 kill -TERM "$pid"
 wait "$pid" && rc=0 || rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc after SIGTERM: $(cat "$E2E_TMP/jotpin.log")"
-iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx "窗体数目=2" || fail "the new note was lost"
+grep -qx "窗体数目=2" <(iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r') || fail "the new note was lost"
 grep -q 'after the menu' "$app/tie/tie1.tie" || fail "typing was lost"
 
 # A settings file that is a FIFO: the start neither hangs nor writes over it, and SIGTERM
@@ -104,7 +104,7 @@ xdotool mousemove 1150 150 click 1
 xdotool type --delay 20 "moved"
 kill -TERM "$pid"
 wait "$pid" || fail "exit after SIGTERM failed"
-cat "$data"/tie/tie*.tie | grep -q 'moved' || fail "typing in the moved store was lost"
+grep -q 'moved' "$data"/tie/tie*.tie || fail "typing in the moved store was lost"
 # The copy is made once: the next start keeps the store in the data folder as it is.
 before=$(md5sum "$data/tie/tie1.tie")
 start_program

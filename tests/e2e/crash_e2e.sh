@@ -23,7 +23,7 @@ for n in $(seq 1 20); do printf '{\\rtf1\\ansi note%d\\par}' "$n" >"$app/tie/tie
 
 check_store() {
     local n
-    iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx '窗体数目=20' ||
+    grep -qx '窗体数目=20' <(iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r') ||
         fail "round $1: the settings file lost its count"
     for n in $(seq 1 20); do
         local file="$app/tie/tie$n.tie"

@@ -78,7 +78,7 @@ run_installed() {
     [ -f "$store/tie/tie1.tie" ] || fail "no note saved in $store: $(ls -R "$store" "$prefix/bin")"
     [ ! -e "$prefix/bin/tie.dat" ] || fail "the installed program wrote its store beside itself"
     # The default alarm sound of a note is the installed one.
-    iconv -f gbk -t utf-8 "$store/tie.dat" | grep -q "Image5=$prefix/share/jotpin/kvz.mid" ||
+    grep -q "Image5=$prefix/share/jotpin/kvz.mid" <(iconv -f gbk -t utf-8 "$store/tie.dat") ||
         fail "the default sound is not the installed kvz.mid: $(iconv -f gbk -t utf-8 "$store/tie.dat")"
 }
 
@@ -128,13 +128,17 @@ for package in libqt6core6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins qt6-
     qt6-translations-l10n; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "the package does not depend on $package: $depends"
 done
-dpkg-deb -f "$deb" Description | grep -q '帖子' || fail "no Chinese description"
+# Read whole first: a grep -q that stops at its match would end the writer by SIGPIPE, which
+# pipefail counts as a failure.
+description=$(dpkg-deb -f "$deb" Description)
+[[ $description == *帖子* ]] || fail "no Chinese description"
 # One version everywhere: the program, the package, its changelog, the software centre's release.
 dpkg -x "$deb" "$E2E_TMP/root"
 version=$(dpkg-deb -f "$deb" Version)
 [ "$(env -u DISPLAY "$E2E_TMP/root/usr/bin/jotpin" --version)" = "jotpin $version" ] ||
     fail "jotpin --version does not say $version"
-zcat "$E2E_TMP/root/usr/share/doc/jotpin/changelog.gz" | head -n 1 | grep -qF "jotpin ($version)" ||
+changelog=$(zcat "$E2E_TMP/root/usr/share/doc/jotpin/changelog.gz")
+[[ ${changelog%%$'\n'*} == *"jotpin ($version)"* ]] ||
     fail "the changelog does not start with $version"
 grep -qF "<release version=\"$version\"" "$E2E_TMP"/root/usr/share/metainfo/*.metainfo.xml ||
     fail "the metainfo has no release $version"

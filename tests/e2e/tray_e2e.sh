@@ -93,6 +93,6 @@ wait_for 10 bash -c "! kill -0 $first 2>/dev/null" || fail "exit + OK did not en
 entry="$XDG_CONFIG_HOME/autostart/jotpin.desktop"
 [ -f "$entry" ] || fail "no auto-start entry"
 grep -qx "Exec=$app/jotpin" "$entry" || fail "auto-start entry: $(cat "$entry")"
-iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx "是否在前=True" || fail "switch not stored"
-iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx "visible=True" || fail "shown state not stored"
+grep -qx "是否在前=True" <(iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r') || fail "switch not stored"
+grep -qx "visible=True" <(iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r') || fail "shown state not stored"
 echo "PASS: tray icon, tray menu, notes on top, saving soon, second start and exit"
