@@ -69,7 +69,7 @@ QString rememberedStoreFile() {
 QString rememberedStoreDir() {
     QByteArray bytes;
     QString error;
-    if (files::readRegular(rememberedStoreFile(), 64 * 1024, &bytes, &error) !=
+    if (files::readRegular(rememberedStoreFile(), qint64(64) * 1024, &bytes, &error) !=
         files::ReadResult::Ok)
         return {};
     // One line; a folder's name may start or end with spaces.
