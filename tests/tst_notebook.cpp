@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <memory>
 
+#include "model/notestate.h"
 #include "notebook/notebook.h"
 #include "platform/files.h"
 #include "store/notestore.h"
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void aSaveNeverGoesOverAnotherMachinesFiles();
     void aFileArrivingDuringASaveIsNotTakenAsSeen();
     void aSaveEndedInsideAQueryIsToldAfterIt();
+    void aNoteStateSignalsOnlyRealChanges();
 
 private:
     QList<Notebook::Page> pages() const {
@@ -208,6 +210,29 @@ void TstNotebook::aSaveEndedInsideAQueryIsToldAfterIt() {
     QCOMPARE(m_book->storedNumber(2), 2);
     QCOMPARE(finished.size(), 0);
     QTRY_COMPARE(finished.size(), 1);
+}
+
+void TstNotebook::aNoteStateSignalsOnlyRealChanges() {
+    NoteState state;
+    QSignalSpy changed(&state, &NoteState::changed);
+    // A window told where it already stands, a sound cleared twice: nothing to save.
+    const Note design;
+    state.setPlaceAndSize(design.left, design.top, design.width, design.height);
+    state.setSoundPath(QString());
+    state.setValues(design);
+    QCOMPARE(changed.size(), 0);
+    state.setSize(design.width, design.height + 15);
+    QCOMPARE(changed.size(), 1);
+    Note recoloured = state.values();
+    recoloured.colour = QColor(Qt::cyan);
+    recoloured.opacity = 128;
+    recoloured.locked = true;
+    state.setValues(recoloured);
+    QCOMPARE(changed.size(), 2);
+    state.setVisible(false);
+    state.setVisible(false);
+    QCOMPARE(changed.size(), 3);
+    QCOMPARE(state.values().height, design.height + 15);
 }
 
 QTEST_MAIN(TstNotebook)

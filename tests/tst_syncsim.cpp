@@ -8,7 +8,7 @@
 #include "syncsim.h"
 
 namespace {
-const QList<quint64> kOpen = {193};
+const QList<quint64> kOpen = {193, 537};
 }
 
 class TstSyncSim : public QObject {
@@ -19,7 +19,7 @@ private Q_SLOTS:
     void faultsFound_data();
     void faultsFound();
     // Not fixed: after storms of conflicts on three machines, a note shows another's text, so
-    // that text shows twice.
+    // that text shows twice (193); words typed while another machine deletes the note (537).
     void openFaults_data();
     void openFaults();
 
@@ -81,6 +81,8 @@ void TstSyncSim::openFaults() {
     QFETCH(quint64, seed);
     QString report;
     QEXPECT_FAIL("193", "a note shows another's text after conflicts, not traced yet", Continue);
+    QEXPECT_FAIL("537", "words typed while another machine deletes the note, not traced yet",
+                 Continue);
     QVERIFY2(holds(seed, m_root.filePath(QStringLiteral("run")), &report), qPrintable(report));
 }
 

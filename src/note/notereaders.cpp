@@ -106,9 +106,9 @@ void NoteWindow::setUpKeyboardAndReaders() {
 }
 
 QString NoteWindow::readerName() const {
-    if (isLocked()) return QStringLiteral("加锁的帖子 ") + m_note.created;
+    if (isLocked()) return QStringLiteral("加锁的帖子 ") + note().created;
     const QString firstLine = m_editor->accessibleName();
-    return QStringLiteral("帖子：") + (firstLine.isEmpty() ? m_note.created : firstLine);
+    return QStringLiteral("帖子：") + (firstLine.isEmpty() ? note().created : firstLine);
 }
 
 void NoteWindow::tellReadersOfName() {

@@ -15,20 +15,19 @@ const QRect kAlarmBlinking(27, 1, 17, 17);
 }  // namespace
 
 void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
-    if (!m_note.reminderOn) return;
-    const Reminder& reminder = m_note.reminder;
+    if (!note().reminderOn) return;
+    const Reminder& reminder = note().reminder;
     // One that is no number closes as a one-time reminder.
     m_alarmRepeatMinutes = reminder.repeatMinutes().value_or(0);
     if (!reminder::due(reminder, now, m_lastAlarmMinute)) return;
 
     if (withSound) {
-        if (!m_note.soundPath.isEmpty()) {
+        if (!note().soundPath.isEmpty()) {
             // In place of any other note's alarm: the notes share one sound.
-            Sound::instance().play(m_note.soundPath);
+            Sound::instance().play(note().soundPath);
             // A one-time reminder plays its sound once and keeps no sound file afterwards.
             if (m_alarmRepeatMinutes == 0) {
-                m_note.soundPath.clear();
-                Q_EMIT changed();
+                m_state.setSoundPath(QString());
             }
         }
         if (m_alarmBlink == AlarmBlink::Off) m_alarmBlink = AlarmBlink::Dim;
@@ -52,7 +51,7 @@ void NoteWindow::halfSecondTick(const QString& clock, const QString& clipboardTe
         m_editor->appendText(text);
     }
 
-    if (m_note.reminderOn && m_alarmBlink != AlarmBlink::Off) {
+    if (note().reminderOn && m_alarmBlink != AlarmBlink::Off) {
         m_alarmBlink = m_alarmBlink == AlarmBlink::Dim ? AlarmBlink::Lit : AlarmBlink::Dim;
         m_alarmIcon->setGeometry(kAlarmBlinking);
         m_alarmIcon->setIcon(m_alarmBlink == AlarmBlink::Dim ? QStringLiteral("alarm-dim.svg")
@@ -74,7 +73,6 @@ void NoteWindow::closeAlarm(bool notesOnTop) {
     }
     // A one-time reminder ends.
     m_checksReminder = false;
-    m_note.reminderOn = false;
+    m_state.setReminderOn(false);
     showLockAndReminder();
-    Q_EMIT changed();
 }

@@ -28,7 +28,15 @@ NoteId nextId() {
 
 }  // namespace
 
-NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_id(nextId()) {
+NoteWindow::NoteWindow()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      m_state([] {
+          Note hidden;  // as the window is, until it is shown
+          hidden.visible = false;
+          return hidden;
+      }()),
+      m_id(nextId()) {
+    connect(&m_state, &NoteState::changed, this, &NoteWindow::changed);
     setWindowTitle(QString());
     windowops::keepOnDesktop(this);
     // A window manager that resizes the note keeps to the smallest note.
@@ -93,64 +101,50 @@ NoteWindow::NoteWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
     });
 }
 
-Note NoteWindow::note() const {
-    Note note = m_note;
-    note.visible = isVisible();
-    return note;
-}
-
 void NoteWindow::setNote(const Note& note) {
     // Whether the window is shown is not the note's to say here.
     Note incoming = note;
-    incoming.visible = m_note.visible;
-    const bool same = incoming == m_note;
-    m_note = incoming;
+    incoming.visible = m_state.values().visible;
+    m_state.setValues(incoming);
     applyColour();
     // An opaque note stays an ordinary window; a translucent one made opaque again is one again.
     if (note.effectiveOpacity() != 255 || windowOpacity() < 1.0)
         setWindowOpacity(qBound(0, note.effectiveOpacity(), 255) / 255.0);
     showLockAndReminder();
     applyGeometry();
-    if (!same) Q_EMIT changed();
 }
 
 void NoteWindow::showLockAndReminder() {
-    m_alarmIcon->setVisible(m_note.reminderOn);
-    m_unlockButton->setVisible(m_note.locked);
-    m_editor->setVisible(!m_note.locked);
-    m_menuButton->setEnabled(!m_note.locked);
-    m_deleteButton->setEnabled(!m_note.locked);
+    m_alarmIcon->setVisible(note().reminderOn);
+    m_unlockButton->setVisible(note().locked);
+    m_editor->setVisible(!note().locked);
+    m_menuButton->setEnabled(!note().locked);
+    m_deleteButton->setEnabled(!note().locked);
     tellReadersOfLock();
 }
 
 void NoteWindow::applyColour() {
     // A palette change walks every control of the note: only for a new colour.
-    if (m_colourShown == m_note.colour) return;
-    m_colourShown = m_note.colour;
+    if (m_colourShown == note().colour) return;
+    m_colourShown = note().colour;
     QPalette p = palette();
-    p.setColor(QPalette::Window, m_note.colour);
+    p.setColor(QPalette::Window, note().colour);
     setPalette(p);
-    m_editor->setBackColor(m_note.colour);
+    m_editor->setBackColor(note().colour);
     update();
 }
 
 void NoteWindow::moveTwips(int left, int top, int width, int height) {
-    const bool moved = left != m_note.left || top != m_note.top || width != m_note.width ||
-                       height != m_note.height;
-    m_note.left = left;
-    m_note.top = top;
-    m_note.width = width;
-    m_note.height = height;
+    m_state.setPlaceAndSize(left, top, width, height);
     applyGeometry();
-    if (moved) Q_EMIT changed();
 }
 
 QPoint NoteWindow::intendedPosition() const {
     // A place on no screen (a store from a wider desktop, a monitor unplugged) shows at the
     // nearest screen's edge; the stored place stays until the user moves the note.
-    const QRect stored(units::twipsToPixels(m_note.left), units::twipsToPixels(m_note.top),
-                       qMax(1, units::twipsToPixels(m_note.width)),
-                       qMax(1, units::twipsToPixels(m_note.height)));
+    const QRect stored(units::twipsToPixels(note().left), units::twipsToPixels(note().top),
+                       qMax(1, units::twipsToPixels(note().width)),
+                       qMax(1, units::twipsToPixels(note().height)));
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens.append(screen->geometry());
@@ -159,22 +153,20 @@ QPoint NoteWindow::intendedPosition() const {
 
 void NoteWindow::applyGeometry() {
     m_applyingGeometry = true;
-    setGeometry(QRect(intendedPosition(), QSize(qMax(1, units::twipsToPixels(m_note.width)),
-                                                qMax(1, units::twipsToPixels(m_note.height)))));
+    setGeometry(QRect(intendedPosition(), QSize(qMax(1, units::twipsToPixels(note().width)),
+                                                qMax(1, units::twipsToPixels(note().height)))));
     m_applyingGeometry = false;
 }
 
 void NoteWindow::layOut() {
     const notelayout::SizeTwips clamped =
-        notelayout::clampSize({m_note.width, m_note.height}, isLocked());
-    if (clamped.width != m_note.width || clamped.height != m_note.height) {
-        m_note.width = clamped.width;
-        m_note.height = clamped.height;
+        notelayout::clampSize({note().width, note().height}, isLocked());
+    if (clamped.width != note().width || clamped.height != note().height) {
+        m_state.setSize(clamped.width, clamped.height);
         applyGeometry();
-        Q_EMIT changed();
     }
-    const notelayout::Layout l = notelayout::layoutFor(units::twipsToPixels(m_note.width),
-                                                       units::twipsToPixels(m_note.height));
+    const notelayout::Layout l = notelayout::layoutFor(units::twipsToPixels(note().width),
+                                                       units::twipsToPixels(note().height));
     m_titleLabel->move(l.titleLabelLeft, m_titleLabel->y());
     m_editor->setGeometry(l.richText);
     m_deleteButton->move(l.deleteButtonLeft, m_deleteButton->y());
@@ -257,7 +249,7 @@ bool NoteWindow::gripMouse(QWidget* receiver, QEvent* event) {
 
 void NoteWindow::resizeByGrip(int index, QPoint start, QPoint current) {
     const auto moved = notelayout::resizeByGrip(
-        {double(m_note.left), double(m_note.top), double(m_note.width), double(m_note.height)},
+        {double(note().left), double(note().top), double(note().width), double(note().height)},
         start, current, index);
     // A size below zero is refused; the window keeps its place and size.
     if (!moved || moved->width < 0 || moved->height < 0) return;
@@ -272,7 +264,7 @@ void NoteWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void NoteWindow::takeSizeFromOutside(bool fromWindowManager) {
-    const QSize ours(units::twipsToPixels(m_note.width), units::twipsToPixels(m_note.height));
+    const QSize ours(units::twipsToPixels(note().width), units::twipsToPixels(note().height));
     if (size() == ours) return;
     // A size given while the window is mapped, or the first one given before the user touched
     // it, is the window manager's (a tiling compositor's, its smallest floating window), and
@@ -288,11 +280,9 @@ void NoteWindow::takeSizeFromOutside(bool fromWindowManager) {
     }
     m_imposedSize = QSize();
     // A size from outside replaces the twips; ours stays as set.
-    const int width = m_note.width;
-    const int height = m_note.height;
-    if (this->width() != ours.width()) m_note.width = units::pixelsToTwips(this->width());
-    if (this->height() != ours.height()) m_note.height = units::pixelsToTwips(this->height());
-    if (width != m_note.width || height != m_note.height) Q_EMIT changed();
+    m_state.setSize(
+        this->width() != ours.width() ? units::pixelsToTwips(this->width()) : note().width,
+        this->height() != ours.height() ? units::pixelsToTwips(this->height()) : note().height);
 }
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
@@ -314,9 +304,7 @@ void NoteWindow::takePlaceFromOutside() {
     // that shows at a screen's edge.
     if (!isVisible() || !displayplatform::windowsHavePlaces() || pos() == intendedPosition())
         return;
-    m_note.left = units::pixelsToTwips(x());
-    m_note.top = units::pixelsToTwips(y());
-    Q_EMIT changed();
+    m_state.setPlace(units::pixelsToTwips(x()), units::pixelsToTwips(y()));
 }
 
 void NoteWindow::settleAfterMapping() {
@@ -346,14 +334,14 @@ void NoteWindow::showEvent(QShowEvent* event) {
         if (windowHandle()) windowHandle()->installEventFilter(this);
     }
     QWidget::showEvent(event);
-    if (!event->spontaneous()) Q_EMIT changed();
+    if (!event->spontaneous()) m_state.setVisible(true);
 }
 
 void NoteWindow::hideEvent(QHideEvent* event) {
     m_drag.cancel();
     m_systemDrag = false;
     QWidget::hideEvent(event);
-    if (!event->spontaneous()) Q_EMIT changed();
+    if (!event->spontaneous()) m_state.setVisible(false);
 }
 
 void NoteWindow::changeEvent(QEvent* event) {
@@ -397,8 +385,8 @@ bool NoteWindow::dragMouse(QEvent* event) {
     return m_drag.handle(
         event, [this] { return intendedPosition(); },
         [this](QPoint to) {
-            moveTwips(units::pixelsToTwips(to.x()), units::pixelsToTwips(to.y()), m_note.width,
-                      m_note.height);
+            moveTwips(units::pixelsToTwips(to.x()), units::pixelsToTwips(to.y()), note().width,
+                      note().height);
         });
 }
 
@@ -435,7 +423,7 @@ bool NoteWindow::eventFilter(QObject* watched, QEvent* event) {
         return dragMouse(event);
     // The label's tip tells when the note was made.
     if (watched == m_titleLabel && event->type() == QEvent::ToolTip)
-        m_titleLabel->setToolTip(QStringLiteral("本贴创建时间：") + m_note.created);
+        m_titleLabel->setToolTip(QStringLiteral("本贴创建时间：") + note().created);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -443,6 +431,6 @@ void NoteWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     // A thin darker edge keeps a note apart from a background of the same colour.
     QPainter painter(this);
-    painter.setPen(m_note.colour.darker(140));
+    painter.setPen(note().colour.darker(140));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

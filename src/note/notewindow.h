@@ -12,6 +12,7 @@
 
 #include "model/note.h"
 #include "model/notechange.h"
+#include "model/notestate.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
 #include "note/reminder.h"
@@ -33,7 +34,7 @@ public:
     void setNumber(int number) { m_number = number; }
 
     // What the store keeps of this note; `visible` is whether the window is shown now.
-    Note note() const;
+    const Note& note() const { return m_state.values(); }
     // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
     // shown is left to the caller.
     void setNote(const Note& note);
@@ -47,9 +48,9 @@ public:
     // Place and size in twips. Kept exactly as set while the window stands where that value
     // puts it, so that a stored 638 reads back as 638, not as 43 pixels times 15.
     void moveTwips(int left, int top, int width, int height);
-    void setLeftTwips(int left) { moveTwips(left, m_note.top, m_note.width, m_note.height); }
-    bool isLocked() const { return m_note.locked; }
-    void setCreated(const QString& created) { m_note.created = created; }
+    void setLeftTwips(int left) { moveTwips(left, note().top, note().width, note().height); }
+    bool isLocked() const { return note().locked; }
+    void setCreated(const QString& created) { m_state.setCreated(created); }
 
     // Lays out the controls for the current size, after the size clamps.
     void layOut();
@@ -116,7 +117,7 @@ public:
 
 Q_SIGNALS:
     // Something the store keeps changed: text, formatting, place, size, colour, visibility,
-    // lock, reminder, opacity, sound.
+    // lock, reminder, opacity, sound. Only a real change signals.
     void changed();
     // The text or its formatting changed (changed() comes too).
     void contentChanged();
@@ -169,7 +170,7 @@ private:
     IconButton* m_hideButton;
     IconButton* m_deleteButton;
     RichTextBox* m_editor;
-    Note m_note;  // its `visible` is not kept: the window knows
+    NoteState m_state;  // tells changed() of every real change
     int m_number = 0;
     const NoteId m_id;
     bool m_textArriving = false;  // apply() is putting a text in

@@ -1,0 +1,35 @@
+#pragma once
+// A note's values while the program runs: each setter signals changed() only when a value
+// really changes, so that the store is told of what changed and of nothing else.
+
+#include <QObject>
+
+#include "model/note.h"
+
+class NoteState : public QObject {
+    Q_OBJECT
+public:
+    explicit NoteState(const Note& values = {}) : m_values(values) {}
+
+    const Note& values() const { return m_values; }
+    // All values at once: one change however many differ.
+    void setValues(const Note& values);
+    void setPlaceAndSize(int left, int top, int width, int height);
+    void setPlace(int left, int top) {
+        setPlaceAndSize(left, top, m_values.width, m_values.height);
+    }
+    void setSize(int width, int height) {
+        setPlaceAndSize(m_values.left, m_values.top, width, height);
+    }
+    void setCreated(const QString& created);
+    void setReminderOn(bool on);
+    void setSoundPath(const QString& path);
+    void setVisible(bool visible);
+
+Q_SIGNALS:
+    // Something the store keeps changed.
+    void changed();
+
+private:
+    Note m_values;
+};
