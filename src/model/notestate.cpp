@@ -7,34 +7,26 @@ void NoteState::setValues(const Note& values) {
 }
 
 void NoteState::setPlaceAndSize(int left, int top, int width, int height) {
-    Note values = m_values;
-    values.left = left;
-    values.top = top;
-    values.width = width;
-    values.height = height;
-    setValues(values);
+    edit([&](Note& n) {
+        n.left = left;
+        n.top = top;
+        n.width = width;
+        n.height = height;
+    });
 }
 
 void NoteState::setCreated(const QString& created) {
-    Note values = m_values;
-    values.created = created;
-    setValues(values);
+    edit([&](Note& n) { n.created = created; });
 }
 
 void NoteState::setReminderOn(bool on) {
-    Note values = m_values;
-    values.reminderOn = on;
-    setValues(values);
+    edit([&](Note& n) { n.reminderOn = on; });
 }
 
 void NoteState::setSoundPath(const QString& path) {
-    Note values = m_values;
-    values.soundPath = path;
-    setValues(values);
+    edit([&](Note& n) { n.soundPath = path; });
 }
 
 void NoteState::setVisible(bool visible) {
-    Note values = m_values;
-    values.visible = visible;
-    setValues(values);
+    edit([&](Note& n) { n.visible = visible; });
 }

@@ -31,5 +31,12 @@ Q_SIGNALS:
     void changed();
 
 private:
+    template <typename Edit>
+    void edit(Edit change) {
+        Note values = m_values;
+        change(values);
+        setValues(values);
+    }
+
     Note m_values;
 };
