@@ -2,15 +2,15 @@
 // is timed against reading the same bytes as plain text in the same run, and the settings
 // file's memory is given as a multiple of its size.
 #include <sys/resource.h>
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <cstdio>
 
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/profilefile.h"
 #include "text/gbk.h"
 
@@ -65,7 +65,7 @@ double ms(const QElapsedTimer& t) {
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     QTemporaryDir dir;
 
     const QByteArray settings = largeSettings();

@@ -23,7 +23,7 @@
 #include "platform/apppaths.h"
 #include "richtext/fonts.h"
 #include "richtext/richtextbox.h"
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/notestore.h"
 #include "store/profilefile.h"
 #include "store/storekeys.h"

@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 
 namespace {
 

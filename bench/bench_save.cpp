@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/notestore.h"
 #include "store/profilefile.h"
 

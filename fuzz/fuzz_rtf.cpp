@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

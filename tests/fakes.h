@@ -10,14 +10,14 @@
 #include <deque>
 #include <variant>
 
+#include "desktop/commondialog.h"
+#include "desktop/keyboard.h"
+#include "desktop/notifications.h"
+#include "desktop/prompts.h"
+#include "desktop/shell.h"
+#include "desktop/sound.h"
+#include "desktop/tray.h"
 #include "platform/clock.h"
-#include "platform/commondialog.h"
-#include "platform/keyboard.h"
-#include "platform/notifications.h"
-#include "platform/prompts.h"
-#include "platform/shell.h"
-#include "platform/sound.h"
-#include "platform/tray.h"
 
 class FixedClock : public Clock {
 public:

@@ -7,18 +7,20 @@
 cmake_minimum_required(VERSION 3.25)
 
 # The folders below each folder:
-#   app -> dialogs, commands -> note, store -> model, richtext -> text, platform;
-#   app -> notebook -> store.
-set(below_app dialogs commands notebook note store model richtext text platform)
-set(below_dialogs note store model richtext text platform)
-set(below_commands note store model richtext text platform)
-set(below_notebook store model richtext text platform)
-set(below_note model richtext text platform)
-set(below_store model richtext text platform)
+#   app -> dialogs, commands -> note -> richtext -> rtf -> text; note -> desktop -> platform;
+#   app -> notebook -> store -> model, rtf, platform.
+set(below_app dialogs commands notebook note store model richtext rtf text desktop platform)
+set(below_dialogs note store model richtext rtf text desktop platform)
+set(below_commands note store model richtext rtf text desktop platform)
+set(below_notebook store model rtf text platform)
+set(below_note model richtext rtf text desktop platform)
+set(below_store model rtf text platform)
 set(below_model text platform)
-set(below_richtext text platform)
+set(below_richtext rtf text platform)
 set(below_text "")
 set(below_platform "")
+set(below_rtf text)
+set(below_desktop platform)
 
 include(${INCLUDES})
 set(errors "")

@@ -8,7 +8,7 @@
 #include <QTextCursor>
 #include <cstdio>
 
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/diskstate.h"
 
 namespace syncsim {

@@ -19,10 +19,10 @@
 #include "app/requests.h"
 #include "app/topmost.h"
 #include "commands/dialogguard.h"
+#include "desktop/screen.h"
+#include "desktop/singleinstance.h"
+#include "desktop/windowops.h"
 #include "platform/autostart.h"
-#include "platform/screen.h"
-#include "platform/singleinstance.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "text/gbk.h"
 

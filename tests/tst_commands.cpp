@@ -8,9 +8,9 @@
 
 #include "programfixture.h"
 
+#include "desktop/screen.h"
+#include "desktop/windowops.h"
 #include "note/framecontrols.h"
-#include "platform/screen.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "text/gbk.h"
 

@@ -12,8 +12,8 @@
 #include "programfixture.h"
 
 #include "commands/editcommands.h"
+#include "desktop/screen.h"
 #include "dialogs/settingsdialog.h"
-#include "platform/screen.h"
 #include "richtext/richtextbox.h"
 
 class TstEdit : public QObject {

@@ -15,9 +15,9 @@
 #include "programfixture.h"
 #include "text/gbk.h"
 
+#include "desktop/windowops.h"
 #include "note/framecontrols.h"
 #include "platform/units.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/values.h"
 

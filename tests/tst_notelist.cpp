@@ -6,10 +6,10 @@
 #include "programfixture.h"
 #include "richtext/richtextbox.h"
 
+#include "desktop/windowops.h"
 #include "dialogs/notelistdialog.h"
 #include "dialogs/notelistrows.h"
 #include "note/framecontrols.h"
-#include "platform/windowops.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "store/snapshots.h"
 #include "store/values.h"
 
+#include "desktop/screen.h"
 #include "note/framecontrols.h"
-#include "platform/screen.h"
 #include "richtext/richtextbox.h"
 #include "text/gbk.h"
 

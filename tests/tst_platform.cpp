@@ -12,11 +12,11 @@
 #include "fakes.h"
 #include "sandbox.h"
 
+#include "desktop/displayplatform.h"
+#include "desktop/prompts.h"
+#include "desktop/screen.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
-#include "platform/displayplatform.h"
-#include "platform/prompts.h"
-#include "platform/screen.h"
 #include "platform/translations.h"
 #include "platform/units.h"
 

@@ -12,9 +12,9 @@
 #include <QTextDocument>
 #include <QTextList>
 
-#include "richtext/longparagraphs.h"
 #include "richtext/richtextbox.h"
-#include "richtext/rtf.h"
+#include "rtf/longparagraphs.h"
+#include "rtf/rtf.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <QTextList>
 #include <memory>
 
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "programfixture.h"
 
+#include "desktop/windowops.h"
 #include "dialogs/settingsdialog.h"
 #include "note/reminder.h"
 #include "platform/files.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/values.h"
 #include "text/gbk.h"

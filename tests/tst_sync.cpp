@@ -431,7 +431,7 @@ void TstSync::aNoteWithoutCreationTimeStaysItself() {
 void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
     const QList<NoteWindow*> notes = threeSavedNotes();
     RichTextBox* editor = notes[0]->editor();
-    const store::FileStamp settings = store::stampOf(f.settingsFile());
+    const store::FileStamp settings = files::stamp(f.settingsFile());
     QTest::keyClicks(editor, QStringLiteral("abc"));
     QTRY_VERIFY_WITH_TIMEOUT(OtherMachine::fileOf(f.contentFile(1)).contains("abc"), 10000);
     QTest::qWait(800);  // the echo of that save has settled
@@ -440,7 +440,7 @@ void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
     QCOMPARE(f.windowCount(), 4);
     // Only the text changed: the settings file is not replaced by the same bytes, which a sync
     // tool may take for a change of its time alone.
-    QCOMPARE(store::stampOf(f.settingsFile()), settings);
+    QCOMPARE(files::stamp(f.settingsFile()), settings);
     QVERIFY(f.tray.messages.isEmpty());
 }
 

@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <cstdio>
 
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 
 namespace {
 

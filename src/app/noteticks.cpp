@@ -8,11 +8,11 @@
 #include <algorithm>
 
 #include "app/openwindows.h"
+#include "desktop/windowops.h"
 #include "model/programswitches.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/clock.h"
-#include "platform/windowops.h"
 
 NoteTicks::NoteTicks(const OpenWindows& windows, const ProgramSwitches& switches, QObject* parent)
     : QObject(parent), m_windows(windows), m_switches(switches) {

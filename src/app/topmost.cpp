@@ -3,8 +3,8 @@
 #include <QEvent>
 
 #include "app/openwindows.h"
+#include "desktop/windowops.h"
 #include "note/notewindow.h"
-#include "platform/windowops.h"
 
 void applyTopmostToAll(const OpenWindows& windows, bool notesOnTop) {
     for (int i = 1; i < windows.count(); ++i) {

@@ -1,6 +1,6 @@
 #include "commands/dialogguard.h"
 
-#include "platform/windowops.h"
+#include "desktop/windowops.h"
 
 void lowerNoteForDialog(QWidget* currentNote, bool notesOnTop) {
     if (notesOnTop && currentNote) windowops::setTopmost(currentNote, false);

@@ -7,10 +7,10 @@
 
 #include "commands/dialogguard.h"
 #include "commands/notecommands.h"
+#include "desktop/commondialog.h"
+#include "desktop/keyboard.h"
+#include "desktop/prompts.h"
 #include "note/notewindow.h"
-#include "platform/commondialog.h"
-#include "platform/keyboard.h"
-#include "platform/prompts.h"
 #include "richtext/richtextbox.h"
 
 namespace commands {

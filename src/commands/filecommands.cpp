@@ -6,12 +6,12 @@
 
 #include "commands/dialogguard.h"
 #include "commands/notecommands.h"
+#include "desktop/commondialog.h"
+#include "desktop/prompts.h"
 #include "note/notewindow.h"
-#include "platform/commondialog.h"
 #include "platform/files.h"
-#include "platform/prompts.h"
 #include "richtext/richtextbox.h"
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "text/textfile.h"
 
 namespace commands {

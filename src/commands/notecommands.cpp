@@ -1,11 +1,11 @@
 #include "commands/notecommands.h"
 
+#include "desktop/prompts.h"
+#include "desktop/screen.h"
+#include "desktop/windowops.h"
 #include "note/notelayout.h"
 #include "note/notewindow.h"
-#include "platform/prompts.h"
-#include "platform/screen.h"
 #include "platform/units.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
 

@@ -15,16 +15,16 @@
 #include <QSlider>
 #include <cmath>
 
+#include "desktop/commondialog.h"
+#include "desktop/prompts.h"
+#include "desktop/windowops.h"
 #include "dialogs/toolframe.h"
 #include "model/note.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
-#include "platform/commondialog.h"
-#include "platform/prompts.h"
 #include "platform/units.h"
-#include "platform/windowops.h"
 #include "store/storekeys.h"
 
 namespace {

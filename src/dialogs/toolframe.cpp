@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "desktop/windowops.h"
 #include "platform/units.h"
-#include "platform/windowops.h"
 #include "store/values.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <QStyle>
 #include <QSvgRenderer>
 
-#include "platform/directpaint.h"
+#include "desktop/directpaint.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The note's reminder check, its half-second tick and the closing of its alarm.
+#include "desktop/sound.h"
+#include "desktop/windowops.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "note/reminder.h"
-#include "platform/sound.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "desktop/displayplatform.h"
+#include "desktop/windowops.h"
 #include "note/framecontrols.h"
-#include "platform/displayplatform.h"
 #include "platform/units.h"
-#include "platform/windowops.h"
 #include "richtext/richtextbox.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "notebook/storewatch.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/storekeys.h"
 #include "text/textfile.h"
 

@@ -8,6 +8,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -147,6 +148,20 @@ void Steps::syncFolder(const QString& path) {
 Steps& Steps::real() {
     static Steps real;
     return real;
+}
+
+Stamp stamp(const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return {true, qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000,
+            quint64(st.st_ino)};
+#else
+    const QFileInfo info(path);
+    if (!info.exists()) return {};
+    return {true, info.size(), info.lastModified().toMSecsSinceEpoch(), 0};
+#endif
 }
 
 }  // namespace files

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHashFunctions>
 #include <QString>
 
 #include "platform/service.h"
@@ -26,6 +27,24 @@ bool writeAtomically(const QString& path, QByteArrayView bytes, QString* error);
 // The path a write to `path` replaces: a symbolic link is followed to the file it names (to
 // where that file would be, for a dangling link), so that the link itself stays.
 QString resolveLinks(const QString& path);
+
+// What a file is now, told apart cheaply: two stamps that compare equal mean nobody wrote it in
+// between. A file replaced by rename is another file even with the same size and time, which
+// some sync tools give it.
+struct Stamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+    quint64 inode = 0;  // 0 where the system has none
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+};
+
+inline size_t qHash(const Stamp& stamp, size_t seed = 0) {
+    return qHashMulti(seed, stamp.exists, stamp.size, stamp.modifiedMs, stamp.inode);
+}
+
+// One look at the file; a missing one has exists false.
+Stamp stamp(const QString& path);
 
 // The steps a save of many files is made of, each one call, so that a test can stop a save
 // after any one of them as a crash would.

@@ -17,9 +17,9 @@
 #include <QTextDocumentFragment>
 
 #include "platform/files.h"
-#include "richtext/longparagraphs.h"
-#include "richtext/rtf.h"
 #include "richtext/textfind.h"
+#include "rtf/longparagraphs.h"
+#include "rtf/rtf.h"
 
 namespace {
 

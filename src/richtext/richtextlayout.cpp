@@ -6,8 +6,8 @@
 #include <QTextLayout>
 #include <limits>
 
-#include "richtext/longparagraphs.h"
 #include "richtext/richtextbox.h"
+#include "rtf/longparagraphs.h"
 
 namespace {
 

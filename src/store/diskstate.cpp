@@ -1,36 +1,15 @@
 #include "store/diskstate.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "store/storekeys.h"
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace store {
-
-FileStamp stampOf(const QString& path) {
-#ifdef Q_OS_UNIX
-    // One stat, with the inode: a file replaced by rename is another file even with the same
-    // size and time, which some sync tools give it.
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
-    return {true, qint64(st.st_size),
-            qint64(st.st_mtim.tv_sec) * 1000 + qint64(st.st_mtim.tv_nsec) / 1000000,
-            quint64(st.st_ino)};
-#else
-    const QFileInfo info(path);
-    if (!info.exists()) return {};
-    return {true, info.size(), info.lastModified().toMSecsSinceEpoch(), 0};
-#endif
-}
 
 DiskState readDiskState(const QString& storeDir) {
     DiskState state;
-    state.settings = stampOf(storeDir + u'/' + keys::kSettingsFile);
+    state.settings = files::stamp(storeDir + u'/' + keys::kSettingsFile);
     for (const QString& name : QDir(storeDir).entryList(QDir::Files | QDir::Hidden)) {
         if (conflictCopyOf(name) == keys::kSettingsFile)
             state.conflictCopies.append(storeDir + u'/' + name);
@@ -44,7 +23,7 @@ DiskState readDiskState(const QString& storeDir) {
             bool ok = false;
             const int n = QStringView(name).sliced(3, name.size() - 7).toInt(&ok);
             if (ok && n > 0 && keys::contentFileName(n) == name) {
-                state.contents.insert(n, stampOf(path));
+                state.contents.insert(n, files::stamp(path));
                 continue;
             }
         }

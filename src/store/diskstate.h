@@ -5,25 +5,15 @@
 // copies they leave when two machines changed one file.
 
 #include <QHash>
-#include <QHashFunctions>
 #include <QString>
 #include <QStringList>
 
+#include "platform/files.h"
+
 namespace store {
 
-struct FileStamp {
-    bool exists = false;
-    qint64 size = 0;
-    qint64 modifiedMs = 0;
-    quint64 inode = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-inline size_t qHash(const FileStamp& stamp, size_t seed = 0) {
-    return qHashMulti(seed, stamp.exists, stamp.size, stamp.modifiedMs, stamp.inode);
-}
-
-FileStamp stampOf(const QString& path);
+// A file told apart from another cheaply: see files::Stamp.
+using FileStamp = files::Stamp;
 
 struct DiskState {
     FileStamp settings;

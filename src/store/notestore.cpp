@@ -8,7 +8,7 @@
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/profilefile.h"
 #include "store/savejournal.h"
 #include "store/storekeys.h"

@@ -11,7 +11,7 @@
 
 #include "model/note.h"
 #include "model/programswitches.h"
-#include "richtext/rtf.h"
+#include "rtf/rtf.h"
 #include "store/diskstate.h"
 
 namespace store {

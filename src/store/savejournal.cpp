@@ -171,7 +171,7 @@ bool SaveTransaction::stageLink(const QString& from, const QString& path) {
 }
 
 FileStamp SaveTransaction::stagedStamp(const QString& path) const {
-    return stampOf(staged(files::resolveLinks(path)));
+    return files::stamp(staged(files::resolveLinks(path)));
 }
 
 void SaveTransaction::removeWithCommit(const QString& path) {

@@ -1,4 +1,4 @@
-#include "richtext/longparagraphs.h"
+#include "rtf/longparagraphs.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -4,7 +4,7 @@
 #include <QTextList>
 #include <algorithm>
 
-#include "richtext/rtfreaderstate.h"
+#include "rtf/rtfreaderstate.h"
 
 namespace rtf::detail {
 namespace {

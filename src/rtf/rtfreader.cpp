@@ -4,9 +4,9 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "richtext/rtf.h"
-#include "richtext/rtfreaderstate.h"
-#include "richtext/rtftokenizer.h"
+#include "rtf/rtf.h"
+#include "rtf/rtfreaderstate.h"
+#include "rtf/rtftokenizer.h"
 
 namespace rtf {
 namespace detail {

@@ -1,4 +1,4 @@
-#include "platform/displayplatform.h"
+#include "desktop/displayplatform.h"
 
 #include <QGuiApplication>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/windowops.h"
+#include "desktop/windowops.h"
 
 #include <QEvent>
 #include <QHash>
@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/xcbconnection.h"
+#include "desktop/xcbconnection.h"
 
 namespace windowops {
 

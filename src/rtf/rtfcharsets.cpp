@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "richtext/rtfreaderstate.h"
+#include "rtf/rtfreaderstate.h"
 #include "text/gbk.h"
 
 namespace rtf::detail {

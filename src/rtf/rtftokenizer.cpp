@@ -1,4 +1,4 @@
-#include "richtext/rtftokenizer.h"
+#include "rtf/rtftokenizer.h"
 
 #include <algorithm>
 #include <limits>

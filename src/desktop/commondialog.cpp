@@ -1,4 +1,4 @@
-#include "platform/commondialog.h"
+#include "desktop/commondialog.h"
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "richtext/rtfreaderstate.h"
+#include "rtf/rtfreaderstate.h"
 
 namespace rtf::detail {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/prompts.h"
+#include "desktop/prompts.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "platform/directpaint.h"
+#include "desktop/directpaint.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/xcbconnection.h"
+#include "desktop/xcbconnection.h"
 
 namespace directpaint {
 namespace {

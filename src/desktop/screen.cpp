@@ -1,4 +1,4 @@
-#include "platform/screen.h"
+#include "desktop/screen.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "platform/sound.h"
+#include "desktop/sound.h"
 
 #include <QAudioOutput>
 #include <QCoreApplication>

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "richtext/rtf.h"
-#include "richtext/rtfheader.h"
+#include "rtf/rtf.h"
+#include "rtf/rtfheader.h"
 #include "text/gbk.h"
 
 namespace rtf {

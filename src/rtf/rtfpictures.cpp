@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <array>
 
-#include "richtext/rtf.h"
-#include "richtext/rtfreaderstate.h"
+#include "rtf/rtf.h"
+#include "rtf/rtfreaderstate.h"
 
 namespace rtf {
 namespace detail {

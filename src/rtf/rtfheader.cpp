@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "richtext/rtfheader.h"
+#include "rtf/rtfheader.h"
 #include "text/gbk.h"
 
 namespace rtf::detail {

@@ -1,4 +1,4 @@
-#include "platform/notifications.h"
+#include "desktop/notifications.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

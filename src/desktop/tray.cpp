@@ -1,4 +1,4 @@
-#include "platform/tray.h"
+#include "desktop/tray.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QDBusConnection>
@@ -15,7 +15,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/xcbconnection.h"
+#include "desktop/xcbconnection.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "richtext/longparagraphs.h"
-#include "richtext/rtf.h"
+#include "rtf/longparagraphs.h"
+#include "rtf/rtf.h"
 
 namespace rtf {
 namespace {

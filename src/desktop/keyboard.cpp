@@ -1,4 +1,4 @@
-#include "platform/keyboard.h"
+#include "desktop/keyboard.h"
 
 #include <QGuiApplication>
 
