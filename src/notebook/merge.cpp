@@ -110,4 +110,24 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
     return plan;
 }
 
+Arrivals arrivals(const QSet<int>& listed, const QHash<int, files::Stamp>& contents,
+                  const QHash<int, files::Stamp>& baseContents,
+                  const QHash<int, qint64>& missedBefore, qint64 now, int arrivingMs) {
+    Arrivals found;
+    auto missed = [&](int key) {
+        const qint64 since = missedBefore.value(key, now);
+        found.missedSince.insert(key, since);
+        found.waiting = found.waiting || now - since < arrivingMs;
+    };
+    for (int section : listed) {
+        if (!contents.contains(section)) missed(section);
+    }
+    for (auto it = contents.cbegin(); it != contents.cend(); ++it) {
+        if (listed.contains(it.key()) || baseContents.value(it.key()) == it.value()) continue;
+        found.unlisted.append(it.key());
+        missed(-it.key());
+    }
+    return found;
+}
+
 }  // namespace merge

@@ -6,10 +6,13 @@
 // Notes are known across machines and renumbering by their creation time, which every save
 // keeps; where several share one, by their content file, then their number.
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <optional>
 
 #include "model/notechange.h"
+#include "platform/files.h"
 
 namespace merge {
 
@@ -62,5 +65,18 @@ Note mergeValues(const Note& base, const Note& theirs, const Note& ours);
 
 Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
           const QList<OurNote>& ours);
+
+// Another machine's files still to come: a content file the settings file names that is not
+// here (by its number), and a content file no settings file lists that is new since the base
+// (by its number's negative). Each is given arrivingMs from when it was first missed (in
+// missedBefore): one that came late must not cut short the wait for the next.
+struct Arrivals {
+    QHash<int, qint64> missedSince;
+    QList<int> unlisted;   // the content files listed by no settings file
+    bool waiting = false;  // one is still within its time
+};
+Arrivals arrivals(const QSet<int>& listed, const QHash<int, files::Stamp>& contents,
+                  const QHash<int, files::Stamp>& baseContents,
+                  const QHash<int, qint64>& missedBefore, qint64 now, int arrivingMs);
 
 }  // namespace merge

@@ -1,13 +1,17 @@
-// Loading the store onto the shelf and saving it back: the notebook below, saving soon after
-// changes, and what the user hears of it.
+// Loading the store onto the shelf, saving it back soon after changes and at the end, and
+// another machine's changes taken in as they arrive: the store folder watched, the versions
+// merged.
 #include "notebook/storesync.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSet>
+#include <QTextDocument>
+#include <QTimer>
 
 #include "model/programswitches.h"
+#include "notebook/conflictcopies.h"
 #include "notebook/storewatch.h"
 #include "platform/clock.h"
 #include "platform/quitsignals.h"
@@ -110,7 +114,7 @@ void StoreSync::load() {
     m_notebook.loaded(toWrite, changedFromOutside || m_identityToWrite, std::move(base),
                       std::move(disk));
     if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
-    if (!conflictCopies.isEmpty()) foldConflictCopies(conflictCopies);
+    foldConflictCopies(conflictCopies);
 }
 
 store::Content StoreSync::showStored(const Note& values, int section, QStringList* problems,
@@ -127,11 +131,8 @@ store::Content StoreSync::showStored(const Note& values, int section, QStringLis
     store::Content content = store::readContent(m_places.store, section, problems);
     // A text not here (yet) shows as none after a merge; what loading cannot read keeps the
     // line a new note starts with.
-    if (emptyWhenMissing) change.text = NoteText{};
-    if (content.kind == store::Content::Kind::Rtf)
-        change.text = NoteText{NoteText::Kind::Rtf, content.rtf, {}};
-    else if (content.kind == store::Content::Kind::Text)
-        change.text = NoteText{NoteText::Kind::Plain, {}, content.text};
+    if (emptyWhenMissing || content.kind != store::Content::Kind::None)
+        change.text = conflictcopies::noteText(content);
     change.heading = heading;
     QString why;
     *id = m_shelf.open(change, &why);
@@ -226,4 +227,176 @@ bool StoreSync::finish(QStringList* errors) {
     delete m_autoSave;
     m_autoSave = nullptr;
     return saveAll(errors);
+}
+
+void StoreSync::waitForStore() {
+    m_waiting = true;
+    const QString storeDir = QDir::toNativeSeparators(m_places.store);
+    say(QStringLiteral("找不到帖子文件夹 %1（也许还没有挂载）。\nJotpin 等它出现后再读取"
+                       "其中的帖子，在此之前不保存。要在那里开始新的帖子，请先建立这个"
+                       "文件夹。")
+            .arg(storeDir));
+    // A mount gives no notice on its mount point: looked at every few seconds, only while
+    // waiting.
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, timer, storeDir] {
+        if (!QFileInfo(m_places.store).isDir()) return;
+        timer->deleteLater();
+        m_waiting = false;
+        mergeFromDisk(false);
+        say(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
+        if (m_shelf.notes().isEmpty()) m_shelf.first();
+        if (m_saveSoonOnceThere) saveSoon(*m_saveSoonOnceThere);
+        if (m_watch) m_watch->arm();
+    });
+    timer->start(m_delays.storeFolderPollMs);
+}
+
+void StoreSync::checkDisk() {
+    if (m_waiting || m_notebook.writesRefused()) return;
+    if (m_notebook.saving()) {
+        // The echo of that save, or another machine's files: told apart once it is done.
+        m_recheck.start(m_delays.recheckMs);
+        return;
+    }
+    // The merge first: a sync tool that kept the other machine's file puts ours in the
+    // conflict copy, and only once the note shows theirs does that text count as missing.
+    QStringList copies;
+    if (!mergeFromDisk(true, &copies)) return;  // folded after it
+    foldConflictCopies(copies);
+}
+
+bool StoreSync::mergeFromDisk(bool patient, QStringList* conflictCopies) {
+    if (m_waiting || m_notebook.writesRefused()) return false;
+    store::DiskState disk;
+    const bool unchanged = m_notebook.diskUnchanged(&disk);
+    if (conflictCopies) *conflictCopies = disk.conflictCopies;
+    if (unchanged) return true;
+    const QString& storeDir = m_places.store;
+    if (!QFileInfo(storeDir).isDir()) {
+        // Unmounted while running: nothing is saved into the bare mount point, and the notes
+        // are merged with the store when it is back.
+        m_saveSoonOnceThere = std::nullopt;
+        waitForStore();
+        return false;
+    }
+    if (!disk.settings.exists) {
+        // A store emptied or not all there: no reason to close a note. Everything is
+        // written again. The notes stay known as the store's: a settings file that comes back
+        // (a sync client deletes a file before it writes it anew) brings no note twice.
+        QSet<NoteId> all;
+        for (const NoteShelf::Shown& shown : m_shelf.notes())
+            all.insert(shown.id);
+        m_notebook.settingsFileGone(std::move(disk), all);
+        changed();
+        say(QStringLiteral("帖子文件 %1 不见了：Jotpin 把所有帖子重新保存一遍。")
+                .arg(QDir::toNativeSeparators(store::settingsFilePath(storeDir))));
+        return true;
+    }
+    QStringList problems;
+    const store::LoadedStore theirs = store::loadStore(storeDir, m_switches.values(), &problems);
+    if (theirs.unreadable) return false;  // tried again at the next change there
+    // Still arriving: a content file the settings file names, or one no settings file lists
+    // (another machine's note whose settings file is still to come; the next save here may give
+    // its number to a note of ours).
+    QSet<int> listed;
+    for (const store::StoredNote& stored : theirs.notes)
+        listed.insert(stored.section);
+    merge::Arrivals arrivals =
+        merge::arrivals(listed, disk.contents, m_notebook.baseDisk().contents, m_missedSince,
+                        m_clock.elapsed(), m_delays.arrivingMs);
+    m_missedSince = std::move(arrivals.missedSince);
+    if (arrivals.waiting && patient) {
+        m_recheck.start(m_delays.recheckMs);
+        return false;
+    }
+    QList<merge::StoredVersion> versions = m_notebook.versionsOf(theirs.notes, disk);
+    const merge::Plan plan = m_notebook.planMerge(versions, pages());
+    const QHash<int, store::FileStamp> stamps = disk.contents;
+    applyMerge(plan, std::move(versions), std::move(disk), &problems);
+    // Its settings file did not come (in time): the text is kept as a note before a save here
+    // writes over it.
+    for (int section : arrivals.unlisted) {
+        const QString told = conflictcopies::keepUnlisted(m_shelf, m_places.store, section,
+                                                          stamps.value(section).modifiedMs);
+        if (!told.isEmpty()) say(told);
+    }
+    if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    return true;
+}
+
+void StoreSync::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
+                           store::DiskState disk, QStringList* problems) {
+    const QString& storeDir = m_places.store;
+    m_applying = true;
+    const bool changedBefore = m_notebook.takeChanged();
+    QHash<NoteId, int> storedAs;
+    QSet<NoteId> toWrite;
+    int otherVersions = 0;
+    for (const merge::Plan::Update& update : plan.updates) {
+        storedAs.insert(update.id, update.section);
+        NoteChange change;
+        change.values = update.note;
+        if (update.takeText) {
+            const store::Content content = store::readContent(storeDir, update.section, problems);
+            if (content.kind != store::Content::Kind::None)
+                change.text = conflictcopies::noteText(content);
+        }
+        if (change.values || change.text) m_shelf.apply(update.id, change);
+    }
+    QHash<NoteId, QString> shownTexts;
+    for (const NoteShelf::Shown& shown : m_shelf.notes())
+        shownTexts.insert(shown.id, shown.text
+                                        ? conflictcopies::comparable(shown.text->toPlainText())
+                                        : QString());
+    for (const merge::Plan::Add& add : plan.added) {
+        NoteId id = 0;
+        if (!add.otherVersionOf) {
+            showStored(add.note, add.section, problems, &id, true);
+            storedAs.insert(id, add.section);
+            continue;
+        }
+        // Both machines made the same change: one note is enough.
+        const store::Content content = store::readContent(storeDir, add.section, problems);
+        const QString text = content.kind == store::Content::Kind::Rtf
+                                 ? conflictcopies::plainTextOf(content.rtf)
+                                 : content.text;
+        if (shownTexts.value(add.otherVersionOf) == conflictcopies::comparable(text)) continue;
+        // Beside the note that keeps this machine's version, as a note of its own.
+        Note values = add.note;
+        values.created = timetext::creationTime(Clock::instance().now());
+        values.left += 450;
+        values.top += 450;
+        const QDateTime when =
+            QDateTime::fromMSecsSinceEpoch(disk.contents.value(add.section).modifiedMs);
+        showStored(values, add.section, problems, &id, true,
+                   conflictcopies::otherVersionHeading(when));
+        toWrite.insert(id);
+        ++otherVersions;
+    }
+    for (NoteId id : plan.closed)
+        m_shelf.close(id);
+    for (NoteId id : plan.orphaned)
+        toWrite.insert(id);
+    // A note whose file never came is written from what it shows, not linked from nothing.
+    for (auto it = storedAs.cbegin(); it != storedAs.cend(); ++it) {
+        if (!disk.contents.contains(it.value())) toWrite.insert(it.key());
+    }
+    m_notebook.rebase(std::move(theirs), std::move(disk), storedAs, toWrite, plan.removals);
+    m_notebook.takeChanged();
+    m_applying = false;
+    if (changedBefore || !toWrite.isEmpty() || !plan.removals.isEmpty() ||
+        std::exchange(m_gaveIdentity, false))
+        changed();
+    if (otherVersions > 0)
+        say(
+            QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"
+                           "是新的帖子，第一行写着“另一台电脑的版本”。"));
+}
+
+void StoreSync::foldConflictCopies(const QStringList& copies) {
+    if (copies.isEmpty()) return;
+    const QString told = conflictcopies::fold(m_shelf, {m_places.store, m_places.conflicts},
+                                              m_switches.values(), copies);
+    if (!told.isEmpty()) say(told);
 }

@@ -93,13 +93,6 @@ private:
     // Conflict copies that sync tools left: every text only they hold comes back as a note,
     // then the copies leave the store.
     void foldConflictCopies(const QStringList& copies);
-    // A settings file the sync tool left as a conflict copy: the notes it lists whose texts
-    // are in the store but shown by no note here (made on the machine whose settings file
-    // lost) come back as notes. How many did.
-    int restoreListed(const QString& copyPath, QStringList* texts);
-    // A content file no settings file lists, whose settings file did not come in time: its
-    // text, if no note shows it, comes back as a note.
-    void keepUnlisted(int section, const store::FileStamp& stamp);
     // The numbered notes as the notebook saves them.
     QList<Notebook::Page> pages() const;
     // A save ended: what is unsaved now, and when to try again.

@@ -1,0 +1,157 @@
+#include "notebook/conflictcopies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include "model/programswitches.h"
+#include "notebook/noteshelf.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "rtf/rtf.h"
+#include "store/storekeys.h"
+#include "text/textfile.h"
+
+namespace conflictcopies {
+
+namespace {
+
+QString comparableContent(const store::Content& content) {
+    return comparable(content.kind == store::Content::Kind::Rtf ? plainTextOf(content.rtf)
+                                                                : content.text);
+}
+
+QStringList shownTexts(const NoteShelf& shelf) {
+    QStringList texts;
+    for (const NoteShelf::Shown& shown : shelf.notes())
+        texts.append(shown.text ? comparable(shown.text->toPlainText()) : QString());
+    return texts;
+}
+
+// A settings file the sync tool left as a conflict copy: the notes it lists whose texts are
+// in the store but shown by no note here (made on the machine whose settings file lost) come
+// back as notes. How many did.
+int restoreListed(NoteShelf& shelf, const QString& store, const Switches& switches,
+                  const QString& copyPath, QStringList* texts) {
+    // Read as a settings file of its own: the notes it lists.
+    QTemporaryDir dir;
+    if (!dir.isValid() || !QFile::copy(copyPath, dir.filePath(store::keys::kSettingsFile)))
+        return 0;
+    const store::LoadedStore listed = store::loadStore(dir.path(), switches);
+    const QString heading = otherVersionHeading(QFileInfo(copyPath).lastModified());
+    int restored = 0;
+    for (const store::StoredNote& stored : listed.notes) {
+        QStringList problems;
+        const store::Content content = store::readContent(store, stored.section, &problems);
+        const QString text = comparableContent(content);
+        // A text shown here, or none: the note is here, or its file now another note's.
+        if (text.trimmed().isEmpty() || texts->contains(text)) continue;
+        NoteChange change;
+        change.fresh = true;
+        change.values = stored.note;
+        change.values->created = timetext::creationTime(Clock::instance().now());
+        change.text = noteText(content);
+        change.heading = heading;
+        QString why;
+        shelf.open(change, &why);
+        texts->append(text);
+        ++restored;
+    }
+    return restored;
+}
+
+}  // namespace
+
+QString otherVersionHeading(const QDateTime& when) {
+    return QStringLiteral("另一台电脑的版本（") + timetext::creationTime(when) +
+           QStringLiteral("）");
+}
+
+QString comparable(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isSpace())
+        --end;
+    return text.left(end);
+}
+
+QString plainTextOf(const QByteArray& bytes, bool* isRtf) {
+    QTextDocument read;
+    const bool rich = rtf::read(bytes, &read);
+    if (isRtf) *isRtf = rich;
+    return rich ? read.toPlainText() : textfile::decode(bytes);
+}
+
+NoteText noteText(const store::Content& content) {
+    if (content.kind == store::Content::Kind::Rtf) return {NoteText::Kind::Rtf, content.rtf, {}};
+    if (content.kind == store::Content::Kind::Text)
+        return {NoteText::Kind::Plain, {}, content.text};
+    return {};
+}
+
+QString keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs) {
+    QStringList problems;
+    const store::Content content = store::readContent(store, section, &problems);
+    const QString text = comparableContent(content);
+    if (text.trimmed().isEmpty() || shownTexts(shelf).contains(text)) return {};
+    NoteChange change;
+    change.fresh = true;
+    change.text = noteText(content);
+    change.heading = otherVersionHeading(QDateTime::fromMSecsSinceEpoch(modifiedMs));
+    QString why;
+    shelf.open(change, &why);
+    return QStringLiteral(
+        "另一台电脑的一个帖子只送来了内容，没有送来它的设置：内容已作为新帖子留下，"
+        "第一行写着“另一台电脑的版本”。");
+}
+
+QString fold(NoteShelf& shelf, const Places& places, const Switches& switches,
+             const QStringList& copies) {
+    const QString keptDir =
+        places.kept + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
+    QDir().mkpath(keptDir);
+    QStringList texts = shownTexts(shelf);
+    int restored = 0;
+    int moved = 0;
+    for (const QString& path : copies) {
+        const QFileInfo copy(path);
+        if (copy.dir().dirName() == store::keys::kContentFolder) {
+            QByteArray bytes;
+            QString error;
+            if (files::readRegular(path, qint64(1) << 28, &bytes, &error) != files::ReadResult::Ok)
+                continue;  // still being written: the next change brings it again
+            bool isRtf = false;
+            const QString plain = plainTextOf(bytes, &isRtf);
+            const QString text = comparable(plain);
+            if (!text.trimmed().isEmpty() && !texts.contains(text)) {
+                NoteChange change;
+                change.fresh = true;
+                change.text = isRtf ? NoteText{NoteText::Kind::Rtf, bytes, {}}
+                                    : NoteText{NoteText::Kind::Plain, {}, plain};
+                change.heading = otherVersionHeading(copy.lastModified());
+                QString why;
+                shelf.open(change, &why);
+                texts.append(text);
+                ++restored;
+            }
+        } else {
+            restored += restoreListed(shelf, places.store, switches, path, &texts);
+        }
+        // Out of the store, where the sync tool would bring it back to every machine.
+        QString target = keptDir + u'/' + copy.fileName();
+        for (int i = 2; QFileInfo::exists(target); ++i)
+            target = keptDir + u'/' + QString::number(i) + u'-' + copy.fileName();
+        if (QFile::rename(path, target) || (QFile::copy(path, target) && QFile::remove(path)))
+            ++moved;
+    }
+    if (moved == 0 && restored == 0) return {};
+    return QStringLiteral(
+               "同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
+               "已作为新帖子找回。副本已移到 %3。")
+        .arg(moved)
+        .arg(restored)
+        .arg(QDir::toNativeSeparators(keptDir));
+}
+
+}  // namespace conflictcopies
