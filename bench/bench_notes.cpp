@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/traycontroller.h"
+#include "app/application.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "richtext/fonts.h"
@@ -205,7 +205,7 @@ int main(int argc, char* argv[]) {
     const double cpuBefore = cpuMs();
     QElapsedTimer timer;
     timer.start();
-    auto* program = new TrayController();
+    auto* program = new Application();
     program->startUp();
     QApplication::processEvents();
     const double loadMs = ms(timer);
@@ -218,7 +218,7 @@ int main(int argc, char* argv[]) {
     const double htmlLoadMs = windowsWith(htmlTexts, true);
 
     timer.restart();
-    if (!program->saveAll(nullptr, TrayController::SaveScope::All)) qFatal("save failed");
+    if (!program->saveAll(nullptr, Application::SaveScope::All)) qFatal("save failed");
     const double saveMs = ms(timer);
 
     // Baseline: the same bytes written with plain file I/O, file by file, also flushed to disk.

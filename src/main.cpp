@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/application.h"
 #include "app/focusback.h"
 #include "app/requests.h"
-#include "app/traycontroller.h"
 #include "desktop/displayplatform.h"
 #include "desktop/prompts.h"
 #include "desktop/singleinstance.h"
@@ -92,8 +92,8 @@ int main(int argc, char* argv[]) {
 
     fonts::installSubstitutes();
     app.installEventFilter(new FocusBackToNote(&app));
-    auto* program = new TrayController();
-    QObject::connect(program, &TrayController::ended, &app, [&single, program] {
+    auto* program = new Application();
+    QObject::connect(program, &Application::ended, &app, [&single, program] {
         // Everything is on disk: end now rather than take every window down one by one.
         single.release();
         // Another store folder was chosen: the program starts again, on the folder remembered.
@@ -106,12 +106,12 @@ int main(int argc, char* argv[]) {
         std::fflush(nullptr);
         std::_Exit(0);
     });
-    QObject::connect(&single, &SingleInstance::activated, program, &TrayController::perform);
+    QObject::connect(&single, &SingleInstance::activated, program, &Application::perform);
 
     // The end of the desktop session, kill and Ctrl+C end the program as the exit command
     // does, without asking.
     QuitSignals quitSignals;
-    QObject::connect(&quitSignals, &QuitSignals::quitRequested, program, &TrayController::shutDown);
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, program, &Application::shutDown);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, program,
                      [program](QSessionManager&) { program->shutDown(); });
 

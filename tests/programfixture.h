@@ -1,6 +1,6 @@
 #pragma once
-// The whole program on test doubles, in a store folder of its own that starts empty: the tray
-// controller (not yet started), a fake tray icon, recorded sound and shell, scripted prompts
+// The whole program on test doubles, in a store folder of its own that starts empty: the
+// application (not yet started), a fake tray icon, recorded sound and shell, scripted prompts
 // and a fixed clock. Autosave waits milliseconds, not seconds.
 
 #include <QCoreApplication>
@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QMap>
 
-#include "app/traycontroller.h"
+#include "app/application.h"
 #include "fakes.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
@@ -31,7 +31,7 @@ public:
     PresetCommonDialog dialogs;
     FakeKeyboard keyboard;
     FixedClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0))};
-    TrayController* program = nullptr;
+    Application* program = nullptr;
 
     // Call from init(): an empty store and a new program.
     void setUp() {
@@ -58,13 +58,14 @@ public:
         prompts.clear();
         shell.opened.clear();
         shell.works = true;
-        program = new TrayController(kFastAutoSave, kSyncDelays);
+        program = new Application(kFastAutoSave, kSyncDelays);
     }
 
     // Call from cleanup(): closes every window without saving and puts the real services back.
     void tearDown() {
         if (program) program->windows().closeFrom(0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete program;
         program = nullptr;
         Clock::install(nullptr);
         TrayIcon::install(nullptr);
@@ -80,13 +81,15 @@ public:
     void restart(AutoSave::Delays autoSave = kFastAutoSave) {
         program->windows().closeFrom(0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        program = new TrayController(autoSave, kSyncDelays);
+        delete program;
+        program = new Application(autoSave, kSyncDelays);
     }
 
     // Ends the program as SIGTERM does (saving), and forgets it.
     void shutDown() {
         program->shutDown();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete program;
         program = nullptr;
     }
 

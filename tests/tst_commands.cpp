@@ -62,7 +62,7 @@ private Q_SLOTS:
 
 private:
     ProgramFixture f;
-    TrayController* program() const { return f.program; }
+    Application* program() const { return f.program; }
     NoteWindow* note(int index) const { return f.note(index); }
     // Started with n notes; note i holds the text "note i" and is the current one at the end.
     NoteWindow* startWithNotes(int n);
@@ -102,12 +102,12 @@ void TstCommands::deleteButtonAsksAndRestoresTopmost() {
     QVERIFY(windowops::isTopmost(second));
     QCOMPARE(program()->currentNote(), second);
 
-    const qint16 counter = program()->noteCounter();
+    const qint16 counter = program()->notes().counter();
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     second->deleteButton()->clicked();
     QCOMPARE(f.windowCount(), 3);
     QVERIFY(!program()->windows().isOpen(second));
-    QCOMPARE(program()->noteCounter(), counter - 1);
+    QCOMPARE(program()->notes().counter(), counter - 1);
     for (int i = 1; i < f.windowCount(); ++i)
         QVERIFY(windowops::isTopmost(program()->windows().at(i)));
 }
@@ -130,11 +130,11 @@ void TstCommands::deleteButtonRemovesTheNotesOwnFile() {
     QVERIFY(QFile::exists(f.contentFile(2)));
 
     // A file that an open note is stored under stays, whoever asks.
-    program()->removeContentFile(2);
+    program()->commandHost().removeContentFile(2);
     QVERIFY(QFile::exists(f.contentFile(2)));
 
     f.shutDown();
-    f.program = new TrayController(ProgramFixture::kFastAutoSave);
+    f.program = new Application(ProgramFixture::kFastAutoSave);
     program()->startUp();
     QCOMPARE(f.windowCount(), 2);
     QCOMPARE(note(1)->editor()->Text(), QStringLiteral("note 2"));
@@ -148,12 +148,12 @@ void TstCommands::menuDeleteRemovesNoFile() {
     program()->menus().action(MenuItem::Delete)->trigger();
     QCOMPARE(f.windowCount(), 3);
 
-    const qint16 counter = program()->noteCounter();
+    const qint16 counter = program()->notes().counter();
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     program()->menus().action(MenuItem::Delete)->trigger();
     QCOMPARE(f.windowCount(), 2);
     QVERIFY(QFile::exists(f.contentFile(2)));
-    QCOMPARE(program()->noteCounter(), counter);
+    QCOMPARE(program()->notes().counter(), counter);
     QVERIFY(program()->saveAll());
     QCOMPARE(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"));
 }
@@ -195,7 +195,7 @@ void TstCommands::lockAndUnlock() {
 
     // The password survives a restart.
     f.shutDown();
-    f.program = new TrayController(ProgramFixture::kFastAutoSave);
+    f.program = new Application(ProgramFixture::kFastAutoSave);
     program()->startUp();
     n = note(1);
     QVERIFY(n->isLocked());

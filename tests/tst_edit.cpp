@@ -39,7 +39,7 @@ private Q_SLOTS:
 
 private:
     ProgramFixture f;
-    TrayController* program() const { return f.program; }
+    Application* program() const { return f.program; }
     NoteWindow* note(int index) const { return f.note(index); }
     // Started with one note holding `text`, its text focused and current.
     RichTextBox* startWith(const QString& text);
@@ -221,7 +221,7 @@ void TstEdit::findAndFindNext() {
     // Cancel: an empty text, which finds nothing.
     program()->menus().action(MenuItem::Find)->trigger();
     QCOMPARE(editor->SelLength(), 0);
-    QCOMPARE(program()->findText(), QString());
+    QCOMPARE(program()->commandHost().findText(), QString());
 }
 
 void TstEdit::keysActOnlyWithTheCtrlStateTheyCameWith() {
@@ -260,9 +260,9 @@ void TstEdit::keysForNotesAndWindows() {
 
     program()->windows().noteActivated(made);
     QTest::keyClick(made->editor(), Qt::Key_F5);
-    QVERIFY(program()->settings());
+    QVERIFY(program()->dialogs().settings());
     QTest::keyClick(made->editor(), Qt::Key_I, Qt::ControlModifier);
-    QVERIFY(program()->iconPicker());
+    QVERIFY(program()->dialogs().iconPicker());
 }
 
 void TstEdit::inputMethodTextReachesTheNote() {
@@ -290,7 +290,7 @@ void TstEdit::iconsGoIntoTheNoteActivatedLast() {
     program()->windows().noteActivated(second);
 
     program()->menus().action(MenuItem::InsertIcon)->trigger();
-    IconPicker* picker = program()->iconPicker();
+    IconPicker* picker = program()->dialogs().iconPicker();
     QVERIFY(picker);
     picker->palette->selectAll();
     picker->insertIcon();
@@ -303,8 +303,8 @@ void TstEdit::iconsGoIntoTheNoteActivatedLast() {
 void TstEdit::pickerWithoutPaletteOrNoteKeepsRunning() {
     QFile::remove(paths::programDir() + QStringLiteral("/kvz.dat"));
     program()->startUp();
-    program()->showIconPicker();
-    IconPicker* picker = program()->iconPicker();
+    program()->dialogs().showIconPicker();
+    IconPicker* picker = program()->dialogs().iconPicker();
     QVERIFY(picker->palette->placeholderText().contains(QStringLiteral("kvz.dat")));
     program()->windows().close(note(1));
     picker->insertIcon();  // no note to insert into: nothing happens
@@ -333,7 +333,7 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     QCOMPARE(editor->Text(), QStringLiteral("one\r\ntwo"));
     // Nor does a key shown in a menu act in another window: the settings dialog is no note.
     QTest::keyClick(editor, Qt::Key_F5);
-    SettingsDialog* settings = program()->settings();
+    SettingsDialog* settings = program()->dialogs().settings();
     QVERIFY(settings);
     settings->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(settings));
@@ -343,7 +343,7 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     program()->windows().close(settings);
     // The letters of the old table keep their meaning with Shift held.
     QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
-    QVERIFY(program()->iconPicker());
+    QVERIFY(program()->dialogs().iconPicker());
 }
 
 void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
@@ -401,7 +401,7 @@ void TstEdit::pickerByKeys() {
     palette.close();
     RichTextBox* editor = startWith(QStringLiteral("a"));
     QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier);
-    IconPicker* picker = program()->iconPicker();
+    IconPicker* picker = program()->dialogs().iconPicker();
     QVERIFY(picker);
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(picker);
     QCOMPARE(window->role(), QAccessible::Dialog);

@@ -142,7 +142,7 @@ void TstNote::tagsStayDistinctAfterTheDeleteButtonLowersTheCounter() {
     createNote();
     // The delete button unloads the note and lowers the counter by one.
     f.program->windows().close(first);
-    f.program->setNoteCounter(qint16(f.program->noteCounter() - 1));
+    f.program->notes().setCounter(qint16(f.program->notes().counter() - 1));
     NoteWindow* fresh = createNote();
     QSet<int> numbers;
     for (const NoteWindow* note : f.program->windows().numberedNotes())
@@ -343,7 +343,7 @@ void TstNote::windowManagerCloseKeepsTheNote() {
 }
 
 // A hidden note with a reminder for today, armed as the load leaves it.
-NoteWindow* armed(TrayController& program, const QString& repeat) {
+NoteWindow* armed(Application& program, const QString& repeat) {
     NoteWindow* note = program.createNote();
     Note value = note->note();
     value.reminder = store::toReminder(QStringLiteral("2027年1月31日*14:30**") + repeat);

@@ -82,8 +82,8 @@ private:
         return note;
     }
     NoteListDialog* openList() {
-        f.program->showNoteList();
-        NoteListDialog* list = f.program->noteList();
+        f.program->dialogs().showNoteList();
+        NoteListDialog* list = f.program->dialogs().noteList();
         if (list) (void)QTest::qWaitForWindowExposed(list);
         return list;
     }
@@ -150,7 +150,7 @@ void TstNoteList::closingShowsNothing() {
     else
         list->list->clearSelection();
     QTest::mouseClick(closeButton ? list->closeButton : list->showButton, Qt::LeftButton);
-    QVERIFY(!f.program->noteList());
+    QVERIFY(!f.program->dialogs().noteList());
     QVERIFY(list->isHidden());
     QCOMPARE(windows().indexOf(list), -1);
     for (int i = 1; i < windows().count(); ++i)
@@ -182,7 +182,7 @@ void TstNoteList::rowsMapToTheirNotesPastOtherWindows() {
     QVERIFY(!second->isVisible());
     QVERIFY(first->isVisible());
     QVERIFY(!dialog->isVisible() && !unnumbered->isVisible());
-    QVERIFY(!f.program->noteList());
+    QVERIFY(!f.program->dialogs().noteList());
     QTRY_COMPARE(windows().currentNoteIndex(), windows().indexOf(third));
 }
 
@@ -230,7 +230,7 @@ void TstNoteList::pickingShowsTheSelectedNotesInListOrder() {
                                                    : QList<QObject*>({notes[1], notes[3]});
     QCOMPARE(recorder.shown, expected);
     QVERIFY(!notes[2]->isVisible());
-    QVERIFY(!f.program->noteList());
+    QVERIFY(!f.program->dialogs().noteList());
     QTRY_COMPARE(windows().currentNoteIndex(), windows().indexOf(notes[3]));
 }
 
@@ -248,12 +248,12 @@ void TstNoteList::singleInstanceBuiltAfreshAtEachOpening() {
     NoteListDialog* list = openList();
     const int count = windows().count();
     makeNote(QStringLiteral("b"));
-    f.program->showNoteList();
-    QCOMPARE(f.program->noteList(), list);
+    f.program->dialogs().showNoteList();
+    QCOMPARE(f.program->dialogs().noteList(), list);
     QCOMPARE(windows().count(), count + 1);  // the new note only
 
     windows().close(list);
-    QVERIFY(!f.program->noteList());
+    QVERIFY(!f.program->dialogs().noteList());
     NoteListDialog* again = openList();
     QVERIFY(again && again != list);
     QCOMPARE(again->list->count(), 2);
@@ -282,7 +282,7 @@ void TstNoteList::noteUnloadedWhileTheListIsOpen() {
     QVERIFY(first->isVisible());
     QVERIFY(third->isVisible());
     if (second) QVERIFY(!second->isVisible());
-    QVERIFY(!f.program->noteList());
+    QVERIFY(!f.program->dialogs().noteList());
 }
 
 void TstNoteList::rowsTellNotesApartAndTheFirstIsSelected() {

@@ -158,7 +158,7 @@ private:
     void load() { f.program->startUp(); }
     void save() {
         QStringList errors;
-        QVERIFY2(f.program->saveAll(&errors, TrayController::SaveScope::All),
+        QVERIFY2(f.program->saveAll(&errors, Application::SaveScope::All),
                  qPrintable(errors.join(u'\n')));
     }
     QString readKey(const QString& sectionName, const QString& key) const {

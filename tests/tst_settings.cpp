@@ -84,8 +84,8 @@ private:
         return note;
     }
     SettingsDialog* open() {
-        f.program->showSettings();
-        return f.program->settings();
+        f.program->dialogs().showSettings();
+        return f.program->dialogs().settings();
     }
     ProgramFixture f;
 };
@@ -119,7 +119,7 @@ void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
     dialog->close();
     QVERIFY(note->checksReminder());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTRY_VERIFY(!f.program->settings());
+    QTRY_VERIFY(!f.program->dialogs().settings());
 }
 
 void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
@@ -157,7 +157,7 @@ void TstSettings::unreadableReminderShowsUnsetAndStays() {
     QCOMPARE(note->note().reminder, value.reminder);
     // Escape closes the dialog.
     QTest::keyClick(dialog, Qt::Key_Escape);
-    QTRY_VERIFY(!f.program->settings());
+    QTRY_VERIFY(!f.program->dialogs().settings());
     QCOMPARE(note->note().reminder, value.reminder);
 }
 
@@ -282,7 +282,7 @@ void TstSettings::emptyFolderTakesTheStoreFilesAndNothingElse() {
     f.dialogs.folders.push_back(target.path());
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     bool restarts = false;
-    connect(f.program, &TrayController::ended, this,
+    connect(f.program, &Application::ended, this,
             [&] { restarts = f.program->restartsAfterEnd(); });
     dialog->chooseStoreFolder();
     QVERIFY(restarts);
@@ -303,7 +303,7 @@ void TstSettings::emptyFolderTakesTheStoreFilesAndNothingElse() {
     // The next start opens the note there.
     g_sandbox.restore();
     QCOMPARE(f.storeDir(), target.path());
-    f.program = new TrayController(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
+    f.program = new Application(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
     f.program->startUp();
     QCOMPARE(f.windowCount(), 2);
     QVERIFY(f.note(1)->editor()->Text().contains(QStringLiteral("搬家的帖子")));

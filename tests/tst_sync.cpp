@@ -413,7 +413,7 @@ void TstSync::aNoteWithoutCreationTimeStaysItself() {
     file.write(lines.join('\n'));
     file.close();
 
-    f.program = new TrayController(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
+    f.program = new Application(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
     f.program->startUp();
     NoteWindow* second = f.note(2);
     // Given the time it was first read, and written: read later, it is the same note.

@@ -1,4 +1,4 @@
-#include "app/traycontroller.h"
+#include "app/application.h"
 
 // The menus of a note and the wiring of its buttons and text to the commands.
 
@@ -29,7 +29,7 @@ void readyForKeys(QMenu* menu) {
 
 }  // namespace
 
-void TrayController::connectNote(NoteWindow* note) {
+void Application::connectNote(NoteWindow* note) {
     connect(note, &NoteWindow::activated, this, [this, note] {
         m_windows.noteActivated(note);
         if (SettingsDialog* settings = m_dialogs.settings())
@@ -48,7 +48,7 @@ void TrayController::connectNote(NoteWindow* note) {
             return;
         }
         popUpNoteMenu(note, button->mapToGlobal(button->rect().bottomLeft()));
-        readyForKeys(m_menus->menu(Menus::Which::Note));
+        readyForKeys(m_menus.menu(Menus::Which::Note));
     });
     connect(note->alarmIcon(), &IconButton::clicked, this,
             [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
@@ -70,11 +70,11 @@ void TrayController::connectNote(NoteWindow* note) {
             });
 }
 
-void TrayController::popUpTrayMenuAt(QPoint at) {
-    readyForKeys(popUpTrayMenu(at));
+void Application::popUpTrayMenuAt(QPoint at) {
+    readyForKeys(m_tray.popUpMenu(at));
 }
 
-bool TrayController::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {
+bool Application::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (key == Qt::Key_Menu || (key == Qt::Key_F10 && held == Qt::ShiftModifier)) {
@@ -84,12 +84,12 @@ bool TrayController::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers mo
             popUpEditMenu(note, at);
         else
             popUpNoteMenu(note, at);
-        readyForKeys(m_menus->menu(inText ? Menus::Which::Edit : Menus::Which::Note));
+        readyForKeys(m_menus.menu(inText ? Menus::Which::Edit : Menus::Which::Note));
         return true;
     }
     // The edit menu's own keys, formatting among them: the key shown is the key bound.
     const QKeySequence pressed(QKeyCombination(held, Qt::Key(key)));
-    for (QAction* action : m_menus->menu(Menus::Which::Edit)->actions()) {
+    for (QAction* action : m_menus.menu(Menus::Which::Edit)->actions()) {
         if (action->shortcut().isEmpty() || action->shortcut() != pressed) continue;
         m_windows.noteActivated(note);
         action->trigger();
@@ -98,26 +98,26 @@ bool TrayController::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers mo
     return false;
 }
 
-void TrayController::updateEditMenu() {
+void Application::updateEditMenu() {
     const NoteWindow* note = currentNote();
     if (!note) return;
     const commands::EditEnables on =
         commands::editEnables(*note->editor(), QGuiApplication::clipboard()->mimeData());
-    m_menus->action(MenuItem::Undo)->setEnabled(on.undo);
-    m_menus->action(MenuItem::Cut)->setEnabled(on.cut);
-    m_menus->action(MenuItem::Copy)->setEnabled(on.copy);
-    m_menus->action(MenuItem::Paste)->setEnabled(on.paste);
-    m_menus->action(MenuItem::Remove)->setEnabled(on.remove);
+    m_menus.action(MenuItem::Undo)->setEnabled(on.undo);
+    m_menus.action(MenuItem::Cut)->setEnabled(on.cut);
+    m_menus.action(MenuItem::Copy)->setEnabled(on.copy);
+    m_menus.action(MenuItem::Paste)->setEnabled(on.paste);
+    m_menus.action(MenuItem::Remove)->setEnabled(on.remove);
 }
 
-void TrayController::popUpEditMenu(NoteWindow* note, QPoint at) {
+void Application::popUpEditMenu(NoteWindow* note, QPoint at) {
     if (!note) return;
     m_windows.noteActivated(note);
-    m_menus->menu(Menus::Which::Edit)->popup(at);
+    m_menus.menu(Menus::Which::Edit)->popup(at);
 }
 
-void TrayController::popUpNoteMenu(NoteWindow* note, QPoint at) {
+void Application::popUpNoteMenu(NoteWindow* note, QPoint at) {
     if (!note || note->isLocked()) return;
     m_windows.noteActivated(note);
-    m_menus->menu(Menus::Which::Note)->popup(at);
+    m_menus.menu(Menus::Which::Note)->popup(at);
 }

@@ -7,7 +7,7 @@ QWidget* OpenWindows::at(int index) const {
 }
 
 void OpenWindows::close(QWidget* window) {
-    if (!m_windows.removeOne(window)) return;
+    if (!window || !m_windows.removeOne(window)) return;
     window->hide();
     window->deleteLater();
     Q_EMIT closed(window);

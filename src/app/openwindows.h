@@ -1,8 +1,8 @@
 #pragma once
-// Every window of the program in the order it was opened: the hidden main window first, then
-// the notes and any open dialog. Closing one moves the later ones down by one. Positions count
-// as they always have, so that the current note and the store's numbering agree with stores
-// written by the Windows program.
+// Every window of the program in the order it was opened: the notes and any open dialog, from
+// position 1. Closing one moves the later ones down by one. Positions count as they always
+// have, from the Windows program's hidden main window at 0 (kept empty here), so that the
+// current note and the store's numbering agree with stores it wrote.
 
 #include <QList>
 #include <QObject>
@@ -13,10 +13,10 @@ class NoteWindow;
 class OpenWindows : public QObject {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    explicit OpenWindows(QObject* parent = nullptr) : QObject(parent) { m_windows.append(nullptr); }
 
     int count() const { return static_cast<int>(m_windows.size()); }
-    QWidget* at(int index) const;  // nullptr when out of range
+    QWidget* at(int index) const;  // nullptr when out of range, and at 0
     int indexOf(const QWidget* window) const { return static_cast<int>(m_windows.indexOf(window)); }
     bool isOpen(const QWidget* window) const { return indexOf(window) >= 0; }
     QWidget* newest() const { return at(count() - 1); }

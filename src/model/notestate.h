@@ -3,13 +3,14 @@
 // really changes, so that the store is told of what changed and of nothing else.
 
 #include <QObject>
+#include <utility>
 
 #include "model/note.h"
 
 class NoteState : public QObject {
     Q_OBJECT
 public:
-    explicit NoteState(const Note& values = {}) : m_values(values) {}
+    explicit NoteState(Note values = {}) : m_values(std::move(values)) {}
 
     const Note& values() const { return m_values; }
     // All values at once: one change however many differ.

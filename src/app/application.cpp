@@ -1,17 +1,12 @@
-#include "app/traycontroller.h"
+#include "app/application.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
-#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QSettings>
-#include <QTimer>
+#include <QPointer>
 #include <QUrl>
-#include <algorithm>
 #include <cstdio>
 #include <tuple>
 
@@ -19,19 +14,12 @@
 #include "app/requests.h"
 #include "app/storemove.h"
 #include "app/topmost.h"
-#include "desktop/notifications.h"
 #include "desktop/prompts.h"
 #include "desktop/shell.h"
 #include "desktop/sound.h"
-#include "desktop/tray.h"
-#include "desktop/windowops.h"
-#include "dialogs/notelistdialog.h"
-#include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "platform/autostart.h"
-#include "platform/clock.h"
-#include "richtext/richtextbox.h"
 #include "store/notestore.h"
 
 namespace {
@@ -42,15 +30,15 @@ void report(const QString& message) {
 
 }  // namespace
 
-TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
-    : m_autoSaveDelays(autoSaveDelays), m_syncDelays(syncDelays) {
-    m_windows.add(this);
-    m_menus = new Menus(
-        programMenuItems({m_host, m_switches, [this] { showAllNotes(); },
-                          [this] { hideAllNotes(); }, [this] { showNoteList(); },
-                          [this] { exitProgram(); }, [this] { updateEditMenu(); },
-                          [this](const QUrl& url, const QString& shown) { openPage(url, shown); }}),
-        this);
+Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
+    : m_autoSaveDelays(autoSaveDelays),
+      m_syncDelays(syncDelays),
+      m_menus(programMenuItems(
+                  {m_host, m_switches, [this] { showAllNotes(); }, [this] { hideAllNotes(); },
+                   [this] { m_dialogs.showNoteList(); }, [this] { exitProgram(); },
+                   [this] { updateEditMenu(); },
+                   [this](const QUrl& url, const QString& shown) { openPage(url, shown); }}),
+              &m_owner) {
     m_host.setTrayMenu([this](QPoint at) { popUpTrayMenuAt(at); });
     // A switch item shows its switch.
     for (auto [id, on, changed] :
@@ -60,17 +48,17 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncD
                      &ProgramSwitches::reminderSoundChanged},
           std::tuple{MenuItem::StartWithSession, &ProgramSwitches::startWithSession,
                      &ProgramSwitches::startWithSessionChanged}}) {
-        QAction* action = m_menus->action(id);
+        QAction* action = m_menus.action(id);
         action->setChecked((m_switches.*on)());
         connect(&m_switches, changed, action, &QAction::setChecked);
     }
     // As the edit menu opens, and once more after it closed.
-    QMenu* editMenu = m_menus->menu(Menus::Which::Edit);
-    connect(editMenu, &QMenu::aboutToShow, this, &TrayController::updateEditMenu);
-    connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
+    QMenu* editMenu = m_menus.menu(Menus::Which::Edit);
+    connect(editMenu, &QMenu::aboutToShow, this, &Application::updateEditMenu);
+    connect(editMenu, &QMenu::aboutToHide, this, &Application::updateEditMenu);
 
-    connect(&m_store, &StoreSync::tell, this, &TrayController::tellUser);
-    connect(&m_dialogs, &Dialogs::storeChosen, this, &TrayController::switchStore);
+    connect(&m_store, &StoreSync::tell, this, &Application::tellUser);
+    connect(&m_dialogs, &Dialogs::storeChosen, this, &Application::switchStore);
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;
@@ -79,20 +67,9 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncD
     });
 }
 
-void TrayController::startUp() {
-    m_noteCounter = 0;
-    hide();
-    TrayIcon& tray = TrayIcon::instance();
-    // Trays ask for 16 to 64 pixels: each size drawn for itself stays sharp.
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
-    tray.setMenu(m_menus->menu(Menus::Which::Tray));
-    tray.add(icon);
-    tray.setTip(QStringLiteral("Jotpin"));
-    QTimer::singleShot(kTrayWaitMs, this, &TrayController::tellIfNoTray);
-    connect(&tray, &TrayIcon::leftButtonUp, this, &TrayController::trayLeftClicked);
-    connect(&tray, &TrayIcon::rightButtonUp, this, &TrayController::trayRightClicked);
+void Application::startUp() {
+    m_notes.restartNumbering();
+    m_tray.show();
     m_store.setStoreDir(paths::storeDir());
     QStringList problems;
     if (store::adoptStore(paths::programDir(), m_store.storeDir(), &problems))
@@ -112,123 +89,40 @@ void TrayController::startUp() {
         connect(&m_switches, changed, &m_store, &StoreSync::changed);
 }
 
-void TrayController::openPage(const QUrl& url, const QString& shown) {
-    QPointer<TrayController> self(this);
+void Application::openPage(const QUrl& url, const QString& shown) {
+    QPointer<Application> self(this);
     Shell::instance().open(url, [self, shown] {
         if (self)
             self->tellUser(QStringLiteral("没有能打开这一页的浏览器。请自己打开：\n") + shown);
     });
 }
 
-void TrayController::tellUser(const QString& text) {
-    std::fprintf(stderr, "jotpin: %s\n", qPrintable(text));
-    const TrayIcon& tray = TrayIcon::instance();
-    if (tray.isAdded() && tray.hostAvailable())
-        TrayIcon::instance().showMessage(QStringLiteral("Jotpin"), text);
-    else if (!Notifications::instance().show(QStringLiteral("Jotpin"), text))
-        Prompts::instance().tell(text, QStringLiteral("Jotpin"));
-}
-
-void TrayController::tellIfNoTray() {
-    if (m_ended || TrayIcon::instance().hostAvailable()) return;
-    // A session without a desktop's name is a bare window manager, started by hand: its user
-    // knows there is no panel, and the advice (the applications menu) would not fit.
-    QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    if (desktop.isEmpty()) return;
-    // Once on each desktop, remembered beside the snapshots: a desktop without a tray stays so
-    // at every login, and the advice does not change; another desktop may have one.
-    QSettings told(paths::keptDir() + QStringLiteral("/told.ini"), QSettings::IniFormat);
-    const QString key = QStringLiteral("noTray/") + desktop.replace(u':', u'-');
-    if (told.value(key).toBool()) return;
-    told.setValue(key, true);
-    tellUser(QStringLiteral(
-        "这个桌面没有系统托盘，Jotpin 的图标和托盘菜单无法显示，但 Jotpin 在运行。\n"
-        "托盘菜单：再启动一次 Jotpin 就会在鼠标处打开；新建帖子、帖子列表、显示所有帖子和"
-        "退出也在应用程序菜单里 Jotpin 的右键菜单中。\n"
-        "GNOME 可以安装 AppIndicator 扩展（gnome-shell-extension-appindicator）来显示托盘。"));
-}
-
-NoteWindow* TrayController::createNote() {
-    m_noteCounter = qint16(m_noteCounter + 1);
-    // Deleting a note gives its number back, so a number may still be worn by an open note;
-    // numbers must stay distinct to find the current note, so skip those. A number above all
-    // given out so far is free: no search while hundreds of notes load.
-    auto inUse = [this](int number) {
-        for (const NoteWindow* note : m_windows.numberedNotes()) {
-            if (note->number() == number) return true;
-        }
-        return false;
-    };
-    while (m_noteCounter <= m_highestNumber && inUse(m_noteCounter))
-        m_noteCounter = qint16(m_noteCounter + 1);
-    m_highestNumber = std::max<int>(m_highestNumber, m_noteCounter);
-
-    auto* note = new NoteWindow();
-    m_windows.add(note);
-    note->setNumber(m_noteCounter);
-    const QString created = timetext::creationTime(Clock::instance().now());
-    note->setCreated(created);
-    note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
-    note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
-    windowops::setTopmost(note, m_switches.notesOnTop());
+NoteWindow* Application::createNote() {
+    NoteWindow* note = m_notes.create();
     connectNote(note);
     m_store.contentChanged(note->id());
     m_store.changed();
     return note;
 }
 
-void TrayController::newNote() {
+void Application::newNote() {
     commands::newNote(m_host);
 }
 
-NoteWindow* TrayController::currentNote() const {
-    return m_host.currentNote();
-}
-
-void TrayController::trayLeftClicked() {
-    if (m_windows.count() == 1) {
-        newNote();  // the first note, at the right edge of the screen
-        return;
-    }
-    QWidget* newest = m_windows.newest();
-    newest->show();
-    newest->raise();
-    newest->activateWindow();
-}
-
-void TrayController::trayRightClicked() {
-    popUpTrayMenu(QCursor::pos());
-}
-
-void TrayController::activateFromOutside() {
-    const TrayIcon& tray = TrayIcon::instance();
-    if (tray.isAdded() && tray.hostAvailable())
-        trayLeftClicked();
-    else
-        popUpTrayMenu(QCursor::pos());  // without a tray this is the only way to the tray commands
-}
-
-void TrayController::perform(const QString& request) {
+void Application::perform(const QString& request) {
     if (request == requests::kNewNote)
         newNote();
     else if (request == requests::kNoteList)
-        showNoteList();
+        m_dialogs.showNoteList();
     else if (request == requests::kShowAll)
         showAllNotes();
     else if (request == requests::kQuit)
         exitProgram();
     else
-        activateFromOutside();  // "show", or a word of another version: at least come forward
+        m_tray.activateFromOutside();  // "show", or a word of another version: come forward
 }
 
-QMenu* TrayController::popUpTrayMenu(QPoint at) {
-    // Without waiting for it to close: a tray's click handler returns at once.
-    QMenu* menu = m_menus->menu(Menus::Which::Tray);
-    if (!menu->isVisible()) menu->popup(at);
-    return menu;
-}
-
-void TrayController::showAllNotes() {
+void Application::showAllNotes() {
     for (int i = 1; i < m_windows.count(); ++i) {
         QWidget* window = m_windows.at(i);
         const auto* note = qobject_cast<NoteWindow*>(window);
@@ -238,16 +132,12 @@ void TrayController::showAllNotes() {
     }
 }
 
-void TrayController::hideAllNotes() {
+void Application::hideAllNotes() {
     for (int i = 1; i < m_windows.count(); ++i)
         m_windows.at(i)->hide();
 }
 
-void TrayController::applyTopmostToAll() {
-    m_host.applyTopmostToAll();
-}
-
-void TrayController::exitProgram() {
+void Application::exitProgram() {
     m_dialogs.closeAll();
     // On OK the program ends while the question is still up, as fast as at SIGTERM: closed
     // first, the question would give every note back from its block, part by part.
@@ -259,7 +149,7 @@ void TrayController::exitProgram() {
                                         QStringLiteral("退出软件"), end);
 }
 
-void TrayController::switchStore(const QString& dir, bool move) {
+void Application::switchStore(const QString& dir, bool move) {
     if (m_ended) return;
     const QString from = paths::storeDir();
     const QString title = QStringLiteral("帖子文件夹");
@@ -311,7 +201,7 @@ void TrayController::switchStore(const QString& dir, bool move) {
     shutDown();
 }
 
-void TrayController::shutDown() {
+void Application::shutDown() {
     if (m_ended) return;
     m_ended = true;
     Sound::instance().stop();
@@ -328,14 +218,8 @@ void TrayController::shutDown() {
                              : autostart::remove(paths::programName(), &error);
     if (!entryOk) report(error);
 
-    TrayIcon::instance().remove();
-    disconnect(&TrayIcon::instance(), nullptr, this, nullptr);
+    m_tray.remove();
     // Everything is on disk: the program may end right here, before the windows go.
     Q_EMIT ended();
     m_windows.closeFrom(0);
-}
-
-void TrayController::closeEvent(QCloseEvent* event) {
-    event->ignore();
-    shutDown();
 }

@@ -1,16 +1,17 @@
 #pragma once
-// The program as a whole, behind its tray icon: start-up and exit, the tray menu, the switches,
-// the open windows, new notes, and saving soon after changes. It is a hidden window, the first
-// of the open windows, and is never shown.
+// The program as a whole: builds the parts and connects them; start-up and exit, the switches,
+// the open windows, new notes and their wiring, and the store kept in step with them.
 
-#include <QPointer>
+#include <QObject>
 #include <QWidget>
 
 #include "app/dialogs.h"
 #include "app/menus.h"
 #include "app/notecommandhost.h"
+#include "app/notefactory.h"
 #include "app/noteticks.h"
 #include "app/openwindows.h"
+#include "app/programtray.h"
 #include "app/windowshelf.h"
 #include "model/programswitches.h"
 #include "notebook/autosave.h"
@@ -18,17 +19,17 @@
 #include "platform/apppaths.h"
 
 class NoteWindow;
-class QMenu;
+class QUrl;
 
-class TrayController : public QWidget {
+class Application : public QObject {
     Q_OBJECT
 public:
     // How many days of store snapshots are kept.
     static constexpr int kSnapshotDays = 7;
 
-    explicit TrayController(AutoSave::Delays autoSaveDelays = {}, SyncDelays syncDelays = {});
+    explicit Application(AutoSave::Delays autoSaveDelays = {}, SyncDelays syncDelays = {});
 
-    // Start-up: numbering from 0, hidden, tray icon with its tip, then every stored note.
+    // Start-up: numbering from 0, tray icon with its tip, then every stored note.
     void startUp();
     // The exit command: closes the dialogs, asks, and on OK ends the program.
     void exitProgram();
@@ -47,18 +48,8 @@ public:
     // new start without --store.
     bool restartsAfterEnd() const { return m_restartAfterEnd; }
 
-    // Tray icon clicks.
-    void trayLeftClicked();
-    void trayRightClicked();
-    // A second start of the program asks this one to come forward.
-    void activateFromOutside();
     // What a start asked of this program (requests.h): come forward, a new note, ...
     void perform(const QString& request);
-    // With no tray some time after the start, the user is told how to reach the tray menu,
-    // once on each desktop.
-    void tellIfNoTray();
-    // How long a tray may take to start with the desktop session.
-    static constexpr int kTrayWaitMs = 10000;
 
     // Creates, numbers and prepares a new note window without showing it; it is the newest
     // open window afterwards.
@@ -67,26 +58,12 @@ public:
     void newNote();
     void showAllNotes();
     void hideAllNotes();
-    void showNoteList() { m_dialogs.showNoteList(); }
-    // " Jotpin设置" for the current note: the one instance, brought forward when open.
-    void showSettings() { m_dialogs.showSettings(); }
-    // Every note and open dialog joins or leaves the topmost band as the switch says.
-    void applyTopmostToAll();
-    // "插入图标": the one icon picker, brought forward when open.
-    void showIconPicker() { m_dialogs.showIconPicker(); }
-    QString& findText() { return m_host.findText(); }
-    // The note menu at a point of the screen, for this note, which becomes the current one.
-    void popUpNoteMenu(NoteWindow* note, QPoint at);
-    // The edit menu of a note's text, its items enabled for the current note.
-    void popUpEditMenu(NoteWindow* note, QPoint at);
+
     // Enables the edit items for the current note's text and the clipboard.
     void updateEditMenu();
-    NoteTicks& ticks() { return m_ticks; }
 
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
-    void tellUser(const QString& text);
-    // Opens a page with the desktop; without a browser, tells the user where it is (`shown`).
-    void openPage(const QUrl& url, const QString& shown);
+    void tellUser(const QString& text) { m_tray.tell(text); }
 
     // Writes the numbered notes, renumbered from 1 in window order, and the switches, now
     // (Notebook::save). A failure is told to the user, once until saving works again; what
@@ -96,40 +73,39 @@ public:
         return m_store.saveAll(errors, scope);
     }
 
+    // The parts, for the tests.
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
-    NoteWindow* currentNote() const;
-    // The content file of a deleted note goes with the next save, which saveNow() makes now.
-    void removeContentFile(int n) { m_store.removeContentFile(n); }
-    void saveNow() { m_store.saveNow(); }
-    NoteListDialog* noteList() const { return m_dialogs.noteList(); }
-    SettingsDialog* settings() const { return m_dialogs.settings(); }
-    IconPicker* iconPicker() const { return m_dialogs.iconPicker(); }
-    // Source of note numbers: each new note takes the next; deleting a note gives one back.
-    qint16 noteCounter() const { return m_noteCounter; }
-    void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
-
-    // The tray menu, the note menu and the edit menu.
-    Menus& menus() const { return *m_menus; }
+    Dialogs& dialogs() { return m_dialogs; }
+    NoteTicks& ticks() { return m_ticks; }
+    ProgramTray& tray() { return m_tray; }
+    NoteFactory& notes() { return m_notes; }
+    NoteCommandHost& commandHost() { return m_host; }
+    Menus& menus() { return m_menus; }
+    NoteWindow* currentNote() const { return m_host.currentNote(); }
 
 Q_SIGNALS:
     // The program is over and everything is saved; the windows are closed right after.
     void ended();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    // The tray menu at a point of the screen, unless it is open already.
-    QMenu* popUpTrayMenu(QPoint at);
+    void openPage(const QUrl& url, const QString& shown);
     // The tray menu at a note, opened by a key there.
     void popUpTrayMenuAt(QPoint at);
     void connectNote(NoteWindow* note);
+    // The note menu at a point of the screen, for this note, which becomes the current one.
+    void popUpNoteMenu(NoteWindow* note, QPoint at);
+    // The edit menu of a note's text, its items enabled for the current note.
+    void popUpEditMenu(NoteWindow* note, QPoint at);
     // The keys of a note that open menus, and those the edit menu shows: true when one acted.
     bool menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
 
+    // The owner of the menus and the settings dialog, never shown: a dialog with an owner gets
+    // no taskbar entry of its own.
+    QWidget m_owner;
     OpenWindows m_windows;
     ProgramSwitches m_switches;
+    NoteFactory m_notes{m_windows, m_switches};
     AutoSave::Delays m_autoSaveDelays;
     SyncDelays m_syncDelays;
     WindowShelf m_shelf{m_windows,
@@ -141,16 +117,14 @@ private:
         {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
         m_syncDelays};
     NoteTicks m_ticks{m_windows, m_switches};
-    Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
-    NoteCommandHost m_host{
-        m_windows,
-        m_switches,
-        m_store,
-        m_dialogs,
-        {[this] { return createNote(); }, [this] { m_noteCounter = qint16(m_noteCounter - 1); }}};
-    Menus* m_menus = nullptr;
-    qint16 m_noteCounter = 0;
-    int m_highestNumber = 0;  // the highest note number given out
+    Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, &m_owner};
+    NoteCommandHost m_host{m_windows,
+                           m_switches,
+                           m_store,
+                           m_dialogs,
+                           {[this] { return createNote(); }, [this] { m_notes.giveBackNumber(); }}};
+    Menus m_menus;
+    ProgramTray m_tray{m_windows, m_menus.menu(Menus::Which::Tray), [this] { newNote(); }};
     bool m_ended = false;
     bool m_restartAfterEnd = false;  // also: the store is finished and moved, not saved again
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box

@@ -1,0 +1,95 @@
+#include "app/programtray.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+#include <QSettings>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/openwindows.h"
+#include "desktop/notifications.h"
+#include "desktop/prompts.h"
+#include "desktop/tray.h"
+#include "platform/apppaths.h"
+
+ProgramTray::ProgramTray(OpenWindows& windows, QMenu* menu, std::function<void()> newNote,
+                         QObject* parent)
+    : QObject(parent), m_windows(windows), m_menu(menu), m_newNote(std::move(newNote)) {}
+
+void ProgramTray::show() {
+    TrayIcon& tray = TrayIcon::instance();
+    // Trays ask for 16 to 64 pixels: each size drawn for itself stays sharp.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
+    tray.setMenu(m_menu);
+    tray.add(icon);
+    tray.setTip(QStringLiteral("Jotpin"));
+    QTimer::singleShot(kTrayWaitMs, this, &ProgramTray::tellIfNoTray);
+    connect(&tray, &TrayIcon::leftButtonUp, this, &ProgramTray::leftClicked);
+    connect(&tray, &TrayIcon::rightButtonUp, this, &ProgramTray::rightClicked);
+}
+
+void ProgramTray::remove() {
+    m_removed = true;
+    TrayIcon::instance().remove();
+    disconnect(&TrayIcon::instance(), nullptr, this, nullptr);
+}
+
+void ProgramTray::leftClicked() {
+    if (m_windows.count() == 1) {
+        m_newNote();  // the first note, at the right edge of the screen
+        return;
+    }
+    QWidget* newest = m_windows.newest();
+    newest->show();
+    newest->raise();
+    newest->activateWindow();
+}
+
+void ProgramTray::rightClicked() {
+    popUpMenu(QCursor::pos());
+}
+
+void ProgramTray::activateFromOutside() {
+    const TrayIcon& tray = TrayIcon::instance();
+    if (tray.isAdded() && tray.hostAvailable())
+        leftClicked();
+    else
+        popUpMenu(QCursor::pos());  // without a tray this is the only way to the tray commands
+}
+
+QMenu* ProgramTray::popUpMenu(QPoint at) {
+    // Without waiting for it to close: a tray's click handler returns at once.
+    if (!m_menu->isVisible()) m_menu->popup(at);
+    return m_menu;
+}
+
+void ProgramTray::tell(const QString& text) {
+    std::fprintf(stderr, "jotpin: %s\n", qPrintable(text));
+    TrayIcon& tray = TrayIcon::instance();
+    if (tray.isAdded() && tray.hostAvailable())
+        tray.showMessage(QStringLiteral("Jotpin"), text);
+    else if (!Notifications::instance().show(QStringLiteral("Jotpin"), text))
+        Prompts::instance().tell(text, QStringLiteral("Jotpin"));
+}
+
+void ProgramTray::tellIfNoTray() {
+    if (m_removed || TrayIcon::instance().hostAvailable()) return;
+    // A session without a desktop's name is a bare window manager, started by hand: its user
+    // knows there is no panel, and the advice (the applications menu) would not fit.
+    QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (desktop.isEmpty()) return;
+    // Once on each desktop, remembered beside the snapshots: a desktop without a tray stays so
+    // at every login, and the advice does not change; another desktop may have one.
+    QSettings told(paths::keptDir() + QStringLiteral("/told.ini"), QSettings::IniFormat);
+    const QString key = QStringLiteral("noTray/") + desktop.replace(u':', u'-');
+    if (told.value(key).toBool()) return;
+    told.setValue(key, true);
+    tell(QStringLiteral(
+        "这个桌面没有系统托盘，Jotpin 的图标和托盘菜单无法显示，但 Jotpin 在运行。\n"
+        "托盘菜单：再启动一次 Jotpin 就会在鼠标处打开；新建帖子、帖子列表、显示所有帖子和"
+        "退出也在应用程序菜单里 Jotpin 的右键菜单中。\n"
+        "GNOME 可以安装 AppIndicator 扩展（gnome-shell-extension-appindicator）来显示托盘。"));
+}

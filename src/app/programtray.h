@@ -1,0 +1,45 @@
+#pragma once
+// The program's icon in the tray and its clicks: a left click brings up the newest window (or
+// makes the first note), a right click opens the tray menu. Also where the user is told of a
+// problem: beside the icon, else as a desktop notification, else in a box.
+
+#include <QObject>
+#include <QPoint>
+#include <functional>
+
+class OpenWindows;
+class QMenu;
+
+class ProgramTray : public QObject {
+    Q_OBJECT
+public:
+    // How long a tray may take to start with the desktop session.
+    static constexpr int kTrayWaitMs = 10000;
+
+    ProgramTray(OpenWindows& windows, QMenu* menu, std::function<void()> newNote,
+                QObject* parent = nullptr);
+
+    // The icon with its tip and menu; with no tray kTrayWaitMs later, the user is told how to
+    // reach the tray menu.
+    void show();
+    // The icon goes; nothing is told any more.
+    void remove();
+
+    void leftClicked();
+    void rightClicked();
+    // A second start of the program asks this one to come forward: as a left click, or the
+    // tray menu where there is no tray to click.
+    void activateFromOutside();
+    // The tray menu at a point of the screen, unless it is open already.
+    QMenu* popUpMenu(QPoint at);
+    // With no tray some time after the start, the user is told how to reach the tray menu,
+    // once on each desktop.
+    void tellIfNoTray();
+    void tell(const QString& text);
+
+private:
+    OpenWindows& m_windows;
+    QMenu* m_menu;
+    std::function<void()> m_newNote;
+    bool m_removed = false;
+};
