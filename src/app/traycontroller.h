@@ -125,8 +125,10 @@ private:
     // The tray menu at a note, opened by a key there.
     void popUpTrayMenuAt(QPoint at);
     void connectNote(NoteWindow* note);
-    // The keys of a note that open menus, and those the edit menu shows: true when one acted.
-    bool menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
+    // A key of a note: the context-menu keys open a menu there, the others act as the menu
+    // table binds them. The modifiers are those the key came with, so a Ctrl released elsewhere
+    // never turns a plain letter into a command. True when one acted.
+    bool noteKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
 
     OpenWindows m_windows;
     ProgramSwitches m_switches;
