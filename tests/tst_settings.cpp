@@ -98,6 +98,9 @@ private:
         return f.program->settings();
     }
     ProgramFixture f;
+    // Lives past each test's program: a background save still under way when a test ends
+    // finishes with these steps while the program closes in cleanup().
+    FailingSteps failing;
 };
 
 void TstSettings::init() {
@@ -333,9 +336,8 @@ void TstSettings::failedCopyRemovesNothing() {
     const QByteArray settings = bytesOf(from + QStringLiteral("/tie.dat"));
     const QByteArray text = bytesOf(from + QStringLiteral("/tie/tie1.tie"));
     QTemporaryDir target;
-    FailingSteps steps;
-    steps.failAt = target.filePath(QStringLiteral("tie.dat"));  // copied last
-    files::Steps::install(&steps);
+    failing.failAt = target.filePath(QStringLiteral("tie.dat"));  // copied last
+    files::Steps::install(&failing);
     SettingsDialog* dialog = open();
     f.dialogs.folders.push_back(target.path());
     f.prompts.queueAnswer(Prompts::Answer::Ok);
