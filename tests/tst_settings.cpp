@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -9,6 +10,7 @@
 
 #include "desktop/windowops.h"
 #include "dialogs/settingsdialog.h"
+#include "dialogs/spinnerlist.h"
 #include "note/reminder.h"
 #include "platform/files.h"
 #include "richtext/richtextbox.h"
@@ -38,6 +40,14 @@ void put(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// A control of the dialog, found by its object name.
+template <typename Control>
+Control* control(const SettingsDialog* dialog, const char* name) {
+    auto* found = dialog->findChild<Control*>(QLatin1String(name));
+    if (!found) qFatal("the settings dialog has no %s", name);
+    return found;
 }
 
 QStringList entries(const QString& dir) {
@@ -88,6 +98,9 @@ private:
         return f.program->dialogs().settings();
     }
     ProgramFixture f;
+    // Lives past each test's program: a background save still under way when a test ends
+    // finishes with these steps while the program closes in cleanup().
+    FailingSteps failing;
 };
 
 void TstSettings::init() {
@@ -106,15 +119,16 @@ void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
     NoteWindow* note = currentNote(Note());
     note->setReminderChecking(false);
     SettingsDialog* dialog = open();
-    QCOMPARE(dialog->hourList->text(), QStringLiteral("09"));
-    QCOMPARE(dialog->minuteList->text(), QStringLiteral("07"));
-    QCOMPARE(dialog->yearList->text(), QStringLiteral("2027"));
-    QCOMPARE(dialog->monthList->text(), QStringLiteral("03"));
-    QCOMPARE(dialog->dayList->text(), QStringLiteral("05"));
-    QCOMPARE(dialog->repeatList->text(), QStringLiteral("00"));
-    QVERIFY(!dialog->reminderCheck->isChecked());
+    QCOMPARE(control<SpinnerList>(dialog, "hourList")->text(), QStringLiteral("09"));
+    QCOMPARE(control<SpinnerList>(dialog, "minuteList")->text(), QStringLiteral("07"));
+    QCOMPARE(control<SpinnerList>(dialog, "yearList")->text(), QStringLiteral("2027"));
+    QCOMPARE(control<SpinnerList>(dialog, "monthList")->text(), QStringLiteral("03"));
+    QCOMPARE(control<SpinnerList>(dialog, "dayList")->text(), QStringLiteral("05"));
+    QCOMPARE(control<SpinnerList>(dialog, "repeatList")->text(), QStringLiteral("00"));
+    QVERIFY(!control<QCheckBox>(dialog, "reminderCheck")->isChecked());
     QVERIFY(windowops::isTopmost(dialog));
-    QVERIFY(dialog->noSoundCheck->isChecked() == note->note().soundPath.isEmpty());
+    QVERIFY(control<QCheckBox>(dialog, "noSoundCheck")->isChecked() ==
+            note->note().soundPath.isEmpty());
     // Closing turns reminder checking on, reminder or not.
     dialog->close();
     QVERIFY(note->checksReminder());
@@ -129,21 +143,21 @@ void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
     NoteWindow* note = currentNote(value);
     note->checkReminder(QDateTime(QDate(2027, 3, 6), QTime(14, 30)), false);  // rang at :30
     SettingsDialog* dialog = open();
-    QVERIFY(dialog->reminderCheck->isChecked());
-    QCOMPARE(dialog->dayList->text(), QStringLiteral("06"));
+    QVERIFY(control<QCheckBox>(dialog, "reminderCheck")->isChecked());
+    QCOMPARE(control<SpinnerList>(dialog, "dayList")->text(), QStringLiteral("06"));
     QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*14:30**10"));
     QCOMPARE(note->lastAlarmMinute(), -99);  // counts as not rung yet
 
-    dialog->hourList->stepBy(1);
+    control<SpinnerList>(dialog, "hourList")->stepBy(1);
     QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*15:30**10"));
-    dialog->repeatList->stepBy(-10);
+    control<SpinnerList>(dialog, "repeatList")->stepBy(-10);
     QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*15:30**00"));
 
-    dialog->reminderCheck->click();
+    control<QCheckBox>(dialog, "reminderCheck")->click();
     QVERIFY(!note->note().reminderOn);
     QCOMPARE(store::fromReminder(note->note().reminder), QString());
     QVERIFY(!note->checksReminder());
-    dialog->minuteList->stepBy(1);  // unticked: stays off
+    control<SpinnerList>(dialog, "minuteList")->stepBy(1);  // unticked: stays off
     QVERIFY(!note->note().reminderOn);
 }
 
@@ -153,7 +167,7 @@ void TstSettings::unreadableReminderShowsUnsetAndStays() {
     value.reminderOn = true;
     NoteWindow* note = currentNote(value);
     SettingsDialog* dialog = open();
-    QVERIFY(!dialog->reminderCheck->isChecked());
+    QVERIFY(!control<QCheckBox>(dialog, "reminderCheck")->isChecked());
     QCOMPARE(note->note().reminder, value.reminder);
     // Escape closes the dialog.
     QTest::keyClick(dialog, Qt::Key_Escape);
@@ -164,12 +178,12 @@ void TstSettings::unreadableReminderShowsUnsetAndStays() {
 void TstSettings::datesTheListsCannotMakeNeverRing() {
     currentNote(Note());
     SettingsDialog* dialog = open();
-    QVERIFY(dialog->yearList->setText(QStringLiteral("2002")));
-    QVERIFY(dialog->yearList->setText(QStringLiteral("2037")));
-    QVERIFY(dialog->monthList->setText(QStringLiteral("02")));
-    dialog->reminderCheck->click();
+    QVERIFY(control<SpinnerList>(dialog, "yearList")->setText(QStringLiteral("2002")));
+    QVERIFY(control<SpinnerList>(dialog, "yearList")->setText(QStringLiteral("2037")));
+    QVERIFY(control<SpinnerList>(dialog, "monthList")->setText(QStringLiteral("02")));
+    control<QCheckBox>(dialog, "reminderCheck")->click();
     for (const QString& day : {QStringLiteral("00"), QStringLiteral("30")}) {
-        QVERIFY(dialog->dayList->setText(day));
+        QVERIFY(control<SpinnerList>(dialog, "dayList")->setText(day));
         dialog->reminderClicked();
         const Reminder set = f.program->currentNote()->note().reminder;
         QVERIFY(set.isComplete());
@@ -184,7 +198,8 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
     NoteWindow* note = currentNote(grey);
     SettingsDialog* dialog = open();
     // The current-colour swatch shows the note's own colour, not a colour of the dialog's.
-    QCOMPARE(dialog->currentColour->palette().color(QPalette::Window), QColor(90, 90, 90));
+    QCOMPARE(control<QLabel>(dialog, "currentColour")->palette().color(QPalette::Window),
+             QColor(90, 90, 90));
     dialog->chooseOtherColour();  // cancelled: the note stays as it was
     QCOMPARE(note->note().colour, QColor(90, 90, 90));
     dialog->swatchClicked(1);
@@ -209,7 +224,8 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
     NoteWindow* other = f.program->createNote();
     other->setNote(grey);
     Q_EMIT other->activated();
-    QCOMPARE(dialog->currentColour->palette().color(QPalette::Window), QColor(90, 90, 90));
+    QCOMPARE(control<QLabel>(dialog, "currentColour")->palette().color(QPalette::Window),
+             QColor(90, 90, 90));
 }
 
 void TstSettings::soundChoiceAndNone() {
@@ -218,31 +234,31 @@ void TstSettings::soundChoiceAndNone() {
     f.dialogs.files.push_back(QStringLiteral("  /music/bell.mp3 "));
     dialog->chooseSound();
     QCOMPARE(note->note().soundPath, QStringLiteral("/music/bell.mp3"));
-    QVERIFY(!dialog->noSoundCheck->isChecked());
+    QVERIFY(!control<QCheckBox>(dialog, "noSoundCheck")->isChecked());
     QCOMPARE(f.dialogs.filter(),
              QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma"));
 
-    dialog->noSoundCheck->click();
+    control<QCheckBox>(dialog, "noSoundCheck")->click();
     QCOMPARE(note->note().soundPath, QString());
-    QCOMPARE(dialog->soundPathEdit->text(), QString());
+    QCOMPARE(control<QLineEdit>(dialog, "soundPathEdit")->text(), QString());
     // Cancelled, while the dialog object still holds the name of a file opened elsewhere:
     // nothing changes, "无" stays ticked.
     f.dialogs.setFileName(QStringLiteral("/home/user/letter.rtf"));
     dialog->chooseSound();
-    QVERIFY(dialog->noSoundCheck->isChecked());
+    QVERIFY(control<QCheckBox>(dialog, "noSoundCheck")->isChecked());
     QCOMPARE(note->note().soundPath, QString());
-    QCOMPARE(dialog->soundPathEdit->text(), QString());
+    QCOMPARE(control<QLineEdit>(dialog, "soundPathEdit")->text(), QString());
 }
 
 void TstSettings::opacityFloorAndOpaqueAgain() {
     NoteWindow* note = currentNote(Note());
     SettingsDialog* dialog = open();
-    QCOMPARE(dialog->opacitySlider->minimum(), Note::kMinOpacity);
-    dialog->opacitySlider->setValue(254);
+    QCOMPARE(control<QSlider>(dialog, "opacitySlider")->minimum(), Note::kMinOpacity);
+    control<QSlider>(dialog, "opacitySlider")->setValue(254);
     QCOMPARE(note->note().opacity, 254);
     QVERIFY(note->windowOpacity() < 1.0);
-    dialog->opacitySlider->setValue(255);
-    QCOMPARE(dialog->opacityLabel->text(), QStringLiteral("100%"));
+    control<QSlider>(dialog, "opacitySlider")->setValue(255);
+    QCOMPARE(control<QLabel>(dialog, "opacityLabel")->text(), QStringLiteral("100%"));
     QCOMPARE(note->windowOpacity(), 1.0);
     QCOMPARE(SettingsDialog::percentText(155), QStringLiteral("61%"));
     QCOMPARE(SettingsDialog::percentText(25), QStringLiteral("10%"));
@@ -260,9 +276,9 @@ void TstSettings::closedNoteDoesNotBreakTheDialog() {
     f.program->windows().close(note);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     dialog->swatchClicked(0);
-    dialog->reminderCheck->click();
-    dialog->opacitySlider->setValue(100);
-    dialog->noSoundCheck->click();
+    control<QCheckBox>(dialog, "reminderCheck")->click();
+    control<QSlider>(dialog, "opacitySlider")->setValue(100);
+    control<QCheckBox>(dialog, "noSoundCheck")->click();
     dialog->close();
 }
 
@@ -276,8 +292,11 @@ void TstSettings::emptyFolderTakesTheStoreFilesAndNothingElse() {
     QTemporaryDir target;
     put(target.filePath(QStringLiteral("keep.txt")), "keep");
     SettingsDialog* dialog = open();
-    QCOMPARE(dialog->storeFolderButton->text(), QStringLiteral("帖子文件夹…"));
-    QVERIFY(dialog->storeFolderButton->toolTip().contains(QDir::toNativeSeparators(from)));
+    QCOMPARE(control<QPushButton>(dialog, "storeFolderButton")->text(),
+             QStringLiteral("帖子文件夹…"));
+    QVERIFY(control<QPushButton>(dialog, "storeFolderButton")
+                ->toolTip()
+                .contains(QDir::toNativeSeparators(from)));
 
     f.dialogs.folders.push_back(target.path());
     f.prompts.queueAnswer(Prompts::Answer::Ok);
@@ -317,9 +336,8 @@ void TstSettings::failedCopyRemovesNothing() {
     const QByteArray settings = bytesOf(from + QStringLiteral("/tie.dat"));
     const QByteArray text = bytesOf(from + QStringLiteral("/tie/tie1.tie"));
     QTemporaryDir target;
-    FailingSteps steps;
-    steps.failAt = target.filePath(QStringLiteral("tie.dat"));  // copied last
-    files::Steps::install(&steps);
+    failing.failAt = target.filePath(QStringLiteral("tie.dat"));  // copied last
+    files::Steps::install(&failing);
     SettingsDialog* dialog = open();
     f.dialogs.folders.push_back(target.path());
     f.prompts.queueAnswer(Prompts::Answer::Ok);

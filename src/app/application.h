@@ -97,8 +97,10 @@ private:
     void popUpNoteMenu(NoteWindow* note, QPoint at);
     // The edit menu of a note's text, its items enabled for the current note.
     void popUpEditMenu(NoteWindow* note, QPoint at);
-    // The keys of a note that open menus, and those the edit menu shows: true when one acted.
-    bool menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
+    // A key of a note: the context-menu keys open a menu there, the others act as the menu
+    // table binds them. The modifiers are those the key came with, so a Ctrl released elsewhere
+    // never turns a plain letter into a command. True when one acted.
+    bool noteKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
 
     // The owner of the menus and the settings dialog, never shown: a dialog with an owner gets
     // no taskbar entry of its own.

@@ -44,7 +44,7 @@ void Dialogs::showNoteList() {
 
 void Dialogs::showSettings() {
     if (bringForward(m_settings)) return;
-    auto* dialog = new SettingsDialog(m_currentNote, m_parent);
+    auto* dialog = new SettingsDialog(m_settingsHost, m_parent);
     m_settings = dialog;
     m_windows.add(dialog);
     connect(dialog, &SettingsDialog::closeRequested, this,

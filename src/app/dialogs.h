@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <functional>
 
+#include "app/notesettingshost.h"
 #include "dialogs/iconpicker.h"
 #include "dialogs/notelistdialog.h"
 #include "dialogs/settingsdialog.h"
@@ -40,6 +41,7 @@ Q_SIGNALS:
 private:
     OpenWindows& m_windows;
     std::function<NoteWindow*()> m_currentNote;
+    NoteSettingsHost m_settingsHost{m_currentNote};
     QWidget* m_parent;
     QPointer<NoteListDialog> m_noteList;
     QPointer<SettingsDialog> m_settings;

@@ -34,6 +34,8 @@ QList<Menus::Item> programMenuItems(const MenuWiring& app) {
         const QString page = paths::shippedFile(QStringLiteral("Jotpin说明.htm"));
         open(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
     };
+    // The keys of the note commands act with Shift, Alt or Meta held as well.
+    auto loose = [](QKeyCombination keys) { return Menus::Key(keys, true); };
     const bool sep = true;
     return {
         {W::Tray, M::Back, QStringLiteral("返回"), {}, nullptr},
@@ -74,19 +76,19 @@ QList<Menus::Item> programMenuItems(const MenuWiring& app) {
         // Ending the program deletes the menu, which must not happen while it still runs.
         {W::Tray, M::Exit, QStringLiteral("退出"), {}, app.exitProgram, sep, nullptr, true},
 
-        {W::Note, M::Clear, QStringLiteral("清空"), QStringLiteral("Ctrl+Q"),
+        {W::Note, M::Clear, QStringLiteral("清空"), loose(Qt::CTRL | Qt::Key_Q),
          [&host] { commands::clearNote(host.currentNote()); }},
-        {W::Note, M::Open, QStringLiteral("打开"), QStringLiteral("Ctrl+O"),
+        {W::Note, M::Open, QStringLiteral("打开"), loose(Qt::CTRL | Qt::Key_O),
          [&host] { commands::openFile(host); }},
-        {W::Note, M::Save, QStringLiteral("保存"), QStringLiteral("Ctrl+S"),
+        {W::Note, M::Save, QStringLiteral("保存"), loose(Qt::CTRL | Qt::Key_S),
          [&host] { commands::saveToFile(host); }},
-        {W::Note, M::Print, QStringLiteral("打印"), QStringLiteral("Ctrl+P"),
+        {W::Note, M::Print, QStringLiteral("打印"), loose(Qt::CTRL | Qt::Key_P),
          [&host] { commands::printNote(host); }},
-        {W::Note, M::Lock, QStringLiteral("加锁"), QStringLiteral("F4"),
+        {W::Note, M::Lock, QStringLiteral("加锁"), loose(Qt::Key_F4),
          [&host] { commands::lockNote(host); }, sep},
-        {W::Note, M::Settings, QStringLiteral("设置/提醒"), QStringLiteral("F5"),
+        {W::Note, M::Settings, QStringLiteral("设置/提醒"), loose(Qt::Key_F5),
          [&host] { host.showSettings(); }},
-        {W::Note, M::Hide, QStringLiteral("隐藏"), QStringLiteral("F6"),
+        {W::Note, M::Hide, QStringLiteral("隐藏"), loose(Qt::Key_F6),
          [&host] {
              if (NoteWindow* note = host.currentNote()) note->hide();
          }},
@@ -97,37 +99,46 @@ QList<Menus::Item> programMenuItems(const MenuWiring& app) {
          nullptr,
          false,
          [&host](bool on) { commands::setClipboardCapture(host, on); }},
-        {W::Note, M::NoteMenuNewNote, QStringLiteral("新建帖子"), QStringLiteral("Ctrl+N"),
-         [&host] { commands::newNote(host); }, sep},
-        {W::Note, M::Delete, QStringLiteral("删除本贴"), QStringLiteral("Ctrl+D"),
+        // The key makes the note where new notes stand, not at the screen edge.
+        {W::Note, M::NoteMenuNewNote, QStringLiteral("新建帖子"), loose(Qt::CTRL | Qt::Key_N),
+         [&host] { commands::newNote(host); }, sep, nullptr, false,
+         [&host] { commands::newNoteInPlace(host); }},
+        {W::Note, M::Delete, QStringLiteral("删除本贴"), loose(Qt::CTRL | Qt::Key_D),
          [&host] { commands::deleteCurrentNote(host); }},
 
-        {W::Edit, M::InsertIcon, QStringLiteral("插入图标"), QStringLiteral("Ctrl+I"),
+        {W::Edit, M::InsertIcon, QStringLiteral("插入图标"), loose(Qt::CTRL | Qt::Key_I),
          [&host] { host.showIconPicker(); }},
         {W::Edit, M::Undo, QStringLiteral("撤除"), {}, edit(EditAction::Undo), sep},
         {W::Edit, M::Cut, QStringLiteral("剪切"), {}, edit(EditAction::Cut)},
         {W::Edit, M::Copy, QStringLiteral("复制"), {}, edit(EditAction::Copy)},
         {W::Edit, M::Paste, QStringLiteral("粘贴"), {}, edit(EditAction::Paste)},
         {W::Edit, M::Remove, QStringLiteral("移除"), {}, edit(EditAction::Remove)},
-        {W::Edit, M::Regular, QStringLiteral("普通"), QStringLiteral("Ctrl+M"),
-         format(false, false), sep},
-        {W::Edit, M::Bold, QStringLiteral("粗体"), QStringLiteral("Ctrl+B"), format(true, false)},
-        {W::Edit, M::Italic, QStringLiteral("斜体"), QStringLiteral("Ctrl+G"), format(false, true)},
-        {W::Edit, M::BoldItalic, QStringLiteral("粗斜体"), QStringLiteral("Ctrl+Shift+B"),
+        {W::Edit, M::Regular, QStringLiteral("普通"), Qt::CTRL | Qt::Key_M, format(false, false),
+         sep},
+        {W::Edit, M::Bold, QStringLiteral("粗体"), Qt::CTRL | Qt::Key_B, format(true, false)},
+        {W::Edit, M::Italic, QStringLiteral("斜体"), Qt::CTRL | Qt::Key_G, format(false, true)},
+        {W::Edit, M::BoldItalic, QStringLiteral("粗斜体"), Qt::CTRL | Qt::SHIFT | Qt::Key_B,
          format(true, true)},
-        {W::Edit, M::Bullets, QStringLiteral("自动排列"), QStringLiteral("Ctrl+Shift+L"),
+        {W::Edit, M::Bullets, QStringLiteral("自动排列"), Qt::CTRL | Qt::SHIFT | Qt::Key_L,
          [&host] { commands::toggleBullets(host); }},
-        {W::Edit, M::AlignLeft, QStringLiteral("文字左对齐"), QStringLiteral("Ctrl+L"),
+        {W::Edit, M::AlignLeft, QStringLiteral("文字左对齐"), Qt::CTRL | Qt::Key_L,
          align(RichTextBox::AlignLeft), sep},
-        {W::Edit, M::AlignCenter, QStringLiteral("文字居中"), QStringLiteral("Ctrl+E"),
+        {W::Edit, M::AlignCenter, QStringLiteral("文字居中"), Qt::CTRL | Qt::Key_E,
          align(RichTextBox::AlignCenter)},
-        {W::Edit, M::AlignRight, QStringLiteral("文字右对齐"), QStringLiteral("Ctrl+R"),
+        {W::Edit, M::AlignRight, QStringLiteral("文字右对齐"), Qt::CTRL | Qt::Key_R,
          align(RichTextBox::AlignRight)},
-        {W::Edit, M::Font, QStringLiteral("字体"), QStringLiteral("Ctrl+T"),
+        {W::Edit, M::Font, QStringLiteral("字体"), loose(Qt::CTRL | Qt::Key_T),
          [&host] { commands::chooseFont(host); }},
-        {W::Edit, M::Find, QStringLiteral("查找"), QStringLiteral("Ctrl+F"),
+        {W::Edit, M::Find, QStringLiteral("查找"), loose(Qt::CTRL | Qt::Key_F),
          [&host] { commands::find(host); }, sep},
-        {W::Edit, M::FindNext, QStringLiteral("查找下一个"), QStringLiteral("F3"),
+        {W::Edit, M::FindNext, QStringLiteral("查找下一个"), loose(Qt::Key_F3),
          [&host] { commands::findNext(host); }},
+
+        // For those without a mouse: the tray menu where the keyboard is in the note.
+        {W::None, M::TrayMenuAtNote, QString(), loose(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+         [&host] {
+             if (const NoteWindow* note = host.currentNote())
+                 host.popUpTrayMenu(note->keyboardMenuPlace());
+         }},
     };
 }

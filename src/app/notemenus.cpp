@@ -10,7 +10,6 @@
 
 #include "commands/editcommands.h"
 #include "commands/notecommands.h"
-#include "commands/notekeys.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "richtext/richtextbox.h"
@@ -61,7 +60,7 @@ void Application::connectNote(NoteWindow* note) {
     });
     // The text's keys and its right button.
     note->editor()->setKeyHandler([this, note](int key, Qt::KeyboardModifiers modifiers) {
-        return commands::noteKey(m_host, note, key, modifiers) || menuKey(note, key, modifiers);
+        return noteKey(note, key, modifiers);
     });
     connect(note->editor(), &RichTextBox::MouseDown, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
@@ -74,7 +73,7 @@ void Application::popUpTrayMenuAt(QPoint at) {
     readyForKeys(m_tray.popUpMenu(at));
 }
 
-bool Application::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {
+bool Application::noteKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (key == Qt::Key_Menu || (key == Qt::Key_F10 && held == Qt::ShiftModifier)) {
@@ -87,15 +86,11 @@ bool Application::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers modif
         readyForKeys(m_menus.menu(inText ? Menus::Which::Edit : Menus::Which::Note));
         return true;
     }
-    // The edit menu's own keys, formatting among them: the key shown is the key bound.
-    const QKeySequence pressed(QKeyCombination(held, Qt::Key(key)));
-    for (QAction* action : m_menus.menu(Menus::Which::Edit)->actions()) {
-        if (action->shortcut().isEmpty() || action->shortcut() != pressed) continue;
-        m_windows.noteActivated(note);
-        action->trigger();
-        return true;
-    }
-    return false;
+    const std::function<void()> command = m_menus.keyCommand(QKeyCombination(held, Qt::Key(key)));
+    if (!command) return false;
+    m_windows.noteActivated(note);  // the commands act on the current note
+    command();
+    return true;
 }
 
 void Application::updateEditMenu() {

@@ -1,73 +1,35 @@
 #pragma once
 // " Jotpin设置": the colour, reminder, alarm sound and transparency of the current note. The
-// dialog keeps nothing of its own: every change goes at once to the note that is current at
-// that moment (activating another note redirects the next change there), and shows on it.
-// Below them, the store folder of the program: shown, and another one chosen.
+// dialog keeps nothing of its own: every change goes at once through its host to the note that
+// is current at that moment (activating another note redirects the next change there), and
+// shows on it. Below them, the store folder of the program: shown, and another one chosen.
+// Its controls are reached by their object names, as the names of the private members below
+// without "m_".
 
-#include <QSpinBox>
-#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
 
 #include "model/reminder.h"
 
-class NoteWindow;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
-
-// A one-row list of texts that its arrows step through: the text shown is the value.
-class SpinnerList : public QSpinBox {
-    Q_OBJECT
-public:
-    SpinnerList(QWidget* parent, QStringList entries);
-    QString text() const { return m_entries.value(value()); }
-    // Selects the entry with this text; false, changing nothing, when there is none.
-    bool setText(const QString& text);
-
-Q_SIGNALS:
-    // The user stepped to another entry.
-    void scrolled();
-
-protected:
-    QString textFromValue(int value) const override;
-    int valueFromText(const QString& text) const override;
-    QValidator::State validate(QString& input, int& pos) const override;
-
-private:
-    QStringList m_entries;
-    bool m_settingText = false;
-};
+class SettingsHost;
+class SpinnerList;
+struct Note;
 
 class SettingsDialog : public QWidget {
     Q_OBJECT
 public:
-    // `currentNote` gives the note that is current now, or nullptr; `owner` is the program's
-    // main window, taken out of the topmost band while a colour or file dialog is open.
-    SettingsDialog(std::function<NoteWindow*()> currentNote, QWidget* owner);
+    // `host` answers for the current note; `owner` is the program's main window, taken out of
+    // the topmost band while a colour or file dialog is open.
+    SettingsDialog(SettingsHost& host, QWidget* owner);
 
-    // The six colour swatches and the wide one of the current colour.
+    // The colour swatches, as swatchClicked() counts them.
     static constexpr int kSwatches = 6;
-    std::array<QLabel*, kSwatches> swatches;
-    QLabel* currentColour;
-    QPushButton* otherColourButton;
-    SpinnerList* hourList;
-    SpinnerList* minuteList;
-    SpinnerList* yearList;
-    SpinnerList* monthList;
-    SpinnerList* dayList;
-    QCheckBox* reminderCheck;
-    SpinnerList* repeatList;
-    QLineEdit* soundPathEdit;
-    QPushButton* chooseSoundButton;
-    QCheckBox* noSoundCheck;
-    QSlider* opacitySlider;
-    QLabel* opacityLabel;
-    QLabel* storeFolderLabel;
-    QPushButton* storeFolderButton;
 
     // What the controls do, each on the note current at the time.
     void swatchClicked(int index);
@@ -100,9 +62,28 @@ protected:
 private:
     void load();
     void showStoreFolder();
+    // The current note's values changed by `change` and given back; nothing without a note.
+    void changeNote(const std::function<void(Note&)>& change);
     void setNoteColour(const QColor& colour);
     Reminder listedReminder() const;
 
-    std::function<NoteWindow*()> m_currentNote;
+    SettingsHost& m_host;
     QWidget* m_owner;
+    std::array<QLabel*, kSwatches> m_swatches;
+    QLabel* m_currentColour;
+    QPushButton* m_otherColourButton;
+    SpinnerList* m_hourList;
+    SpinnerList* m_minuteList;
+    SpinnerList* m_yearList;
+    SpinnerList* m_monthList;
+    SpinnerList* m_dayList;
+    QCheckBox* m_reminderCheck;
+    SpinnerList* m_repeatList;
+    QLineEdit* m_soundPathEdit;
+    QPushButton* m_chooseSoundButton;
+    QCheckBox* m_noSoundCheck;
+    QSlider* m_opacitySlider;
+    QLabel* m_opacityLabel;
+    QLabel* m_storeFolderLabel;
+    QPushButton* m_storeFolderButton;
 };

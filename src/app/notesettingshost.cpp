@@ -1,0 +1,20 @@
+#include "app/notesettingshost.h"
+
+#include "note/notewindow.h"
+
+std::optional<Note> NoteSettingsHost::noteValues() const {
+    if (const NoteWindow* note = m_currentNote()) return note->note();
+    return std::nullopt;
+}
+
+void NoteSettingsHost::setNoteValues(const Note& values) {
+    if (NoteWindow* note = m_currentNote()) note->setNote(values);
+}
+
+void NoteSettingsHost::forgetLastAlarm() {
+    if (NoteWindow* note = m_currentNote()) note->forgetLastAlarm();
+}
+
+void NoteSettingsHost::setReminderChecking(bool on) {
+    if (NoteWindow* note = m_currentNote()) note->setReminderChecking(on);
+}
