@@ -90,7 +90,6 @@ void TstNote::createNoteNumbersAndStampsIt() {
     QVERIFY(!note->isLocked());
     QCOMPARE(note->lastAlarmMinute(), 0);
     QVERIFY(!note->checksReminder());
-    QVERIFY(note->isTicking());
 }
 
 void TstNote::screenReadersSeeButtonsTheyCanPress() {
