@@ -220,7 +220,8 @@ watch_store_steps() {
 }
 stop_watching_steps() {
     local helper
-    sleep 0.2  # the last events on their way to the watcher
+    # The last events on their way to the watcher: a step that slipped past the kill shows now.
+    sleep 0.2
     for helper in "${step_helpers[@]}"; do
         kill "$helper" 2>/dev/null || true
         wait "$helper" 2>/dev/null || true
