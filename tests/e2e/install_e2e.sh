@@ -67,9 +67,15 @@ run_installed() {
     E2E_PIDS+=($pid)
     wait_for 40 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "no note came up"
     [ -z "$ask" ] || ask_while_running "$prefix" "$pid"
-    local nx ny
+    local nx ny note
     read -r nx ny _ _ <<<"$(visible_geometries "$pid")"
-    xdotool mousemove $((nx + 100)) $((ny + 100)) click 1 sleep 0.3 type "x"  # a change: the store is written
+    note=$(xdotool search --onlyvisible --pid "$pid")
+    note=${note%%$'\n'*}
+    xdotool mousemove $((nx + 100)) $((ny + 100)) click 1
+    wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$note" ]' || fail "the note took no keyboard"
+    xdotool type "x"  # a change: the store is written
+    # SIGTERM does not come through the X server and may overtake the key, and nothing shows
+    # that the program has taken it: a moment for that.
     sleep 0.3
     kill -TERM "$pid"
     wait "$pid" || fail "exit code $? after SIGTERM"
