@@ -38,13 +38,22 @@ note_ids() {
     done
     return 0
 }
-shown_count() { visible_geometries "$pid" | wc -l; }
+# menu_shown: a menu of the program is up: a window that is no note (a utility window), nor the
+# tool tip that the pointer resting on the tray icon brings up.
+menu_shown() {
+    local id type
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        type=$(xprop -id "$id" _NET_WM_WINDOW_TYPE)
+        [[ $type != *UTILITY* && $type != *TOOLTIP* ]] &&
+            [ "$(xwininfo -id "$id" | awk '/Width:/ {print $NF}')" -gt 40 ] && return 0
+    done
+    return 1
+}
 tray_menu() {  # tray_menu N: the N-th item of the tray menu, separators not counted
-    local before
-    before=$(shown_count)
+    wait_for 5 eval '! menu_shown' || fail "the last menu stayed up"
     read -r cx cy <<<"$(tray_icon_centre)"
     xdotool mousemove "$cx" "$cy" click 3
-    wait_for 5 eval '[ "$(shown_count)" -gt "$before" ]' || fail "no tray menu came up"
+    wait_for 5 menu_shown || fail "no tray menu came up"
     local keys=()
     for ((k = 0; k < $1; k++)); do keys+=(Down); done
     xdotool key "${keys[@]}" Return
