@@ -88,10 +88,21 @@ run_installed() {
         fail "the default sound is not the installed kvz.mid: $(iconv -f gbk -t utf-8 "$store/tie.dat")"
 }
 
+# load_saved PREFIX: the store in the data folder names the installed sound, and no save is
+# under way.
+load_saved() {
+    local store="$XDG_DATA_HOME/jotpin"
+    [ ! -e "$store/tie.journal" ] &&
+        grep -q "^Image5=$1/share/jotpin/kvz.mid" <(iconv -f gbk -t utf-8 "$store/tie.dat")
+}
+
 # ask_while_running PREFIX PID: --help and --version print and end at once, with no display:
 # they neither reach the running program (without a tray it would open its menu) nor write.
 ask_while_running() {
     local prefix=$1 pid=$2 shown before option
+    # The start gives the note what the other machine's store lacks (a creation time, the
+    # default sound) and saves that two seconds later: a write of its own, not of --help's.
+    wait_for 10 load_saved "$prefix" || fail "the start did not save what it gave the note"
     shown=$(visible_geometries "$pid")
     before=$(user_files)
     env -u DISPLAY "$prefix/bin/jotpin" --help >"$E2E_TMP/help.log" 2>&1 ||
