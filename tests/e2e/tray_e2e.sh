@@ -85,8 +85,10 @@ wait_for 5 sh -c "xprop -id $note _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE" |
 # Typing is saved within 5 seconds; kill -9 afterwards loses nothing.
 xdotool mousemove 1150 150 click 1
 xdotool type --delay 20 "saved soon"
+# saved: the text is in the note's file, and the save has put the settings file in place after it.
 saved() {
-    grep -q 'saved soon' "$app/tie/tie1.tie" 2>/dev/null &&
+    grep -q 'saved soon' "$app/tie/tie1.tie" 2>/dev/null && [ ! -e "$app/tie.journal" ] &&
+        [ ! "$app/tie.dat" -ot "$app/tie/tie1.tie" ] &&
         grep -qx '窗体数目=1' <(iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r')
 }
 wait_for 5 saved || fail "typed text not saved within 5 s: $(cat "$app/tie/tie1.tie" 2>&1)"
