@@ -65,7 +65,7 @@ void NoteWindow::closeAlarm(bool notesOnTop) {
     if (!notesOnTop) windowops::setTopmost(this, false);
     m_alarmIcon->setGeometry(kAlarmAtRest);
     m_alarmIcon->setIcon(QStringLiteral("alarm.svg"));
-    // The title clock and clipboard capture go on in both cases (isTicking()).
+    // The title clock and clipboard capture go on in both cases.
     if (m_alarmRepeatMinutes != 0) {
         m_alarmRepeatMinutes = 0;
         m_checksReminder = true;

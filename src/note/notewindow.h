@@ -85,9 +85,6 @@ public:
     int lastAlarmMinute() const { return m_lastAlarmMinute; }
     // The reminder was set or loaded: it has not rung yet.
     void forgetLastAlarm() { m_lastAlarmMinute = reminder::kNotRungYet; }
-    // The title clock, clipboard capture and the blink run twice a second for as long as the
-    // note lives (the Windows program stopped them when a one-time alarm was closed).
-    bool isTicking() const { return true; }
     // A ringing alarm blinks between two pictures of its icon; Off when none rings.
     enum class AlarmBlink { Off, Dim, Lit };
     AlarmBlink alarmBlink() const { return m_alarmBlink; }

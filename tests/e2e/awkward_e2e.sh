@@ -23,6 +23,7 @@ timeout 10 "$app/jotpin" >"$E2E_TMP/second.log" 2>&1 || fail "second start did n
 wait_for 5 bash -c "[ \$(windows_of $pid) -ge 2 ]" || fail "no tray menu at the cursor"
 xdotool key Escape
 wait_for 5 bash -c "[ \$(windows_of $pid) -eq 1 ]" || fail "the menu did not close"
+# Nothing to wait for: the program must still run half a second after the menu closed.
 sleep 0.5
 kill -0 "$pid" || fail "the program died when the menu closed: $(cat "$E2E_TMP/jotpin.log")"
 xdotool mousemove 1150 150 click 1
@@ -71,6 +72,7 @@ bpid=$!
 E2E_PIDS+=($bpid)
 wait_for 20 bash -c "[ -n \"\$(visible_geometries $bpid)\" ]" || fail "a big note was not shown within 20 s"
 cpu() { awk '{print $14 + $15}' "/proc/$bpid/stat"; }
+# idle: no CPU time used over a whole second: the layout has ended.
 idle() { local a; a=$(cpu); sleep 1; [ "$(cpu)" = "$a" ]; }
 deadline=$((SECONDS + 60))
 until idle; do ((SECONDS < deadline)) || fail "the layout of a big note never ends"; done

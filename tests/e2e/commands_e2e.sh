@@ -29,10 +29,7 @@ note1=(100 100)
 note2=(500 100)
 
 geometry_of_note1() { visible_geometries "$pid" | grep '^100 100 '; }
-wait_dialog() {  # wait_dialog TITLE: a window of that exact title has the keyboard
-    wait_for 10 bash -c "xdotool getactivewindow getwindowname | grep -qx '$1'" || fail "no '$1' box"
-    sleep 0.2
-}
+height_of() { xwininfo -id "$1" | awk '/Height:/ {print $NF}'; }
 note_menu() {  # note_menu DOWNS: the menu button of note 1, then the item DOWNS steps down
     xdotool mousemove $((note1[0] + 14)) $((note1[1] + 11)) click 1
     wait_for 10 bash -c "[ \$(visible_geometries $pid | wc -l) -eq 4 ]" || fail "no note menu"
@@ -43,12 +40,12 @@ note_menu() {  # note_menu DOWNS: the menu button of note 1, then the item DOWNS
 
 # Lock (the fifth item) with a password, typed twice: the note keeps only its title strip.
 note_menu 5
-wait_dialog 加锁
+wait_active 加锁
 first_prompt=$(xdotool getactivewindow)
 xdotool type --delay 30 "Secret1"
 xdotool key Return
 wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" != $first_prompt ]" || fail "no second lock prompt"
-wait_dialog 加锁
+wait_active 加锁
 xdotool type --delay 30 "Secret1"
 xdotool key Return
 wait_for 5 bash -c "[ \"\$(visible_geometries $pid | grep '^100 100 ')\" = '100 100 223 43' ]" ||
@@ -57,12 +54,15 @@ wait_for 5 bash -c "[ \"\$(visible_geometries $pid | grep '^100 100 ')\" = '100 
 # Unlock: the wrong case leaves it locked and the prompt open; the exact password, typed over
 # it, brings its height back.
 xdotool mousemove $((note1[0] + 56)) $((note1[1] + 8)) click 1
-wait_dialog 解锁
+wait_active 解锁
+prompt=$(xdotool getactivewindow)
+height=$(height_of "$prompt")
 xdotool type --delay 30 "secret1"
 xdotool key Return
-sleep 0.5
+# The prompt says why it refuses, on a line of its own: it grows by that line.
+wait_for 5 eval '[ "$(height_of "$prompt")" -gt "$height" ]' || fail "the wrong case was not refused"
 [ "$(geometry_of_note1)" = '100 100 223 43' ] || fail "the wrong case unlocked: $(geometry_of_note1)"
-xdotool getactivewindow getwindowname | grep -qx 解锁 || fail "the unlock prompt closed on a wrong password"
+active_is 解锁 || fail "the unlock prompt closed on a wrong password"
 xdotool type --delay 30 "Secret1"
 xdotool key Return
 wait_for 5 bash -c "! xdotool search --onlyvisible --name '^解锁\$' | grep -q ." || fail "the unlock box stayed"
@@ -71,7 +71,7 @@ wait_for 5 bash -c "[ \"\$(visible_geometries $pid | grep '^100 100 ')\" = '100 
 
 # Save (the third item): as RTF, the dialog's first file type, then as text, the second.
 note_menu 3
-wait_dialog 另存为
+wait_active 另存为
 xdotool type --delay 20 "$E2E_TMP/saved"
 xdotool key Return
 wait_for 5 test -s "$E2E_TMP/saved.rtf" || fail "no RTF file saved"
@@ -79,7 +79,7 @@ head -c 5 "$E2E_TMP/saved.rtf" | grep -q '{\\rtf' || fail "saved.rtf is not RTF:
 grep -q 'note1 text' "$E2E_TMP/saved.rtf" || fail "saved.rtf lacks the note's text"
 
 note_menu 3
-wait_dialog 另存为
+wait_active 另存为
 xdotool type --delay 20 "$E2E_TMP/plain"
 # The name's completion list may still be up (a window of its own): a Tab would go to it.
 wait_for 10 bash -c "[ \$(visible_geometries $pid | wc -l) -eq 4 ]" ||
@@ -92,7 +92,7 @@ wait_for 5 test -s "$E2E_TMP/plain.txt" || fail "no text file saved; saved: $(ls
 
 # Delete note 2 with its delete button, and OK.
 xdotool mousemove $((note2[0] + 208)) $((note2[1] + 11)) click 1
-wait_dialog 删除帖子
+wait_active 删除帖子
 xdotool key Return
 wait_for 5 bash -c "[ \$(visible_geometries $pid | wc -l) -eq 2 ]" || fail "note 2 is still shown"
 

@@ -160,7 +160,9 @@ QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-wayland-none} "$app/j
     >>"$E2E_TMP/jotpin.log" 2>&1 &
 pid=$!
 E2E_PIDS+=($pid)
-on_wayland() { [ "$desktop" = sway ] && swaymsg -t get_tree | grep -q "\"pid\": $pid,"; }
+# The tree read whole: a grep -q that stops at its match would end swaymsg by SIGPIPE, which
+# pipefail counts as a failure.
+on_wayland() { [ "$desktop" = sway ] && [[ $(swaymsg -t get_tree) == *"\"pid\": $pid,"* ]]; }
 up_or_ended() { [ -n "$(visible_geometries "$pid")" ] || on_wayland || ! kill -0 "$pid"; }
 wait_for 40 up_or_ended || fail "neither notes nor an end after a start asking for Wayland"
 check "QT_QPA_PLATFORM=wayland starts on X" bash -c "[ -n \"\$(visible_geometries $pid)\" ]"

@@ -21,20 +21,24 @@ E2E_PIDS+=($pid)
 wait_for 40 bash -c "[ \$(visible_geometries $pid | wc -l) -eq 2 ]" || fail "the two notes did not come up"
 
 stack() { xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g' | tr ' ' '\n'; }
-above() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+above() { [[ $(xprop -id "$1" _NET_WM_STATE) == *_NET_WM_STATE_ABOVE* ]]; }
 notes=$(xdotool search --onlyvisible --pid "$pid" | sort)
+# The first note stands at 100,100.
+first_active() { [[ $(xwininfo -id "$(xdotool getactivewindow)") == *"Absolute upper-left X:  100"$'\n'* ]]; }
+dialog_on_top() { [ "$(printf '%d' "$(stack | tail -1)")" = "$dialog" ]; }
+notes_above() {
+    local note
+    for note in $notes; do above "$note" || return 1; done
+}
 
 xdotool mousemove 200 200 click 1  # into the first note's text
-sleep 0.3
+wait_for 5 first_active || fail "the first note did not take the keyboard"
 xdotool key ctrl+s
-wait_for 10 bash -c "xdotool getactivewindow getwindowname | grep -qx 另存为" || fail "no save dialog"
+wait_active 另存为
 dialog=$(xdotool getactivewindow)
-sleep 0.5
-top=$(printf '%d' "$(stack | tail -1)")
-[ "$top" = "$dialog" ] || fail "the save dialog is not on top: the stack is $(stack | tr '\n' ' ')"
+wait_for 5 dialog_on_top || fail "the save dialog is not on top: the stack is $(stack | tr '\n' ' ')"
 
 xdotool key Escape
 wait_for 5 bash -c "! xdotool search --onlyvisible --name '^另存为\$' | grep -q ." || fail "the dialog stayed"
-sleep 0.5
-for note in $notes; do above "$note" || fail "note $note left the topmost band"; done
+wait_for 5 notes_above || fail "a note left the topmost band: $(for n in $notes; do echo "$n: $(xprop -id "$n" _NET_WM_STATE)"; done)"
 echo "PASS: the save dialog stood above both notes on top, and they are on top again"

@@ -38,13 +38,12 @@ wait_window() {  # wait_window MIN_HEIGHT: waits up to 10 s for new_window, prin
 }
 find_word() {  # find_word WORD: Ctrl+F, the word, Enter
     xdotool key ctrl+f
-    wait_for 10 bash -c "xdotool search --onlyvisible --name '^Jotpin$' | grep -q ." ||
-        fail "no find box"
-    sleep 0.3
+    wait_active Jotpin
     xdotool type --delay 30 "$1"
     xdotool key Return
-    sleep 0.4
+    wait_for 10 eval '! active_is Jotpin' || fail "the find box stayed"
 }
+menu_gone() { [ -z "$(new_window 300)" ]; }
 
 xdotool mousemove $((x + 100)) $((y + 200)) click 1
 xdotool type --delay 30 "alpha beta alpha gamma"
@@ -54,7 +53,7 @@ xdotool mousemove $((x + 100)) $((y + 200)) click 3
 menu=$(wait_window 300) || fail "no edit menu"
 read -r _ mx my _ _ <<<"$menu"
 xdotool mousemove $((mx + 40)) $((my + 169)) click 1
-sleep 0.3
+wait_for 5 menu_gone || fail "the edit menu stayed"
 find_word alpha
 xdotool key F3
 xdotool type --delay 30 "omega"
@@ -66,8 +65,9 @@ xdotool key ctrl+i
 picker=$(wait_window 150) || fail "no icon picker"
 read -r _ px py _ _ <<<"$picker"
 xdotool mousemove $((px + 12)) $((py + 32)) click 1
-sleep 0.3
-xdotool mousemove $((px + 16)) $((py + 10)) click 1 sleep 0.3 click 1
+xdotool mousemove $((px + 16)) $((py + 10)) click 1 sleep 0.3 click 1  # 加入图标 twice, as a hand
+# SIGTERM does not come through the X server and may overtake the clicks, and nothing shows
+# that the program has taken them: half a second for that.
 sleep 0.5
 
 kill -TERM "$pid"

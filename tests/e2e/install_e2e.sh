@@ -80,9 +80,15 @@ run_installed() {
         fail "the note without a creation time was not given one"
     wait_for 30 files_settled || fail "the store was still being written after 30 s"
     [ -z "$ask" ] || ask_while_running "$prefix" "$pid"
-    local nx ny
+    local nx ny note
     read -r nx ny _ _ <<<"$(visible_geometries "$pid")"
-    xdotool mousemove $((nx + 100)) $((ny + 100)) click 1 sleep 0.3 type "x"  # a change: the store is written
+    note=$(xdotool search --onlyvisible --pid "$pid")
+    note=${note%%$'\n'*}
+    xdotool mousemove $((nx + 100)) $((ny + 100)) click 1
+    wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$note" ]' || fail "the note took no keyboard"
+    xdotool type "x"  # a change: the store is written
+    # SIGTERM does not come through the X server and may overtake the key, and nothing shows
+    # that the program has taken it: a moment for that.
     sleep 0.3
     kill -TERM "$pid"
     wait "$pid" || fail "exit code $? after SIGTERM"
@@ -95,10 +101,21 @@ run_installed() {
         fail "the default sound is not the installed kvz.mid: $(iconv -f gbk -t utf-8 "$store/tie.dat")"
 }
 
+# load_saved PREFIX: the store in the data folder names the installed sound, and no save is
+# under way.
+load_saved() {
+    local store="$XDG_DATA_HOME/jotpin"
+    [ ! -e "$store/tie.journal" ] &&
+        grep -q "^Image5=$1/share/jotpin/kvz.mid" <(iconv -f gbk -t utf-8 "$store/tie.dat")
+}
+
 # ask_while_running PREFIX PID: --help and --version print and end at once, with no display:
 # they neither reach the running program (without a tray it would open its menu) nor write.
 ask_while_running() {
     local prefix=$1 pid=$2 shown before option
+    # The start gives the note what the other machine's store lacks (a creation time, the
+    # default sound) and saves that two seconds later: a write of its own, not of --help's.
+    wait_for 10 load_saved "$prefix" || fail "the start did not save what it gave the note"
     shown=$(visible_geometries "$pid")
     before=$(user_files)
     env -u DISPLAY "$prefix/bin/jotpin" --help >"$E2E_TMP/help.log" 2>&1 ||

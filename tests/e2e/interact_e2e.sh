@@ -15,18 +15,20 @@ read -r x y w h <<<"$(visible_geometries "$pid")"
 [ "$x $y $w $h" = "1057 27 223 255" ] || fail "first note at $x $y $w $h, expected 1057 27 223 255"
 id=$(xdotool search --onlyvisible --pid "$pid" | head -1)
 
-# Drag by the title strip: 420 px left, 188 px down.
+# Drag by the title strip: 420 px left, 188 px down, with a pause between steps as a hand makes:
+# the program answers each.
 xdotool mousemove $((x + 120)) $((y + 12)) mousedown 1 sleep 0.2 mousemove $((x + 20)) $((y + 100)) \
     sleep 0.2 mousemove $((x - 300)) $((y + 200)) sleep 0.2 mouseup 1
 wait_for 5 bash -c "[ \"\$(visible_geometries $pid)\" = '637 215 223 255' ]" ||
     fail "after the drag: $(visible_geometries "$pid")"
 
-# A quick click on the title moves nothing, and the note does not follow the mouse afterwards.
+# A quick click on the title moves nothing, and the note does not follow the mouse afterwards:
+# for half a second after the move it must stay where it is.
 xdotool mousemove 757 227 click 1 sleep 0.3 mousemove 400 700 sleep 0.5
 [ "$(visible_geometries "$pid")" = '637 215 223 255' ] ||
     fail "a click on the title moved the note: $(visible_geometries "$pid")"
 
-# The bottom-right grip: 80 px wider, 60 px higher.
+# The bottom-right grip: 80 px wider, 60 px higher, in steps as the drag above.
 gx=$((637 + 223 - 3))
 gy=$((215 + 255 - 3))
 xdotool mousemove $gx $gy mousedown 1 sleep 0.2 mousemove $((gx + 40)) $((gy + 30)) sleep 0.2 \
@@ -36,6 +38,8 @@ wait_for 5 bash -c "[ \"\$(visible_geometries $pid)\" = '637 215 303 315' ]" ||
 
 xdotool mousemove 700 400 click 1
 xdotool type --delay 20 "hello there"
+# SIGTERM does not come through the X server and may overtake the keys, and nothing shows that
+# the program has taken them: a moment for that.
 sleep 0.3
 
 kill -TERM "$pid"

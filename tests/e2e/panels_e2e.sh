@@ -63,8 +63,9 @@ e2e_report() { layout 2>&1 | head -n 20; }
 # No store: the program starts with one new note, and no tray. Once it runs, a tray of the
 # StatusNotifierItem kind starts: the icon goes there, with the tray menu.
 start_program
+# A note shown: the start, which looks for a tray before it shows the notes, is over. A login's
+# panel comes seconds after the autostart; the program takes a tray up whenever it comes.
 wait_for 20 notes_at_least 1 || fail "no note at the start"
-sleep 3  # the panel of a login comes seconds after the autostart
 start_host watcher
 wait_for 15 grep -q '^item ' "$E2E_TMP/watcher.log" || fail "the icon did not get into a tray that started later"
 wait_for 10 layout || fail "the tray menu is not there over D-Bus: $(layout 2>&1)"
@@ -107,7 +108,6 @@ stop_host "$watcher_pid"
 # An XEmbed tray that starts after the program, while a session bus is there.
 start_program
 wait_for 20 notes_at_least 1 || fail "no note at the second start"
-sleep 3
 start_tray
 xembed_icon() {
     local id

@@ -85,9 +85,7 @@ doomed=$(note_with a edit-b-three) || fail "no note with edit-b-three on side a"
 count_b=$(note_count b)
 read -r x y <<<"$(on a xwininfo -id "$doomed" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')"
 on a xdotool mousemove $((x + 208)) $((y + 11)) click 1
-delete_box() { on a xdotool getactivewindow getwindowname | grep -qx 删除帖子; }
-wait_for 10 delete_box || fail "no delete box on side a"
-sleep 0.2
+on a wait_active 删除帖子
 on a xdotool key Return
 closed_on_b() { [ "$(note_count b)" -eq $((count_b - 1)) ] && ! shows b edit-b-three; }
 step "a note deleted on a closes on b" closed_on_b

@@ -103,14 +103,17 @@ note_ids() {
     return 0
 }
 note_count() { note_ids "$1" | wc -l; }
+# clipboard_stamp SIDE: the time the clipboard's owner took it, as the owner tells it.
+clipboard_stamp() { on "$1" timeout 5 xclip -o -selection clipboard -t TIMESTAMP 2>&1 || true; }
 # note_text SIDE ID: the text the note window shows, as the clipboard has it after select all
-# and copy in it. Only the program copies on that display, so a stale clipboard is one of its
-# notes' texts: callers look for words that no other note holds.
+# and copy in it: read once the copy has taken the clipboard, which then has a new stamp.
 note_text() {
-    on "$1" timeout 5 xdotool windowactivate --sync "$2" >/dev/null 2>&1 || return 1
-    on "$1" xdotool key ctrl+a ctrl+c
-    sleep 0.1
-    on "$1" timeout 5 xclip -o -selection clipboard 2>/dev/null
+    local side=$1 before
+    on "$side" timeout 5 xdotool windowactivate --sync "$2" >/dev/null 2>&1 || return 1
+    before=$(clipboard_stamp "$side")
+    on "$side" xdotool key ctrl+a ctrl+c
+    wait_for 2 eval '[ "$(clipboard_stamp "$side")" != "$before" ]' || return 1
+    on "$side" timeout 5 xclip -o -selection clipboard 2>/dev/null
 }
 # note_with SIDE WORD: the id of a note on that side that shows WORD.
 note_with() {

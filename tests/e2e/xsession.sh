@@ -79,6 +79,16 @@ wait_for() {
     return 1
 }
 
+# active_is TITLE: the window with the keyboard is titled exactly TITLE.
+active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
+# wait_active TITLE [SECONDS]: waits until the window titled TITLE has the keyboard, 10 s unless
+# told; fails naming the window that has it instead.
+wait_active() {
+    local limit=${2:-10}
+    wait_for "$limit" active_is "$1" ||
+        fail "no '$1' window had the keyboard within $limit s; the active one: $(xdotool getactivewindow getwindowname 2>&1)"
+}
+
 # start_helper NAME LOG READY COMMAND: starts the shell command COMMAND in the background (its
 # pid in E2E_PIDS) and waits up to 20 s until the shell command READY succeeds. A helper that
 # ended before it was ready shows that its start failed (two servers taking the same free
@@ -210,7 +220,8 @@ watch_store_steps() {
 }
 stop_watching_steps() {
     local helper
-    sleep 0.2  # the last events on their way to the watcher
+    # The last events on their way to the watcher: a step that slipped past the kill shows now.
+    sleep 0.2
     for helper in "${step_helpers[@]}"; do
         kill "$helper" 2>/dev/null || true
         wait "$helper" 2>/dev/null || true
@@ -219,4 +230,4 @@ stop_watching_steps() {
 }
 
 # For the "bash -c" conditions given to wait_for.
-export -f visible_geometries
+export -f visible_geometries active_is
