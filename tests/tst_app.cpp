@@ -167,7 +167,7 @@ void TstApp::cancelAtTheExitQuestionSavesNothing() {
 
 void TstApp::exitWritesStoreAndAutostartEntry() {
     program()->startUp();
-    note(1)->editor()->setText(QStringLiteral("要保存的"));
+    note(1)->editor()->replaceText(QStringLiteral("要保存的"));
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     QSignalSpy ended(program(), &TrayController::ended);
     program()->exitProgram();
@@ -390,7 +390,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
     QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
     QVERIFY2(!QFile::exists(f.settingsFile()), "loading alone must not write");
 
-    note(1)->editor()->setText(QStringLiteral("第一版"));
+    note(1)->editor()->replaceText(QStringLiteral("第一版"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.contentFile(1)), 5000);
     QFile content(f.contentFile(1));
     QVERIFY(content.open(QIODevice::ReadOnly));
@@ -451,7 +451,7 @@ void TstApp::aChangeWhileTheStoreLoadsIsSaved() {
 
 void TstApp::aSnapshotADayBeforeTheFirstSaveSevenKept() {
     program()->startUp();
-    note(1)->editor()->setText(QStringLiteral("day 0"));
+    note(1)->editor()->replaceText(QStringLiteral("day 0"));
     QVERIFY(program()->saveAll());  // no store before: nothing to keep
     const QDir snapshots(paths::snapshotsDir());
     QVERIFY(snapshots.isEmpty());
@@ -460,7 +460,7 @@ void TstApp::aSnapshotADayBeforeTheFirstSaveSevenKept() {
     for (int day = 1; day <= 8; ++day) {
         f.clock.set(QDateTime(first.addDays(day), QTime(9, 0)));
         for (int change = 0; change < 2; ++change) {
-            note(1)->editor()->setText(QStringLiteral("day %1 change %2").arg(day).arg(change));
+            note(1)->editor()->replaceText(QStringLiteral("day %1 change %2").arg(day).arg(change));
             QVERIFY(program()->saveAll());
         }
     }

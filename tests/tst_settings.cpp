@@ -76,7 +76,7 @@ private:
         f.program->startUp();  // a first start: one note
         NoteWindow* note = f.note(1);
         f.program->windows().noteActivated(note);
-        note->editor()->setText(QStringLiteral("搬家的帖子"));
+        note->editor()->replaceText(QStringLiteral("搬家的帖子"));
         put(f.storeDir() + QStringLiteral("/other.txt"), "other");
         put(f.storeDir() + QStringLiteral("/tie/readme.txt"), "readme");
         put(f.storeDir() + QStringLiteral("/tie/tie1.tie.bak"), "backup");
@@ -306,7 +306,7 @@ void TstSettings::emptyFolderTakesTheStoreFilesAndNothingElse() {
     f.program = new TrayController(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
     f.program->startUp();
     QCOMPARE(f.windowCount(), 2);
-    QVERIFY(f.note(1)->editor()->Text().contains(QStringLiteral("搬家的帖子")));
+    QVERIFY(f.note(1)->editor()->text().contains(QStringLiteral("搬家的帖子")));
 }
 
 // A copy that fails takes its copies back and removes nothing: the program goes on, saving
@@ -334,7 +334,7 @@ void TstSettings::failedCopyRemovesNothing() {
     QCOMPARE(bytesOf(from + QStringLiteral("/tie.dat")), settings);
     QCOMPARE(bytesOf(from + QStringLiteral("/tie/tie1.tie")), text);
     QVERIFY(!QFileInfo::exists(paths::rememberedStoreFile()));
-    note->editor()->setText(QStringLiteral("还在这里"));
+    note->editor()->replaceText(QStringLiteral("还在这里"));
     QTRY_VERIFY(bytesOf(from + QStringLiteral("/tie/tie1.tie")) != text);
 }
 

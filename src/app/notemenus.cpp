@@ -63,7 +63,7 @@ void TrayController::connectNote(NoteWindow* note) {
     note->editor()->setKeyHandler([this, note](int key, Qt::KeyboardModifiers modifiers) {
         return commands::noteKey(m_host, note, key, modifiers) || menuKey(note, key, modifiers);
     });
-    connect(note->editor(), &RichTextBox::MouseDown, this,
+    connect(note->editor(), &RichTextBox::mousePressed, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
                 if (button == Qt::RightButton)
                     popUpEditMenu(note, note->editor()->mapToGlobal(pos));
