@@ -8,7 +8,7 @@
 #include "programfixture.h"
 
 #include "dialogs/settingsdialog.h"
-#include "note/reminder.h"
+#include "model/reminder.h"
 #include "platform/files.h"
 #include "platform/windowops.h"
 #include "richtext/richtextbox.h"
@@ -174,7 +174,7 @@ void TstSettings::datesTheListsCannotMakeNeverRing() {
         const Reminder set = f.program->currentNote()->note().reminder;
         QVERIFY(set.isComplete());
         for (QDate date(2037, 1, 1); date.year() == 2037; date = date.addDays(1))
-            QVERIFY(!reminder::due(set, QDateTime(date, QTime(23, 59)), -99));
+            QVERIFY(!set.isDue(QDateTime(date, QTime(23, 59)), -99));
     }
 }
 
