@@ -18,7 +18,7 @@ NoteTicks::NoteTicks(const OpenWindows& windows, const ProgramSwitches& switches
     : QObject(parent), m_windows(windows), m_switches(switches) {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { m_clipboardStale = true; });
-    connect(&m_ticker, &NoteTicker::ticked, this, &NoteTicks::tick);
+    connect(&m_ticker, &HalfSecondTimer::ticked, this, &NoteTicks::tick);
 }
 
 void NoteTicks::start() {

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QString>
 
-#include "app/noteticker.h"
+#include "app/halfsecondtimer.h"
 
 class OpenWindows;
 class ProgramSwitches;
@@ -25,7 +25,7 @@ public:
 private:
     const OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
-    NoteTicker m_ticker;
+    HalfSecondTimer m_ticker;
     QString m_clipboardText;       // the clipboard's text as last read
     bool m_clipboardStale = true;  // it changed since
 };
