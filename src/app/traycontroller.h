@@ -9,7 +9,7 @@
 #include "app/dialogs.h"
 #include "app/menus.h"
 #include "app/notecommandhost.h"
-#include "app/noteticks.h"
+#include "app/notetickdispatcher.h"
 #include "app/openwindows.h"
 #include "app/windowshelf.h"
 #include "model/programswitches.h"
@@ -81,7 +81,7 @@ public:
     void popUpEditMenu(NoteWindow* note, QPoint at);
     // Enables the edit items for the current note's text and the clipboard.
     void updateEditMenu();
-    NoteTicks& ticks() { return m_ticks; }
+    NoteTickDispatcher& ticks() { return m_ticks; }
 
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
     void tellUser(const QString& text);
@@ -140,7 +140,7 @@ private:
         m_switches,
         {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
         m_syncDelays};
-    NoteTicks m_ticks{m_windows, m_switches};
+    NoteTickDispatcher m_ticks{m_windows, m_switches};
     Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
     NoteCommandHost m_host{
         m_windows,

@@ -12,11 +12,11 @@
 class OpenWindows;
 class ProgramSwitches;
 
-class NoteTicks : public QObject {
+class NoteTickDispatcher : public QObject {
     Q_OBJECT
 public:
-    NoteTicks(const OpenWindows& windows, const ProgramSwitches& switches,
-              QObject* parent = nullptr);
+    NoteTickDispatcher(const OpenWindows& windows, const ProgramSwitches& switches,
+                       QObject* parent = nullptr);
     // The timer runs from here on.
     void start();
     // One tick: every note's half-second tick, and on a full second the reminder checks first.
