@@ -70,7 +70,7 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncD
     connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
 
     connect(&m_store, &StoreSync::tell, this, &TrayController::tellUser);
-    connect(&m_dialogs, &Dialogs::storeChosen, this, &TrayController::switchStore);
+    connect(&m_dialogs, &ModelessDialogs::storeChosen, this, &TrayController::switchStore);
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;

@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/dialogs.h"
 #include "app/menus.h"
+#include "app/modelessdialogs.h"
 #include "app/notecommandhost.h"
 #include "app/notetickdispatcher.h"
 #include "app/openwindows.h"
@@ -141,7 +141,7 @@ private:
         {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
         m_syncDelays};
     NoteTickDispatcher m_ticks{m_windows, m_switches};
-    Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
+    ModelessDialogs m_dialogs{m_windows, [this] { return currentNote(); }, this};
     NoteCommandHost m_host{
         m_windows,
         m_switches,
