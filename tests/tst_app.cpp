@@ -90,7 +90,7 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
     QVERIFY(f.tray.added);
     QCOMPARE(f.tray.tip, QStringLiteral("Jotpin"));
     // The tray shows the menu itself (a panel over D-Bus), so it has it from the start.
-    QCOMPARE(f.tray.menu, program()->menus().menu(Menus::Which::Tray));
+    QCOMPARE(f.tray.menu, program()->menus().menu(ProgramMenus::Which::Tray));
     QCOMPARE(program()->noteCounter(), 1);
     QCOMPARE(f.windowCount(), 2);
     QCOMPARE(program()->windows().at(0), program());
@@ -103,11 +103,11 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
 }
 
 void TstApp::trayMenuItemsInOrder() {
-    QCOMPARE(captions(program()->menus().menu(Menus::Which::Tray)),
+    QCOMPARE(captions(program()->menus().menu(ProgramMenus::Which::Tray)),
              QStringList({"返回", "新建帖子", "-", "显示所有帖子", "帖子列表", "-", "帖子在前",
                           "隐藏帖子", "提醒声音开启", "-", "自动运行", "-", "使用说明",
                           "检查是否有新版本", "-", "退出"}));
-    for (QAction* a : program()->menus().menu(Menus::Which::Tray)->actions()) {
+    for (QAction* a : program()->menus().menu(ProgramMenus::Which::Tray)->actions()) {
         const bool isSwitch = a == program()->menus().action(MenuItem::NotesOnTop) ||
                               a == program()->menus().action(MenuItem::ReminderSound) ||
                               a == program()->menus().action(MenuItem::StartWithSession);
@@ -374,9 +374,9 @@ void TstApp::helpPageCoversEveryMenuCommand() {
     }
     QVERIFY2(open.isEmpty(), qPrintable(open.join(u' ')));
 
-    for (const QMenu* menu :
-         {program()->menus().menu(Menus::Which::Tray), program()->menus().menu(Menus::Which::Note),
-          program()->menus().menu(Menus::Which::Edit)}) {
+    for (const QMenu* menu : {program()->menus().menu(ProgramMenus::Which::Tray),
+                              program()->menus().menu(ProgramMenus::Which::Note),
+                              program()->menus().menu(ProgramMenus::Which::Edit)}) {
         for (const QAction* action : menu->actions()) {
             const QString caption = action->text().section(u'\t', 0, 0);
             if (!action->isSeparator())

@@ -81,7 +81,7 @@ NoteWindow* TstCommands::startWithNotes(int n) {
 
 void TstCommands::noteMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->menus().menu(Menus::Which::Note)->actions())
+    for (const QAction* a : program()->menus().menu(ProgramMenus::Which::Note)->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : shownItem(a));
     QCOMPARE(captions, QStringList({"清空\tCtrl+Q", "打开\tCtrl+O", "保存\tCtrl+S", "打印\tCtrl+P",
                                     "-", "加锁\tF4", "设置/提醒\tF5", "隐藏\tF6", "监测剪贴板", "-",
@@ -257,7 +257,7 @@ void TstCommands::lockedNoteKeepsOnlyItsHideButton() {
     program()->menus().action(MenuItem::Lock)->trigger();
 
     n->menuButton()->clicked();
-    QVERIFY(!program()->menus().menu(Menus::Which::Note)->isVisible());
+    QVERIFY(!program()->menus().menu(ProgramMenus::Which::Note)->isVisible());
     n->deleteButton()->clicked();
     QVERIFY(f.prompts.asked.size() == 2);  // only the lock prompts: no delete question
     QVERIFY(program()->windows().isOpen(n));

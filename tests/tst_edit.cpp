@@ -60,7 +60,7 @@ RichTextBox* TstEdit::startWith(const QString& text) {
 
 void TstEdit::editMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->menus().menu(Menus::Which::Edit)->actions()) {
+    for (const QAction* a : program()->menus().menu(ProgramMenus::Which::Edit)->actions()) {
         const QString key = a->shortcut().toString();
         captions << (a->isSeparator() ? QStringLiteral("-")
                      : key.isEmpty()  ? a->text()
@@ -355,7 +355,7 @@ void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
     QVERIFY(QTest::qWaitForWindowActive(shown));
     editor->setFocus();
     editor->setSelectionStart(14);  // on the second line
-    QMenu* edit = program()->menus().menu(Menus::Which::Edit);
+    QMenu* edit = program()->menus().menu(ProgramMenus::Which::Edit);
     const QPoint caret = shown->keyboardMenuPlace();
     QVERIFY(QRect(editor->mapToGlobal(QPoint(0, 0)), editor->size()).contains(caret));
     for (const auto& [key, modifiers] :
@@ -371,7 +371,7 @@ void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
     QCOMPARE(items->child(0)->text(QAccessible::Name), QStringLiteral("插入图标"));
 
     QTest::keyClick(editor, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
-    QMenu* tray = program()->menus().menu(Menus::Which::Tray);
+    QMenu* tray = program()->menus().menu(ProgramMenus::Which::Tray);
     QVERIFY(tray->isVisible());
     QCOMPARE(tray->pos(), caret);
     tray->hide();
@@ -382,7 +382,7 @@ void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
     shown->focusTitleStrip();
     QVERIFY(button->hasFocus());
     QTest::keyClick(button, Qt::Key_Space);
-    QMenu* noteMenu = program()->menus().menu(Menus::Which::Note);
+    QMenu* noteMenu = program()->menus().menu(ProgramMenus::Which::Note);
     QVERIFY(noteMenu->isVisible());
     QCOMPARE(noteMenu->pos(), button->mapToGlobal(button->rect().bottomLeft()));
     noteMenu->hide();

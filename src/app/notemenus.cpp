@@ -48,7 +48,7 @@ void TrayController::connectNote(NoteWindow* note) {
             return;
         }
         popUpNoteMenu(note, button->mapToGlobal(button->rect().bottomLeft()));
-        readyForKeys(m_menus->menu(Menus::Which::Note));
+        readyForKeys(m_menus->menu(ProgramMenus::Which::Note));
     });
     connect(note->alarmIcon(), &IconButton::clicked, this,
             [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
@@ -84,12 +84,12 @@ bool TrayController::menuKey(NoteWindow* note, int key, Qt::KeyboardModifiers mo
             popUpEditMenu(note, at);
         else
             popUpNoteMenu(note, at);
-        readyForKeys(m_menus->menu(inText ? Menus::Which::Edit : Menus::Which::Note));
+        readyForKeys(m_menus->menu(inText ? ProgramMenus::Which::Edit : ProgramMenus::Which::Note));
         return true;
     }
     // The edit menu's own keys, formatting among them: the key shown is the key bound.
     const QKeySequence pressed(QKeyCombination(held, Qt::Key(key)));
-    for (QAction* action : m_menus->menu(Menus::Which::Edit)->actions()) {
+    for (QAction* action : m_menus->menu(ProgramMenus::Which::Edit)->actions()) {
         if (action->shortcut().isEmpty() || action->shortcut() != pressed) continue;
         m_windows.noteActivated(note);
         action->trigger();
@@ -113,11 +113,11 @@ void TrayController::updateEditMenu() {
 void TrayController::popUpEditMenu(NoteWindow* note, QPoint at) {
     if (!note) return;
     m_windows.noteActivated(note);
-    m_menus->menu(Menus::Which::Edit)->popup(at);
+    m_menus->menu(ProgramMenus::Which::Edit)->popup(at);
 }
 
 void TrayController::popUpNoteMenu(NoteWindow* note, QPoint at) {
     if (!note || note->isLocked()) return;
     m_windows.noteActivated(note);
-    m_menus->menu(Menus::Which::Note)->popup(at);
+    m_menus->menu(ProgramMenus::Which::Note)->popup(at);
 }

@@ -45,7 +45,7 @@ void report(const QString& message) {
 TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
     : m_autoSaveDelays(autoSaveDelays), m_syncDelays(syncDelays) {
     m_windows.add(this);
-    m_menus = new Menus(
+    m_menus = new ProgramMenus(
         programMenuItems({m_host, m_switches, [this] { showAllNotes(); },
                           [this] { hideAllNotes(); }, [this] { showNoteList(); },
                           [this] { exitProgram(); }, [this] { updateEditMenu(); },
@@ -65,7 +65,7 @@ TrayController::TrayController(AutoSave::Delays autoSaveDelays, SyncDelays syncD
         connect(&m_switches, changed, action, &QAction::setChecked);
     }
     // As the edit menu opens, and once more after it closed.
-    QMenu* editMenu = m_menus->menu(Menus::Which::Edit);
+    QMenu* editMenu = m_menus->menu(ProgramMenus::Which::Edit);
     connect(editMenu, &QMenu::aboutToShow, this, &TrayController::updateEditMenu);
     connect(editMenu, &QMenu::aboutToHide, this, &TrayController::updateEditMenu);
 
@@ -87,7 +87,7 @@ void TrayController::startUp() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
-    tray.setMenu(m_menus->menu(Menus::Which::Tray));
+    tray.setMenu(m_menus->menu(ProgramMenus::Which::Tray));
     tray.add(icon);
     tray.setTip(QStringLiteral("Jotpin"));
     QTimer::singleShot(kTrayWaitMs, this, &TrayController::tellIfNoTray);
@@ -223,7 +223,7 @@ void TrayController::perform(const QString& request) {
 
 QMenu* TrayController::popUpTrayMenu(QPoint at) {
     // Without waiting for it to close: a tray's click handler returns at once.
-    QMenu* menu = m_menus->menu(Menus::Which::Tray);
+    QMenu* menu = m_menus->menu(ProgramMenus::Which::Tray);
     if (!menu->isVisible()) menu->popup(at);
     return menu;
 }

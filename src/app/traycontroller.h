@@ -6,11 +6,11 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/menus.h"
 #include "app/modelessdialogs.h"
 #include "app/notecommandhost.h"
 #include "app/notetickdispatcher.h"
 #include "app/openwindows.h"
+#include "app/programmenus.h"
 #include "app/windowshelf.h"
 #include "model/programswitches.h"
 #include "notebook/autosave.h"
@@ -110,7 +110,7 @@ public:
     void setNoteCounter(qint16 counter) { m_noteCounter = counter; }
 
     // The tray menu, the note menu and the edit menu.
-    Menus& menus() const { return *m_menus; }
+    ProgramMenus& menus() const { return *m_menus; }
 
 Q_SIGNALS:
     // The program is over and everything is saved; the windows are closed right after.
@@ -148,7 +148,7 @@ private:
         m_store,
         m_dialogs,
         {[this] { return createNote(); }, [this] { m_noteCounter = qint16(m_noteCounter - 1); }}};
-    Menus* m_menus = nullptr;
+    ProgramMenus* m_menus = nullptr;
     qint16 m_noteCounter = 0;
     int m_highestNumber = 0;  // the highest note number given out
     bool m_ended = false;

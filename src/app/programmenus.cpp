@@ -1,9 +1,9 @@
-#include "app/menus.h"
+#include "app/programmenus.h"
 
 #include <QKeySequence>
 #include <QMenu>
 
-Menus::Menus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
+ProgramMenus::ProgramMenus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
     // The window system knows the menus by these titles.
     m_menus.insert(Which::Tray, new QMenu(QStringLiteral("menu"), parent));
     m_menus.insert(Which::Note, new QMenu(QStringLiteral("main"), parent));

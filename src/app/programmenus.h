@@ -58,7 +58,7 @@ enum class MenuItem {
     FindNext,
 };
 
-class Menus : public QObject {
+class ProgramMenus : public QObject {
     Q_OBJECT
 public:
     enum class Which { Tray, Note, Edit };
@@ -76,7 +76,7 @@ public:
         bool afterClosing = false;
     };
 
-    Menus(const QList<Item>& items, QWidget* parent);
+    ProgramMenus(const QList<Item>& items, QWidget* parent);
 
     QMenu* menu(Which which) const { return m_menus.value(which); }
     QAction* action(MenuItem id) const { return m_actions.value(id); }
