@@ -1,6 +1,7 @@
 #include "app/traycontroller.h"
 
-// The menus of a note and the wiring of its buttons and text to the commands.
+// A note wired to the program: its buttons, its text's keys and right button, and the note and
+// edit menus they pop up.
 
 #include <QClipboard>
 #include <QCursor>
