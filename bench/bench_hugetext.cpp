@@ -72,7 +72,7 @@ Figures measure(const std::function<void(RichTextBox&)>& fill) {
     box.resize(300, 250);
     box.show();
     if (!QTest::qWaitForWindowExposed(&box)) qFatal("the editor was not shown");
-    box.setText(QStringLiteral("创建：26/01/01 9:00:00\r\n"));
+    box.replaceText(QStringLiteral("创建：26/01/01 9:00:00\r\n"));
     box.setFocus();
     QElapsedTimer timer;
     timer.start();
@@ -127,15 +127,16 @@ int main(int argc, char* argv[]) {
         });
         print("RTF load (baseline)", baseline, baseline);
         print("open as a text file",
-              measure([&](RichTextBox& box) { box.setText(textfile::decode(bytes)); }), baseline);
+              measure([&](RichTextBox& box) { box.replaceText(textfile::decode(bytes)); }),
+              baseline);
         const QString text = QString::fromUtf8(bytes);
         QGuiApplication::clipboard()->setText(text);
-        print("paste", measure([&](RichTextBox& box) { box.Paste(); }), baseline);
+        print("paste", measure([&](RichTextBox& box) { box.paste(); }), baseline);
         print("capture", measure([&](RichTextBox& box) { box.appendText(text); }), baseline);
         print("paste, undo, redo", measure([&](RichTextBox& box) {
-                  box.Paste();
-                  box.Undo();
-                  box.Redo();
+                  box.paste();
+                  box.undoHoldingLayout();
+                  box.redoHoldingLayout();
               }),
               baseline);
     }

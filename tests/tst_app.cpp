@@ -90,7 +90,7 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
     QVERIFY(f.tray.added);
     QCOMPARE(f.tray.tip, QStringLiteral("Jotpin"));
     // The tray shows the menu itself (a panel over D-Bus), so it has it from the start.
-    QCOMPARE(f.tray.menu, program()->menus().menu(Menus::Which::Tray));
+    QCOMPARE(f.tray.menu, program()->menus().menu(ProgramMenus::Which::Tray));
     QCOMPARE(program()->notes().counter(), 1);
     QCOMPARE(f.windowCount(), 2);
     // Positions count from 1, as in the Windows program, whose hidden main window was at 0.
@@ -104,11 +104,11 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
 }
 
 void TstApp::trayMenuItemsInOrder() {
-    QCOMPARE(captions(program()->menus().menu(Menus::Which::Tray)),
+    QCOMPARE(captions(program()->menus().menu(ProgramMenus::Which::Tray)),
              QStringList({"返回", "新建帖子", "-", "显示所有帖子", "帖子列表", "-", "帖子在前",
                           "隐藏帖子", "提醒声音开启", "-", "自动运行", "-", "使用说明",
                           "检查是否有新版本", "-", "退出"}));
-    for (QAction* a : program()->menus().menu(Menus::Which::Tray)->actions()) {
+    for (QAction* a : program()->menus().menu(ProgramMenus::Which::Tray)->actions()) {
         const bool isSwitch = a == program()->menus().action(MenuItem::NotesOnTop) ||
                               a == program()->menus().action(MenuItem::ReminderSound) ||
                               a == program()->menus().action(MenuItem::StartWithSession);
@@ -168,7 +168,7 @@ void TstApp::cancelAtTheExitQuestionSavesNothing() {
 
 void TstApp::exitWritesStoreAndAutostartEntry() {
     program()->startUp();
-    note(1)->editor()->setText(QStringLiteral("要保存的"));
+    note(1)->editor()->replaceText(QStringLiteral("要保存的"));
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     QSignalSpy ended(program(), &Application::ended);
     program()->exitProgram();
@@ -374,9 +374,9 @@ void TstApp::helpPageCoversEveryMenuCommand() {
     }
     QVERIFY2(open.isEmpty(), qPrintable(open.join(u' ')));
 
-    for (const QMenu* menu :
-         {program()->menus().menu(Menus::Which::Tray), program()->menus().menu(Menus::Which::Note),
-          program()->menus().menu(Menus::Which::Edit)}) {
+    for (const QMenu* menu : {program()->menus().menu(ProgramMenus::Which::Tray),
+                              program()->menus().menu(ProgramMenus::Which::Note),
+                              program()->menus().menu(ProgramMenus::Which::Edit)}) {
         for (const QAction* action : menu->actions()) {
             const QString caption = action->text().section(u'\t', 0, 0);
             if (!action->isSeparator())
@@ -390,7 +390,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
     QTest::qWait(ProgramFixture::kFastAutoSave.quietMs * 4);
     QVERIFY2(!QFile::exists(f.settingsFile()), "loading alone must not write");
 
-    note(1)->editor()->setText(QStringLiteral("第一版"));
+    note(1)->editor()->replaceText(QStringLiteral("第一版"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.contentFile(1)), 5000);
     QFile content(f.contentFile(1));
     QVERIFY(content.open(QIODevice::ReadOnly));
@@ -451,7 +451,7 @@ void TstApp::aChangeWhileTheStoreLoadsIsSaved() {
 
 void TstApp::aSnapshotADayBeforeTheFirstSaveSevenKept() {
     program()->startUp();
-    note(1)->editor()->setText(QStringLiteral("day 0"));
+    note(1)->editor()->replaceText(QStringLiteral("day 0"));
     QVERIFY(program()->saveAll());  // no store before: nothing to keep
     const QDir snapshots(paths::snapshotsDir());
     QVERIFY(snapshots.isEmpty());
@@ -460,7 +460,7 @@ void TstApp::aSnapshotADayBeforeTheFirstSaveSevenKept() {
     for (int day = 1; day <= 8; ++day) {
         f.clock.set(QDateTime(first.addDays(day), QTime(9, 0)));
         for (int change = 0; change < 2; ++change) {
-            note(1)->editor()->setText(QStringLiteral("day %1 change %2").arg(day).arg(change));
+            note(1)->editor()->replaceText(QStringLiteral("day %1 change %2").arg(day).arg(change));
             QVERIFY(program()->saveAll());
         }
     }

@@ -74,14 +74,14 @@ NoteWindow* TstCommands::startWithNotes(int n) {
     while (f.windowCount() < n + 1)
         program()->createNote();
     for (int i = 1; i <= n; ++i)
-        note(i)->editor()->setText(QStringLiteral("note %1").arg(i));
+        note(i)->editor()->replaceText(QStringLiteral("note %1").arg(i));
     program()->windows().noteActivated(note(n));
     return note(n);
 }
 
 void TstCommands::noteMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->menus().menu(Menus::Which::Note)->actions())
+    for (const QAction* a : program()->menus().menu(ProgramMenus::Which::Note)->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : shownItem(a));
     QCOMPARE(captions, QStringList({"清空\tCtrl+Q", "打开\tCtrl+O", "保存\tCtrl+S", "打印\tCtrl+P",
                                     "-", "加锁\tF4", "设置/提醒\tF5", "隐藏\tF6", "监测剪贴板", "-",
@@ -137,7 +137,7 @@ void TstCommands::deleteButtonRemovesTheNotesOwnFile() {
     f.program = new Application(ProgramFixture::kFastAutoSave);
     program()->startUp();
     QCOMPARE(f.windowCount(), 2);
-    QCOMPARE(note(1)->editor()->Text(), QStringLiteral("note 2"));
+    QCOMPARE(note(1)->editor()->text(), QStringLiteral("note 2"));
     Q_UNUSED(second);
 }
 
@@ -257,7 +257,7 @@ void TstCommands::lockedNoteKeepsOnlyItsHideButton() {
     program()->menus().action(MenuItem::Lock)->trigger();
 
     n->menuButton()->clicked();
-    QVERIFY(!program()->menus().menu(Menus::Which::Note)->isVisible());
+    QVERIFY(!program()->menus().menu(ProgramMenus::Which::Note)->isVisible());
     n->deleteButton()->clicked();
     QVERIFY(f.prompts.asked.size() == 2);  // only the lock prompts: no delete question
     QVERIFY(program()->windows().isOpen(n));
@@ -291,8 +291,8 @@ void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {
     QCOMPARE(made->note().left, screen::widthTwips() - made->note().width);
     // The caret stands on the line after the creation line.
     made->editor()->insertPlainText(QStringLiteral("first words"));
-    QVERIFY(made->editor()->Text().startsWith(QStringLiteral("创建：")));
-    QVERIFY(made->editor()->Text().endsWith(QStringLiteral("\r\nfirst words")));
+    QVERIFY(made->editor()->text().startsWith(QStringLiteral("创建：")));
+    QVERIFY(made->editor()->text().endsWith(QStringLiteral("\r\nfirst words")));
 
     // The next new notes step down a title strip each rather than hide the one before.
     program()->menus().action(MenuItem::NoteMenuNewNote)->trigger();
@@ -305,16 +305,16 @@ void TstCommands::newNoteFromTheMenuTouchesTheRightEdge() {
 void TstCommands::clearCanBeUndone() {
     NoteWindow* n = startWithNotes(1);
     n->editor()->selectAll();
-    n->editor()->setSelBold(true);
-    n->editor()->setSelBullet(true);
+    n->editor()->setSelectionBold(true);
+    n->editor()->setSelectionBullet(true);
     program()->menus().action(MenuItem::Clear)->trigger();
-    QCOMPARE(n->editor()->Text(), QString());
-    QCOMPARE(n->editor()->SelBold(), false);
-    QCOMPARE(n->editor()->SelBullet(), false);
-    n->editor()->Undo();
-    QCOMPARE(n->editor()->Text(), QStringLiteral("note 1"));
+    QCOMPARE(n->editor()->text(), QString());
+    QCOMPARE(n->editor()->selectionBold(), false);
+    QCOMPARE(n->editor()->selectionBullet(), false);
+    n->editor()->undoHoldingLayout();
+    QCOMPARE(n->editor()->text(), QStringLiteral("note 1"));
     n->editor()->selectAll();
-    QCOMPARE(n->editor()->SelBold(), true);
+    QCOMPARE(n->editor()->selectionBold(), true);
 }
 
 void TstCommands::openReplacesTheContent() {
@@ -323,19 +323,19 @@ void TstCommands::openReplacesTheContent() {
     writeFile(tempPath("a.txt"), "{\\rtf1\\ansi {\\b bold}\\par}");
     f.dialogs.files.push_back(tempPath("a.txt"));
     program()->menus().action(MenuItem::Open)->trigger();
-    QCOMPARE(n->editor()->Text(), QStringLiteral("bold"));
+    QCOMPARE(n->editor()->text(), QStringLiteral("bold"));
     n->editor()->selectAll();
-    QCOMPARE(n->editor()->SelBold(), true);
+    QCOMPARE(n->editor()->selectionBold(), true);
 
     // Text from Windows (GBK), then UTF-8.
     writeFile(tempPath("gbk.rtf"), gbk::encode(QStringLiteral("中文\r\n第二行")));
     f.dialogs.files.push_back(tempPath("gbk.rtf"));
     program()->menus().action(MenuItem::Open)->trigger();
-    QCOMPARE(n->editor()->Text(), QStringLiteral("中文\r\n第二行"));
+    QCOMPARE(n->editor()->text(), QStringLiteral("中文\r\n第二行"));
     writeFile(tempPath("utf8.txt"), QStringLiteral("中文 ü").toUtf8());
     f.dialogs.files.push_back(tempPath("utf8.txt"));
     program()->menus().action(MenuItem::Open)->trigger();
-    QCOMPARE(n->editor()->Text(), QStringLiteral("中文 ü"));
+    QCOMPARE(n->editor()->text(), QStringLiteral("中文 ü"));
     QCOMPARE(f.dialogs.filter(), QStringLiteral("RTF Files|*.rtf|Text Files|*.txt|All files|*.*"));
 }
 
@@ -345,7 +345,7 @@ void TstCommands::openOfAnUnreadableFileChangesNothing() {
     for (const QString& path : {tempPath("picture.png"), tempPath("missing.rtf")}) {
         f.dialogs.files.push_back(path);
         program()->menus().action(MenuItem::Open)->trigger();
-        QCOMPARE(n->editor()->Text(), QStringLiteral("note 1"));
+        QCOMPARE(n->editor()->text(), QStringLiteral("note 1"));
     }
     QCOMPARE(f.prompts.told.size(), 2);
     QVERIFY(f.prompts.told[0].contains(tempPath("picture.png")));
@@ -354,7 +354,7 @@ void TstCommands::openOfAnUnreadableFileChangesNothing() {
 
 void TstCommands::saveAsRtfOrText() {
     NoteWindow* n = startWithNotes(1);
-    n->editor()->setText(QStringLiteral("中文\r\nline"));
+    n->editor()->replaceText(QStringLiteral("中文\r\nline"));
     f.dialogs.saves.push_back({tempPath("out.txt"), 2});
     program()->menus().action(MenuItem::Save)->trigger();
     QCOMPARE(readAll(tempPath("out.txt")), QStringLiteral("中文\r\nline\r\n").toUtf8());
@@ -384,7 +384,7 @@ void TstCommands::cancelledDialogsChangeNothingAndRestoreTopmost() {
         action->trigger();  // every dialog cancelled
     QCOMPARE(f.dialogs.shown, 3);
     QVERIFY(!QFile::exists(tempPath("earlier.txt")));
-    QCOMPARE(n->editor()->Text(), QStringLiteral("note 2"));
+    QCOMPARE(n->editor()->text(), QStringLiteral("note 2"));
     QVERIFY(f.prompts.told.isEmpty());
     for (int i = 1; i < f.windowCount(); ++i)
         QVERIFY(windowops::isTopmost(program()->windows().at(i)));
@@ -394,7 +394,7 @@ void TstCommands::printSelectionOrAll() {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("pdftotext (poppler-utils) is not installed");
     NoteWindow* n = startWithNotes(1);
-    n->editor()->setText(QStringLiteral("first words\r\nsecond line"));
+    n->editor()->replaceText(QStringLiteral("first words\r\nsecond line"));
     auto pdfText = [](const QString& pdf) {
         QProcess p;
         p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -409,8 +409,8 @@ void TstCommands::printSelectionOrAll() {
     program()->menus().action(MenuItem::Print)->trigger();
     QCOMPARE(pdfText(tempPath("all.pdf")), QStringLiteral("first words second line 1"));
 
-    n->editor()->setSelStart(6);
-    n->editor()->setSelLength(5);
+    n->editor()->setSelectionStart(6);
+    n->editor()->setSelectionLength(5);
     f.dialogs.pdfs.push_back(tempPath("selection.pdf"));
     program()->menus().action(MenuItem::Print)->trigger();
     QCOMPARE(pdfText(tempPath("selection.pdf")), QStringLiteral("words 1"));
@@ -424,12 +424,12 @@ void TstCommands::sectionsWithGapsKeepTheirContent() {
                  {{1, "{\\rtf1 one\\par}"}, {3, "{\\rtf1 three\\par}"}});
     program()->startUp();
     QCOMPARE(f.windowCount(), 3);
-    note(1)->editor()->setText(QStringLiteral("one changed"));
+    note(1)->editor()->replaceText(QStringLiteral("one changed"));
     QVERIFY(program()->saveAll());
     f.restart();
     program()->startUp();
-    QCOMPARE(note(1)->editor()->Text(), QStringLiteral("one changed"));
-    QCOMPARE(note(2)->editor()->Text(), QStringLiteral("three"));
+    QCOMPARE(note(1)->editor()->text(), QStringLiteral("one changed"));
+    QCOMPARE(note(2)->editor()->text(), QStringLiteral("three"));
 }
 
 QTEST_MAIN(TstCommands)

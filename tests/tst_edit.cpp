@@ -44,15 +44,15 @@ private:
     // Started with one note holding `text`, its text focused and current.
     RichTextBox* startWith(const QString& text);
     void select(RichTextBox* editor, int start, int length) {
-        editor->setSelStart(start);
-        editor->setSelLength(length);
+        editor->setSelectionStart(start);
+        editor->setSelectionLength(length);
     }
 };
 
 RichTextBox* TstEdit::startWith(const QString& text) {
     program()->startUp();
     RichTextBox* editor = note(1)->editor();
-    editor->setText(text);
+    editor->replaceText(text);
     editor->setFocus();
     program()->windows().noteActivated(note(1));
     return editor;
@@ -60,7 +60,7 @@ RichTextBox* TstEdit::startWith(const QString& text) {
 
 void TstEdit::editMenuItemsInOrder() {
     QStringList captions;
-    for (const QAction* a : program()->menus().menu(Menus::Which::Edit)->actions()) {
+    for (const QAction* a : program()->menus().menu(ProgramMenus::Which::Edit)->actions()) {
         const QString key = a->shortcut().toString();
         captions << (a->isSeparator() ? QStringLiteral("-")
                      : key.isEmpty()  ? a->text()
@@ -122,9 +122,9 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
     QGuiApplication::clipboard()->setText(QStringLiteral("t"));
 
     program()->menus().action(MenuItem::Remove)->trigger();
-    QCOMPARE(editor->Text(), QStringLiteral("cx"));
+    QCOMPARE(editor->text(), QStringLiteral("cx"));
     program()->menus().action(MenuItem::Undo)->trigger();
-    QCOMPARE(editor->Text(), QStringLiteral("abcx"));
+    QCOMPARE(editor->text(), QStringLiteral("abcx"));
 }
 
 void TstEdit::editItemsDoNothingWhileCtrlIsHeld() {
@@ -132,42 +132,42 @@ void TstEdit::editItemsDoNothingWhileCtrlIsHeld() {
     QGuiApplication::clipboard()->setText(QStringLiteral("Z"));
     f.keyboard.held = Qt::ControlModifier;
     program()->menus().action(MenuItem::Paste)->trigger();
-    QCOMPARE(editor->Text(), QStringLiteral("abc"));
+    QCOMPARE(editor->text(), QStringLiteral("abc"));
     f.keyboard.held = Qt::NoModifier;
     program()->menus().action(MenuItem::Paste)->trigger();
-    QCOMPARE(editor->Text(), QStringLiteral("Zabc"));
+    QCOMPARE(editor->text(), QStringLiteral("Zabc"));
 }
 
 void TstEdit::formatKeepsUnderlineAndBulletsToggle() {
     RichTextBox* editor = startWith(QStringLiteral("one\r\ntwo\r\nthree"));
     editor->selectAll();
     program()->menus().action(MenuItem::BoldItalic)->trigger();
-    editor->setSelUnderline(true);
+    editor->setSelectionUnderline(true);
     program()->menus().action(MenuItem::Regular)->trigger();
-    QCOMPARE(editor->SelBold(), false);
-    QCOMPARE(editor->SelItalic(), false);
-    QCOMPARE(editor->SelUnderline(), true);
+    QCOMPARE(editor->selectionBold(), false);
+    QCOMPARE(editor->selectionItalic(), false);
+    QCOMPARE(editor->selectionUnderline(), true);
 
     select(editor, 0, 1);
-    editor->setSelBullet(true);
+    editor->setSelectionBullet(true);
     editor->selectAll();
-    QCOMPARE(editor->SelBullet(), std::nullopt);  // mixed
+    QCOMPARE(editor->selectionBullet(), std::nullopt);  // mixed
     program()->menus().action(MenuItem::Bullets)->trigger();
-    QCOMPARE(editor->SelBullet(), true);
+    QCOMPARE(editor->selectionBullet(), true);
     program()->menus().action(MenuItem::Bullets)->trigger();
-    QCOMPARE(editor->SelBullet(), false);
-    QCOMPARE(editor->SelHangingIndent(), 0);
+    QCOMPARE(editor->selectionBullet(), false);
+    QCOMPARE(editor->selectionHangingIndent(), 0);
 
     program()->menus().action(MenuItem::AlignRight)->trigger();
-    QCOMPARE(editor->SelAlignment(), int(RichTextBox::AlignRight));
+    QCOMPARE(editor->selectionAlignment(), int(RichTextBox::AlignRight));
 }
 
 void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     RichTextBox* editor = startWith(QStringLiteral("abc"));
     editor->selectAll();
-    editor->setSelColor(Qt::blue);
+    editor->setSelectionTextColor(Qt::blue);
     program()->menus().action(MenuItem::Font)->trigger();  // cancelled
-    QCOMPARE(editor->SelFontSize(), 9.0);
+    QCOMPARE(editor->selectionFontPointSize(), 9.0);
 
     QFont chosen(QStringLiteral("DejaVu Sans"), 14);
     chosen.setBold(true);
@@ -177,13 +177,13 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
     f.dialogs.fontColors.push_back(QColor(0x80, 0, 0));
     f.dialogs.setColor(QColor(255, 255, 128));  // what the colour dialog left, e.g. a note colour
     program()->menus().action(MenuItem::Font)->trigger();
-    QCOMPARE(editor->SelFontName(), QStringLiteral("DejaVu Sans"));
-    QCOMPARE(editor->SelFontSize(), 14.0);
-    QCOMPARE(editor->SelBold(), true);
-    QCOMPARE(editor->SelItalic(), false);
-    QCOMPARE(editor->SelStrikeThru(), true);
-    QCOMPARE(editor->SelUnderline(), true);
-    QCOMPARE(editor->SelColor(), QColor(0x80, 0, 0));
+    QCOMPARE(editor->selectionFontFamily(), QStringLiteral("DejaVu Sans"));
+    QCOMPARE(editor->selectionFontPointSize(), 14.0);
+    QCOMPARE(editor->selectionBold(), true);
+    QCOMPARE(editor->selectionItalic(), false);
+    QCOMPARE(editor->selectionStrikeOut(), true);
+    QCOMPARE(editor->selectionUnderline(), true);
+    QCOMPARE(editor->selectionTextColor(), QColor(0x80, 0, 0));
 
     // The next use opens with that choice, colour too, not with the selection's font.
     program()->menus().action(MenuItem::Font)->trigger();
@@ -193,34 +193,34 @@ void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
 
 void TstEdit::findAndFindNext() {
     RichTextBox* editor = startWith(QStringLiteral("abcabc"));
-    editor->setSelStart(5);
+    editor->setSelectionStart(5);
     f.prompts.queueInput(QStringLiteral("BC"));  // letter case is ignored
     program()->menus().action(MenuItem::Find)->trigger();
-    QCOMPARE(editor->SelStart(), 1);
-    QCOMPARE(editor->SelLength(), 2);
+    QCOMPARE(editor->selectionStart(), 1);
+    QCOMPARE(editor->selectionLength(), 2);
     program()->menus().action(MenuItem::FindNext)->trigger();
-    QCOMPARE(editor->SelStart(), 4);
+    QCOMPARE(editor->selectionStart(), 4);
     program()->menus().action(MenuItem::FindNext)->trigger();
-    QCOMPARE(editor->SelStart(), 6);
-    QCOMPARE(editor->SelLength(), 0);
+    QCOMPARE(editor->selectionStart(), 6);
+    QCOMPARE(editor->selectionLength(), 0);
 
     // A find inside a selection stays there; the next offers the last text.
     select(editor, 3, 3);
     f.prompts.queueInput(QStringLiteral("bc"));
     program()->menus().action(MenuItem::Find)->trigger();
-    QCOMPARE(editor->SelStart(), 4);
+    QCOMPARE(editor->selectionStart(), 4);
 
     // A match right after the last one is skipped.
-    editor->setText(QStringLiteral("abab"));
+    editor->replaceText(QStringLiteral("abab"));
     f.prompts.queueInput(QStringLiteral("ab"));
     program()->menus().action(MenuItem::Find)->trigger();
-    QCOMPARE(editor->SelStart(), 0);
+    QCOMPARE(editor->selectionStart(), 0);
     program()->menus().action(MenuItem::FindNext)->trigger();
-    QCOMPARE(editor->SelStart(), 3);
-    QCOMPARE(editor->SelLength(), 0);
+    QCOMPARE(editor->selectionStart(), 3);
+    QCOMPARE(editor->selectionLength(), 0);
     // Cancel: an empty text, which finds nothing.
     program()->menus().action(MenuItem::Find)->trigger();
-    QCOMPARE(editor->SelLength(), 0);
+    QCOMPARE(editor->selectionLength(), 0);
     QCOMPARE(program()->commandHost().findText(), QString());
 }
 
@@ -230,11 +230,11 @@ void TstEdit::keysActOnlyWithTheCtrlStateTheyCameWith() {
     // Ctrl went down in a note and came up elsewhere: a plain q is a q.
     QTest::keyPress(editor, Qt::Key_Control, Qt::ControlModifier);
     QTest::keyClick(editor, Qt::Key_Q);
-    QCOMPARE(editor->Text(), QStringLiteral("abcq"));
+    QCOMPARE(editor->text(), QStringLiteral("abcq"));
     QTest::keyClick(editor, Qt::Key_Q, Qt::ControlModifier);
-    QCOMPARE(editor->Text(), QString());
+    QCOMPARE(editor->text(), QString());
     QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);  // the control's own undo
-    QCOMPARE(editor->Text(), QStringLiteral("abcq"));
+    QCOMPARE(editor->text(), QStringLiteral("abcq"));
 
     // F6 only without Ctrl.
     note(1)->show();
@@ -272,7 +272,7 @@ void TstEdit::inputMethodTextReachesTheNote() {
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("中文"));
     QApplication::sendEvent(editor, &commit);
-    QCOMPARE(editor->Text(), QStringLiteral("中文"));
+    QCOMPARE(editor->text(), QStringLiteral("中文"));
 }
 
 void TstEdit::iconsGoIntoTheNoteActivatedLast() {
@@ -286,7 +286,7 @@ void TstEdit::iconsGoIntoTheNoteActivatedLast() {
     palette.close();
     startWith(QStringLiteral("a"));
     NoteWindow* second = program()->createNote();
-    second->editor()->setText(QStringLiteral("b"));
+    second->editor()->replaceText(QStringLiteral("b"));
     program()->windows().noteActivated(second);
 
     program()->menus().action(MenuItem::InsertIcon)->trigger();
@@ -296,7 +296,7 @@ void TstEdit::iconsGoIntoTheNoteActivatedLast() {
     picker->insertIcon();
     picker->insertIcon();
     QCOMPARE(second->editor()->document()->toRawText().count(QChar::ObjectReplacementCharacter), 2);
-    QCOMPARE(note(1)->editor()->Text(), QStringLiteral("a"));
+    QCOMPARE(note(1)->editor()->text(), QStringLiteral("a"));
     QFile::remove(palette.fileName());
 }
 
@@ -321,16 +321,16 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     editor->selectAll();
     // Bound from the edit menu's table, where Shift counts.
     QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier);
-    QCOMPARE(editor->SelBold(), true);
-    QCOMPARE(editor->SelItalic(), false);
+    QCOMPARE(editor->selectionBold(), true);
+    QCOMPARE(editor->selectionItalic(), false);
     QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(editor->SelItalic(), true);
+    QCOMPARE(editor->selectionItalic(), true);
     QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier);
-    QCOMPARE(editor->SelAlignment(), int(RichTextBox::AlignCenter));
+    QCOMPARE(editor->selectionAlignment(), int(RichTextBox::AlignCenter));
     // A toggle: a key handled twice would switch it back at once.
     QTest::keyClick(editor, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(editor->SelBullet(), QVariant(true));
-    QCOMPARE(editor->Text(), QStringLiteral("one\r\ntwo"));
+    QCOMPARE(editor->selectionBullet(), QVariant(true));
+    QCOMPARE(editor->text(), QStringLiteral("one\r\ntwo"));
     // Nor does a key shown in a menu act in another window: the settings dialog is no note.
     QTest::keyClick(editor, Qt::Key_F5);
     SettingsDialog* settings = program()->dialogs().settings();
@@ -339,7 +339,7 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     QVERIFY(QTest::qWaitForWindowActive(settings));
     QCOMPARE(QAccessible::queryAccessibleInterface(settings)->role(), QAccessible::Dialog);
     QTest::keyClick(settings, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(editor->SelBullet(), QVariant(true));
+    QCOMPARE(editor->selectionBullet(), QVariant(true));
     program()->windows().close(settings);
     // The letters of the old table keep their meaning with Shift held.
     QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
@@ -354,8 +354,8 @@ void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
     shown->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(shown));
     editor->setFocus();
-    editor->setSelStart(14);  // on the second line
-    QMenu* edit = program()->menus().menu(Menus::Which::Edit);
+    editor->setSelectionStart(14);  // on the second line
+    QMenu* edit = program()->menus().menu(ProgramMenus::Which::Edit);
     const QPoint caret = shown->keyboardMenuPlace();
     QVERIFY(QRect(editor->mapToGlobal(QPoint(0, 0)), editor->size()).contains(caret));
     for (const auto& [key, modifiers] :
@@ -371,7 +371,7 @@ void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
     QCOMPARE(items->child(0)->text(QAccessible::Name), QStringLiteral("插入图标"));
 
     QTest::keyClick(editor, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
-    QMenu* tray = program()->menus().menu(Menus::Which::Tray);
+    QMenu* tray = program()->menus().menu(ProgramMenus::Which::Tray);
     QVERIFY(tray->isVisible());
     QCOMPARE(tray->pos(), caret);
     tray->hide();
@@ -382,7 +382,7 @@ void TstEdit::menuKeysOpenMenusWhereTheKeyboardIs() {
     shown->focusTitleStrip();
     QVERIFY(button->hasFocus());
     QTest::keyClick(button, Qt::Key_Space);
-    QMenu* noteMenu = program()->menus().menu(Menus::Which::Note);
+    QMenu* noteMenu = program()->menus().menu(ProgramMenus::Which::Note);
     QVERIFY(noteMenu->isVisible());
     QCOMPARE(noteMenu->pos(), button->mapToGlobal(button->rect().bottomLeft()));
     noteMenu->hide();

@@ -85,7 +85,7 @@ void TstNote::createNoteNumbersAndStampsIt() {
     QCOMPARE(f.program->windows().newest(), note);
     QVERIFY(!note->isVisible());
     QCOMPARE(note->note().created, QStringLiteral("27/01/31 14:7:9"));
-    QCOMPARE(note->editor()->Text(), QStringLiteral("创建：27/01/31 14:7:9\r\n"));
+    QCOMPARE(note->editor()->text(), QStringLiteral("创建：27/01/31 14:7:9\r\n"));
     // The design place and size stand until the caller changes them.
     const Note design;
     QCOMPARE(placeAndSize(note),
@@ -106,7 +106,7 @@ void TstNote::screenReadersSeeButtonsTheyCanPress() {
     hide->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(!note->isVisible());
     // The text area is named after its first line.
-    note->editor()->setText(QStringLiteral("买牛奶\r\n打电话"));
+    note->editor()->replaceText(QStringLiteral("买牛奶\r\n打电话"));
     QCOMPARE(QAccessible::queryAccessibleInterface(note->editor())->text(QAccessible::Name),
              QStringLiteral("买牛奶"));
 }
@@ -240,7 +240,7 @@ void TstNote::offScreenNoteShowsOnScreenAndKeepsItsPlace() {
     QTRY_VERIFY(note->isVisible());
     QVERIFY(screen.contains(note->geometry()));
     QCOMPARE(note->x(), screen.right() + 1 - note->width());
-    note->editor()->setText(QStringLiteral("changed"));
+    note->editor()->replaceText(QStringLiteral("changed"));
     QVERIFY(f.program->saveAll());
     QCOMPARE(f.storedValue(store::keys::noteSection(1), store::keys::kLeft),
              QString::number((screen.right() + 500) * 15));
@@ -424,7 +424,7 @@ void TstNote::withoutTheSoundSwitchTheAlarmNeitherPlaysNorBlinks() {
 void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
     NoteWindow* note = createNote();
     RichTextBox* text = note->editor();
-    text->setText(QStringLiteral("plain "));
+    text->replaceText(QStringLiteral("plain "));
     QTextCursor cursor(text->document());
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat bold;
@@ -445,7 +445,7 @@ void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
         f.program->ticks().tick(at(9, 0), false);
     }
     // Each new text on a line of its own.
-    QCOMPARE(text->Text(), QStringLiteral("plain bold \r\nabc\r\nx\r\nabc"));
+    QCOMPARE(text->text(), QStringLiteral("plain bold \r\nabc\r\nx\r\nabc"));
     QTextCursor inBold(text->document());
     inBold.setPosition(8);
     QVERIFY(inBold.charFormat().fontWeight() > QFont::Medium);
@@ -463,7 +463,7 @@ void TstNote::keyboardReachesTheTitleStrip() {
     QVERIFY(text->hasFocus());
     QTest::keyClick(text, Qt::Key_Tab);
     QVERIFY(text->hasFocus());
-    QVERIFY(text->Text().endsWith(u'\t'));  // Tab in the text types a tab
+    QVERIFY(text->text().endsWith(u'\t'));  // Tab in the text types a tab
     QTest::keyClick(text, Qt::Key_Tab, Qt::ControlModifier);
     QVERIFY(note->menuButton()->hasFocus());
     QTest::keyClick(note->menuButton(), Qt::Key_Tab);  // alarm and unlock are hidden
@@ -495,7 +495,7 @@ void TstNote::keyboardReachesTheTitleStrip() {
 void TstNote::screenReadersSeeTheNoteButNotItsLockedText() {
     NoteWindow* note = createNote();
     note->show();
-    note->editor()->setText(QStringLiteral("买牛奶\r\nPIN 4321"));
+    note->editor()->replaceText(QStringLiteral("买牛奶\r\nPIN 4321"));
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(note);
     QCOMPARE(window->role(), QAccessible::Window);
     QCOMPARE(window->text(QAccessible::Name), QStringLiteral("帖子：买牛奶"));

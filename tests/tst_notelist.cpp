@@ -287,9 +287,9 @@ void TstNoteList::noteUnloadedWhileTheListIsOpen() {
 
 void TstNoteList::rowsTellNotesApartAndTheFirstIsSelected() {
     NoteWindow* plain = makeNote(QStringLiteral("1"));
-    plain->editor()->setText(QStringLiteral("创建：26/12/07 10:0:0\r\nshopping\r\nmilk"));
+    plain->editor()->replaceText(QStringLiteral("创建：26/12/07 10:0:0\r\nshopping\r\nmilk"));
     NoteWindow* locked = makeNote(QStringLiteral("2"));
-    locked->editor()->setText(QStringLiteral("secret text"));
+    locked->editor()->replaceText(QStringLiteral("secret text"));
     Note lock = locked->note();
     lock.locked = true;
     lock.password = QStringLiteral("pw");

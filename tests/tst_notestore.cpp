@@ -200,7 +200,7 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(n1->number(), 1);
     QCOMPARE(n1->geometry(), QRect(100, 50, 300, 200));
     QCOMPARE(n1->note().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
-    QCOMPARE(n1->editor()->BackColor(), n1->note().colour);
+    QCOMPARE(n1->editor()->backgroundColor(), n1->note().colour);
     QCOMPARE(n1->note().created, QStringLiteral("26/12/07 9:5:3"));
     QVERIFY(n1->alarmIcon()->isVisibleTo(n1));
     QCOMPARE(store::fromReminder(n1->note().reminder), QStringLiteral("2026年12月7日*09:30**05"));
@@ -211,7 +211,7 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(qRound(n1->windowOpacity() * 255), 180);
     QVERIFY(n1->isVisible());
     QVERIFY(!n1->isLocked());
-    QCOMPARE(n1->editor()->Text(), QStringLiteral("第一张帖子"));
+    QCOMPARE(n1->editor()->text(), QStringLiteral("第一张帖子"));
 
     NoteWindow* n2 = note(2);
     QVERIFY(n2->isLocked());
@@ -223,12 +223,12 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(n2->note().heightBeforeLock, std::optional<qint32>(2400));
     QTRY_COMPARE(n2->note().height, 638);
     // The hidden text is loaded all the same.
-    QCOMPARE(n2->editor()->Text(), QStringLiteral("秘密内容"));
+    QCOMPARE(n2->editor()->text(), QStringLiteral("秘密内容"));
 
     NoteWindow* n3 = note(3);
     QVERIFY(!n3->isVisible());
     // No content file: the note keeps its creation text.
-    QCOMPARE(n3->editor()->Text(), QStringLiteral("创建：26/12/07 10:0:0\r\n"));
+    QCOMPARE(n3->editor()->text(), QStringLiteral("创建：26/12/07 10:0:0\r\n"));
 }
 
 void TstNoteStore::firstStartMakesOneNoteAtTheRightEdge_data() {
@@ -371,7 +371,7 @@ void TstNoteStore::loadSaveLoadKeepsEveryValue() {
     QCOMPARE(f.windowCount(), 5);
     const QStringList texts = {"一", "二", "三", "四"};
     for (int n = 1; n <= 4; ++n)
-        QCOMPARE(note(n)->editor()->Text(), texts[n - 1]);
+        QCOMPARE(note(n)->editor()->text(), texts[n - 1]);
     QVERIFY(note(2)->isLocked());
     QVERIFY(!note(3)->isVisible());
 }
@@ -405,7 +405,7 @@ void TstNoteStore::saveAfterDeletingKeepsHigherSectionsAndFiles() {
 
 void TstNoteStore::saveCreatesTheContentFolder() {
     load();
-    note(1)->editor()->setText(QStringLiteral("新的"));
+    note(1)->editor()->replaceText(QStringLiteral("新的"));
     save();
     QVERIFY(QFileInfo(f.contentFile(1)).isFile());
     QCOMPARE(readKey(noteSection(1), kVisible), QStringLiteral("True"));
@@ -446,7 +446,7 @@ void TstNoteStore::onlyWhatChangedIsWritten() {
 
     // A new place writes the settings file only; new text, that note's content file too.
     note(1)->setLeftTwips(1500);
-    note(2)->editor()->setText(QStringLiteral("二"));
+    note(2)->editor()->replaceText(QStringLiteral("二"));
     QVERIFY(f.program->saveAll());
     QCOMPARE(readKey(noteSection(1), kLeft), QStringLiteral("1500"));
     QCOMPARE(fileOf(f.contentFile(1)), contents[1]);
@@ -466,7 +466,7 @@ void TstNoteStore::failedSavesAreToldOnceAndRetried() {
     QFile blocker(f.storeDir() + u'/' + kContentFolder);
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    note(1)->editor()->setText(QStringLiteral("要保存的"));
+    note(1)->editor()->replaceText(QStringLiteral("要保存的"));
     // Autosave tries, fails, and tries again; the user hears of it once.
     QTRY_VERIFY(!f.tray.messages.isEmpty());
     QTest::qWait(ProgramFixture::kFastAutoSave.retryMs * 3);
@@ -558,7 +558,7 @@ void TstNoteStore::impossibleCountLoadsTheSectionsThere() {
     QCOMPARE(f.windowCount(), sections.size() + 1);
     for (int i = 0; i < sections.size(); ++i) {
         QCOMPARE(note(i + 1)->note().created, QStringLiteral("note %1").arg(sections[i]));
-        QCOMPARE(note(i + 1)->editor()->Text(), QStringLiteral("内容%1").arg(sections[i]));
+        QCOMPARE(note(i + 1)->editor()->text(), QStringLiteral("内容%1").arg(sections[i]));
     }
 }
 
@@ -571,7 +571,7 @@ void TstNoteStore::countStopsAtTheLastTraceOfANote() {
     load();
     QCOMPARE(f.windowCount(), 4);
     QCOMPARE(note(2)->note().width, 3345);  // no trace of its own: the defaults, as always
-    QCOMPARE(note(3)->editor()->Text(), QStringLiteral("三"));
+    QCOMPARE(note(3)->editor()->text(), QStringLiteral("三"));
 }
 
 void TstNoteStore::contentThatIsNoRtf() {
@@ -591,7 +591,7 @@ void TstNoteStore::contentThatIsNoRtf() {
 
     // What cannot be read keeps the creation line, and the file moves aside, links as links.
     for (int n = 1; n <= 3; ++n) {
-        QVERIFY(note(n)->editor()->Text().startsWith(QStringLiteral("创建：")));
+        QVERIFY(note(n)->editor()->text().startsWith(QStringLiteral("创建：")));
         QVERIFY(QFileInfo(f.contentFile(n) + QStringLiteral(".unreadable")).exists() ||
                 QFileInfo(f.contentFile(n) + QStringLiteral(".unreadable")).isSymLink());
         QVERIFY(!QFileInfo(f.contentFile(n)).exists());
@@ -604,9 +604,9 @@ void TstNoteStore::contentThatIsNoRtf() {
     QVERIFY(f.tray.messages[0].contains(QStringLiteral(".unreadable")));
 
     // Plain text reads as text: UTF-8 when it is, GBK otherwise.
-    QCOMPARE(note(4)->editor()->Text(), QStringLiteral("第一行\r\n second line"));
-    QCOMPARE(note(5)->editor()->Text(), QStringLiteral("旧的文本"));
-    QCOMPARE(note(6)->editor()->Text(), QString());
+    QCOMPARE(note(4)->editor()->text(), QStringLiteral("第一行\r\n second line"));
+    QCOMPARE(note(5)->editor()->text(), QStringLiteral("旧的文本"));
+    QCOMPARE(note(6)->editor()->text(), QString());
 
     // The save writes plain files and leaves the kept ones alone.
     save();
@@ -637,7 +637,7 @@ void TstNoteStore::fullDiskKeepsTheOldStore() {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     load();
-    note(1)->editor()->setText(QString(300 * 1024, u'字'));  // more than the disk holds
+    note(1)->editor()->replaceText(QString(300 * 1024, u'字'));  // more than the disk holds
     QStringList errors;
     QVERIFY(!f.program->saveAll(&errors));
     QVERIFY(!errors.isEmpty());
@@ -651,7 +651,7 @@ void TstNoteStore::fullDiskKeepsTheOldStore() {
     QCOMPARE(QDir(mountPoint.path() + QStringLiteral("/tie")).entryList(QDir::Files).size(), 1);
 
     // With room again, the same save goes through.
-    note(1)->editor()->setText(QStringLiteral("新的"));
+    note(1)->editor()->replaceText(QStringLiteral("新的"));
     save();
     QVERIFY(readKey(noteSection(1), kWidth) == QStringLiteral("4500"));
     f.tearDown();  // the windows go before the disk does

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "note/reminder.h"
+#include "model/reminder.h"
 #include "store/values.h"
 
 // The reminder check at given times after given alarms: 16-bit minute arithmetic, the time of
@@ -47,7 +47,7 @@ void TstReminder::due() {
     QFETCH(bool, rings);
     const Reminder read = store::toReminder(reminder);
     QVERIFY(!read.isNone());
-    QCOMPARE(reminder::due(read, QDateTime(QDate(2027, 1, 31), at), lastAlarm), rings);
+    QCOMPARE(read.isDue(QDateTime(QDate(2027, 1, 31), at), lastAlarm), rings);
 }
 
 void TstReminder::malformedNeverSplits() {

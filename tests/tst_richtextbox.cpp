@@ -48,14 +48,14 @@ QImage pictureAt(const RichTextBox& box, int position) {
 using Selections = QList<QPair<int, int>>;
 
 void select(RichTextBox& box, int start, int length) {
-    box.setSelStart(start);
-    box.setSelLength(length);
+    box.setSelectionStart(start);
+    box.setSelectionLength(length);
 }
 
 // Find next as the note runs it.
 void findNext(RichTextBox& box, const QString& text) {
-    box.setSelStart(box.SelStart() + box.SelLength() + 1);
-    box.Find(text, std::nullopt, int(box.Text().size()));
+    box.setSelectionStart(box.selectionStart() + box.selectionLength() + 1);
+    box.findText(text, std::nullopt, int(box.text().size()));
 }
 
 bool boldAt(const RichTextBox& box, int position) {
@@ -124,37 +124,37 @@ void Tst_richtextbox::init() {
 
 void Tst_richtextbox::textReadsCrLf() {
     RichTextBox box;
-    box.setText(QStringLiteral("一\r\ntwo\rthree\nfour"));
-    QCOMPARE(box.Text(), QStringLiteral("一\r\ntwo\r\nthree\r\nfour"));
+    box.replaceText(QStringLiteral("一\r\ntwo\rthree\nfour"));
+    QCOMPARE(box.text(), QStringLiteral("一\r\ntwo\r\nthree\r\nfour"));
     QCOMPARE(box.document()->blockCount(), 4);
-    box.setText(QString());
-    QCOMPARE(box.Text(), QString());
+    box.replaceText(QString());
+    QCOMPARE(box.text(), QString());
 }
 
 void Tst_richtextbox::setTextDropsFormattingAndPictures() {
     RichTextBox box;
-    box.setText(QStringLiteral("old"));
+    box.replaceText(QStringLiteral("old"));
     select(box, 0, 3);
-    box.setSelBold(true);
-    box.setSelColor(Qt::red);
-    box.setSelBullet(true);
-    box.setSelStart(3);
+    box.setSelectionBold(true);
+    box.setSelectionTextColor(Qt::red);
+    box.setSelectionBullet(true);
+    box.setSelectionStart(3);
     insertPicture(box, testPicture(), QStringLiteral("rtfimg:x"));
-    QCOMPARE(box.Text(), QStringLiteral("old "));  // a picture reads as a space
+    QCOMPARE(box.text(), QStringLiteral("old "));  // a picture reads as a space
 
-    // What the clipboard capture does: Text = Text & c.
-    box.setText(box.Text() + QStringLiteral("new"));
-    QCOMPARE(box.Text(), QStringLiteral("old new"));
-    QVERIFY(!box.CanUndo());
+    // What the clipboard capture does: the text replaced by itself and more.
+    box.replaceText(box.text() + QStringLiteral("new"));
+    QCOMPARE(box.text(), QStringLiteral("old new"));
+    QVERIFY(!box.isUndoAvailable());
     for (int i = 0; i < 7; ++i) {
         QVERIFY2(!boldAt(box, i), qPrintable(QString::number(i)));
         QVERIFY(pictureAt(box, i).isNull());
     }
-    QCOMPARE(box.SelBullet(), std::optional(false));
+    QCOMPARE(box.selectionBullet(), std::optional(false));
     select(box, 0, 7);
-    QCOMPARE(box.SelColor(), std::optional(box.palette().color(QPalette::Text)));
+    QCOMPARE(box.selectionTextColor(), std::optional(box.palette().color(QPalette::Text)));
     // Typing afterwards does not pick up the old format either.
-    box.setSelStart(7);
+    box.setSelectionStart(7);
     QTest::keyClicks(&box, QStringLiteral("x"));
     QVERIFY(!boldAt(box, 7));
 }
@@ -179,13 +179,13 @@ void Tst_richtextbox::selectionClamps() {
     QFETCH(int, selStart);
     QFETCH(int, selLength);
     RichTextBox box;
-    box.setText(QStringLiteral("abc\r\ndef"));
+    box.replaceText(QStringLiteral("abc\r\ndef"));
     select(box, 0, 7);
-    box.setSelStart(start);
-    QCOMPARE(box.SelLength(), 0);  // setting the start collapses the selection
-    box.setSelLength(length);
-    QCOMPARE(box.SelStart(), selStart);
-    QCOMPARE(box.SelLength(), selLength);
+    box.setSelectionStart(start);
+    QCOMPARE(box.selectionLength(), 0);  // setting the start collapses the selection
+    box.setSelectionLength(length);
+    QCOMPARE(box.selectionStart(), selStart);
+    QCOMPARE(box.selectionLength(), selLength);
 }
 
 void Tst_richtextbox::find_data() {
@@ -228,141 +228,141 @@ void Tst_richtextbox::find() {
     QFETCH(QString, steps);
     QFETCH(Selections, selections);
     RichTextBox box;
-    box.setText(text);
+    box.replaceText(text);
     select(box, selStart, selLength);
     for (int i = 0; i < steps.size(); ++i) {
         if (steps[i] == u'f')
-            box.Find(search);
+            box.findText(search);
         else
             findNext(box, search);
-        QCOMPARE(qMakePair(box.SelStart(), box.SelLength()), selections[i]);
+        QCOMPARE(qMakePair(box.selectionStart(), box.selectionLength()), selections[i]);
     }
 }
 
 void Tst_richtextbox::findCountsPicturesAndBreaks() {
     RichTextBox box;
-    box.setText(QStringLiteral("a\r\n"));
-    box.setSelStart(2);
+    box.replaceText(QStringLiteral("a\r\n"));
+    box.setSelectionStart(2);
     insertPicture(box, testPicture(), QStringLiteral("rtfimg:p"));
     box.textCursor().insertText(QStringLiteral("key"));
-    QCOMPARE(box.Find(QStringLiteral("KEY")), 3);
+    QCOMPARE(box.findText(QStringLiteral("KEY")), 3);
     QCOMPARE(box.textCursor().selectedText(), QStringLiteral("key"));
-    QCOMPARE(box.Find(QStringLiteral("zzz")), -1);
-    QCOMPARE(box.SelStart(), 3);  // a miss leaves the selection
-    QCOMPARE(box.SelLength(), 3);
+    QCOMPARE(box.findText(QStringLiteral("zzz")), -1);
+    QCOMPARE(box.selectionStart(), 3);  // a miss leaves the selection
+    QCOMPARE(box.selectionLength(), 3);
 }
 
 void Tst_richtextbox::regularKeepsUnderline() {
     RichTextBox box;
-    box.setText(QStringLiteral("text"));
+    box.replaceText(QStringLiteral("text"));
     select(box, 0, 4);
-    box.setSelBold(true);
-    box.setSelItalic(true);
-    box.setSelUnderline(true);
-    box.setSelStrikeThru(true);
-    QCOMPARE(box.SelBold(), std::optional(true));
-    box.setSelBold(false);
-    box.setSelItalic(false);
-    QCOMPARE(box.SelBold(), std::optional(false));
-    QCOMPARE(box.SelItalic(), std::optional(false));
-    QCOMPARE(box.SelUnderline(), std::optional(true));
-    QCOMPARE(box.SelStrikeThru(), std::optional(true));
+    box.setSelectionBold(true);
+    box.setSelectionItalic(true);
+    box.setSelectionUnderline(true);
+    box.setSelectionStrikeOut(true);
+    QCOMPARE(box.selectionBold(), std::optional(true));
+    box.setSelectionBold(false);
+    box.setSelectionItalic(false);
+    QCOMPARE(box.selectionBold(), std::optional(false));
+    QCOMPARE(box.selectionItalic(), std::optional(false));
+    QCOMPARE(box.selectionUnderline(), std::optional(true));
+    QCOMPARE(box.selectionStrikeOut(), std::optional(true));
 }
 
 void Tst_richtextbox::mixedCharFormat() {
     RichTextBox box;
-    box.setText(QStringLiteral("ab\r\ncd"));
+    box.replaceText(QStringLiteral("ab\r\ncd"));
     select(box, 1, 1);
-    box.setSelBold(true);
+    box.setSelectionBold(true);
     select(box, 0, 5);
-    QCOMPARE(box.SelBold(), std::nullopt);
-    QCOMPARE(box.SelItalic(), std::optional(false));
+    QCOMPARE(box.selectionBold(), std::nullopt);
+    QCOMPARE(box.selectionItalic(), std::optional(false));
     select(box, 1, 1);
-    QCOMPARE(box.SelBold(), std::optional(true));
+    QCOMPARE(box.selectionBold(), std::optional(true));
     select(box, 2, 1);  // the paragraph break alone
-    QCOMPARE(box.SelBold().has_value(), true);
+    QCOMPARE(box.selectionBold().has_value(), true);
     // Without a selection the insertion point's format answers.
-    box.setSelStart(2);
-    QCOMPARE(box.SelBold(), std::optional(true));
-    box.setSelStart(4);
-    QCOMPARE(box.SelBold(), std::optional(false));
+    box.setSelectionStart(2);
+    QCOMPARE(box.selectionBold(), std::optional(true));
+    box.setSelectionStart(4);
+    QCOMPARE(box.selectionBold(), std::optional(false));
 }
 
 void Tst_richtextbox::fontNameSizeColour() {
     RichTextBox box;
-    box.setText(QStringLiteral("abcd"));
+    box.replaceText(QStringLiteral("abcd"));
     select(box, 1, 2);
-    box.setSelFontName(QStringLiteral("Serif"));
-    box.setSelFontSize(14.5);
-    box.setSelColor(QColor(0x12, 0x34, 0x56));
-    QCOMPARE(box.SelFontName(), std::optional(QStringLiteral("Serif")));
-    QCOMPARE(box.SelFontSize(), std::optional(14.5));
-    QCOMPARE(box.SelColor(), std::optional(QColor(0x12, 0x34, 0x56)));
+    box.setSelectionFontFamily(QStringLiteral("Serif"));
+    box.setSelectionFontPointSize(14.5);
+    box.setSelectionTextColor(QColor(0x12, 0x34, 0x56));
+    QCOMPARE(box.selectionFontFamily(), std::optional(QStringLiteral("Serif")));
+    QCOMPARE(box.selectionFontPointSize(), std::optional(14.5));
+    QCOMPARE(box.selectionTextColor(), std::optional(QColor(0x12, 0x34, 0x56)));
     select(box, 0, 4);
-    QCOMPARE(box.SelFontName(), std::nullopt);
-    QCOMPARE(box.SelFontSize(), std::nullopt);
-    QCOMPARE(box.SelColor(), std::nullopt);
+    QCOMPARE(box.selectionFontFamily(), std::nullopt);
+    QCOMPARE(box.selectionFontPointSize(), std::nullopt);
+    QCOMPARE(box.selectionTextColor(), std::nullopt);
     // An invalid size changes nothing.
-    box.setSelFontSize(0);
+    box.setSelectionFontPointSize(0);
     select(box, 1, 2);
-    QCOMPARE(box.SelFontSize(), std::optional(14.5));
+    QCOMPARE(box.selectionFontPointSize(), std::optional(14.5));
 }
 
 void Tst_richtextbox::alignment() {
     RichTextBox box;
-    box.setText(QStringLiteral("one\r\ntwo\r\nthree"));
+    box.replaceText(QStringLiteral("one\r\ntwo\r\nthree"));
     select(box, 5, 3);  // inside "two" and into "three": both paragraphs
-    box.setSelAlignment(RichTextBox::AlignCenter);
-    box.setSelAlignment(7);  // not an alignment: nothing changes
-    QCOMPARE(box.SelAlignment(), std::optional(2));
+    box.setSelectionAlignment(RichTextBox::AlignCenter);
+    box.setSelectionAlignment(7);  // not an alignment: nothing changes
+    QCOMPARE(box.selectionAlignment(), std::optional(2));
     select(box, 0, 13);
-    QCOMPARE(box.SelAlignment(), std::nullopt);
-    box.setSelAlignment(RichTextBox::AlignRight);
-    QCOMPARE(box.SelAlignment(), std::optional(1));
+    QCOMPARE(box.selectionAlignment(), std::nullopt);
+    box.setSelectionAlignment(RichTextBox::AlignRight);
+    QCOMPARE(box.selectionAlignment(), std::optional(1));
 }
 
 void Tst_richtextbox::bulletsMixedThenOff() {
     RichTextBox box;
-    box.setText(QStringLiteral("a\r\nb\r\nc"));
+    box.replaceText(QStringLiteral("a\r\nb\r\nc"));
     select(box, 2, 0);
-    box.setSelBullet(true);
-    QCOMPARE(box.SelBullet(), std::optional(true));
+    box.setSelectionBullet(true);
+    QCOMPARE(box.selectionBullet(), std::optional(true));
     select(box, 0, 5);
-    QCOMPARE(box.SelBullet(), std::nullopt);
+    QCOMPARE(box.selectionBullet(), std::nullopt);
 
     // The bullet command: mixed or none → on; on → off with no hanging indent.
-    box.setSelBullet(true);
-    QCOMPARE(box.SelBullet(), std::optional(true));
+    box.setSelectionBullet(true);
+    QCOMPARE(box.selectionBullet(), std::optional(true));
     QTextList* list = box.document()->firstBlock().textList();
     QVERIFY(list);
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->format().style(), QTextListFormat::ListDisc);
 
-    box.setSelBullet(false);
-    box.setSelHangingIndent(0);
-    QCOMPARE(box.SelBullet(), std::optional(false));
-    QCOMPARE(box.SelHangingIndent(), std::optional(0));
+    box.setSelectionBullet(false);
+    box.setSelectionHangingIndent(0);
+    QCOMPARE(box.selectionBullet(), std::optional(false));
+    QCOMPARE(box.selectionHangingIndent(), std::optional(0));
     for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
         QVERIFY(!b.textList());
         QCOMPARE(b.blockFormat().indent(), 0);
     }
-    QCOMPARE(box.Text(), QStringLiteral("a\r\nb\r\nc"));
+    QCOMPARE(box.text(), QStringLiteral("a\r\nb\r\nc"));
 }
 
 void Tst_richtextbox::clearDeletesSelectionOnly() {
     RichTextBox box;
-    box.setText(QStringLiteral("hello world"));
+    box.replaceText(QStringLiteral("hello world"));
     select(box, 5, 6);
-    box.Clear();
-    QCOMPARE(box.Text(), QStringLiteral("hello"));
-    QVERIFY(box.CanUndo());
-    box.Undo();
-    QCOMPARE(box.Text(), QStringLiteral("hello world"));
+    box.removeSelectedText();
+    QCOMPARE(box.text(), QStringLiteral("hello"));
+    QVERIFY(box.isUndoAvailable());
+    box.undoHoldingLayout();
+    QCOMPARE(box.text(), QStringLiteral("hello world"));
     select(box, 5, 6);
-    box.Clear();
-    box.setSelStart(2);
-    box.Clear();  // nothing selected: nothing deleted
-    QCOMPARE(box.Text(), QStringLiteral("hello"));
+    box.removeSelectedText();
+    box.setSelectionStart(2);
+    box.removeSelectedText();  // nothing selected: nothing deleted
+    QCOMPARE(box.text(), QStringLiteral("hello"));
 }
 
 void Tst_richtextbox::keyDownSwallows() {
@@ -372,13 +372,13 @@ void Tst_richtextbox::keyDownSwallows() {
         downs.append({keyCode, shift});
         return keyCode == Qt::Key_X || keyCode == Qt::Key_Backspace;
     });
-    QSignalSpy ups(&box, &RichTextBox::KeyUp);
+    QSignalSpy ups(&box, &RichTextBox::keyReleased);
     QTest::keyClicks(&box, QStringLiteral("axb"));
-    QCOMPARE(box.Text(), QStringLiteral("ab"));
+    QCOMPARE(box.text(), QStringLiteral("ab"));
     QTest::keyClick(&box, Qt::Key_Backspace);
-    QCOMPARE(box.Text(), QStringLiteral("ab"));  // swallowed edits nothing either
+    QCOMPARE(box.text(), QStringLiteral("ab"));  // swallowed edits nothing either
     QTest::keyClick(&box, 'C', Qt::ShiftModifier);
-    QCOMPARE(box.Text(), QStringLiteral("abC"));
+    QCOMPARE(box.text(), QStringLiteral("abC"));
 
     // The modifier key itself comes as a key too (the notes track Ctrl that way).
     QCOMPARE(downs.size(), 6);
@@ -388,7 +388,7 @@ void Tst_richtextbox::keyDownSwallows() {
     QCOMPARE(ups.size(), 6);
     QCOMPARE(ups[1][0].toInt(), int(Qt::Key_X));
 
-    // Auto-repeat offers the key each time but raises no KeyUp in between.
+    // Auto-repeat offers the key each time but raises no keyReleased in between.
     ups.clear();
     QTest::sendKeyEvent(QTest::Press, &box, Qt::Key_Z, 'z', Qt::NoModifier);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"), true);
@@ -401,8 +401,8 @@ void Tst_richtextbox::mouseDown() {
     box.resize(200, 100);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    box.setText(QStringLiteral("text"));
-    QSignalSpy spy(&box, &RichTextBox::MouseDown);
+    box.replaceText(QStringLiteral("text"));
+    QSignalSpy spy(&box, &RichTextBox::mousePressed);
     QTest::mouseClick(box.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(30, 20));
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy[0][0].value<Qt::MouseButton>(), Qt::RightButton);
@@ -412,9 +412,9 @@ void Tst_richtextbox::mouseDown() {
 
 void Tst_richtextbox::copyPutsAllFlavours() {
     RichTextBox box;
-    box.setText(QStringLiteral("abc\r\ndef"));
+    box.replaceText(QStringLiteral("abc\r\ndef"));
     select(box, 1, 4);
-    box.Copy();
+    box.copy();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data);
     QVERIFY(data->data(RichTextBox::rtfMimeType()).startsWith("{\\rtf"));
@@ -422,28 +422,28 @@ void Tst_richtextbox::copyPutsAllFlavours() {
     QVERIFY(data->hasHtml());
     QCOMPARE(data->text(), QStringLiteral("bc\nd"));
 
-    box.Cut();
-    QCOMPARE(box.Text(), QStringLiteral("aef"));
+    box.cut();
+    QCOMPARE(box.text(), QStringLiteral("aef"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("bc\nd"));
 }
 
 void Tst_richtextbox::copyWithoutSelectionLeavesClipboard() {
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     RichTextBox palette;
-    palette.setText(QStringLiteral("icons"));
-    palette.setSelStart(2);
-    palette.Copy();
+    palette.replaceText(QStringLiteral("icons"));
+    palette.setSelectionStart(2);
+    palette.copy();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     RichTextBox note;
-    note.Paste();
-    QCOMPARE(note.Text(), QStringLiteral("before"));
+    note.paste();
+    QCOMPARE(note.text(), QStringLiteral("before"));
 }
 
 void Tst_richtextbox::pictureAloneHasNoText() {
     RichTextBox box;
     insertPicture(box, testPicture(), QStringLiteral("rtfimg:alone"));
     select(box, 0, 1);
-    box.Copy();
+    box.copy();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data->hasFormat(RichTextBox::rtfMimeType()));
     QVERIFY(!data->hasText());  // the edit menu offers no paste for a picture alone
@@ -453,25 +453,25 @@ void Tst_richtextbox::pictureAloneHasNoText() {
 
 void Tst_richtextbox::pastePlainTextTakesCaretFormat() {
     RichTextBox box;
-    box.setText(QStringLiteral("ab"));
+    box.replaceText(QStringLiteral("ab"));
     select(box, 0, 2);
-    box.setSelBold(true);
-    box.setSelStart(1);
+    box.setSelectionBold(true);
+    box.setSelectionStart(1);
     QGuiApplication::clipboard()->setText(QStringLiteral("x\r\ny"));
-    box.Paste();
-    QCOMPARE(box.Text(), QStringLiteral("ax\r\nyb"));
+    box.paste();
+    QCOMPARE(box.text(), QStringLiteral("ax\r\nyb"));
     QVERIFY(boldAt(box, 1));
     QVERIFY(boldAt(box, 3));
 }
 
 void Tst_richtextbox::pasteImage() {
     RichTextBox box;
-    box.setText(QStringLiteral("ab"));
-    box.setSelStart(1);
+    box.replaceText(QStringLiteral("ab"));
+    box.setSelectionStart(1);
     QGuiApplication::clipboard()->setImage(testPicture());
     QVERIFY(box.canPaste());
-    box.Paste();
-    QCOMPARE(box.SelStart(), 2);
+    box.paste();
+    QCOMPARE(box.selectionStart(), 2);
     const QImage pasted = pictureAt(box, 1);
     QCOMPARE(pasted.convertToFormat(QImage::Format_ARGB32), testPicture());
     QTextCursor cursor(box.document());
@@ -516,8 +516,8 @@ void Tst_richtextbox::pastePreference() {
     QGuiApplication::clipboard()->setMimeData(data);
 
     RichTextBox box;
-    box.Paste();
-    QString got = box.Text();
+    box.paste();
+    QString got = box.text();
     if (!pictureAt(box, 0).isNull()) got.replace(0, 1, u'*');
     QCOMPARE(got, expected);
     QCOMPARE(boldAt(box, 0), bold);
@@ -525,44 +525,44 @@ void Tst_richtextbox::pastePreference() {
 
 void Tst_richtextbox::copyPasteFormattedText() {
     RichTextBox from;
-    from.setText(QStringLiteral("plain 粗体 red"));
+    from.replaceText(QStringLiteral("plain 粗体 red"));
     select(from, 6, 2);
-    from.setSelBold(true);
+    from.setSelectionBold(true);
     select(from, 9, 3);
-    from.setSelColor(Qt::red);
+    from.setSelectionTextColor(Qt::red);
     select(from, 0, 12);
-    from.Copy();
+    from.copy();
 
     RichTextBox to;
-    to.setText(QStringLiteral("[]"));
-    to.setSelStart(1);
-    to.Paste();
-    QCOMPARE(to.Text(), QStringLiteral("[plain 粗体 red]"));
+    to.replaceText(QStringLiteral("[]"));
+    to.setSelectionStart(1);
+    to.paste();
+    QCOMPARE(to.text(), QStringLiteral("[plain 粗体 red]"));
     select(to, 7, 2);
-    QCOMPARE(to.SelBold(), std::optional(true));
+    QCOMPARE(to.selectionBold(), std::optional(true));
     select(to, 1, 6);
-    QCOMPARE(to.SelBold(), std::optional(false));
+    QCOMPARE(to.selectionBold(), std::optional(false));
     select(to, 10, 3);
-    QCOMPARE(to.SelColor(), std::optional(QColor(Qt::red)));
+    QCOMPARE(to.selectionTextColor(), std::optional(QColor(Qt::red)));
 
     // Across paragraph breaks, with a centred bullet paragraph in between.
-    from.setText(QStringLiteral("one\r\ntwo\r\nthree"));
+    from.replaceText(QStringLiteral("one\r\ntwo\r\nthree"));
     select(from, 5, 0);
-    from.setSelBullet(true);
-    from.setSelAlignment(RichTextBox::AlignCenter);
+    from.setSelectionBullet(true);
+    from.setSelectionAlignment(RichTextBox::AlignCenter);
     select(from, 2, 8);  // "e", "two", "th"
-    from.Copy();
-    to.setText(QStringLiteral("[]"));
-    to.setSelStart(1);
-    to.Paste();
-    QCOMPARE(to.Text(), QStringLiteral("[e\r\ntwo\r\nth]"));
+    from.copy();
+    to.replaceText(QStringLiteral("[]"));
+    to.setSelectionStart(1);
+    to.paste();
+    QCOMPARE(to.text(), QStringLiteral("[e\r\ntwo\r\nth]"));
     select(to, 4, 0);
-    QCOMPARE(to.SelBullet(), std::optional(true));
-    QCOMPARE(to.SelAlignment(), std::optional(2));
+    QCOMPARE(to.selectionBullet(), std::optional(true));
+    QCOMPARE(to.selectionAlignment(), std::optional(2));
     select(to, 0, 0);
-    QCOMPARE(to.SelBullet(), std::optional(false));
+    QCOMPARE(to.selectionBullet(), std::optional(false));
     select(to, 10, 0);
-    QCOMPARE(to.SelBullet(), std::optional(false));
+    QCOMPARE(to.selectionBullet(), std::optional(false));
 }
 
 void Tst_richtextbox::copyPastePictureBetweenControls() {
@@ -571,10 +571,10 @@ void Tst_richtextbox::copyPastePictureBetweenControls() {
     const QImage icon = testPicture();
     {
         RichTextBox maker;
-        maker.setText(QStringLiteral("ab"));
-        maker.setSelStart(1);
+        maker.replaceText(QStringLiteral("ab"));
+        maker.setSelectionStart(1);
         insertPicture(maker, icon, QStringLiteral("rtfimg:icon"));
-        QVERIFY(maker.SaveFile(paletteFile));
+        QVERIFY(maker.saveFile(paletteFile));
     }
     RichTextBox palette;
     QVERIFY(palette.setFileName(paletteFile));
@@ -587,19 +587,19 @@ void Tst_richtextbox::copyPastePictureBetweenControls() {
         return at;
     }());
     QTest::mouseClick(palette.viewport(), Qt::LeftButton, {}, before.center() + QPoint(6, 0));
-    QCOMPARE(palette.SelStart(), 1);
-    QCOMPARE(palette.SelLength(), 1);
+    QCOMPARE(palette.selectionStart(), 1);
+    QCOMPARE(palette.selectionLength(), 1);
     QTest::mouseClick(palette.viewport(), Qt::LeftButton, {}, before.center() + QPoint(40, 0));
-    QCOMPARE(palette.SelLength(), 0);
+    QCOMPARE(palette.selectionLength(), 0);
     select(palette, 1, 1);
-    palette.Copy();
+    palette.copy();
 
     RichTextBox note;
-    note.setText(QStringLiteral("note"));
-    note.setSelStart(4);
-    note.Paste();
-    note.Paste();  // several icons one after another
-    QCOMPARE(note.Text(), QStringLiteral("note  "));
+    note.replaceText(QStringLiteral("note"));
+    note.setSelectionStart(4);
+    note.paste();
+    note.paste();  // several icons one after another
+    QCOMPARE(note.text(), QStringLiteral("note  "));
     for (int position : {4, 5}) {
         const QImage pasted = pictureAt(note, position);
         QVERIFY2(!pasted.isNull(), "the picture did not come along");
@@ -610,39 +610,39 @@ void Tst_richtextbox::copyPastePictureBetweenControls() {
 void Tst_richtextbox::saveLoadRoundTrip() {
     const QString path = m_dir.filePath(QStringLiteral("round.tie"));
     RichTextBox box;
-    box.setText(QStringLiteral("标题\r\nbold\r\nitem one\r\nitem two\r\n"));
+    box.replaceText(QStringLiteral("标题\r\nbold\r\nitem one\r\nitem two\r\n"));
     select(box, 0, 2);
-    box.setSelAlignment(RichTextBox::AlignCenter);
+    box.setSelectionAlignment(RichTextBox::AlignCenter);
     select(box, 3, 4);
-    box.setSelBold(true);
+    box.setSelectionBold(true);
     select(box, 8, 17);
-    box.setSelBullet(true);
-    box.setSelStart(26);
+    box.setSelectionBullet(true);
+    box.setSelectionStart(26);
     insertPicture(box, testPicture(), QStringLiteral("rtfimg:round"));
     QString error;
-    QVERIFY2(box.SaveFile(path, &error), qPrintable(error));
+    QVERIFY2(box.saveFile(path, &error), qPrintable(error));
 
     RichTextBox loaded;
-    loaded.setText(QStringLiteral("to be replaced"));
-    QVERIFY2(loaded.LoadFile(path, &error), qPrintable(error));
-    QCOMPARE(loaded.Text(), box.Text());
-    QVERIFY(!loaded.CanUndo());
+    loaded.replaceText(QStringLiteral("to be replaced"));
+    QVERIFY2(loaded.loadFile(path, &error), qPrintable(error));
+    QCOMPARE(loaded.text(), box.text());
+    QVERIFY(!loaded.isUndoAvailable());
     select(loaded, 0, 2);
-    QCOMPARE(loaded.SelAlignment(), std::optional(2));
+    QCOMPARE(loaded.selectionAlignment(), std::optional(2));
     select(loaded, 3, 4);
-    QCOMPARE(loaded.SelBold(), std::optional(true));
+    QCOMPARE(loaded.selectionBold(), std::optional(true));
     select(loaded, 0, 7);
-    QCOMPARE(loaded.SelBold(), std::nullopt);
+    QCOMPARE(loaded.selectionBold(), std::nullopt);
     select(loaded, 8, 17);
-    QCOMPARE(loaded.SelBullet(), std::optional(true));
+    QCOMPARE(loaded.selectionBullet(), std::optional(true));
     select(loaded, 0, 7);
-    QCOMPARE(loaded.SelBullet(), std::optional(false));
+    QCOMPARE(loaded.selectionBullet(), std::optional(false));
     QCOMPARE(pictureAt(loaded, 26).convertToFormat(QImage::Format_ARGB32), testPicture());
 
     RichTextBox viaName;
     QVERIFY2(viaName.setFileName(path, &error), qPrintable(error));
-    QCOMPARE(viaName.FileName(), path);
-    QCOMPARE(viaName.Text(), box.Text());
+    QCOMPARE(viaName.fileName(), path);
+    QCOMPARE(viaName.text(), box.text());
 }
 
 void Tst_richtextbox::failedLoadKeepsContent_data() {
@@ -657,34 +657,34 @@ void Tst_richtextbox::failedLoadKeepsContent() {
     writeFile(m_dir.filePath(QStringLiteral("plain.txt")), "just text, no RTF");
     const QString good = m_dir.filePath(QStringLiteral("good.tie"));
     RichTextBox box;
-    box.setText(QStringLiteral("keep me"));
-    QVERIFY(box.SaveFile(good));
+    box.replaceText(QStringLiteral("keep me"));
+    QVERIFY(box.saveFile(good));
     QVERIFY(box.setFileName(good));
-    box.setText(QStringLiteral("keep me"));
+    box.replaceText(QStringLiteral("keep me"));
     select(box, 0, 4);
-    box.setSelBold(true);
+    box.setSelectionBold(true);
 
     QString error;
-    QVERIFY(!box.LoadFile(path, &error));
+    QVERIFY(!box.loadFile(path, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(box.Text(), QStringLiteral("keep me"));
-    QCOMPARE(box.SelBold(), std::optional(true));
+    QCOMPARE(box.text(), QStringLiteral("keep me"));
+    QCOMPARE(box.selectionBold(), std::optional(true));
     error.clear();
     QVERIFY(!box.setFileName(path, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(box.FileName(), good);
-    QCOMPARE(box.Text(), QStringLiteral("keep me"));
+    QCOMPARE(box.fileName(), good);
+    QCOMPARE(box.text(), QStringLiteral("keep me"));
 }
 
 void Tst_richtextbox::saveFailureReported() {
     const QString blocker = m_dir.filePath(QStringLiteral("a-file"));
     writeFile(blocker, "x");
     RichTextBox box;
-    box.setText(QStringLiteral("text"));
+    box.replaceText(QStringLiteral("text"));
     QString error;
-    QVERIFY(!box.SaveFile(blocker + QStringLiteral("/note.tie"), &error));
+    QVERIFY(!box.saveFile(blocker + QStringLiteral("/note.tie"), &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(!box.SaveFile(m_dir.path(), nullptr));  // a folder is no file
+    QVERIFY(!box.saveFile(m_dir.path(), nullptr));  // a folder is no file
     QVERIFY(QFileInfo(m_dir.path()).isDir());
 }
 
@@ -698,19 +698,19 @@ void Tst_richtextbox::selPrint() {
     QFETCH(int, selLength);
     const QString pdf = m_dir.filePath(QStringLiteral("print-%1.pdf").arg(selLength));
     RichTextBox box;
-    box.setText(QStringLiteral("打印 this\r\nnote"));
-    box.setSelStart(3);
+    box.replaceText(QStringLiteral("打印 this\r\nnote"));
+    box.setSelectionStart(3);
     insertPicture(box, testPicture(), QStringLiteral("rtfimg:print"));
     select(box, 2, selLength);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    box.SelPrint(&printer);
+    box.printSelection(&printer);
     QVERIFY(QFileInfo(pdf).size() > 0);
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(5) == "%PDF-");
-    box.SelPrint(nullptr);  // no printer: nothing happens
+    box.printSelection(nullptr);  // no printer: nothing happens
 }
 
 // A paragraph too long for Qt's layout is held in pieces; files, text, search and the clipboard
@@ -730,7 +730,7 @@ void Tst_richtextbox::longParagraphIsOneParagraphOutside() {
     QVERIFY(box.loadRtf(rtfText));
     QCOMPARE_GT(box.document()->blockCount(), 5);
     QCOMPARE(rtf::write(*box.document()), rtf::write(whole));
-    QCOMPARE(box.Text(), text + QStringLiteral("\r\nsecond"));
+    QCOMPARE(box.text(), text + QStringLiteral("\r\nsecond"));
 
     // A match that spans a join is found and selected as it stands.
     const QList<int> joins = longparagraphs::joins(*box.document());
@@ -738,8 +738,8 @@ void Tst_richtextbox::longParagraphIsOneParagraphOutside() {
     const int join = joins[1];
     const QString needle = box.document()->toPlainText().mid(join - 6, 6) +
                            box.document()->toPlainText().mid(join + 1, 6);
-    box.setSelStart(0);
-    QCOMPARE(box.Find(needle, 0, box.document()->characterCount()), join - 6);
+    box.setSelectionStart(0);
+    QCOMPARE(box.findText(needle, 0, box.document()->characterCount()), join - 6);
     QCOMPARE(box.textCursor().selectedText(),
              needle.left(6) + QChar::ParagraphSeparator + needle.mid(6));
     box.copy();
@@ -818,17 +818,17 @@ void Tst_richtextbox::largeTextIsLaidOutInSteps() {
     box.resize(300, 250);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    box.setText(QStringLiteral("before"));
-    box.setSelStart(3);
+    box.replaceText(QStringLiteral("before"));
+    box.setSelectionStart(3);
     if (way == u"set") {
-        box.setText(text);
+        box.replaceText(text);
     } else if (way == u"rtf") {
         QByteArray rtfText = "{\\rtf1\\ansi " + text.toLatin1() + "}";
         rtfText.replace("\n", "\\par ");
         QVERIFY(box.loadRtf(rtfText));
     } else if (way == u"paste") {
         QApplication::clipboard()->setText(text);
-        box.Paste();
+        box.paste();
     } else {
         box.appendText(text);
     }
@@ -838,9 +838,9 @@ void Tst_richtextbox::largeTextIsLaidOutInSteps() {
     if (way == u"paste") expected = QStringLiteral("bef") + expected + QStringLiteral("ore");
     if (way == u"capture") expected = QStringLiteral("before\r\n") + expected;
     if (lines && way == u"rtf") expected.chop(2);  // the last \par ends the paragraph
-    QCOMPARE(box.Text().size(), expected.size());
-    QVERIFY(box.Text() == expected);
-    QCOMPARE(box.SelStart(), way == u"set" || way == u"rtf" ? 0 : 3);
+    QCOMPARE(box.text().size(), expected.size());
+    QVERIFY(box.text() == expected);
+    QCOMPARE(box.selectionStart(), way == u"set" || way == u"rtf" ? 0 : 3);
 
     QTest::keyClick(&box, Qt::Key_Z);
     QTRY_VERIFY_WITH_TIMEOUT(laidOutToEnd(box), 60'000);
@@ -854,20 +854,20 @@ void Tst_richtextbox::largePasteUndoneAndRedoneInSteps() {
     box.resize(300, 250);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    box.setText(QStringLiteral("before"));
+    box.replaceText(QStringLiteral("before"));
     const QString text = largeText(false);
     QApplication::clipboard()->setText(text);
-    box.Paste();
+    box.paste();
     QTRY_VERIFY_WITH_TIMEOUT(laidOutToEnd(box), 60'000);
-    box.Undo();
-    QCOMPARE(box.Text(), QStringLiteral("before"));
-    box.Redo();
+    box.undoHoldingLayout();
+    QCOMPARE(box.text(), QStringLiteral("before"));
+    box.redoHoldingLayout();
     verifyHeld(box);
-    QCOMPARE(box.Text(), text + QStringLiteral("before"));
-    QCOMPARE(box.SelStart(), 0);
+    QCOMPARE(box.text(), text + QStringLiteral("before"));
+    QCOMPARE(box.selectionStart(), 0);
     // The keys do the same as the menu.
     QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(box.Text(), QStringLiteral("before"));
+    QCOMPARE(box.text(), QStringLiteral("before"));
     QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
     verifyHeld(box);
 }

@@ -11,7 +11,7 @@
 #include "desktop/windowops.h"
 #include "dialogs/settingsdialog.h"
 #include "dialogs/spinnerlist.h"
-#include "note/reminder.h"
+#include "model/reminder.h"
 #include "platform/files.h"
 #include "richtext/richtextbox.h"
 #include "store/values.h"
@@ -86,7 +86,7 @@ private:
         f.program->startUp();  // a first start: one note
         NoteWindow* note = f.note(1);
         f.program->windows().noteActivated(note);
-        note->editor()->setText(QStringLiteral("搬家的帖子"));
+        note->editor()->replaceText(QStringLiteral("搬家的帖子"));
         put(f.storeDir() + QStringLiteral("/other.txt"), "other");
         put(f.storeDir() + QStringLiteral("/tie/readme.txt"), "readme");
         put(f.storeDir() + QStringLiteral("/tie/tie1.tie.bak"), "backup");
@@ -188,7 +188,7 @@ void TstSettings::datesTheListsCannotMakeNeverRing() {
         const Reminder set = f.program->currentNote()->note().reminder;
         QVERIFY(set.isComplete());
         for (QDate date(2037, 1, 1); date.year() == 2037; date = date.addDays(1))
-            QVERIFY(!reminder::due(set, QDateTime(date, QTime(23, 59)), -99));
+            QVERIFY(!set.isDue(QDateTime(date, QTime(23, 59)), -99));
     }
 }
 
@@ -325,7 +325,7 @@ void TstSettings::emptyFolderTakesTheStoreFilesAndNothingElse() {
     f.program = new Application(ProgramFixture::kFastAutoSave, ProgramFixture::kSyncDelays);
     f.program->startUp();
     QCOMPARE(f.windowCount(), 2);
-    QVERIFY(f.note(1)->editor()->Text().contains(QStringLiteral("搬家的帖子")));
+    QVERIFY(f.note(1)->editor()->text().contains(QStringLiteral("搬家的帖子")));
 }
 
 // A copy that fails takes its copies back and removes nothing: the program goes on, saving
@@ -352,7 +352,7 @@ void TstSettings::failedCopyRemovesNothing() {
     QCOMPARE(bytesOf(from + QStringLiteral("/tie.dat")), settings);
     QCOMPARE(bytesOf(from + QStringLiteral("/tie/tie1.tie")), text);
     QVERIFY(!QFileInfo::exists(paths::rememberedStoreFile()));
-    note->editor()->setText(QStringLiteral("还在这里"));
+    note->editor()->replaceText(QStringLiteral("还在这里"));
     QTRY_VERIFY(bytesOf(from + QStringLiteral("/tie/tie1.tie")) != text);
 }
 

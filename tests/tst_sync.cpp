@@ -289,7 +289,7 @@ QList<NoteWindow*> TstSync::threeSavedNotes() {
         f.clock.set(f.clock.now().addSecs(1));
         if (i > 0) f.program->newNote();
         notes << f.note(i + 1);
-        notes.back()->editor()->setText(QStringLiteral("第%1个").arg(i + 1));
+        notes.back()->editor()->replaceText(QStringLiteral("第%1个").arg(i + 1));
     }
     if (notes.size() < 3) notes << f.note(1) << f.note(2) << f.note(3);
     f.program->saveAll();
@@ -334,7 +334,7 @@ void TstSync::bothChangedKeepsBothVersions() {
     OtherMachine there(f.storeDir());
     there.changeText(1, QStringLiteral("那边的版本"));
     // Typed here before their file came, and not saved yet.
-    notes[1]->editor()->setText(QStringLiteral("这边的版本"));
+    notes[1]->editor()->replaceText(QStringLiteral("这边的版本"));
     there.arrive();
     QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
     QCOMPARE(notes[1]->editor()->toPlainText(), QStringLiteral("这边的版本"));
@@ -350,7 +350,7 @@ void TstSync::aStoreStillArrivingIsWaitedFor() {
     OtherMachine there(f.storeDir());
     there.addNoteAndBringSettings(QStringLiteral("26/12/08 9:0:0"), QStringLiteral("还在路上"));
     // A change here meanwhile: its save must not drop the note whose text is on its way.
-    f.note(1)->editor()->setText(QStringLiteral("这边改的"));
+    f.note(1)->editor()->replaceText(QStringLiteral("这边改的"));
     QTest::qWait(1500);
     QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 4);
     there.arrive({QStringLiteral("tie/tie4.tie")});
@@ -371,7 +371,7 @@ void TstSync::eachTextStillArrivingIsWaitedFor() {
     // ...and the next one that is late gets its own.
     OtherMachine later(f.storeDir());
     later.addNoteAndBringSettings(QStringLiteral("26/12/08 9:5:0"), QStringLiteral("还在路上"));
-    f.note(1)->editor()->setText(QStringLiteral("这边改的"));
+    f.note(1)->editor()->replaceText(QStringLiteral("这边改的"));
     QTest::qWait(1500);
     // No stand-in saved where that text is coming: it would make a conflict.
     QVERIFY(!QFile::exists(f.contentFile(5)));

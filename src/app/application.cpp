@@ -53,12 +53,12 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
         connect(&m_switches, changed, action, &QAction::setChecked);
     }
     // As the edit menu opens, and once more after it closed.
-    QMenu* editMenu = m_menus.menu(Menus::Which::Edit);
+    QMenu* editMenu = m_menus.menu(ProgramMenus::Which::Edit);
     connect(editMenu, &QMenu::aboutToShow, this, &Application::updateEditMenu);
     connect(editMenu, &QMenu::aboutToHide, this, &Application::updateEditMenu);
 
     connect(&m_store, &StoreSync::tell, this, &Application::tellUser);
-    connect(&m_dialogs, &Dialogs::storeChosen, this, &Application::switchStore);
+    connect(&m_dialogs, &ModelessDialogs::storeChosen, this, &Application::switchStore);
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;

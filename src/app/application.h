@@ -5,12 +5,12 @@
 #include <QObject>
 #include <QWidget>
 
-#include "app/dialogs.h"
-#include "app/menus.h"
+#include "app/modelessdialogs.h"
 #include "app/notecommandhost.h"
 #include "app/notefactory.h"
-#include "app/noteticks.h"
+#include "app/notetickdispatcher.h"
 #include "app/openwindows.h"
+#include "app/programmenus.h"
 #include "app/programtray.h"
 #include "app/windowshelf.h"
 #include "model/programswitches.h"
@@ -76,12 +76,12 @@ public:
     // The parts, for the tests.
     OpenWindows& windows() { return m_windows; }
     ProgramSwitches& switches() { return m_switches; }
-    Dialogs& dialogs() { return m_dialogs; }
-    NoteTicks& ticks() { return m_ticks; }
+    ModelessDialogs& dialogs() { return m_dialogs; }
+    NoteTickDispatcher& ticks() { return m_ticks; }
     ProgramTray& tray() { return m_tray; }
     NoteFactory& notes() { return m_notes; }
     NoteCommandHost& commandHost() { return m_host; }
-    Menus& menus() { return m_menus; }
+    ProgramMenus& menus() { return m_menus; }
     NoteWindow* currentNote() const { return m_host.currentNote(); }
 
 Q_SIGNALS:
@@ -118,15 +118,15 @@ private:
         m_switches,
         {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
         m_syncDelays};
-    NoteTicks m_ticks{m_windows, m_switches};
-    Dialogs m_dialogs{m_windows, [this] { return currentNote(); }, &m_owner};
+    NoteTickDispatcher m_ticks{m_windows, m_switches};
+    ModelessDialogs m_dialogs{m_windows, [this] { return currentNote(); }, &m_owner};
     NoteCommandHost m_host{m_windows,
                            m_switches,
                            m_store,
                            m_dialogs,
                            {[this] { return createNote(); }, [this] { m_notes.giveBackNumber(); }}};
-    Menus m_menus;
-    ProgramTray m_tray{m_windows, m_menus.menu(Menus::Which::Tray), [this] { newNote(); }};
+    ProgramMenus m_menus;
+    ProgramTray m_tray{m_windows, m_menus.menu(ProgramMenus::Which::Tray), [this] { newNote(); }};
     bool m_ended = false;
     bool m_restartAfterEnd = false;  // also: the store is finished and moved, not saved again
     bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box

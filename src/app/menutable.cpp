@@ -11,11 +11,11 @@
 #include "platform/apppaths.h"
 #include "richtext/richtextbox.h"
 
-QList<Menus::Item> programMenuItems(const MenuWiring& app) {
+QList<ProgramMenus::Item> programMenuItems(const MenuWiring& app) {
     // Each item keeps copies of what it calls: the wiring itself is gone once the menus are built.
     CommandHost& host = app.host;
     ProgramSwitches& switches = app.switches;
-    using W = Menus::Which;
+    using W = ProgramMenus::Which;
     using M = MenuItem;
     using commands::EditAction;
     auto edit = [&app, &host](EditAction what) {
@@ -35,7 +35,7 @@ QList<Menus::Item> programMenuItems(const MenuWiring& app) {
         open(QUrl::fromLocalFile(page), QDir::toNativeSeparators(page));
     };
     // The keys of the note commands act with Shift, Alt or Meta held as well.
-    auto loose = [](QKeyCombination keys) { return Menus::Key(keys, true); };
+    auto loose = [](QKeyCombination keys) { return ProgramMenus::Key(keys, true); };
     const bool sep = true;
     return {
         {W::Tray, M::Back, QStringLiteral("返回"), {}, nullptr},

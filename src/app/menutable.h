@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/menus.h"
+#include "app/programmenus.h"
 
 // The address of the page about newer versions.
 inline const QString kNewVersionUrl = QStringLiteral("https://jotpin.app/download");
@@ -26,4 +26,4 @@ struct MenuWiring {
     std::function<void(const QUrl& url, const QString& shown)> openPage;
 };
 
-QList<Menus::Item> programMenuItems(const MenuWiring& wiring);
+QList<ProgramMenus::Item> programMenuItems(const MenuWiring& wiring);

@@ -1,6 +1,6 @@
 #include "app/notecommandhost.h"
 
-#include "app/dialogs.h"
+#include "app/modelessdialogs.h"
 #include "app/openwindows.h"
 #include "app/topmost.h"
 #include "model/programswitches.h"

@@ -5,7 +5,7 @@
 
 #include "commands/notecommands.h"
 
-class Dialogs;
+class ModelessDialogs;
 class OpenWindows;
 class ProgramSwitches;
 class StoreSync;
@@ -18,7 +18,7 @@ public:
         std::function<void()> giveBack;
     };
     NoteCommandHost(OpenWindows& windows, const ProgramSwitches& switches, StoreSync& store,
-                    Dialogs& dialogs, Numbering numbering)
+                    ModelessDialogs& dialogs, Numbering numbering)
         : m_windows(windows),
           m_switches(switches),
           m_store(store),
@@ -46,7 +46,7 @@ private:
     OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
     StoreSync& m_store;
-    Dialogs& m_dialogs;
+    ModelessDialogs& m_dialogs;
     Numbering m_numbering;
     QString m_findText;  // the last text searched for, in any note
     std::function<void(QPoint)> m_trayMenu;

@@ -30,7 +30,7 @@ NoteWindow* NoteFactory::create() {
     note->setNumber(m_counter);
     const QString created = timetext::creationTime(Clock::instance().now());
     note->setCreated(created);
-    note->editor()->setText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
+    note->editor()->replaceText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
     note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
     windowops::setTopmost(note, m_switches.notesOnTop());
     return note;

@@ -41,8 +41,8 @@ bool holdsPastableText(const QMimeData* clipboard) {
 }
 
 EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard) {
-    const bool selected = editor.SelLength() != 0;
-    return {editor.CanUndo(), selected, selected, holdsPastableText(clipboard), selected};
+    const bool selected = editor.selectionLength() != 0;
+    return {editor.isUndoAvailable(), selected, selected, holdsPastableText(clipboard), selected};
 }
 
 void edit(CommandHost& host, EditAction action) {
@@ -58,43 +58,43 @@ void edit(CommandHost& host, EditAction action) {
     RichTextBox* editor = note->editor();
     switch (action) {
         case EditAction::Undo:
-            editor->Undo();
+            editor->undoHoldingLayout();
             break;
         case EditAction::Cut:
-            editor->Cut();
+            editor->cut();
             break;
         case EditAction::Copy:
-            editor->Copy();
+            editor->copy();
             break;
         case EditAction::Paste:
-            editor->Paste();
+            editor->paste();
             break;
         case EditAction::Remove:
-            editor->Clear();
+            editor->removeSelectedText();
             break;
     }
 }
 
 void setBoldItalic(CommandHost& host, bool bold, bool italic) {
     if (RichTextBox* editor = currentEditor(host)) {
-        editor->setSelBold(bold);
-        editor->setSelItalic(italic);
+        editor->setSelectionBold(bold);
+        editor->setSelectionItalic(italic);
     }
 }
 
 void toggleBullets(CommandHost& host) {
     RichTextBox* editor = currentEditor(host);
     if (!editor) return;
-    if (editor->SelBullet() == true) {
-        editor->setSelBullet(false);
-        editor->setSelHangingIndent(0);
+    if (editor->selectionBullet() == true) {
+        editor->setSelectionBullet(false);
+        editor->setSelectionHangingIndent(0);
     } else {
-        editor->setSelBullet(true);
+        editor->setSelectionBullet(true);
     }
 }
 
 void alignParagraphs(CommandHost& host, int alignment) {
-    if (RichTextBox* editor = currentEditor(host)) editor->setSelAlignment(alignment);
+    if (RichTextBox* editor = currentEditor(host)) editor->setSelectionAlignment(alignment);
 }
 
 void chooseFont(CommandHost& host) {
@@ -106,13 +106,13 @@ void chooseFont(CommandHost& host) {
     if (!dialog.showFont(note)) return;
     RichTextBox* editor = note->editor();
     const QFont& font = dialog.font();
-    editor->setSelFontName(font.family());
-    editor->setSelFontSize(font.pointSizeF());
-    editor->setSelBold(font.bold());
-    editor->setSelItalic(font.italic());
-    editor->setSelStrikeThru(font.strikeOut());
-    editor->setSelUnderline(font.underline());
-    editor->setSelColor(dialog.fontColor());
+    editor->setSelectionFontFamily(font.family());
+    editor->setSelectionFontPointSize(font.pointSizeF());
+    editor->setSelectionBold(font.bold());
+    editor->setSelectionItalic(font.italic());
+    editor->setSelectionStrikeOut(font.strikeOut());
+    editor->setSelectionUnderline(font.underline());
+    editor->setSelectionTextColor(dialog.fontColor());
 }
 
 void find(CommandHost& host) {
@@ -124,17 +124,17 @@ void find(CommandHost& host) {
             .inputBox(QStringLiteral("输入查找的内容?"), QStringLiteral("Jotpin"), host.findText())
             .value_or(QString());
     // An empty text finds nothing.
-    if (!host.findText().isEmpty()) note->editor()->Find(host.findText());
+    if (!host.findText().isEmpty()) note->editor()->findText(host.findText());
     raiseNoteAfterDialog(note, host.notesOnTop());
 }
 
 void findNext(CommandHost& host) {
     RichTextBox* editor = currentEditor(host);
     if (!editor) return;
-    editor->setSelStart(editor->SelStart() + editor->SelLength() + 1);
-    // To the end of the document: a long paragraph's joins count there but not in Text().
+    editor->setSelectionStart(editor->selectionStart() + editor->selectionLength() + 1);
+    // To the end of the document: a long paragraph's joins count there but not in text().
     if (!host.findText().isEmpty())
-        editor->Find(host.findText(), std::nullopt, editor->document()->characterCount() - 1);
+        editor->findText(host.findText(), std::nullopt, editor->document()->characterCount() - 1);
 }
 
 }  // namespace commands

@@ -55,7 +55,7 @@ bool fillFromFile(RichTextBox* editor, const QString& path, QString* error) {
         *error = path + QStringLiteral(": 既不是 RTF 也不是文本文件");
         return false;
     }
-    editor->setText(textfile::decode(bytes));
+    editor->replaceText(textfile::decode(bytes));
     return true;
 }
 
@@ -97,9 +97,9 @@ void saveToFile(CommandHost& host) {
         const bool saved =
             dialog.filterIndex() == 2
                 ? files::writeAtomically(dialog.fileName(),
-                                         (note->editor()->Text() + QStringLiteral("\r\n")).toUtf8(),
+                                         (note->editor()->text() + QStringLiteral("\r\n")).toUtf8(),
                                          &error)
-                : note->editor()->SaveFile(dialog.fileName(), &error);
+                : note->editor()->saveFile(dialog.fileName(), &error);
         if (!saved)
             Prompts::instance().warn(QStringLiteral("无法保存文件：\n") + error,
                                      QStringLiteral("保存"));
@@ -110,11 +110,11 @@ void printNote(CommandHost& host) {
     aroundDialog(host, [](NoteWindow* note) {
         CommonDialog& dialog = CommonDialog::instance();
         int flags = CommonDialog::kPrintReturnPrinter | CommonDialog::kPrintNoPageNumbers;
-        if (note->editor()->SelLength() != 0) flags |= CommonDialog::kPrintSelection;
+        if (note->editor()->selectionLength() != 0) flags |= CommonDialog::kPrintSelection;
         dialog.setFlags(flags);
         if (!dialog.showPrinter(note)) return;
         QPrinter& printer = dialog.printer();
-        note->editor()->SelPrint(&printer);
+        note->editor()->printSelection(&printer);
         if (printer.printerState() == QPrinter::Error)
             Prompts::instance().warn(QStringLiteral("打印没有成功。"), QStringLiteral("打印"));
     });

@@ -137,8 +137,8 @@ void IconPicker::insertIcon() {
                            insertButton);
         return;
     }
-    palette->Copy();
-    note->editor()->Paste();
+    palette->copy();
+    note->editor()->paste();
 }
 
 bool IconPicker::event(QEvent* event) {

@@ -76,7 +76,7 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     int n = 0;
     for (NoteWindow* note : notes) {
         auto* item = new QListWidgetItem(notelist::rowText(++n, note->note().created), list);
-        const QString preview = notelist::preview(note->editor()->Text(), note->isLocked());
+        const QString preview = notelist::preview(note->editor()->text(), note->isLocked());
         item->setData(Qt::UserRole, preview);
         item->setToolTip(preview);
         m_rowNotes.append(note);

@@ -4,7 +4,11 @@
 // Read from a store, a part may be unreadable: a date in another program's form, a time or an
 // interval that is no number. Such a reminder never rings, but it stays with the note as it was
 // stored: the store keeps the text it read in the value and writes that back.
+//
+// The minute of the hour of the last alarm is kept with the note; numbers are 16-bit, as the
+// Windows program counted them.
 
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 #include <optional>
@@ -45,6 +49,16 @@ public:
     const std::optional<int>& repeatMinutes() const { return m_repeatMinutes; }
     // The text it was read from; empty for a reminder set in the program.
     const QString& readText() const { return m_text; }
+
+    // The last alarm's minute of a reminder that has not rung since it was set: further back
+    // than any interval, so that it rings at its time.
+    static constexpr int kNotRungYet = -99;
+
+    // Whether a check at `now` rings: on the reminder's own day, at or after its time, and for a
+    // repeating reminder at least its interval of minutes of the same hour after the last alarm
+    // (a one-time reminder rings at every check of its day until it is closed). A reminder with
+    // a part unread never rings.
+    bool isDue(const QDateTime& now, int lastAlarmMinute) const;
 
     // The same reminder: the same parts, and for one with a part unread, the same text.
     friend bool operator==(const Reminder& a, const Reminder& b) {

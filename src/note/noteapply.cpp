@@ -22,10 +22,10 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
                 read = m_editor->loadRtf(change.text->rtf, problem);
                 break;
             case NoteText::Kind::Plain:
-                m_editor->setText(change.text->plain);
+                m_editor->replaceText(change.text->plain);
                 break;
             case NoteText::Kind::None:
-                m_editor->setText(QString());
+                m_editor->replaceText(QString());
                 break;
         }
         if (!change.fresh) {

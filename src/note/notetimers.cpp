@@ -1,9 +1,9 @@
 // The note's reminder check, its half-second tick and the closing of its alarm.
 #include "desktop/sound.h"
 #include "desktop/windowops.h"
+#include "model/reminder.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
-#include "note/reminder.h"
 #include "richtext/richtextbox.h"
 
 namespace {
@@ -19,7 +19,7 @@ void NoteWindow::checkReminder(const QDateTime& now, bool withSound) {
     const Reminder& reminder = note().reminder;
     // One that is no number closes as a one-time reminder.
     m_alarmRepeatMinutes = reminder.repeatMinutes().value_or(0);
-    if (!reminder::due(reminder, now, m_lastAlarmMinute)) return;
+    if (!reminder.isDue(now, m_lastAlarmMinute)) return;
 
     if (withSound) {
         if (!note().soundPath.isEmpty()) {

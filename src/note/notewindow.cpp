@@ -130,7 +130,7 @@ void NoteWindow::applyColour() {
     QPalette p = palette();
     p.setColor(QPalette::Window, note().colour);
     setPalette(p);
-    m_editor->setBackColor(note().colour);
+    m_editor->setBackgroundColor(note().colour);
     update();
 }
 

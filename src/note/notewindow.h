@@ -13,9 +13,9 @@
 #include "model/note.h"
 #include "model/notechange.h"
 #include "model/notestate.h"
+#include "model/reminder.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
-#include "note/reminder.h"
 
 class IconButton;
 class RichTextBox;
@@ -80,11 +80,11 @@ public:
     // dialog, off when the dialog switches the reminder off or a one-time alarm is closed.
     bool checksReminder() const { return m_checksReminder; }
     void setReminderChecking(bool on) { m_checksReminder = on; }
-    // The minute of the hour of the last alarm, reminder::kNotRungYet when the reminder has not
+    // The minute of the hour of the last alarm, Reminder::kNotRungYet when the reminder has not
     // rung since it was set.
     int lastAlarmMinute() const { return m_lastAlarmMinute; }
     // The reminder was set or loaded: it has not rung yet.
-    void forgetLastAlarm() { m_lastAlarmMinute = reminder::kNotRungYet; }
+    void forgetLastAlarm() { m_lastAlarmMinute = Reminder::kNotRungYet; }
     // A ringing alarm blinks between two pictures of its icon; Off when none rings.
     enum class AlarmBlink { Off, Dim, Lit };
     AlarmBlink alarmBlink() const { return m_alarmBlink; }

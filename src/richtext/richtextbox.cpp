@@ -74,13 +74,13 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
             [this] {
                 if (!m_held) pageLongText();
             });
-    // The right button belongs to the note's own menu (MouseDown).
+    // The right button belongs to the note's own menu (mousePressed).
     setContextMenuPolicy(Qt::PreventContextMenu);
     QFont f = font();
     f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
                    QStringLiteral("SimSun")});
     setFont(f);
-    setBackColor(m_backColor);
+    setBackgroundColor(m_backgroundColor);
 }
 
 const QString& RichTextBox::rtfMimeType() {
@@ -93,14 +93,14 @@ const QString& RichTextBox::rtfAltMimeType() {
     return type;
 }
 
-QString RichTextBox::Text() const {
+QString RichTextBox::text() const {
     QString text = withoutJoins(toPlainText(), longparagraphs::joins(*document()), 0);
     text.replace(kObjectChar, u' ');
     text.replace(u'\n', QStringLiteral("\r\n"));
     return text;
 }
 
-void RichTextBox::setText(const QString& text) {
+void RichTextBox::replaceText(const QString& text) {
     // Not setPlainText: that would give the new text the format at the old insertion point.
     QTextDocument* doc = document();
     const QScopedValueRollback own(m_ownEdit, true);
@@ -133,12 +133,12 @@ void RichTextBox::appendText(const QString& text) {
 }
 
 bool RichTextBox::setFileName(const QString& path, QString* error) {
-    if (!LoadFile(path, error)) return false;
+    if (!loadFile(path, error)) return false;
     m_fileName = path;
     return true;
 }
 
-bool RichTextBox::LoadFile(const QString& path, QString* error) {
+bool RichTextBox::loadFile(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) *error = path + QStringLiteral(": ") + file.errorString();
@@ -168,11 +168,11 @@ bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
     return ok;
 }
 
-bool RichTextBox::SaveFile(const QString& path, QString* error) const {
+bool RichTextBox::saveFile(const QString& path, QString* error) const {
     return files::writeAtomically(path, rtf::write(*document()), error);
 }
 
-int RichTextBox::Find(const QString& text, std::optional<int> start, std::optional<int> end) {
+int RichTextBox::findText(const QString& text, std::optional<int> start, std::optional<int> end) {
     // The search runs in the text without the joins of a long paragraph's pieces.
     const QList<int> joins = longparagraphs::joins(*document());
     const auto toText = [&](int position) {
@@ -202,23 +202,23 @@ int RichTextBox::Find(const QString& text, std::optional<int> start, std::option
     return from;
 }
 
-int RichTextBox::SelStart() const {
+int RichTextBox::selectionStart() const {
     return textCursor().selectionStart();
 }
 
-void RichTextBox::setSelStart(int start) {
+void RichTextBox::setSelectionStart(int start) {
     const int length = document()->characterCount() - 1;
     QTextCursor cursor = textCursor();
     cursor.setPosition(std::clamp(start, 0, length));
     setTextCursor(cursor);
 }
 
-int RichTextBox::SelLength() const {
+int RichTextBox::selectionLength() const {
     const QTextCursor cursor = textCursor();
     return cursor.selectionEnd() - cursor.selectionStart();
 }
 
-void RichTextBox::setSelLength(int length) {
+void RichTextBox::setSelectionLength(int length) {
     const int textLength = document()->characterCount() - 1;
     QTextCursor cursor = textCursor();
     const int start = cursor.selectionStart();
@@ -227,7 +227,7 @@ void RichTextBox::setSelLength(int length) {
     setTextCursor(cursor);
 }
 
-void RichTextBox::SelPrint(QPrinter* printer) const {
+void RichTextBox::printSelection(QPrinter* printer) const {
     if (!printer) return;
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection()) {
@@ -241,21 +241,21 @@ void RichTextBox::SelPrint(QPrinter* printer) const {
     part.print(printer);
 }
 
-void RichTextBox::setBackColor(const QColor& colour) {
-    m_backColor = colour;
+void RichTextBox::setBackgroundColor(const QColor& colour) {
+    m_backgroundColor = colour;
     QPalette p = palette();
     p.setColor(QPalette::Base, colour);
     setPalette(p);
 }
 
-void RichTextBox::Clear() {
+void RichTextBox::removeSelectedText() {
     QTextCursor cursor = textCursor();
     if (!cursor.hasSelection()) return;
     cursor.removeSelectedText();
     setTextCursor(cursor);
 }
 
-bool RichTextBox::CanUndo() const {
+bool RichTextBox::isUndoAvailable() const {
     return document()->isUndoAvailable();
 }
 
@@ -319,7 +319,7 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
 
 void RichTextBox::keyReleaseEvent(QKeyEvent* event) {
     QTextEdit::keyReleaseEvent(event);
-    if (!event->isAutoRepeat()) Q_EMIT KeyUp(event->key(), event->modifiers());
+    if (!event->isAutoRepeat()) Q_EMIT keyReleased(event->key(), event->modifiers());
 }
 
 void RichTextBox::mousePressEvent(QMouseEvent* event) {
@@ -330,7 +330,7 @@ void RichTextBox::mousePressEvent(QMouseEvent* event) {
     m_pictureClicked =
         button == Qt::LeftButton && shift == Qt::NoModifier && selectPictureAt(event->position());
     event->accept();  // a press in the text never reaches the note window behind it
-    Q_EMIT MouseDown(button, shift, pos);
+    Q_EMIT mousePressed(button, shift, pos);
 }
 
 void RichTextBox::mouseReleaseEvent(QMouseEvent* event) {

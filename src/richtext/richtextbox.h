@@ -1,8 +1,8 @@
 #pragma once
 // The rich-text control of every note: a QTextEdit with the members the program relies on.
 //
-// Positions (SelStart, SelLength, Find) count characters of the document: a paragraph break and
-// a picture are one character each, as QTextCursor counts them.
+// Positions (selectionStart, selectionLength, findText) count characters of the document: a
+// paragraph break and a picture are one character each, as QTextCursor counts them.
 //
 // Qt lays out an inserted text at once, in full, before the insert returns; only a layout of the
 // whole document goes in steps between events. Every text that comes in (set, loaded, pasted,
@@ -27,11 +27,11 @@ class RichTextBox : public QTextEdit {
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    // Plain text; paragraph breaks read as CR LF, a picture as a space. Setting replaces
+    // Plain text; paragraph breaks read as CR LF, a picture as a space. Replacing it replaces
     // everything, formatting too: the new text stands in the default format and the undo history
-    // is dropped.
-    QString Text() const;
-    void setText(const QString& text);
+    // is dropped. Not QTextEdit::setText, which takes what looks like HTML as HTML.
+    QString text() const;
+    void replaceText(const QString& text);
     // Appends plain text at the end, on a line of its own, in the format found there, as one
     // undo step (clipboard capture); the selection stays.
     void appendText(const QString& text);
@@ -39,69 +39,69 @@ public:
     // Loads an RTF file. On failure the content stays as it was, false is returned and
     // *error says why.
     bool setFileName(const QString& path, QString* error = nullptr);
-    QString FileName() const { return m_fileName; }
-    bool LoadFile(const QString& path, QString* error = nullptr);
+    QString fileName() const { return m_fileName; }
+    bool loadFile(const QString& path, QString* error = nullptr);
     // Replaces the content with an RTF document; on failure the content stays as it was.
     bool loadRtf(QByteArrayView bytes, QString* error = nullptr);
     // Writes the content as RTF, atomically: on failure an existing file stays whole.
-    bool SaveFile(const QString& path, QString* error = nullptr) const;
+    bool saveFile(const QString& path, QString* error = nullptr) const;
 
     // Searches, ignoring letter case, and selects the first match; returns its position or -1
     // (the selection then stays). Without start and end it searches the selection, or the whole
     // text when nothing is selected; with only an end, from the insertion point to that end.
-    int Find(const QString& text, std::optional<int> start = {}, std::optional<int> end = {});
+    int findText(const QString& text, std::optional<int> start = {}, std::optional<int> end = {});
 
-    // The selection in characters. Setting SelStart collapses the selection there; setting
-    // SelLength extends it from SelStart. Values outside the text are clamped.
-    int SelStart() const;
-    void setSelStart(int start);
-    int SelLength() const;
-    void setSelLength(int length);
+    // The selection in characters. Setting selectionStart collapses the selection there; setting
+    // selectionLength extends it from selectionStart. Values outside the text are clamped.
+    int selectionStart() const;
+    void setSelectionStart(int start);
+    int selectionLength() const;
+    void setSelectionLength(int length);
 
     // Character format of the selection, or of the insertion point when nothing is selected.
     // Getters return nullopt when the selection mixes values. An empty font name, a size not
     // above 0 and an invalid colour change nothing.
-    std::optional<bool> SelBold() const;
-    void setSelBold(bool on);
-    std::optional<bool> SelItalic() const;
-    void setSelItalic(bool on);
-    std::optional<bool> SelUnderline() const;
-    void setSelUnderline(bool on);
-    std::optional<bool> SelStrikeThru() const;
-    void setSelStrikeThru(bool on);
-    std::optional<QString> SelFontName() const;
-    void setSelFontName(const QString& family);
-    std::optional<double> SelFontSize() const;  // points
-    void setSelFontSize(double points);
-    std::optional<QColor> SelColor() const;
-    void setSelColor(const QColor& colour);
+    std::optional<bool> selectionBold() const;
+    void setSelectionBold(bool on);
+    std::optional<bool> selectionItalic() const;
+    void setSelectionItalic(bool on);
+    std::optional<bool> selectionUnderline() const;
+    void setSelectionUnderline(bool on);
+    std::optional<bool> selectionStrikeOut() const;
+    void setSelectionStrikeOut(bool on);
+    std::optional<QString> selectionFontFamily() const;
+    void setSelectionFontFamily(const QString& family);
+    std::optional<double> selectionFontPointSize() const;  // points
+    void setSelectionFontPointSize(double points);
+    std::optional<QColor> selectionTextColor() const;
+    void setSelectionTextColor(const QColor& colour);
 
     // Paragraph format of the paragraphs the selection touches.
     enum Alignment { AlignLeft = 0, AlignRight = 1, AlignCenter = 2 };
-    std::optional<int> SelAlignment() const;
-    void setSelAlignment(int alignment);
+    std::optional<int> selectionAlignment() const;
+    void setSelectionAlignment(int alignment);
     // True when every paragraph is a bullet paragraph, False when none is, nullopt when mixed.
-    std::optional<bool> SelBullet() const;
-    void setSelBullet(bool on);
+    std::optional<bool> selectionBullet() const;
+    void setSelectionBullet(bool on);
     // How far, in pixels, the following lines of a paragraph stand right of its first line.
-    std::optional<int> SelHangingIndent() const;
-    void setSelHangingIndent(int pixels);
+    std::optional<int> selectionHangingIndent() const;
+    void setSelectionHangingIndent(int pixels);
 
     // Prints the selection, or the whole text when nothing is selected.
-    void SelPrint(QPrinter* printer) const;
+    void printSelection(QPrinter* printer) const;
 
-    QColor BackColor() const { return m_backColor; }
-    void setBackColor(const QColor& colour);
+    QColor backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const QColor& colour);
 
-    // Edit operations. Clear deletes the selection only. Copy and Cut put the selection on the
-    // clipboard as RTF, HTML and plain text; Paste takes RTF first, then HTML, a picture, text.
-    void Cut() { cut(); }
-    void Copy() { copy(); }
-    void Paste() { paste(); }
-    void Clear();
-    void Undo() { undoStep(false); }
-    void Redo() { undoStep(true); }
-    bool CanUndo() const;
+    // QTextEdit's cut() and copy() put the selection on the clipboard as RTF, HTML and plain
+    // text; paste() takes RTF first, then HTML, a picture, text.
+    // Deletes the selection only, where QTextEdit::clear() empties the whole text.
+    void removeSelectedText();
+    // Undo and redo as the control's own edits: the layout held over the step is settled before
+    // they return, and after a large step the insertion point stands where the change began.
+    void undoHoldingLayout() { undoStep(false); }
+    void redoHoldingLayout() { undoStep(true); }
+    bool isUndoAvailable() const;
 
     // Offered every key press, auto-repeats included, before the control handles the key (the
     // Qt::Key code). A handler that returns true takes the key: the control neither types nor
@@ -116,9 +116,9 @@ public:
 
 Q_SIGNALS:
     // Raised when a key comes up (not for auto-repeats); the control handles the key first.
-    void KeyUp(int keyCode, Qt::KeyboardModifiers shift);
+    void keyReleased(int keyCode, Qt::KeyboardModifiers shift);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
-    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
 protected:
     bool event(QEvent* event) override;
@@ -154,7 +154,7 @@ private:
 
     KeyHandler m_keyHandler;
     QString m_fileName;
-    QColor m_backColor = Qt::white;
+    QColor m_backgroundColor = Qt::white;
     bool m_held = false;
     bool m_pictureClicked = false;  // the left button went down on a picture
     bool m_ownEdit = false;         // one of ours, which settles the layout itself

@@ -79,50 +79,50 @@ bool isBullet(const QTextBlock& block) {
 
 }  // namespace
 
-std::optional<bool> RichTextBox::SelBold() const {
+std::optional<bool> RichTextBox::selectionBold() const {
     return uniformCharValue<bool>(
         *this, [](const QTextCharFormat& f) { return f.fontWeight() > QFont::Medium; });
 }
 
-void RichTextBox::setSelBold(bool on) {
+void RichTextBox::setSelectionBold(bool on) {
     QTextCharFormat format;
     format.setFontWeight(on ? QFont::Bold : QFont::Normal);
     mergeCurrentCharFormat(format);
 }
 
-std::optional<bool> RichTextBox::SelItalic() const {
+std::optional<bool> RichTextBox::selectionItalic() const {
     return uniformCharValue<bool>(*this, [](const QTextCharFormat& f) { return f.fontItalic(); });
 }
 
-void RichTextBox::setSelItalic(bool on) {
+void RichTextBox::setSelectionItalic(bool on) {
     QTextCharFormat format;
     format.setFontItalic(on);
     mergeCurrentCharFormat(format);
 }
 
-std::optional<bool> RichTextBox::SelUnderline() const {
+std::optional<bool> RichTextBox::selectionUnderline() const {
     return uniformCharValue<bool>(*this,
                                   [](const QTextCharFormat& f) { return f.fontUnderline(); });
 }
 
-void RichTextBox::setSelUnderline(bool on) {
+void RichTextBox::setSelectionUnderline(bool on) {
     QTextCharFormat format;
     format.setFontUnderline(on);
     mergeCurrentCharFormat(format);
 }
 
-std::optional<bool> RichTextBox::SelStrikeThru() const {
+std::optional<bool> RichTextBox::selectionStrikeOut() const {
     return uniformCharValue<bool>(*this,
                                   [](const QTextCharFormat& f) { return f.fontStrikeOut(); });
 }
 
-void RichTextBox::setSelStrikeThru(bool on) {
+void RichTextBox::setSelectionStrikeOut(bool on) {
     QTextCharFormat format;
     format.setFontStrikeOut(on);
     mergeCurrentCharFormat(format);
 }
 
-std::optional<QString> RichTextBox::SelFontName() const {
+std::optional<QString> RichTextBox::selectionFontFamily() const {
     const QString fallback = document()->defaultFont().family();
     return uniformCharValue<QString>(*this, [&](const QTextCharFormat& f) {
         const QStringList families = f.fontFamilies().toStringList();
@@ -130,42 +130,42 @@ std::optional<QString> RichTextBox::SelFontName() const {
     });
 }
 
-void RichTextBox::setSelFontName(const QString& family) {
+void RichTextBox::setSelectionFontFamily(const QString& family) {
     if (family.isEmpty()) return;
     QTextCharFormat format;
     format.setFontFamilies({family});
     mergeCurrentCharFormat(format);
 }
 
-std::optional<double> RichTextBox::SelFontSize() const {
+std::optional<double> RichTextBox::selectionFontPointSize() const {
     const double fallback = document()->defaultFont().pointSizeF();
     return uniformCharValue<double>(*this, [&](const QTextCharFormat& f) {
         return f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : fallback;
     });
 }
 
-void RichTextBox::setSelFontSize(double points) {
+void RichTextBox::setSelectionFontPointSize(double points) {
     if (!(points > 0)) return;
     QTextCharFormat format;
     format.setFontPointSize(points);
     mergeCurrentCharFormat(format);
 }
 
-std::optional<QColor> RichTextBox::SelColor() const {
+std::optional<QColor> RichTextBox::selectionTextColor() const {
     const QColor fallback = palette().color(QPalette::Text);
     return uniformCharValue<QColor>(*this, [&](const QTextCharFormat& f) {
         return f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : fallback;
     });
 }
 
-void RichTextBox::setSelColor(const QColor& colour) {
+void RichTextBox::setSelectionTextColor(const QColor& colour) {
     if (!colour.isValid()) return;
     QTextCharFormat format;
     format.setForeground(colour);
     mergeCurrentCharFormat(format);
 }
 
-std::optional<int> RichTextBox::SelAlignment() const {
+std::optional<int> RichTextBox::selectionAlignment() const {
     return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
         const Qt::Alignment a = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
         if (a & Qt::AlignRight) return int(AlignRight);
@@ -174,7 +174,7 @@ std::optional<int> RichTextBox::SelAlignment() const {
     });
 }
 
-void RichTextBox::setSelAlignment(int alignment) {
+void RichTextBox::setSelectionAlignment(int alignment) {
     QTextBlockFormat format;
     switch (alignment) {
         case AlignLeft:
@@ -194,11 +194,11 @@ void RichTextBox::setSelAlignment(int alignment) {
     setTextCursor(cursor);
 }
 
-std::optional<bool> RichTextBox::SelBullet() const {
+std::optional<bool> RichTextBox::selectionBullet() const {
     return uniformBlockValue<bool>(textCursor(), isBullet);
 }
 
-void RichTextBox::setSelBullet(bool on) {
+void RichTextBox::setSelectionBullet(bool on) {
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     if (on) {
@@ -221,13 +221,13 @@ void RichTextBox::setSelBullet(bool on) {
     setTextCursor(cursor);
 }
 
-std::optional<int> RichTextBox::SelHangingIndent() const {
+std::optional<int> RichTextBox::selectionHangingIndent() const {
     return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
         return int(-block.blockFormat().textIndent());
     });
 }
 
-void RichTextBox::setSelHangingIndent(int pixels) {
+void RichTextBox::setSelectionHangingIndent(int pixels) {
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     for (const QTextBlock& block : selectedBlocks(cursor)) {

@@ -1,5 +1,5 @@
 #pragma once
-// The arithmetic of the rich-text control's Find: which stretch of the text a call searches and
+// The arithmetic of the rich-text control's findText: which stretch of the text a call searches and
 // where the match lies. Pure, so it can be tested without widgets.
 
 #include <optional>
@@ -16,7 +16,7 @@ struct Span {
     friend bool operator==(const Span&, const Span&) = default;
 };
 
-// The stretch a Find call searches, clamped to [0, textLength]:
+// The stretch a findText call searches, clamped to [0, textLength]:
 // - neither start nor end: the selection when there is one, otherwise the whole text;
 // - only an end: from the insertion point (the selection's start) to that end;
 // - a start: from there to the end given, or to the end of the text.

@@ -2,7 +2,7 @@
 // Qt lays out a paragraph in one go: a paragraph of megabytes holds the GUI thread for seconds
 // at every load and keystroke, and past about 16 million characters it never finishes. Such a
 // paragraph is therefore held as pieces of at most kMaxPieceLength characters; every piece
-// after the first is marked, and the writer, Text() and Find() join the pieces again, so the
+// after the first is marked, and the writer, text() and findText() join the pieces again, so the
 // split never reaches a file, the clipboard's text or a search.
 
 #include <QList>

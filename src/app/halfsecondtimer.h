@@ -8,10 +8,10 @@
 #include <QObject>
 #include <QTimer>
 
-class NoteTicker : public QObject {
+class HalfSecondTimer : public QObject {
     Q_OBJECT
 public:
-    explicit NoteTicker(QObject* parent = nullptr);
+    explicit HalfSecondTimer(QObject* parent = nullptr);
     void start();
 
 Q_SIGNALS:

@@ -1,9 +1,9 @@
-#include "app/menus.h"
+#include "app/programmenus.h"
 
 #include <QKeySequence>
 #include <QMenu>
 
-bool Menus::Key::matches(QKeyCombination pressed) const {
+bool ProgramMenus::Key::matches(QKeyCombination pressed) const {
     if (isEmpty() || pressed.key() != m_keys.key()) return false;
     const Qt::KeyboardModifiers own = m_keys.keyboardModifiers();
     const Qt::KeyboardModifiers held = pressed.keyboardModifiers();
@@ -12,7 +12,7 @@ bool Menus::Key::matches(QKeyCombination pressed) const {
     return (held & Qt::ControlModifier) == (own & Qt::ControlModifier) && (held & own) == own;
 }
 
-Menus::Menus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
+ProgramMenus::ProgramMenus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
     // The window system knows the menus by these titles.
     m_menus.insert(Which::Tray, new QMenu(QStringLiteral("menu"), parent));
     m_menus.insert(Which::Note, new QMenu(QStringLiteral("main"), parent));
@@ -40,7 +40,7 @@ Menus::Menus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
     }
 }
 
-std::function<void()> Menus::keyCommand(QKeyCombination pressed) const {
+std::function<void()> ProgramMenus::keyCommand(QKeyCombination pressed) const {
     for (const Binding& binding : m_keys) {
         if (binding.key.matches(pressed)) return binding.command;
     }

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
-// The menus of a note and the wiring of its buttons and text to the commands.
+// A note wired to the program: its buttons, its text's keys and right button, and the note and
+// edit menus they pop up.
 
 #include <QClipboard>
 #include <QCursor>
@@ -47,7 +48,7 @@ void Application::connectNote(NoteWindow* note) {
             return;
         }
         popUpNoteMenu(note, button->mapToGlobal(button->rect().bottomLeft()));
-        readyForKeys(m_menus.menu(Menus::Which::Note));
+        readyForKeys(m_menus.menu(ProgramMenus::Which::Note));
     });
     connect(note->alarmIcon(), &IconButton::clicked, this,
             [this, note] { note->closeAlarm(m_switches.notesOnTop()); });
@@ -62,7 +63,7 @@ void Application::connectNote(NoteWindow* note) {
     note->editor()->setKeyHandler([this, note](int key, Qt::KeyboardModifiers modifiers) {
         return noteKey(note, key, modifiers);
     });
-    connect(note->editor(), &RichTextBox::MouseDown, this,
+    connect(note->editor(), &RichTextBox::mousePressed, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
                 if (button == Qt::RightButton)
                     popUpEditMenu(note, note->editor()->mapToGlobal(pos));
@@ -83,7 +84,7 @@ bool Application::noteKey(NoteWindow* note, int key, Qt::KeyboardModifiers modif
             popUpEditMenu(note, at);
         else
             popUpNoteMenu(note, at);
-        readyForKeys(m_menus.menu(inText ? Menus::Which::Edit : Menus::Which::Note));
+        readyForKeys(m_menus.menu(inText ? ProgramMenus::Which::Edit : ProgramMenus::Which::Note));
         return true;
     }
     const std::function<void()> command = m_menus.keyCommand(QKeyCombination(held, Qt::Key(key)));
@@ -108,11 +109,11 @@ void Application::updateEditMenu() {
 void Application::popUpEditMenu(NoteWindow* note, QPoint at) {
     if (!note) return;
     m_windows.noteActivated(note);
-    m_menus.menu(Menus::Which::Edit)->popup(at);
+    m_menus.menu(ProgramMenus::Which::Edit)->popup(at);
 }
 
 void Application::popUpNoteMenu(NoteWindow* note, QPoint at) {
     if (!note || note->isLocked()) return;
     m_windows.noteActivated(note);
-    m_menus.menu(Menus::Which::Note)->popup(at);
+    m_menus.menu(ProgramMenus::Which::Note)->popup(at);
 }

@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "app/modelessdialogs.h"
 
 #include "app/openwindows.h"
 #include "note/notewindow.h"
@@ -16,7 +16,8 @@ bool bringForward(QWidget* dialog) {
 
 }  // namespace
 
-Dialogs::Dialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote, QWidget* parent)
+ModelessDialogs::ModelessDialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote,
+                                 QWidget* parent)
     : QObject(parent), m_windows(windows), m_currentNote(std::move(currentNote)), m_parent(parent) {
     // Gone at once, not when the window is deleted later.
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
@@ -24,7 +25,7 @@ Dialogs::Dialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote,
     });
 }
 
-void Dialogs::showNoteList() {
+void ModelessDialogs::showNoteList() {
     if (bringForward(m_noteList)) return;
     auto* list = new NoteListDialog(m_windows.numberedNotes());
     m_noteList = list;
@@ -42,18 +43,18 @@ void Dialogs::showNoteList() {
     list->showOnTop();
 }
 
-void Dialogs::showSettings() {
+void ModelessDialogs::showSettings() {
     if (bringForward(m_settings)) return;
     auto* dialog = new SettingsDialog(m_settingsHost, m_parent);
     m_settings = dialog;
     m_windows.add(dialog);
     connect(dialog, &SettingsDialog::closeRequested, this,
             [this, dialog] { m_windows.close(dialog); });
-    connect(dialog, &SettingsDialog::storeChosen, this, &Dialogs::storeChosen);
+    connect(dialog, &SettingsDialog::storeChosen, this, &ModelessDialogs::storeChosen);
     dialog->show();
 }
 
-void Dialogs::showIconPicker() {
+void ModelessDialogs::showIconPicker() {
     if (bringForward(m_iconPicker)) return;
     auto* picker = new IconPicker(m_currentNote);
     m_iconPicker = picker;
@@ -62,7 +63,7 @@ void Dialogs::showIconPicker() {
     picker->showOnTop();
 }
 
-void Dialogs::closeAll() {
+void ModelessDialogs::closeAll() {
     for (int i = m_windows.count() - 1; i >= 1; --i) {
         QWidget* window = m_windows.at(i);
         if (!qobject_cast<NoteWindow*>(window)) m_windows.close(window);

@@ -1,4 +1,4 @@
-#include "app/noteticks.h"
+#include "app/notetickdispatcher.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,14 +14,15 @@
 #include "note/notewindow.h"
 #include "platform/clock.h"
 
-NoteTicks::NoteTicks(const OpenWindows& windows, const ProgramSwitches& switches, QObject* parent)
+NoteTickDispatcher::NoteTickDispatcher(const OpenWindows& windows, const ProgramSwitches& switches,
+                                       QObject* parent)
     : QObject(parent), m_windows(windows), m_switches(switches) {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { m_clipboardStale = true; });
-    connect(&m_ticker, &NoteTicker::ticked, this, &NoteTicks::tick);
+    connect(&m_ticker, &HalfSecondTimer::ticked, this, &NoteTickDispatcher::tick);
 }
 
-void NoteTicks::start() {
+void NoteTickDispatcher::start() {
     m_ticker.start();
 }
 
@@ -58,7 +59,7 @@ QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
 
 }  // namespace
 
-void NoteTicks::tick(const QDateTime& now, bool fullSecond) {
+void NoteTickDispatcher::tick(const QDateTime& now, bool fullSecond) {
     const QString clock = timetext::titleClock(now);
     const bool withSound = m_switches.reminderSound();
     const QList<NoteWindow*> notes = m_windows.numberedNotes();

@@ -1,4 +1,4 @@
-#include "app/noteticker.h"
+#include "app/halfsecondtimer.h"
 
 #include "platform/clock.h"
 
@@ -6,22 +6,22 @@ namespace {
 constexpr qint64 kHalfSecond = 500;
 }
 
-NoteTicker::NoteTicker(QObject* parent) : QObject(parent) {
+HalfSecondTimer::HalfSecondTimer(QObject* parent) : QObject(parent) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &NoteTicker::fire);
+    connect(&m_timer, &QTimer::timeout, this, &HalfSecondTimer::fire);
 }
 
-void NoteTicker::start() {
+void HalfSecondTimer::start() {
     arm(QDateTime::currentMSecsSinceEpoch());
 }
 
-void NoteTicker::arm(qint64 nowMs) {
+void HalfSecondTimer::arm(qint64 nowMs) {
     m_nextMs = (nowMs / kHalfSecond + 1) * kHalfSecond;
     m_timer.start(int(m_nextMs - nowMs));
 }
 
-void NoteTicker::fire() {
+void HalfSecondTimer::fire() {
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
     // Woken a little early: wait for the half second itself. A clock set back by more than that
     // is a new time to count from.

@@ -1,12 +1,10 @@
-#include "note/reminder.h"
+#include "model/reminder.h"
 
 #include <limits>
 
-namespace reminder {
-
-bool due(const Reminder& reminder, const QDateTime& now, int lastAlarmMinute) {
-    if (!reminder.isComplete()) return false;
-    const ReminderDay& day = *reminder.day();
+bool Reminder::isDue(const QDateTime& now, int lastAlarmMinute) const {
+    if (!isComplete()) return false;
+    const ReminderDay& day = *m_day;
     const QDate today = now.date();
     if (day.year != today.year() || day.month != today.month() || day.day != today.day())
         return false;
@@ -18,9 +16,7 @@ bool due(const Reminder& reminder, const QDateTime& now, int lastAlarmMinute) {
     if (sinceLast > kMax) return false;
     // A one-time reminder goes on ringing every second for the rest of its day, also past the
     // hour, where the minute of the hour starts again below the last alarm's.
-    const int repeat = *reminder.repeatMinutes();
+    const int repeat = *m_repeatMinutes;
     if (repeat != 0 && sinceLast < repeat) return false;
-    return QTime(now.time().hour(), now.time().minute()) >= *reminder.time();
+    return QTime(now.time().hour(), now.time().minute()) >= *m_time;
 }
-
-}  // namespace reminder

@@ -15,11 +15,12 @@
 class NoteWindow;
 class OpenWindows;
 
-class Dialogs : public QObject {
+class ModelessDialogs : public QObject {
     Q_OBJECT
 public:
     // The dialogs act on the current note; `parent` owns the settings dialog.
-    Dialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote, QWidget* parent);
+    ModelessDialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote,
+                    QWidget* parent);
 
     // "帖子列表": the notes picked there are shown and brought forward.
     void showNoteList();

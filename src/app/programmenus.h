@@ -60,7 +60,7 @@ enum class MenuItem {
     TrayMenuAtNote,
 };
 
-class Menus : public QObject {
+class ProgramMenus : public QObject {
     Q_OBJECT
 public:
     // None: a key of a note's text that no menu shows.
@@ -98,7 +98,7 @@ public:
         std::function<void()> byKey = nullptr;
     };
 
-    Menus(const QList<Item>& items, QWidget* parent);
+    ProgramMenus(const QList<Item>& items, QWidget* parent);
 
     QMenu* menu(Which which) const { return m_menus.value(which); }
     QAction* action(MenuItem id) const { return m_actions.value(id); }

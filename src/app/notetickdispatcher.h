@@ -7,16 +7,16 @@
 #include <QObject>
 #include <QString>
 
-#include "app/noteticker.h"
+#include "app/halfsecondtimer.h"
 
 class OpenWindows;
 class ProgramSwitches;
 
-class NoteTicks : public QObject {
+class NoteTickDispatcher : public QObject {
     Q_OBJECT
 public:
-    NoteTicks(const OpenWindows& windows, const ProgramSwitches& switches,
-              QObject* parent = nullptr);
+    NoteTickDispatcher(const OpenWindows& windows, const ProgramSwitches& switches,
+                       QObject* parent = nullptr);
     // The timer runs from here on.
     void start();
     // One tick: every note's half-second tick, and on a full second the reminder checks first.
@@ -25,7 +25,7 @@ public:
 private:
     const OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
-    NoteTicker m_ticker;
+    HalfSecondTimer m_ticker;
     QString m_clipboardText;       // the clipboard's text as last read
     bool m_clipboardStale = true;  // it changed since
 };
