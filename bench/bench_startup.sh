@@ -65,6 +65,7 @@ wait_for 20 xdotool search --onlyvisible --class trayer || { echo "trayer did no
 app="$tmp/app"
 mkdir -p "$app"
 cp "$program" "$app/jotpin"
+cp "$(dirname "$program")"/libjotpin_*.so "$app/" 2>/dev/null || true  # an older build has none
 gbk_escaped() { printf '%s' "$1" | iconv -f utf-8 -t gbk | od -An -v -tx1 | tr -d ' \n' | sed "s/../\\\\'&/g"; }
 text='记得明天下午三点开会，带上季度报告。'
 hex=$(gbk_escaped "$text")

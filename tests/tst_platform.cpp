@@ -3,18 +3,23 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "fakes.h"
 #include "sandbox.h"
 
+#include "desktop/commondialog.h"
 #include "desktop/displayplatform.h"
 #include "desktop/prompts.h"
 #include "desktop/screen.h"
+#include "desktop/sound.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/translations.h"
@@ -33,6 +38,7 @@ private Q_SLOTS:
     void installedClockIsUsed();
     void okRunsItsCommandBeforeTheQuestionCloses_data();
     void okRunsItsCommandBeforeTheQuestionCloses();
+    void missingModulesAreToldAndNothingElse();
     void qtTextsSpeakTheUsersLanguageOrChinese();
     void waylandSessionsRunOnXWayland_data();
     void waylandSessionsRunOnXWayland();
@@ -165,6 +171,45 @@ void TstPlatform::okRunsItsCommandBeforeTheQuestionCloses() {
     QCOMPARE(answer, ok ? Prompts::Answer::Ok : Prompts::Answer::Cancel);
     QCOMPARE(ran, ok ? 1 : 0);
     QCOMPARE(shownThen, ok);
+}
+
+// Sound and printing load at their first use; where a module cannot be found, the user hears
+// of it once per sound (not at every ring) and at each print asked for, and nothing breaks.
+void TstPlatform::missingModulesAreToldAndNothingElse() {
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});  // neither beside this test nor in Qt's paths
+    ScriptedPrompts prompts;
+    Prompts::install(&prompts);
+    const auto restore = qScopeGuard([&] {
+        Prompts::install(nullptr);
+        QCoreApplication::setLibraryPaths(libraryPaths);
+    });
+    QTemporaryDir dir;
+    const QString wave = dir.filePath(QStringLiteral("bell.wav"));
+    QFile file(wave);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    for (int ring = 0; ring < 3; ++ring) {
+        Sound::instance().play(wave);
+        Sound::instance().stop();
+    }
+    QCOMPARE(prompts.told.size(), 1);
+    QVERIFY2(
+        prompts.told[0].startsWith(QStringLiteral("无法播放声音：")) && prompts.told[0].size() > 8,
+        qPrintable(prompts.told[0]));
+
+    prompts.clear();
+    CommonDialog dialog;
+    QTextDocument document(QStringLiteral("text"));
+    for (int print = 0; print < 2; ++print) {
+        QVERIFY(!dialog.showPrinter(nullptr));
+        QVERIFY(!dialog.print(QTextCursor(&document)));
+    }
+    QVERIFY(!dialog.choosePdfPrinter(dir.filePath(QStringLiteral("note.pdf"))));
+    QCOMPARE(prompts.told.size(), 2);
+    QVERIFY(prompts.told[0].startsWith(QStringLiteral("无法打印：")));
+    QCOMPARE(prompts.told[1], prompts.told[0]);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("note.pdf"))));
 }
 
 void TstPlatform::qtTextsSpeakTheUsersLanguageOrChinese() {
