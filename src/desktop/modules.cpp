@@ -20,10 +20,15 @@ QObject* load(const QString& name, QString* error) {
         // on a thread of the player's.
         loader.setLoadHints(QLibrary::PreventUnloadHint);
         if (QObject* root = loader.instance()) return root;
-        // A file that is there but does not load says more than the places without one.
-        if (why.isEmpty() || QFileInfo(loader.fileName()).isFile()) why = loader.errorString();
+        // A file that is there but does not load says more than the places without one; Qt's
+        // reason then names the file.
+        if (QFileInfo(loader.fileName()).isFile()) {
+            *error = loader.errorString();
+            return nullptr;
+        }
+        why = loader.errorString();
     }
-    *error = why;
+    *error = name + QStringLiteral(": ") + why;
     return nullptr;
 }
 
