@@ -19,6 +19,7 @@
 #include "app/requests.h"
 #include "app/storemove.h"
 #include "app/topmost.h"
+#include "desktop/appicon.h"
 #include "desktop/notifications.h"
 #include "desktop/prompts.h"
 #include "desktop/shell.h"
@@ -84,9 +85,7 @@ void TrayController::startUp() {
     hide();
     TrayIcon& tray = TrayIcon::instance();
     // Trays ask for 16 to 64 pixels: each size drawn for itself stays sharp.
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
+    const QIcon icon = appIcon({16, 22, 24, 32, 48, 64});
     tray.setMenu(m_menus->menu(Menus::Which::Tray));
     tray.add(icon);
     tray.setTip(QStringLiteral("Jotpin"));
