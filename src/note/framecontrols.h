@@ -21,6 +21,7 @@ public:
     // not at the pointer. Meant for the handlers of clicked().
     bool pressedWithoutMouse() const { return m_withoutMouse; }
     void pressWithoutMouse();
+    const QString& readerName() const { return m_readerName; }
 
 Q_SIGNALS:
     void clicked();
@@ -34,6 +35,9 @@ protected:
 private:
     bool m_pressed = false;
     bool m_withoutMouse = false;
+    // Not the accessible name: setting that makes a screen reader's object for every button of
+    // every note at once, reader or not.
+    QString m_readerName;
 };
 
 // The title clock, drawn as a left-aligned label. Its text changes every second: where it can,
