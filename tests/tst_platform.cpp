@@ -22,6 +22,7 @@
 #include "desktop/sound.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/translations.h"
 #include "platform/units.h"
 
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void okRunsItsCommandBeforeTheQuestionCloses_data();
     void okRunsItsCommandBeforeTheQuestionCloses();
     void missingModulesAreToldAndNothingElse();
+    void aReadTakesTheFileNotTheLimit();
     void qtTextsSpeakTheUsersLanguageOrChinese();
     void waylandSessionsRunOnXWayland_data();
     void waylandSessionsRunOnXWayland();
@@ -212,6 +214,34 @@ void TstPlatform::missingModulesAreToldAndNothingElse() {
              qPrintable(prompts.told[0]));
     QCOMPARE(prompts.told[1], prompts.told[0]);
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("note.pdf"))));
+}
+
+// Every note is read under a limit of hundreds of megabytes: the bytes read must not hold that
+// much memory, and a file is read up to the limit and refused past it.
+void TstPlatform::aReadTakesTheFileNotTheLimit() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tie1.tie"));
+    auto write = [&](const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+    };
+    write("{\\rtf1 note\\par}");
+    QByteArray bytes;
+    QString error;
+    QCOMPARE(files::readRegular(path, qint64(256) * 1024 * 1024, &bytes, &error),
+             files::ReadResult::Ok);
+    QCOMPARE(bytes, QByteArray("{\\rtf1 note\\par}"));
+    QVERIFY2(bytes.capacity() < 4096, QByteArray::number(bytes.capacity()).constData());
+
+    write(QByteArray(1000, 'x'));
+    QCOMPARE(files::readRegular(path, 1000, &bytes, &error), files::ReadResult::Ok);
+    QCOMPARE(bytes.size(), 1000);
+    QCOMPARE(files::readRegular(path, 999, &bytes, &error), files::ReadResult::Failed);
+    QVERIFY(bytes.isEmpty());
+    write({});
+    QCOMPARE(files::readRegular(path, 1000, &bytes, &error), files::ReadResult::Ok);
+    QVERIFY(bytes.isEmpty());
 }
 
 void TstPlatform::qtTextsSpeakTheUsersLanguageOrChinese() {
