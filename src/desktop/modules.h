@@ -1,5 +1,5 @@
 #pragma once
-// Sound and printing are plugins of our own (desktop/soundmodule.cpp, desktop/printmodule.cpp),
+// Sound and printing are plugins of our own (desktop/soundplugin.cpp, desktop/printplugin.cpp),
 // loaded at their first use: a start maps neither Qt Multimedia nor Qt Print Support, which
 // most runs never need. A module is looked for beside the program (the build folder), then in
 // lib/jotpin beside its bin folder (installed), then in Qt's library paths.

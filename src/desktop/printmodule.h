@@ -1,5 +1,5 @@
 #pragma once
-// The printing module (desktop/printmodule.cpp): Qt Print Support's printer and printer dialog,
+// The printing module (desktop/printplugin.cpp): Qt Print Support's printer and printer dialog,
 // loaded by CommonDialog at the first print.
 
 #include <QtPlugin>

@@ -1,5 +1,5 @@
 #pragma once
-// The sound module (desktop/soundmodule.cpp): Qt Multimedia's player, loaded by the real Sound
+// The sound module (desktop/soundplugin.cpp): Qt Multimedia's player, loaded by the real Sound
 // at the first sound.
 
 #include <QString>

@@ -63,8 +63,8 @@ QAccessibleInterface* iconButtonInterface(const QString& className, QObject* obj
 }  // namespace
 
 IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
-                       const QString& toolTip, const QString& name)
-    : QLabel(parent), m_readerName(name) {
+                       const QString& toolTip, QString name)
+    : QLabel(parent), m_readerName(std::move(name)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(iconButtonInterface);
         return true;

@@ -15,7 +15,7 @@ public:
     // A screen reader reads `name` and, as its description, `toolTip`; a picture without a
     // name is no button to it.
     IconButton(QWidget* parent, const QString& icon, const QRect& place,
-               const QString& toolTip = {}, const QString& name = {});
+               const QString& toolTip = {}, QString name = {});
     void setIcon(const QString& icon);
     // Pressed by a key or a screen reader, not the mouse: what it opens belongs at the button,
     // not at the pointer. Meant for the handlers of clicked().

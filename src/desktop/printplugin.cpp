@@ -1,5 +1,4 @@
-// The printing module: a plugin of its own so that only a print maps Qt Print Support.
-#include "desktop/printmodule.h"
+#include "desktop/printplugin.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -77,13 +76,6 @@ private:
 
 }  // namespace
 
-class PrintPlugin : public QObject, public PrintModule {
-    Q_OBJECT
-    Q_PLUGIN_METADATA(IID JOTPIN_PRINT_MODULE)
-    Q_INTERFACES(PrintModule)
-
-public:
-    std::unique_ptr<ModulePrinter> newPrinter() override { return std::make_unique<QtPrinter>(); }
-};
-
-#include "printmodule.moc"
+std::unique_ptr<ModulePrinter> PrintPlugin::newPrinter() {
+    return std::make_unique<QtPrinter>();
+}
