@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up of the whole program with N stored notes, in its own X server with a window manager
 # and a tray host: wall time from exec until every note is on screen, and the CPU time the
-# process used until it went idle. The floor is build/bench/floor_windows: the same windows as
+# process used until it went idle, and its memory once idle: resident, of which mapped libraries,
+# and the anonymous memory (heap, stacks) a note adds between the first and the last number of
+# notes. The floor is build/bench/floor_windows: the same windows as
 # plain QTextEdits with the same text, in a process of its own. Each run starts both, taking
 # turns at going first; medians and ratios are printed. Given several numbers of notes, it also
 # prints the time per note of each against the first: about 1.0 where start-up grows linearly.
@@ -63,6 +65,7 @@ wait_for 20 xdotool search --onlyvisible --class trayer || { echo "trayer did no
 app="$tmp/app"
 mkdir -p "$app"
 cp "$program" "$app/jotpin"
+cp "$(dirname "$program")"/libjotpin_*.so "$app/" 2>/dev/null || true  # an older build has none
 gbk_escaped() { printf '%s' "$1" | iconv -f utf-8 -t gbk | od -An -v -tx1 | tr -d ' \n' | sed "s/../\\\\'&/g"; }
 text='记得明天下午三点开会，带上季度报告。'
 hex=$(gbk_escaped "$text")
@@ -116,13 +119,20 @@ wait_idle() {
         prev=$cpu
     done
 }
+# memory PID: resident kB, the part of it in shared libraries, the anonymous part.
+memory() {
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { lib = $6 ~ /\.so(\.[0-9.]+)?$/ }
+         /^Rss:/ { rss += $2; if (lib) libs += $2 }
+         /^Anonymous:/ { anon += $2 }
+         END { print rss, libs, anon }' "/proc/$1/smaps"
+}
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
 hz=$(getconf CLK_TCK)
 base=$(managed)
 gone() { (($(managed) <= base)); }
 
 # run jotpin|floor: starts it, appends wall ms and CPU ms to its lists, ends it.
-declare -A walls cpus
+declare -A walls cpus rsss libss anons
 run() {
     # The window system's own work grows faster than the number of windows: allow for it.
     local limit=$((1200 + notes * 2))  # twentieths of a second
@@ -144,6 +154,9 @@ run() {
     walls[$which]+="$((($(now) - t0) / 1000000)) "
     wait_idle "$pid"
     cpus[$which]+="$(($(ticks "$pid") * 1000 / hz)) "
+    local rss libs anon
+    read -r rss libs anon <<<"$(memory "$pid")"
+    rsss[$which]+="$rss " libss[$which]+="$libs " anons[$which]+="$anon "
     local shown
     shown=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
     ((shown >= notes)) || { echo "$which: $shown visible windows, not $notes"; exit 1; }
@@ -156,10 +169,10 @@ run() {
 
 per_note() { echo "$1 / $notes" | bc -l; }
 med() { tr ' ' '\n' <<<"$1" | grep . | median; }
-first_wall='' first_cpu=''
+first_wall='' first_cpu='' first_anon='' first_anon0=''
 for notes in "${counts[@]}"; do
     write_floor
-    walls=() cpus=()
+    walls=() cpus=() rsss=() libss=() anons=()
     for ((r = 0; r < runs; r++)); do
         if ((r % 2 == 0)); then
             run jotpin
@@ -177,10 +190,22 @@ for notes in "${counts[@]}"; do
         "$notes" "$wall" "$wall0" "$(echo "$wall / $wall0" | bc -l)" "$(per_note "$wall")" "$runs"
     printf 'start-up CPU,  %d notes   %7d ms   floor %7d ms   ratio %5.2fx   %6.2f ms a note\n' \
         "$notes" "$cpu" "$cpu0" "$(echo "$cpu / $cpu0" | bc -l)" "$(per_note "$cpu")"
+    rss=$(med "${rsss[jotpin]}") rss0=$(med "${rsss[floor]}")
+    libs=$(med "${libss[jotpin]}") libs0=$(med "${libss[floor]}")
+    anon=$(med "${anons[jotpin]}") anon0=$(med "${anons[floor]}")
+    printf 'resident,      %d notes   %7d kB   floor %7d kB   ratio %5.2fx   %+6d kB, libraries %+6d kB\n' \
+        "$notes" "$rss" "$rss0" "$(echo "$rss / $rss0" | bc -l)" $((rss - rss0)) $((libs - libs0))
+    printf 'anonymous,     %d notes   %7d kB   floor %7d kB   ratio %5.2fx   %+6d kB\n' \
+        "$notes" "$anon" "$anon0" "$(echo "$anon / $anon0" | bc -l)" $((anon - anon0))
     if [ -z "$first_wall" ]; then
         first_wall=$(per_note "$wall") first_cpu=$(per_note "$cpu") first_notes=$notes
+        first_anon=$anon first_anon0=$anon0
     else
         printf 'a note at %d notes against one at %d: wall %5.2fx, CPU %5.2fx\n' "$notes" "$first_notes" \
             "$(echo "$(per_note "$wall") / $first_wall" | bc -l)" "$(echo "$(per_note "$cpu") / $first_cpu" | bc -l)"
+        grown=$(echo "($anon - $first_anon) / ($notes - $first_notes)" | bc -l)
+        grown0=$(echo "($anon0 - $first_anon0) / ($notes - $first_notes)" | bc -l)
+        printf 'anonymous memory a note, %d to %d notes   %6.1f kB   floor %6.1f kB   ratio %5.2fx\n' \
+            "$first_notes" "$notes" "$grown" "$grown0" "$(echo "$grown / $grown0" | bc -l)"
     fi
 done

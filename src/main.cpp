@@ -9,6 +9,7 @@
 #include "app/application.h"
 #include "app/focusback.h"
 #include "app/requests.h"
+#include "desktop/appicon.h"
 #include "desktop/displayplatform.h"
 #include "desktop/prompts.h"
 #include "desktop/singleinstance.h"
@@ -77,10 +78,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     translations::install();
     // Every note window hands its icon to the X server: three small pictures, read once.
-    QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addPixmap(QPixmap(QStringLiteral(":/appicon/jotpin-%1.png").arg(size)));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(appIcon({16, 32, 48}));
 
     // One program per store: a second start brings the first one forward, or passes on what
     // it was asked to do, and leaves.

@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QPrinter>
 #include <QStringList>
 #include <QUrl>
 #include <deque>
@@ -164,10 +163,9 @@ public:
         ++shown;
         printFlags.append(flags());
         if (pdfs.empty()) return false;
-        printer().setOutputFormat(QPrinter::PdfFormat);
-        printer().setOutputFileName(pdfs.front());
+        const bool chosen = choosePdfPrinter(pdfs.front());
         pdfs.pop_front();
-        return true;
+        return chosen;
     }
     // Records the font the dialog opened with.
     bool showFont(QWidget*) override {

@@ -3,20 +3,26 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "fakes.h"
 #include "sandbox.h"
 
+#include "desktop/commondialog.h"
 #include "desktop/displayplatform.h"
 #include "desktop/prompts.h"
 #include "desktop/screen.h"
+#include "desktop/sound.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/translations.h"
 #include "platform/units.h"
 
@@ -33,6 +39,8 @@ private Q_SLOTS:
     void installedClockIsUsed();
     void okRunsItsCommandBeforeTheQuestionCloses_data();
     void okRunsItsCommandBeforeTheQuestionCloses();
+    void missingModulesAreToldAndNothingElse();
+    void aReadTakesTheFileNotTheLimit();
     void qtTextsSpeakTheUsersLanguageOrChinese();
     void waylandSessionsRunOnXWayland_data();
     void waylandSessionsRunOnXWayland();
@@ -165,6 +173,75 @@ void TstPlatform::okRunsItsCommandBeforeTheQuestionCloses() {
     QCOMPARE(answer, ok ? Prompts::Answer::Ok : Prompts::Answer::Cancel);
     QCOMPARE(ran, ok ? 1 : 0);
     QCOMPARE(shownThen, ok);
+}
+
+// Sound and printing load at their first use; where a module cannot be found, the user hears
+// of it once per sound (not at every ring) and at each print asked for, and nothing breaks.
+void TstPlatform::missingModulesAreToldAndNothingElse() {
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});  // neither beside this test nor in Qt's paths
+    ScriptedPrompts prompts;
+    Prompts::install(&prompts);
+    const auto restore = qScopeGuard([&] {
+        Prompts::install(nullptr);
+        QCoreApplication::setLibraryPaths(libraryPaths);
+    });
+    QTemporaryDir dir;
+    const QString wave = dir.filePath(QStringLiteral("bell.wav"));
+    QFile file(wave);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    for (int ring = 0; ring < 3; ++ring) {
+        Sound::instance().play(wave);
+        Sound::instance().stop();
+    }
+    QCOMPARE(prompts.told.size(), 1);
+    QVERIFY2(prompts.told[0].startsWith(QStringLiteral("无法播放声音：")) &&
+                 prompts.told[0].contains(QStringLiteral("jotpin_sound")),
+             qPrintable(prompts.told[0]));
+
+    prompts.clear();
+    CommonDialog dialog;
+    QTextDocument document(QStringLiteral("text"));
+    for (int print = 0; print < 2; ++print) {
+        QVERIFY(!dialog.showPrinter(nullptr));
+        QVERIFY(!dialog.print(QTextCursor(&document)));
+    }
+    QVERIFY(!dialog.choosePdfPrinter(dir.filePath(QStringLiteral("note.pdf"))));
+    QCOMPARE(prompts.told.size(), 2);
+    QVERIFY2(prompts.told[0].startsWith(QStringLiteral("无法打印：")) &&
+                 prompts.told[0].contains(QStringLiteral("jotpin_print")),
+             qPrintable(prompts.told[0]));
+    QCOMPARE(prompts.told[1], prompts.told[0]);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("note.pdf"))));
+}
+
+// Every note is read under a limit of hundreds of megabytes: the bytes read must not hold that
+// much memory, and a file is read up to the limit and refused past it.
+void TstPlatform::aReadTakesTheFileNotTheLimit() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tie1.tie"));
+    auto write = [&](const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes), bytes.size());
+    };
+    write("{\\rtf1 note\\par}");
+    QByteArray bytes;
+    QString error;
+    QCOMPARE(files::readRegular(path, qint64(256) * 1024 * 1024, &bytes, &error),
+             files::ReadResult::Ok);
+    QCOMPARE(bytes, QByteArray("{\\rtf1 note\\par}"));
+    QVERIFY2(bytes.capacity() < 4096, QByteArray::number(bytes.capacity()).constData());
+
+    write(QByteArray(1000, 'x'));
+    QCOMPARE(files::readRegular(path, 1000, &bytes, &error), files::ReadResult::Ok);
+    QCOMPARE(bytes.size(), 1000);
+    QCOMPARE(files::readRegular(path, 999, &bytes, &error), files::ReadResult::Failed);
+    QVERIFY(bytes.isEmpty());
+    write({});
+    QCOMPARE(files::readRegular(path, 1000, &bytes, &error), files::ReadResult::Ok);
+    QVERIFY(bytes.isEmpty());
 }
 
 void TstPlatform::qtTextsSpeakTheUsersLanguageOrChinese() {

@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
-#include <QPrinter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +11,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include "desktop/commondialog.h"
 #include "richtext/richtextbox.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
@@ -702,15 +702,14 @@ void Tst_richtextbox::selPrint() {
     box.setSelectionStart(3);
     insertPicture(box, testPicture(), QStringLiteral("rtfimg:print"));
     select(box, 2, selLength);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    box.printSelection(&printer);
+    CommonDialog dialog;
+    QVERIFY(!dialog.print(box.textCursor()));  // no printer chosen: nothing happens
+    QVERIFY(dialog.choosePdfPrinter(pdf));
+    QVERIFY(dialog.print(box.textCursor()));
     QVERIFY(QFileInfo(pdf).size() > 0);
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(5) == "%PDF-");
-    box.printSelection(nullptr);  // no printer: nothing happens
 }
 
 // A paragraph too long for Qt's layout is held in pieces; files, text, search and the clipboard

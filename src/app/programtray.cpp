@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/openwindows.h"
+#include "desktop/appicon.h"
 #include "desktop/notifications.h"
 #include "desktop/prompts.h"
 #include "desktop/tray.h"
@@ -20,9 +21,7 @@ ProgramTray::ProgramTray(OpenWindows& windows, QMenu* menu, std::function<void()
 void ProgramTray::show() {
     TrayIcon& tray = TrayIcon::instance();
     // Trays ask for 16 to 64 pixels: each size drawn for itself stays sharp.
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/appicon/jotpin-%1.png").arg(size), QSize(size, size));
+    const QIcon icon = appIcon({16, 22, 24, 32, 48, 64});
     tray.setMenu(m_menu);
     tray.add(icon);
     tray.setTip(QStringLiteral("Jotpin"));

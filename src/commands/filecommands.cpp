@@ -1,6 +1,5 @@
 #include "commands/filecommands.h"
 
-#include <QPrinter>
 #include <QTextCursor>
 #include <QTextList>
 
@@ -113,9 +112,7 @@ void printNote(CommandHost& host) {
         if (note->editor()->selectionLength() != 0) flags |= CommonDialog::kPrintSelection;
         dialog.setFlags(flags);
         if (!dialog.showPrinter(note)) return;
-        QPrinter& printer = dialog.printer();
-        note->editor()->printSelection(&printer);
-        if (printer.printerState() == QPrinter::Error)
+        if (!dialog.print(note->editor()->textCursor()))
             Prompts::instance().warn(QStringLiteral("打印没有成功。"), QStringLiteral("打印"));
     });
 }

@@ -10,11 +10,13 @@
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
+
+#include "desktop/modules.h"
+#include "desktop/printmodule.h"
+#include "desktop/prompts.h"
 
 QStringList fileDialogFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|');
@@ -37,9 +39,22 @@ QString filterExtension(const QString& filter, int n) {
 CommonDialog::CommonDialog() = default;
 CommonDialog::~CommonDialog() = default;
 
-QPrinter& CommonDialog::printer() {
-    if (!m_printer) m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
+ModulePrinter* CommonDialog::printer(QString* error) {
+    if (m_printer) return m_printer.get();
+    if (auto* module = modules::load<PrintModule>(QStringLiteral("jotpin_print"), error))
+        m_printer = module->newPrinter();
+    return m_printer.get();
+}
+
+bool CommonDialog::choosePdfPrinter(const QString& path) {
+    QString error;
+    ModulePrinter* target = printer(&error);
+    if (target) target->choosePdf(path);
+    return target != nullptr;
+}
+
+bool CommonDialog::print(const QTextCursor& cursor) {
+    return m_printer && m_printer->print(cursor);
 }
 
 void CommonDialog::resetProperties() {
@@ -113,15 +128,13 @@ bool CommonDialog::showFolder(QWidget* parent, const QString& title) {
 }
 
 bool CommonDialog::showPrinter(QWidget* parent) {
-    QPrinter& target = printer();
-    QPrintDialog dialog(&target, parent);
-    QAbstractPrintDialog::PrintDialogOptions options = dialog.options();
-    options.setFlag(QAbstractPrintDialog::PrintSelection, (m_flags & kPrintSelection) != 0);
-    options.setFlag(QAbstractPrintDialog::PrintPageRange, !(m_flags & kPrintNoPageNumbers));
-    dialog.setOptions(options);
-    dialog.setPrintRange((m_flags & kPrintSelection) ? QAbstractPrintDialog::Selection
-                                                     : QAbstractPrintDialog::AllPages);
-    return dialog.exec() == QDialog::Accepted;
+    QString error;
+    ModulePrinter* target = printer(&error);
+    if (!target) {
+        Prompts::instance().warn(QStringLiteral("无法打印：") + error, QStringLiteral("打印"));
+        return false;
+    }
+    return target->choose(parent, m_flags);
 }
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "platform/service.h"
 
-class QPrinter;
-
+class ModulePrinter;
+class QTextCursor;
 class QWidget;
 
 class CommonDialog : public Service<CommonDialog> {
@@ -67,12 +67,17 @@ public:
     // Chooses a folder that exists, starting at fileName when it names one; sets fileName to
     // the chosen folder. `title` is the dialog's.
     virtual bool showFolder(QWidget* parent, const QString& title);
-    // Chooses the printer, a PDF file among them; printer() prints there afterwards.
+    // Chooses the printer, a PDF file among them; print() prints there afterwards. When
+    // printing is not available here, says so and returns false.
     virtual bool showPrinter(QWidget* parent);
     // Opens with the font and the text colour it holds; sets both. The colour is one of the
     // sixteen basic ones, or the one it held.
     virtual bool showFont(QWidget* parent);
-    QPrinter& printer();
+    // A PDF file as the printer, without a dialog; false when printing is not available here.
+    bool choosePdfPrinter(const QString& path);
+    // The selection of `cursor`, or its whole document when nothing is selected, on the chosen
+    // printer. False when none was chosen or the printer failed.
+    bool print(const QTextCursor& cursor);
     // Every property as at the start.
     void resetProperties();
 
@@ -88,7 +93,9 @@ private:
     QString m_defaultExt = QStringLiteral("txt");
     QFont m_font;
     QColor m_fontColor = Qt::black;
-    std::unique_ptr<QPrinter> m_printer;  // made at its first use: it asks CUPS for printers
+    // From the printing module, loaded at the first print: most runs print nothing.
+    ModulePrinter* printer(QString* error);
+    std::unique_ptr<ModulePrinter> m_printer;
 };
 
 // The filter as Qt's file dialogs take it: "Text (*.txt)" entries, in order.

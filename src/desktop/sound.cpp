@@ -1,51 +1,48 @@
 #include "desktop/sound.h"
 
-#include <QAudioOutput>
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QMediaPlayer>
-#include <QUrl>
-#include <memory>
+
+#include "desktop/modules.h"
+#include "desktop/prompts.h"
+#include "desktop/soundmodule.h"
 
 namespace {
 
-class QtSound : public Sound {
+// Loads the sound module at the first sound: Qt Multimedia is slow to start and most runs play
+// nothing.
+class ModuleSound : public Sound {
 public:
     void play(const QString& path) override {
         stop();
         if (!QFileInfo(path).isFile()) return;
-        ensurePlayer();
-        m_player->setSource(QUrl::fromLocalFile(path));
-        m_player->play();
+        if (SoundModule* player = module()) player->play(path);
     }
 
     void stop() override {
-        if (!m_player) return;
-        m_player->stop();
-        m_player->setSource(QUrl());
+        if (m_module) m_module->stop();
     }
 
 private:
-    void ensurePlayer() {
-        if (m_player) return;
-        // Created on first use: Qt Multimedia is slow to start and most runs play nothing.
-        m_output = std::make_unique<QAudioOutput>();
-        m_player = std::make_unique<QMediaPlayer>();
-        m_player->setAudioOutput(m_output.get());
-        // Gone before the application object: a player outliving it crashes at exit.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [this] {
-            m_player.reset();
-            m_output.reset();
-        });
+    SoundModule* module() {
+        if (m_module || m_failed) return m_module;
+        QString error;
+        m_module = modules::load<SoundModule>(QStringLiteral("jotpin_sound"), &error);
+        if (!m_module) {
+            // Once: a note that rings every minute would otherwise say it every minute.
+            m_failed = true;
+            Prompts::instance().tell(QStringLiteral("无法播放声音：") + error,
+                                     QStringLiteral("Jotpin"));
+        }
+        return m_module;
     }
 
-    std::unique_ptr<QAudioOutput> m_output;
-    std::unique_ptr<QMediaPlayer> m_player;
+    SoundModule* m_module = nullptr;
+    bool m_failed = false;
 };
 
 }  // namespace
 
 Sound& Sound::real() {
-    static QtSound real;
+    static ModuleSound real;
     return real;
 }

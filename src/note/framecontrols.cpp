@@ -42,6 +42,11 @@ class AccessibleIconButton : public QAccessibleWidget {
 public:
     explicit AccessibleIconButton(IconButton* button)
         : QAccessibleWidget(button, QAccessible::Button) {}
+    // The description is the tool tip, as QAccessibleWidget reads it.
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return static_cast<IconButton*>(widget())->readerName();
+        return QAccessibleWidget::text(t);
+    }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override {
         if (action == pressAction()) static_cast<IconButton*>(widget())->pressWithoutMouse();
@@ -51,15 +56,15 @@ public:
 QAccessibleInterface* iconButtonInterface(const QString& className, QObject* object) {
     auto* button =
         className == QLatin1String("IconButton") ? qobject_cast<IconButton*>(object) : nullptr;
-    if (!button || button->accessibleName().isEmpty()) return nullptr;
+    if (!button || button->readerName().isEmpty()) return nullptr;
     return new AccessibleIconButton(button);
 }
 
 }  // namespace
 
 IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
-                       const QString& toolTip, const QString& name)
-    : QLabel(parent) {
+                       const QString& toolTip, QString name)
+    : QLabel(parent), m_readerName(std::move(name)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(iconButtonInterface);
         return true;
@@ -67,8 +72,6 @@ IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
     Q_UNUSED(factoryInstalled);
     setGeometry(place);
     setToolTip(toolTip);
-    setAccessibleName(name);
-    setAccessibleDescription(toolTip);
     setAlignment(Qt::AlignCenter);
     // Reached by Tab only: a click leaves the focus in the note's text.
     setFocusPolicy(Qt::TabFocus);

@@ -15,12 +15,13 @@ public:
     // A screen reader reads `name` and, as its description, `toolTip`; a picture without a
     // name is no button to it.
     IconButton(QWidget* parent, const QString& icon, const QRect& place,
-               const QString& toolTip = {}, const QString& name = {});
+               const QString& toolTip = {}, QString name = {});
     void setIcon(const QString& icon);
     // Pressed by a key or a screen reader, not the mouse: what it opens belongs at the button,
     // not at the pointer. Meant for the handlers of clicked().
     bool pressedWithoutMouse() const { return m_withoutMouse; }
     void pressWithoutMouse();
+    const QString& readerName() const { return m_readerName; }
 
 Q_SIGNALS:
     void clicked();
@@ -34,6 +35,9 @@ protected:
 private:
     bool m_pressed = false;
     bool m_withoutMouse = false;
+    // Not the accessible name: setting that makes a screen reader's object for every button of
+    // every note at once, reader or not.
+    QString m_readerName;
 };
 
 // The title clock, drawn as a left-aligned label. Its text changes every second: where it can,

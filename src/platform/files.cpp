@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -29,8 +30,19 @@ ReadResult readRegular(const QString& path, qint64 maxBytes, QByteArray* bytes, 
     } else if (!file.open(QIODevice::ReadOnly)) {
         why = file.errorString();
     } else {
-        // The size can change between the look and the read: read one byte more to know.
-        QByteArray read = file.read(maxBytes + 1);
+        // The size can change between the look and the read: read one byte more to know. The
+        // buffer is sized from the file, growing if it grew: QIODevice::read(n) takes n bytes
+        // of memory first, hundreds of megabytes for every note read.
+        QByteArray read(std::min<qint64>(info.size(), maxBytes) + 1, Qt::Uninitialized);
+        qint64 got = 0;
+        for (;;) {
+            const qint64 n = file.read(read.data() + got, read.size() - got);
+            if (n <= 0) break;
+            got += n;
+            if (got < read.size() || read.size() > maxBytes) break;
+            read.resize(std::min<qint64>(read.size() * 2, maxBytes + 1));
+        }
+        read.truncate(got);
         if (file.error() != QFileDevice::NoError) {
             why = file.errorString();
         } else if (read.size() > maxBytes) {

@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QPrinter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -225,20 +224,6 @@ void RichTextBox::setSelectionLength(int length) {
     cursor.setPosition(start);
     cursor.setPosition(start + std::clamp(length, 0, textLength - start), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
-}
-
-void RichTextBox::printSelection(QPrinter* printer) const {
-    if (!printer) return;
-    const QTextCursor cursor = textCursor();
-    if (!cursor.hasSelection()) {
-        document()->print(printer);
-        return;
-    }
-    QTextDocument part;
-    part.setDefaultFont(document()->defaultFont());
-    QTextCursor(&part).insertFragment(cursor.selection());
-    copyImageResources(*document(), &part);
-    part.print(printer);
 }
 
 void RichTextBox::setBackgroundColor(const QColor& colour) {

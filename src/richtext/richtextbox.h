@@ -20,8 +20,6 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-class QPrinter;
-
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
@@ -86,9 +84,6 @@ public:
     // How far, in pixels, the following lines of a paragraph stand right of its first line.
     std::optional<int> selectionHangingIndent() const;
     void setSelectionHangingIndent(int pixels);
-
-    // Prints the selection, or the whole text when nothing is selected.
-    void printSelection(QPrinter* printer) const;
 
     QColor backgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const QColor& colour);

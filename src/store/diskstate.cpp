@@ -33,6 +33,11 @@ DiskState readDiskState(const QString& storeDir) {
 }
 
 QString conflictCopyOf(const QString& fileName) {
+    // Every file of the store comes this way at each start: most are no copy, and those need
+    // no pattern (nor the regular-expression library in memory).
+    if (!fileName.contains(QStringLiteral(".sync-conflict-")) &&
+        !fileName.contains(QStringLiteral("conflicted copy")))
+        return {};
     // Syncthing: NAME.sync-conflict-YYYYMMDD-HHMMSS-DEVICE.EXT
     static const QRegularExpression syncthing(
         QStringLiteral(R"(^(.+)\.sync-conflict-\d{8}-\d{6}-[A-Z0-9]{7}(\.[^.]+)?$)"));

@@ -23,6 +23,12 @@ check_files() {
         share/icons/hicolor/scalable/apps/jotpin.svg; do
         [ -f "$prefix/$file" ] || fail "not installed: $file"
     done
+    # Sound and printing are modules of their own, loaded at their first use.
+    for file in libjotpin_sound.so libjotpin_print.so; do
+        find "$prefix/lib" -path "*/jotpin/$file" | grep -q . || fail "not installed: $file"
+    done
+    ! readelf -d "$prefix/bin/jotpin" | grep -E 'NEEDED.*(Multimedia|PrintSupport)' ||
+        fail "the program links sound or printing: a start would map them"
     for size in 16 22 24 32 48 64 128 256; do
         [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/jotpin.png" ] || fail "no ${size} px icon"
     done
@@ -51,6 +57,30 @@ user_files() {
         sort
 }
 
+# True when the user's folders stayed as they are for a second.
+files_settled() {
+    local before
+    before=$(user_files)
+    sleep 1
+    [ "$(user_files)" = "$before" ]
+}
+
+# maps_module PID FOLDER FILE: the process has FILE mapped from somewhere below FOLDER.
+maps_module() {
+    awk -v folder="$2" -v file="/$3" 'index($6, folder) == 1 &&
+        substr($6, length($6) - length(file) + 1) == file {found = 1} END {exit !found}' "/proc/$1/maps"
+}
+
+# printer_dialog PID: a window of the process is titled as the printer dialog. (xdotool's
+# --name does not match Chinese.)
+printer_dialog() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$1"); do
+        [ "$(xdotool getwindowname "$id")" = 打印 ] && return 0
+    done
+    return 1
+}
+
 # run_installed PREFIX [ASK]: starts PREFIX/bin/jotpin on a store from another machine, types
 # into its note, ends it with SIGTERM and checks the store in the data folder. With ASK, asks
 # another copy for --help and --version while it runs.
@@ -71,6 +101,15 @@ run_installed() {
     read -r nx ny _ _ <<<"$(visible_geometries "$pid")"
     note=$(xdotool search --onlyvisible --pid "$pid")
     note=${note%%$'\n'*}
+    # The installed program finds its printing module: Ctrl+P opens the printer dialog.
+    xdotool mousemove $((nx + 100)) $((ny + 100)) click 1
+    wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$note" ]' || fail "the note took no keyboard"
+    xdotool key ctrl+p
+    wait_for 20 maps_module "$pid" "$prefix/lib/" libjotpin_print.so ||
+        fail "Ctrl+P did not load the installed printing module"
+    wait_for 20 printer_dialog "$pid" || fail "no printer dialog came up"
+    xdotool key Escape
+    wait_for 10 eval '! printer_dialog "$pid"' || fail "the printer dialog did not close"
     xdotool mousemove $((nx + 100)) $((ny + 100)) click 1
     wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$note" ]' || fail "the note took no keyboard"
     xdotool type "x"  # a change: the store is written

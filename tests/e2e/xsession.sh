@@ -153,11 +153,12 @@ e2e_seed() {
     echo "seed $E2E_SEED (JOTPIN_TEST_SEED=$E2E_SEED makes the same random choices)"
 }
 
-# program_folder FILE...: a program folder of the test's own, $app, holding these files.
+# program_folder PROGRAM FILE...: a program folder of the test's own, $app, holding these files
+# and the program's modules (sound, printing).
 program_folder() {
     app="$E2E_TMP/app"
     mkdir -p "$app"
-    cp "$@" "$app/"
+    cp "$@" "$(dirname "$1")"/libjotpin_*.so "$app/"
 }
 
 # The mapped top-level windows of a process, one "x y width height" line each; its tray icon
