@@ -1,8 +1,11 @@
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
+#include "app/programmenus.h"
 #include "programfixture.h"
 #include "richtext/richtextbox.h"
 
@@ -74,6 +77,10 @@ private Q_SLOTS:
     void noteUnloadedWhileTheListIsOpen_data();
     void noteUnloadedWhileTheListIsOpen();
     void rowsTellNotesApartAndTheFirstIsSelected();
+    void previewMarksTheHit_data();
+    void previewMarksTheHit();
+    void searchKeepsTheNotesFoundAndEnterSelectsTheMatch();
+    void searchNeverReadsALockedNote();
 
 private:
     NoteWindow* makeNote(const QString& created) {
@@ -296,11 +303,110 @@ void TstNoteList::rowsTellNotesApartAndTheFirstIsSelected() {
     locked->setNote(lock);
 
     NoteListDialog* list = openList();
-    QCOMPARE(list->list->item(0)->data(Qt::UserRole).toString(), QStringLiteral("shopping milk"));
-    QVERIFY(!list->list->item(1)->data(Qt::UserRole).toString().contains(u"secret"));
+    QCOMPARE(list->rowPreview(0).text, QStringLiteral("shopping milk"));
+    QVERIFY(!list->rowPreview(1).text.contains(u"secret"));
     QVERIFY(!list->list->item(1)->toolTip().contains(u"secret"));
     QTest::mouseClick(list->showButton, Qt::LeftButton);
     QVERIFY(plain->isVisible());
+}
+
+void TstNoteList::previewMarksTheHit_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("marked");
+    const QString created = QStringLiteral("创建：26/12/07 10:0:0\r\n");
+    QTest::newRow("after the creation line") << created + "shopping\r\n  milk"
+                                             << "MILK"
+                                             << "shopping milk"
+                                             << "milk";
+    QTest::newRow("in the creation line") << created + "x"
+                                          << "12/07" << created.trimmed() + " x"
+                                          << "12/07";
+    QTest::newRow("deep in the text") << QString(40, u'a') + "\r\n\r\nthe  target"
+                                      << "target"
+                                      << "…aaa the target"
+                                      << "target";
+    QTest::newRow("full width in the text") << "会议ＡＢＣ"
+                                            << "abc"
+                                            << "会议ＡＢＣ"
+                                            << "ＡＢＣ";
+}
+
+void TstNoteList::previewMarksTheHit() {
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, marked);
+    const std::optional<textsearch::Hit> hit =
+        textsearch::firstHit(textsearch::Text(text), textsearch::Query(typed));
+    QVERIFY(hit);
+    const notelist::MarkedPreview preview = notelist::previewAround(text, *hit);
+    QCOMPARE(preview.text, shown);
+    QCOMPARE(preview.text.sliced(preview.markStart, preview.markLength), marked);
+}
+
+void TstNoteList::searchKeepsTheNotesFoundAndEnterSelectsTheMatch() {
+    NoteWindow* pie = makeNote(QStringLiteral("1"));
+    pie->editor()->replaceText(QStringLiteral("apple pie"));
+    NoteWindow* banana = makeNote(QStringLiteral("2"));
+    banana->editor()->replaceText(QStringLiteral("banana split"));
+    NoteWindow* tart = makeNote(QStringLiteral("3"));
+    tart->editor()->replaceText(QStringLiteral("tart: one Ａｐｐｌｅ, then apple"));
+    tart->hide();
+
+    NoteListDialog* list = openList();
+    QCOMPARE(QApplication::focusWidget(), list->searchField);
+    QTest::keyClicks(list->searchField, QStringLiteral("APPLE"));
+    QVERIFY(!list->list->isRowHidden(0));
+    QVERIFY(list->list->isRowHidden(1));
+    QVERIFY(!list->list->isRowHidden(2));
+    QVERIFY(list->list->item(0)->isSelected());
+    const notelist::MarkedPreview row = list->rowPreview(2);
+    QCOMPARE(row.text.sliced(row.markStart, row.markLength), QStringLiteral("Ａｐｐｌｅ"));
+
+    // A note changed while the list is open is searched as it is now.
+    banana->editor()->replaceText(QStringLiteral("banana and apple"));
+    QTest::keyClick(list->searchField, Qt::Key_Space);
+    QVERIFY(!list->list->isRowHidden(1));
+    QTest::keyClick(list->searchField, Qt::Key_Backspace);
+
+    // The arrows move through the rows found, past the hidden ones.
+    QTest::keyClick(list->searchField, Qt::Key_Down);
+    QTest::keyClick(list->searchField, Qt::Key_Down);
+    QVERIFY(list->list->item(2)->isSelected());
+    QTest::keyClick(list->searchField, Qt::Key_Return);
+    QVERIFY(!f.program->dialogs().noteList());
+    QVERIFY(tart->isVisible());
+    QCOMPARE(tart->editor()->selectionStart(), 10);
+    QCOMPARE(tart->editor()->selectionLength(), 5);
+
+    // Find next goes on from there, as after a find.
+    QApplication::setActiveWindow(tart);
+    f.program->menus().action(MenuItem::FindNext)->trigger();
+    QCOMPARE(tart->editor()->selectionStart(), 22);
+    QCOMPARE(tart->editor()->selectionLength(), 5);
+}
+
+void TstNoteList::searchNeverReadsALockedNote() {
+    NoteWindow* locked = makeNote(QStringLiteral("1"));
+    locked->editor()->replaceText(QStringLiteral("secret"));
+    Note lock = locked->note();
+    lock.locked = true;
+    lock.password = QStringLiteral("pw");
+    locked->setNote(lock);
+
+    NoteListDialog* list = openList();
+    list->search(QStringLiteral("secret"));
+    QVERIFY(list->list->isRowHidden(0));
+    // What its row shows is all it is found by, and nothing is selected in it.
+    list->search(QStringLiteral("加锁"));
+    QVERIFY(!list->list->isRowHidden(0));
+    QSignalSpy picked(list, &NoteListDialog::notesPicked);
+    QTest::keyClick(list->searchField, Qt::Key_Return);
+    QCOMPARE(picked.size(), 1);
+    QCOMPARE(picked[0][1].toStringList(), QStringList({QString()}));
+    QCOMPARE(locked->editor()->selectionLength(), 0);
 }
 
 QTEST_MAIN(TstNoteList)

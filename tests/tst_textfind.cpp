@@ -3,12 +3,14 @@
 #include <QTest>
 
 #include "richtext/textfind.h"
+#include "text/textsearch.h"
 
 using textfind::Span;
 
 Q_DECLARE_METATYPE(Span)
 Q_DECLARE_METATYPE(std::optional<int>)
 Q_DECLARE_METATYPE(std::optional<Span>)
+Q_DECLARE_METATYPE(std::optional<textsearch::Hit>)
 
 namespace {
 constexpr std::nullopt_t none = std::nullopt;
@@ -21,6 +23,8 @@ private Q_SLOTS:
     void searchRange();
     void find_data();
     void find();
+    void searchAcrossNotes_data();
+    void searchAcrossNotes();
 };
 
 void Tst_textfind::searchRange_data() {
@@ -86,6 +90,8 @@ void Tst_textfind::find_data() {
                                                   << "bc" << Span{3, 2} << no << miss;
     QTest::newRow("letter case ignored") << "xxabcxx"
                                          << "ABC" << Span{0, 0} << no << std::optional(Span{2, 3});
+    QTest::newRow("full and half width alike") << QStringLiteral("会议ＡＢＣ，abc") << "abc"
+                                               << Span{0, 0} << no << std::optional(Span{2, 3});
     QTest::newRow("Chinese text") << QStringLiteral("今天开会，明天开会") << QStringLiteral("开会")
                                   << Span{3, 0} << std::optional(9) << std::optional(Span{7, 2});
     QTest::newRow("not a whole word") << "concatenate"
@@ -121,6 +127,44 @@ void Tst_textfind::find() {
         QCOMPARE(got->start, expected->start);
         QCOMPARE(got->length, expected->length);
     }
+}
+
+void Tst_textfind::searchAcrossNotes_data() {
+    using textsearch::Hit;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<std::optional<Hit>>("expected");
+    const std::optional<Hit> none;
+    // The earliest of the words is the hit, whatever the order typed.
+    QTest::newRow("words in any order") << "buy milk and bread"
+                                        << "bread milk" << std::optional(Hit{4, 4});
+    QTest::newRow("every word must occur") << "buy milk"
+                                           << "milk eggs" << none;
+    QTest::newRow("letters without case") << "HELLO world"
+                                          << "hello WORLD" << std::optional(Hit{0, 5});
+    QTest::newRow("full width typed, half in the text")
+        << "Meeting at 10"
+        << "ｍｅｅｔｉｎｇ　１０" << std::optional(Hit{0, 7});
+    QTest::newRow("half width typed, full in the text") << "会议ＡＢＣ１２３"
+                                                        << "abc123" << std::optional(Hit{2, 6});
+    QTest::newRow("ideographic space splits words") << "甲乙丙丁"
+                                                    << "丁　甲" << std::optional(Hit{0, 1});
+    QTest::newRow("Chinese as typed") << "明天开会"
+                                      << "开会" << std::optional(Hit{2, 2});
+    QTest::newRow("units beyond the BMP keep positions") << "😀Ab"
+                                                         << "ab" << std::optional(Hit{2, 2});
+    QTest::newRow("blanks alone match all") << "anything"
+                                            << " \t　" << std::optional(Hit{});
+    QTest::newRow("nothing in an empty text") << ""
+                                              << "a" << none;
+}
+
+void Tst_textfind::searchAcrossNotes() {
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(std::optional<textsearch::Hit>, expected);
+    QCOMPARE(textsearch::fold(text).size(), text.size());
+    QCOMPARE(textsearch::firstHit(textsearch::Text(text), textsearch::Query(typed)), expected);
 }
 
 QTEST_APPLESS_MAIN(Tst_textfind)

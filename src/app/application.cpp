@@ -14,6 +14,7 @@
 #include "app/requests.h"
 #include "app/storemove.h"
 #include "app/topmost.h"
+#include "commands/editcommands.h"
 #include "desktop/prompts.h"
 #include "desktop/shell.h"
 #include "desktop/sound.h"
@@ -59,6 +60,10 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
 
     connect(&m_store, &StoreSync::tell, this, &Application::tellUser);
     connect(&m_dialogs, &ModelessDialogs::storeChosen, this, &Application::switchStore);
+    connect(&m_dialogs, &ModelessDialogs::matchPicked, this,
+            [this](NoteWindow* note, const QString& text) {
+                commands::findFromStart(m_host, note, text);
+            });
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;

@@ -140,5 +140,8 @@ QList<ProgramMenus::Item> programMenuItems(const MenuWiring& app) {
              if (const NoteWindow* note = host.currentNote())
                  host.popUpTrayMenu(note->keyboardMenuPlace());
          }},
+        // The note list with the keyboard in its search field. Not Ctrl+Shift+F: Ctrl+F finds
+        // in the note with Shift held too.
+        {W::None, M::SearchAllNotes, QString(), loose(Qt::CTRL | Qt::Key_K), app.showNoteList},
     };
 }

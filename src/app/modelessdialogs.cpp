@@ -26,19 +26,25 @@ ModelessDialogs::ModelessDialogs(OpenWindows& windows, std::function<NoteWindow*
 }
 
 void ModelessDialogs::showNoteList() {
-    if (bringForward(m_noteList)) return;
+    if (bringForward(m_noteList)) {
+        m_noteList->focusSearch();
+        return;
+    }
     auto* list = new NoteListDialog(m_windows.numberedNotes());
     m_noteList = list;
     m_windows.add(list);
-    connect(list, &NoteListDialog::notesPicked, this, [this](const QList<NoteWindow*>& notes) {
-        for (NoteWindow* note : notes) {
-            // A note closed while the list was open is not brought back.
-            if (!m_windows.isOpen(note)) continue;
-            note->show();
-            note->raise();
-            note->activateWindow();  // which makes it the current note
-        }
-    });
+    connect(list, &NoteListDialog::notesPicked, this,
+            [this](const QList<NoteWindow*>& notes, const QStringList& firstMatches) {
+                for (qsizetype i = 0; i < notes.size(); ++i) {
+                    NoteWindow* note = notes[i];
+                    // A note closed while the list was open is not brought back.
+                    if (!m_windows.isOpen(note)) continue;
+                    note->show();
+                    note->raise();
+                    note->activateWindow();  // which makes it the current note
+                    if (!firstMatches.value(i).isEmpty()) Q_EMIT matchPicked(note, firstMatches[i]);
+                }
+            });
     connect(list, &NoteListDialog::closeRequested, this, [this, list] { m_windows.close(list); });
     list->showOnTop();
 }

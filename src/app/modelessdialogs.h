@@ -22,7 +22,8 @@ public:
     ModelessDialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote,
                     QWidget* parent);
 
-    // "帖子列表": the notes picked there are shown and brought forward.
+    // "帖子列表": the notes picked there are shown and brought forward. The keyboard is in its
+    // search field.
     void showNoteList();
     // " Jotpin设置" for the current note.
     void showSettings();
@@ -36,6 +37,8 @@ public:
     IconPicker* iconPicker() const { return m_iconPicker; }
 
 Q_SIGNALS:
+    // A note picked in the list was brought forward after a search that found `text` in it.
+    void matchPicked(NoteWindow* note, const QString& text);
     // The settings dialog's store folder was chosen (SettingsDialog::storeChosen).
     void storeChosen(const QString& dir, bool move);
 

@@ -58,6 +58,7 @@ enum class MenuItem {
     FindNext,
     // A key alone, in no menu.
     TrayMenuAtNote,
+    SearchAllNotes,
 };
 
 class ProgramMenus : public QObject {

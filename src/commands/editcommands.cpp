@@ -137,4 +137,9 @@ void findNext(CommandHost& host) {
         editor->findText(host.findText(), std::nullopt, editor->document()->characterCount() - 1);
 }
 
+void findFromStart(CommandHost& host, NoteWindow* note, const QString& text) {
+    host.findText() = text;
+    if (note && !text.isEmpty()) note->editor()->findText(text, 0);
+}
+
 }  // namespace commands

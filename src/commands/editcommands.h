@@ -5,6 +5,7 @@
 #include <QString>
 
 class CommandHost;
+class NoteWindow;
 class QMimeData;
 class RichTextBox;
 
@@ -44,5 +45,8 @@ void chooseFont(CommandHost& host);
 void find(CommandHost& host);
 // "查找下一个": the next match from one character past the selection to the end; no wrap.
 void findNext(CommandHost& host);
+// A search over every note found `text` in `note`: its first match from the start of the text
+// is selected, and "查找下一个" goes on from there.
+void findFromStart(CommandHost& host, NoteWindow* note, const QString& text);
 
 }  // namespace commands

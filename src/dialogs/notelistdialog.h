@@ -1,15 +1,19 @@
 #pragma once
 // The note list: every open note, hidden ones included, with its running number and creation
-// time. The user picks notes to show, then the list asks to be closed.
+// time. Words typed into its search field keep only the notes that hold them all. The user
+// picks notes to show, then the list asks to be closed.
 
 #include <QList>
 #include <QPointer>
 #include <QWidget>
 
+#include "dialogs/notelistrows.h"
 #include "note/notewindow.h"
+#include "text/textsearch.h"
 
 class IconButton;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 
 class NoteListDialog : public QWidget {
@@ -22,25 +26,39 @@ public:
     void showOnTop();
     // The note window of `row`; nullptr when it has been deleted since the list was built.
     NoteWindow* noteOfRow(int row) const;
+    // Keeps the rows whose notes hold every word of `typed`, the first of them selected.
+    void search(const QString& typed);
+    // What row `row` shows after its number and time: the start of its note, or the stretch
+    // around the first word found there, marked.
+    notelist::MarkedPreview rowPreview(int row) const;
+    // The keyboard is in the search field, its text selected.
+    void focusSearch();
 
     QLabel* titleLabel;
     IconButton* showButton;   // show the selected notes
     IconButton* closeButton;  // close
+    QLineEdit* searchField;   // "在所有帖子里查找"
     QListWidget* list;        // one row per note
 
 Q_SIGNALS:
-    // The notes of the selected rows, in list order; the program shows those still open.
-    void notesPicked(const QList<NoteWindow*>& notes);
+    // The notes of the selected rows, in list order; the program shows those still open. With
+    // words searched, firstMatches[i] is the text of the first one found in notes[i], to select
+    // there; empty where there is none to select.
+    void notesPicked(const QList<NoteWindow*>& notes, const QStringList& firstMatches);
     // The list is done: close it.
     void closeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void pickSelected();
+    // The row's note as the search reads it; nothing for a note deleted since.
+    std::optional<textsearch::Text> searchedText(int row) const;
 
     QList<QPointer<NoteWindow>> m_rowNotes;  // parallel to the rows of the list
+    textsearch::Query m_query;               // the words in the search field
     WindowDrag m_drag;
 };

@@ -66,6 +66,8 @@ NoteWindow::NoteWindow()
     const QFont font(QStringLiteral("宋体"), 9);
     m_editor->setFont(font);
     m_editor->document()->setDefaultFont(font);
+    connect(m_editor->document(), &QTextDocument::contentsChanged, this,
+            [this] { m_searchText.reset(); });
     // A screen reader names the text area after its first line, as the note list does; only a
     // change there can change the name, and a first line may be 65,536 characters long.
     connect(m_editor->document(), &QTextDocument::contentsChange, m_editor, [this](int from) {
@@ -112,6 +114,11 @@ void NoteWindow::setNote(const Note& note) {
         setWindowOpacity(qBound(0, note.effectiveOpacity(), 255) / 255.0);
     showLockAndReminder();
     applyGeometry();
+}
+
+const textsearch::Text& NoteWindow::searchText() const {
+    if (!m_searchText) m_searchText.emplace(m_editor->text());
+    return *m_searchText;
 }
 
 void NoteWindow::showLockAndReminder() {

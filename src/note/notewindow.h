@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 #include <array>
+#include <optional>
 
 #include "model/note.h"
 #include "model/notechange.h"
@@ -16,6 +17,7 @@
 #include "model/reminder.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
+#include "text/textsearch.h"
 
 class IconButton;
 class RichTextBox;
@@ -63,6 +65,9 @@ public:
     bool isResizing() const { return m_resizeGrip >= 0; }
 
     RichTextBox* editor() const { return m_editor; }
+    // The text as plain text, kept beside the document for searches over every note: made
+    // again at the first read after a change, not at every keystroke in the note.
+    const textsearch::Text& searchText() const;
 
     // Once a second while it checks its reminder: rings the alarm when the reminder is due,
     // with the sound when `withSound` (the program's reminder-sound switch).
@@ -167,7 +172,8 @@ private:
     IconButton* m_hideButton;
     IconButton* m_deleteButton;
     RichTextBox* m_editor;
-    NoteState m_state;  // tells changed() of every real change
+    mutable std::optional<textsearch::Text> m_searchText;  // none since the last change
+    NoteState m_state;                                     // tells changed() of every real change
     int m_number = 0;
     const NoteId m_id;
     bool m_textArriving = false;  // apply() is putting a text in

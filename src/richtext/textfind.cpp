@@ -1,5 +1,7 @@
 #include "richtext/textfind.h"
 
+#include "text/textsearch.h"
+
 #include <algorithm>
 
 namespace textfind {
@@ -27,8 +29,10 @@ std::optional<Span> find(QStringView text, QStringView needle, Span selection,
     if (needle.isEmpty()) return std::nullopt;
     const Span range = searchRange(int(text.size()), selection, start, end);
     if (needle.size() > range.length) return std::nullopt;
+    // Folded as the search over every note folds: a note found there by "abc" finds its "ＡＢＣ"
+    // again, and find next goes on from it.
     const qsizetype at =
-        text.mid(range.start, range.length).indexOf(needle, 0, Qt::CaseInsensitive);
+        textsearch::fold(text.mid(range.start, range.length)).indexOf(textsearch::fold(needle));
     if (at < 0) return std::nullopt;
     return Span{range.start + int(at), int(needle.size())};
 }

@@ -24,7 +24,7 @@ struct Span {
 Span searchRange(int textLength, Span selection, std::optional<int> start, std::optional<int> end);
 
 // The first occurrence of needle lying wholly inside the stretch searchRange gives, ignoring
-// letter case and word boundaries. An empty needle matches nothing.
+// letter case, full and half width, and word boundaries. An empty needle matches nothing.
 std::optional<Span> find(QStringView text, QStringView needle, Span selection,
                          std::optional<int> start = {}, std::optional<int> end = {});
 
