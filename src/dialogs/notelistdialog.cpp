@@ -160,13 +160,13 @@ void NoteListDialog::search(const QString& typed) {
 }
 
 notelist::MarkedPreview NoteListDialog::rowPreview(int row) const {
-    const NoteWindow* note = noteOfRow(row);
-    if (!note) return {};
+    const std::optional<textsearch::Text> text = searchedText(row);
+    if (!text) return {};
     if (!m_query.isEmpty()) {
-        const textsearch::Text text = notelist::searchedText(note->searchText(), note->isLocked());
-        if (const std::optional<textsearch::Hit> hit = textsearch::firstHit(text, m_query))
-            return notelist::previewAround(text.plain, *hit);
+        if (const std::optional<textsearch::Hit> hit = textsearch::firstHit(*text, m_query))
+            return notelist::previewAround(text->plain, *hit);
     }
+    const NoteWindow* note = noteOfRow(row);
     return {notelist::preview(note->searchText().plain, note->isLocked())};
 }
 
