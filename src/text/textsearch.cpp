@@ -18,9 +18,9 @@ char16_t foldUnit(char16_t c) {
 
 QString fold(QStringView text) {
     QString folded(text.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(folded.data());
+    QChar* out = folded.data();
     for (qsizetype i = 0; i < text.size(); ++i)
-        out[i] = foldUnit(text[i].unicode());
+        out[i] = QChar(foldUnit(text[i].unicode()));
     return folded;
 }
 
