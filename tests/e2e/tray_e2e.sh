@@ -38,10 +38,25 @@ note_ids() {
     done
     return 0
 }
+# menu_shown: a menu of the program is up: a window that is no note (a utility window), nor the
+# tool tip that the pointer resting on the tray icon brings up.
+menu_shown() {
+    local id type
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        type=$(xprop -id "$id" _NET_WM_WINDOW_TYPE)
+        [[ $type != *UTILITY* && $type != *TOOLTIP* ]] &&
+            [ "$(xwininfo -id "$id" | awk '/Width:/ {print $NF}')" -gt 40 ] && return 0
+    done
+    return 1
+}
 tray_menu() {  # tray_menu N: the N-th item of the tray menu, separators not counted
+    wait_for 5 eval '! menu_shown' || fail "the last menu stayed up"
     read -r cx cy <<<"$(tray_icon_centre)"
+    # Two presses on the icon within Qt's double-click time (400 ms) are a double click, and a
+    # double click opens no menu: the last item may have been chosen only a moment ago.
+    sleep 0.4
     xdotool mousemove "$cx" "$cy" click 3
-    sleep 0.5
+    wait_for 5 menu_shown || fail "no tray menu came up"
     local keys=()
     for ((k = 0; k < $1; k++)); do keys+=(Down); done
     xdotool key "${keys[@]}" Return
@@ -49,6 +64,7 @@ tray_menu() {  # tray_menu N: the N-th item of the tray menu, separators not cou
 
 # A tray host that appears after the program: the icon shows up in it.
 start_program
+# Nothing to wait for: no tray icon may come up within a second.
 sleep 1
 tray_icon_centre >/dev/null && fail "a tray icon without a tray host"
 start_tray
@@ -61,15 +77,24 @@ wait_for 10 bash -c "visible_geometries $pid | grep -q '^1057 27 223 255$'" ||
     fail "left click: $(visible_geometries "$pid")"
 
 # "帖子在前" (5th item) puts the note into the window manager's above band, without unmapping.
-note=$(note_ids | head -1)
+# Read whole: a head that stops at the first line would end note_ids by SIGPIPE, which pipefail
+# counts as a failure.
+first_note() { local ids; ids=$(note_ids); echo "${ids%%$'\n'*}"; }
+note=$(first_note)
 tray_menu 5
 wait_for 5 sh -c "xprop -id $note _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE" || fail "note not above others"
-[ "$(note_ids | head -1)" = "$note" ] || fail "the note was mapped again"
+[ "$(first_note)" = "$note" ] || fail "the note was mapped again"
 
 # Typing is saved within 5 seconds; kill -9 afterwards loses nothing.
 xdotool mousemove 1150 150 click 1
 xdotool type --delay 20 "saved soon"
-sleep 5
+# saved: the text is in the note's file, and the save has put the settings file in place after it.
+saved() {
+    grep -q 'saved soon' "$app/tie/tie1.tie" 2>/dev/null && [ ! -e "$app/tie.journal" ] &&
+        [ ! "$app/tie.dat" -ot "$app/tie/tie1.tie" ] &&
+        grep -qx '窗体数目=1' <(iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r')
+}
+wait_for 5 saved || fail "typed text not saved within 5 s: $(cat "$app/tie/tie1.tie" 2>&1)"
 kill -9 "$pid"
 wait "$pid" 2>/dev/null || true
 grep -q 'saved soon' "$app/tie/tie1.tie" || fail "typed text not saved: $(cat "$app/tie/tie1.tie" 2>&1)"
@@ -83,11 +108,15 @@ wait_for 5 bash -c "[ -z \"\$(visible_geometries $pid)\" ]" || fail "hide all le
 first=$pid
 timeout 10 "$app/jotpin" >"$E2E_TMP/second.log" 2>&1 || fail "second start did not exit 0 at once"
 wait_for 5 bash -c "[ -n \"\$(visible_geometries $first)\" ]" || fail "second start did not bring the note up"
+# Brought up means activated too, and the activation follows the window's mapping: a tray
+# menu opened before it lands is closed by it.
+wait_for 5 eval '[ "$(xdotool getactivewindow 2>/dev/null)" = "$(note_ids)" ]' ||
+    fail "second start did not activate the note"
 kill -0 "$first" || fail "the first program ended"
 
 # "退出" (11th item), then OK: the store and the auto-start entry are written, the program ends.
 tray_menu 11
-sleep 0.7
+wait_active 退出软件
 xdotool key Return
 wait_for 10 bash -c "! kill -0 $first 2>/dev/null" || fail "exit + OK did not end the program"
 entry="$XDG_CONFIG_HOME/autostart/jotpin.desktop"
