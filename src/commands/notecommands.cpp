@@ -26,6 +26,8 @@ NoteWindow* showNewNote(CommandHost& host, NoteWindow* note, QPoint place) {
                               screen::heightTwips(), host.notePlaces(note));
     note->moveTwips(free.x(), free.y(), note->note().width, note->note().height);
     note->show();
+    // Asked for: openbox gives no focus to a new window that wants no taskbar button.
+    focusNote(note);
     return note;
 }
 

@@ -211,7 +211,40 @@ else
     check "drags against the bottom edge (note 2 is not at 600,200)" false
 fi
 [ -n "${JOTPIN_E2E_SHOTS:-}" ] && desktop_screenshot "$JOTPIN_E2E_SHOTS/$desktop-drags.png"
+
+# New notes take the keyboard, with the caret on the line after their creation time: one made
+# with Ctrl+N in a note, typed into at once, and one made by the desktop entry's 新建帖子 (the
+# tray menu's command). Ctrl+N leaves its note where new notes stand (11235 twips, 749 px); the
+# command puts it at the right edge (1280 - 223). Sway places them itself.
+first=$(note_window 1)
+read -r x y <<<"$(place "$first")"
+pointer_click $((x + 100)) $((y + 100))
+check "a click gives a note the keyboard" wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" = $first ]"
+xdotool type --delay 30 first
+xdotool key ctrl+n
+xdotool type --delay 30 SECOND
+timeout 10 "$app/jotpin" --new-note >>"$E2E_TMP/jotpin.log" 2>&1 || check "jotpin --new-note" false
+# Typed once it is there: a request from another program may land after the keys typed here.
+fifth_up() { [ -n "$(note_window 5)" ] && [ "$(xdotool getactivewindow)" = "$(note_window 5)" ]; }
+check "the command's new note takes the keyboard" wait_for 10 fifth_up
+xdotool type --delay 30 THIRD
+if [ "$desktop" != sway ]; then
+    check "Ctrl+N's note stands where new notes stand" wait_for 5 at_place "$(note_window 4)" "749 27"
+    check "the command's note stands at the right edge" wait_for 5 at_place "$(note_window 5)" "1057 27"
+fi
+[ -n "${JOTPIN_E2E_SHOTS:-}" ] && desktop_screenshot "$JOTPIN_E2E_SHOTS/$desktop-new.png"
 stop_jotpin
+typed_in() { # typed_in N WORD: WORD stands in note N's text, below its creation line
+    grep -q "$2" "$app/tie/tie$1.tie" && ! grep -q "u21019.*$2" "$app/tie/tie$1.tie"
+}
+check "typing before Ctrl+N stays in its note" typed_in 1 first
+check "typing after Ctrl+N goes into the new note" typed_in 4 SECOND
+check "typing goes into the command's new note" typed_in 5 THIRD
+check "the old note has nothing typed after Ctrl+N" bash -c "! grep -q 'SECOND\|THIRD' '$app/tie/tie1.tie'"
+if [ "$desktop" != sway ]; then
+    check "Ctrl+N's note is stored where it stands" stored_is 4 "11235 405 3345 3825"
+    check "the command's note is stored at the right edge" stored_is 5 "15855 405 3345 3825"
+fi
 
 # Only native Wayland: it runs, says once what it cannot do, and changes no place or size.
 if [ "$desktop" = sway ]; then
