@@ -472,6 +472,15 @@ void TstNote::keyboardReachesTheTitleStrip() {
     QVERIFY(text->hasFocus());
     QTest::keyClick(text, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(note->deleteButton()->hasFocus());
+    // The strip is a cycle both ways: Tab never drops into the text, where it would type.
+    QTest::keyClick(note->deleteButton(), Qt::Key_Tab);
+    QVERIFY(note->menuButton()->hasFocus());
+    QTest::keyClick(note->menuButton(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(note->deleteButton()->hasFocus());
+    QTest::keyClick(note->deleteButton(), Qt::Key_Escape);
+    QVERIFY(text->hasFocus());
+    QCOMPARE(text->text().count(u'\t'), 1);
+    QTest::keyClick(text, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     // The note's keys act from the strip too: F6 hides.
     QTest::keyClick(note->deleteButton(), Qt::Key_F6);
     QVERIFY(!note->isVisible());

@@ -5,7 +5,6 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPointer>
-#include <algorithm>
 
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
@@ -127,16 +126,30 @@ void NoteWindow::tellReadersOfLock() {
     tellReadersOfName();
 }
 
-void NoteWindow::focusTitleStrip(bool last) {
-    QList<IconButton*> buttons = {m_menuButton, m_alarmIcon, m_unlockButton, m_hideButton,
-                                  m_deleteButton};
-    if (last) std::reverse(buttons.begin(), buttons.end());
-    for (IconButton* button : buttons) {
-        if (button->isVisibleTo(this) && button->isEnabled()) {
-            button->setFocus(Qt::TabFocusReason);
-            return;
-        }
+QList<IconButton*> NoteWindow::stripButtonsThatAct() const {
+    QList<IconButton*> buttons;
+    for (IconButton* button :
+         {m_menuButton, m_alarmIcon, m_unlockButton, m_hideButton, m_deleteButton}) {
+        if (button->isVisibleTo(this) && button->isEnabled()) buttons.append(button);
     }
+    return buttons;
+}
+
+void NoteWindow::focusTitleStrip(bool last) {
+    const QList<IconButton*> buttons = stripButtonsThatAct();
+    if (!buttons.isEmpty()) (last ? buttons.last() : buttons.first())->setFocus(Qt::TabFocusReason);
+}
+
+bool NoteWindow::focusNextPrevChild(bool next) {
+    // The strip is a cycle: Tab past its last button would land in the text with no sign of
+    // it, and the next Tab would type a tab there. Ctrl+Tab or Esc leave it.
+    const QList<IconButton*> buttons = stripButtonsThatAct();
+    const auto at = buttons.indexOf(qobject_cast<IconButton*>(focusWidget()));
+    if (at < 0) return QWidget::focusNextPrevChild(next);
+    const qsizetype count = buttons.size();
+    buttons.at((at + (next ? 1 : count - 1)) % count)
+        ->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void NoteWindow::focusText() {
@@ -167,6 +180,12 @@ void NoteWindow::keyPressEvent(QKeyEvent* event) {
             focusTitleStrip(key == Qt::Key_Backtab);
         else
             focusText();
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !m_editor->hasFocus() &&
+        !isLocked()) {
+        focusText();
         event->accept();
         return;
     }

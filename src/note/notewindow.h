@@ -106,7 +106,8 @@ public:
     IconButton* deleteButton() const { return m_deleteButton; }
 
     // Without a mouse: Ctrl+Tab and Ctrl+Shift+Tab move between the text and the title strip
-    // (Tab in the text types a tab); in the strip Tab moves on and Space or Enter presses.
+    // (Tab in the text types a tab); in the strip Tab and Shift+Tab go round its buttons, Space
+    // or Enter presses, Esc goes back to the text.
     // The first (or last) button of the strip that can act takes the focus.
     void focusTitleStrip(bool last = false);
     void focusText();
@@ -140,8 +141,11 @@ protected:
     void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // The title strip's buttons that are shown and enabled, left to right.
+    QList<IconButton*> stripButtonsThatAct() const;
     // A place or size from outside (the window manager) that is the user's: not one the
     // window passes through or is given while it is mapped.
     void takePlaceFromOutside();
