@@ -583,27 +583,34 @@ void TstApp::startOptionsActOnTheRunningProgram() {
 }
 
 void TstApp::noTrayIsToldOncePerDesktop() {
+    qunsetenv("XDG_CURRENT_DESKTOP");
     program()->startUp();
     program()->tray().tellIfNoTray();  // a tray is there
-    f.tray.host = false;
-    program()->tray().tellIfNoTray();  // a bare window manager
     QVERIFY(f.notifications.shown.isEmpty());
-    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    // A bare window manager, no desktop's name: told too, with advice that needs no
+    // applications menu.
+    f.tray.host = false;
     program()->tray().tellIfNoTray();
     QCOMPARE(f.notifications.shown.size(), 1);
     QVERIFY(f.notifications.shown.at(0).contains(QStringLiteral("再启动一次 Jotpin")));
+    QVERIFY(f.notifications.shown.at(0).contains(QStringLiteral("--new-note")));
     // Not at the next start on the same desktop.
     f.restart();
     program()->startUp();
     program()->tray().tellIfNoTray();
     QCOMPARE(f.notifications.shown.size(), 1);
-    // Another desktop is told too; without a notification server, in a box.
+    // A desktop is told on its own; without a notification server, in a box.
     qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
     f.notifications.server = false;
     program()->tray().tellIfNoTray();
     QCOMPARE(f.prompts.told.size(), 1);
     QVERIFY(f.prompts.told.at(0).contains(QStringLiteral("AppIndicator")));
     qunsetenv("XDG_CURRENT_DESKTOP");
+    // Each window manager is remembered apart; a desktop's name comes first.
+    QCOMPARE_NE(ProgramTray::noTrayKey({}, QStringLiteral("Openbox")),
+                ProgramTray::noTrayKey({}, QStringLiteral("KWin")));
+    QCOMPARE(ProgramTray::noTrayKey(QStringLiteral("XFCE"), QStringLiteral("Xfwm4")),
+             ProgramTray::noTrayKey(QStringLiteral("XFCE"), {}));
 }
 
 void TstApp::staleLocksAreTakenOver_data() {

@@ -12,6 +12,7 @@
 #include "desktop/notifications.h"
 #include "desktop/prompts.h"
 #include "desktop/tray.h"
+#include "desktop/windowops.h"
 #include "platform/apppaths.h"
 
 ProgramTray::ProgramTray(OpenWindows& windows, QMenu* menu, std::function<void()> newNote,
@@ -74,21 +75,43 @@ void ProgramTray::tell(const QString& text) {
         Prompts::instance().tell(text, QStringLiteral("Jotpin"));
 }
 
+QString ProgramTray::noTrayKey(const QString& desktop, const QString& windowManager) {
+    QString name = !desktop.isEmpty()         ? desktop
+                   : !windowManager.isEmpty() ? QStringLiteral("wm-") + windowManager
+                                              : QStringLiteral("none");
+    // A key as it stands in the file: QSettings takes a slash for a group and escapes the
+    // rest of "ubuntu:GNOME" or "GNOME Shell".
+    for (QChar& c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'_') c = u'-';
+    }
+    return QStringLiteral("noTray/") + name;
+}
+
 void ProgramTray::tellIfNoTray() {
     if (m_removed || TrayIcon::instance().hostAvailable()) return;
-    // A session without a desktop's name is a bare window manager, started by hand: its user
-    // knows there is no panel, and the advice (the applications menu) would not fit.
-    QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    if (desktop.isEmpty()) return;
     // Once on each desktop, remembered beside the snapshots: a desktop without a tray stays so
-    // at every login, and the advice does not change; another desktop may have one.
+    // at every login, and the advice does not change; another desktop may have one. A session
+    // without a desktop's name (a bare window manager started by a display manager or startx)
+    // is known by its window manager.
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     QSettings told(paths::keptDir() + QStringLiteral("/told.ini"), QSettings::IniFormat);
-    const QString key = QStringLiteral("noTray/") + desktop.replace(u':', u'-');
+    const QString key =
+        noTrayKey(desktop, desktop.isEmpty() ? windowops::windowManagerName() : QString());
     if (told.value(key).toBool()) return;
     told.setValue(key, true);
-    tell(QStringLiteral(
+    const QString noTray = QStringLiteral(
         "这个桌面没有系统托盘，Jotpin 的图标和托盘菜单无法显示，但 Jotpin 在运行。\n"
-        "托盘菜单：再启动一次 Jotpin 就会在鼠标处打开；新建帖子、帖子列表、显示所有帖子和"
-        "退出也在应用程序菜单里 Jotpin 的右键菜单中。\n"
-        "GNOME 可以安装 AppIndicator 扩展（gnome-shell-extension-appindicator）来显示托盘。"));
+        "托盘菜单：再启动一次 Jotpin 就会在鼠标处打开；");
+    if (desktop.isEmpty()) {
+        // No desktop: no applications menu to offer the entry's actions either.
+        tell(noTray + QStringLiteral("命令 jotpin --new-note、--note-list、--show-all 和 --quit "
+                                     "也能新建帖子、打开帖子列表、显示所有帖子和退出。\n"
+                                     "装一个系统托盘（stalonetray、trayer 或带托盘的面板）"
+                                     "就能看到图标。"));
+        return;
+    }
+    tell(noTray +
+         QStringLiteral(
+             "新建帖子、帖子列表、显示所有帖子和退出也在应用程序菜单里 Jotpin 的右键菜单中。\n"
+             "GNOME 可以安装 AppIndicator 扩展（gnome-shell-extension-appindicator）来显示托盘。"));
 }

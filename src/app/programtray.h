@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QString>
 #include <functional>
 
 class OpenWindows;
@@ -33,8 +34,11 @@ public:
     // The tray menu at a point of the screen, unless it is open already.
     QMenu* popUpMenu(QPoint at);
     // With no tray some time after the start, the user is told how to reach the tray menu,
-    // once on each desktop.
+    // once on each desktop, or each window manager where the session names no desktop.
     void tellIfNoTray();
+    // Under which name that was remembered: the desktop's (XDG_CURRENT_DESKTOP), else the
+    // window manager's.
+    static QString noTrayKey(const QString& desktop, const QString& windowManager);
     void tell(const QString& text);
 
 private:

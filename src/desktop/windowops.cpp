@@ -162,6 +162,27 @@ std::optional<xcb_get_property_cookie_t> askFor(xcb_connection_t* connection) {
 
 }  // namespace
 
+QString windowManagerName() {
+    xcb_connection_t* connection = xcbConnection();
+    if (!connection) return {};
+    using Reply = std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)>;
+    const auto property = [connection](xcb_window_t window, const char* name, xcb_atom_t type) {
+        return Reply(xcb_get_property_reply(connection,
+                                            xcb_get_property(connection, 0, window,
+                                                             atom(connection, name), type, 0, 256),
+                                            nullptr),
+                     &std::free);
+    };
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const Reply check = property(root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
+    if (!check || check->format != 32 || xcb_get_property_value_length(check.get()) < 4) return {};
+    const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    const Reply name = property(wm, "_NET_WM_NAME", atom(connection, "UTF8_STRING"));
+    if (!name || name->format != 8) return {};
+    return QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(name.get())),
+                             xcb_get_property_value_length(name.get()));
+}
+
 void askStackingOrder() {
     xcb_connection_t* connection = xcbConnection();
     if (!connection) return;

@@ -2,6 +2,7 @@
 // Window-manager operations on top-level windows.
 
 #include <QList>
+#include <QString>
 #include <QWindow>
 
 class QWidget;
@@ -23,6 +24,10 @@ void keepOnDesktop(QWidget* window);
 // began: a release that reached the window means the manager never took the mouse, and would
 // otherwise leave the window hanging on the pointer until the next click.
 void cancelSystemMove(QWidget* window);
+
+// What the window manager calls itself (_NET_WM_NAME of its check window): "Openbox", "KWin"…;
+// empty where there is none or it does not say.
+QString windowManagerName();
 
 // The desktop's top-level windows from the bottom to the top, as the window manager stacks
 // them; empty where it does not say (no X server, a window manager without the list).

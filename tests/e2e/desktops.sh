@@ -71,6 +71,7 @@ start_desktop() {
             ;;
         sway) start_sway ;;
     esac
+    told_no_tray
 }
 
 # start_sway: sway headless with XWayland, one 1280x1024 output.

@@ -87,6 +87,7 @@ printer_dialog() {
 run_installed() {
     local prefix=$1 ask=${2:-}
     rm -rf "$XDG_DATA_HOME" "$XDG_STATE_HOME"
+    told_no_tray
     # A note from another machine without a sound of its own takes the default, kvz.mid.
     local store="$XDG_DATA_HOME/jotpin"
     mkdir -p "$store"

@@ -2,8 +2,8 @@
 # Trays that are not there when the program starts, on a session bus of the test's own: a
 # StatusNotifierItem tray (watcher and host of trayhost.py) that starts later, shows the tray
 # menu over D-Bus with its checks and clicks its items, and starts again; an XEmbed tray that
-# starts later while a session bus is there; no tray at all (a notification, else a box); the
-# desktop entry's actions acting on the running program.
+# starts later while a session bus is there; no tray at all (a notification, else a box), also
+# in a session that names no desktop; the desktop entry's actions acting on the running program.
 set -euo pipefail
 program=$1
 source "$(dirname "$0")/xsession.sh"
@@ -16,6 +16,7 @@ host="$(cd "$(dirname "$0")" && pwd)/trayhost.py"
 start_x
 program_folder "$program"
 export XDG_CURRENT_DESKTOP=jotpin-test
+rm -f "$XDG_STATE_HOME/jotpin/told.ini"  # this test is about being told
 
 start_helper dbus "$E2E_TMP/dbus.log" "test -s '$E2E_TMP/bus'" \
     "dbus-daemon --session --nofork --print-address=3 3>'$E2E_TMP/bus'"
@@ -127,6 +128,12 @@ start_host notifications
 start_program
 wait_for 30 grep -q '^notify Jotpin|.*再启动一次 Jotpin' "$E2E_TMP/notifications.log" ||
     fail "no tray, and no notification: $(cat "$E2E_TMP/notifications.log")"
+stop_program
+# ... also in a session that names no desktop (openbox started by hand), with advice that needs
+# no applications menu.
+XDG_CURRENT_DESKTOP= start_program
+wait_for 30 grep -q '^notify Jotpin|.*jotpin --new-note' "$E2E_TMP/notifications.log" ||
+    fail "no tray, no desktop's name, and no notification: $(cat "$E2E_TMP/notifications.log")"
 stop_program
 stop_host "$notifications_pid"
 # ... else in a box (another desktop: told once on each).

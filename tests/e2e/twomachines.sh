@@ -71,6 +71,7 @@ start_jotpin() {
     local side=$1 home="$E2E_TMP/$1"
     mkdir -p "$home/config" "$home/data" "$home/state"
     mkdir -p -m 700 "$home/run"
+    DISPLAY="${DISP[$side]}" told_no_tray "$home/state"
     env DISPLAY="${DISP[$side]}" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
         XDG_STATE_HOME="$home/state" XDG_RUNTIME_DIR="$home/run" \
         "$program" --store "$(store_of "$side")" >>"$E2E_TMP/jotpin-$side.log" 2>&1 &

@@ -116,6 +116,24 @@ start_helper() {
     done
 }
 
+# told_no_tray [STATE_HOME]: the state Jotpin keeps once it has told this session that there is no
+# tray, as every start after the first finds it, so that no box comes up in the middle of a test
+# (10 s after a start without a tray). Keyed as the program keys it: the desktop's name, else the
+# window manager's on DISPLAY. The tests of the telling itself remove told.ini again.
+told_no_tray() {
+    local state=${1:-$XDG_STATE_HOME} check wm key
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}') || true
+    [ -z "$check" ] ||
+        wm=$(xprop -id "$check" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p')
+    mkdir -p "$state/jotpin"
+    {
+        echo '[noTray]'
+        for key in none ${wm:+"wm-$wm"} ${XDG_CURRENT_DESKTOP:+"$XDG_CURRENT_DESKTOP"}; do
+            echo "$(sed 's/[^A-Za-z0-9_-]/-/g' <<<"$key")=true"
+        done
+    } >"$state/jotpin/told.ini"
+}
+
 # start_x [NAME]: an X server with openbox, DISPLAY set to it. A test with two names gets two
 # displays, as two machines would have: their files carry the name, "-a" in xvfb-a.log.
 start_x() {
@@ -125,6 +143,7 @@ start_x() {
     # never be managed (seen: a note that stayed unmapped).
     start_helper "openbox$n" "$E2E_TMP/openbox$n.log" "test -e '$E2E_TMP/openbox$n.ready'" \
         "openbox --startup 'touch $E2E_TMP/openbox$n.ready'"
+    told_no_tray
 }
 
 # start_xvfb [NAME]: an X server without a window manager, DISPLAY set to it.
@@ -136,6 +155,7 @@ start_xvfb() {
         "Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>'$E2E_TMP/display$n'"
     export DISPLAY=":$(tr -d '[:space:]' <"$E2E_TMP/display$n")"
     wait_for 20 xprop -root || fail "no X server on $DISPLAY"
+    told_no_tray
 }
 
 # start_tray: a tray host, trayer, in a strip at the top right, ready once its window is shown.
