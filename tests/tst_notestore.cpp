@@ -150,6 +150,7 @@ private Q_SLOTS:
     void crashAtAnyStepOfASaveLeavesTheOldOrTheNewStore();
     void snapshotsKeepTheContentsOfLinkedFiles();
     void journalsNotOfThisMachinesSavesAreSetAside();
+    void linksOutOfTheStoreAreNeverReadNorWrittenThrough();
 
 private:
     void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {
@@ -724,12 +725,12 @@ void TstNoteStore::crashAtAnyStepOfASaveLeavesTheOldOrTheNewStore() {
 }
 
 void TstNoteStore::snapshotsKeepTheContentsOfLinkedFiles() {
-    // The settings file is a link into another folder (a synced one, say).
+    // The settings file is a link into another folder of the store.
     QTemporaryDir dir;
     const QString storeDir = dir.filePath(QStringLiteral("store"));
-    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere/tie.dat"));
+    const QString elsewhere = storeDir + QStringLiteral("/elsewhere/tie.dat");
     QDir().mkpath(storeDir + QStringLiteral("/tie"));
-    QDir().mkpath(dir.filePath(QStringLiteral("elsewhere")));
+    QDir().mkpath(storeDir + QStringLiteral("/elsewhere"));
     const QByteArray first = initSection(QStringLiteral("0"));
     QFile target(elsewhere);
     QVERIFY(target.open(QIODevice::WriteOnly) && target.write(first) == first.size());
@@ -793,6 +794,98 @@ void TstNoteStore::journalsNotOfThisMachinesSavesAreSetAside() {
     }
     // Each kept where conflict copies go, none over another.
     QCOMPARE(QDir(paths::conflictsDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+}
+
+void TstNoteStore::linksOutOfTheStoreAreNeverReadNorWrittenThrough() {
+    // A synced folder carries links as links, and anyone who can write there can plant one: a
+    // link that leads out of the store is neither read nor written through, however many steps
+    // it takes. One that stays in the store is a file of it.
+    QTemporaryDir dir;
+    const QString storeDir = dir.filePath(QStringLiteral("store"));
+    const QString precious = dir.filePath(QStringLiteral("precious.txt"));
+    const auto writeFile = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    const auto readFile = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    const auto note = [](const QString& text) {
+        QTextDocument doc(text);
+        return store::NoteToSave{Note{}, std::make_shared<const rtf::Snapshot>(rtf::capture(doc)),
+                                 0};
+    };
+    const QList<store::NoteToSave> notes = {note(QStringLiteral("一")), note(QStringLiteral("二")),
+                                            note(QStringLiteral("三"))};
+    QVERIFY(store::saveStore(storeDir, Switches{}, notes));
+    QVERIFY(writeFile(precious, "precious data"));
+    const QString content = store::contentFilePath(storeDir, 1);
+    // Note 1 leads out; note 2 into the store and on out; note 3 stays in the store.
+    QVERIFY(QFile::remove(content) && QFile::link(precious, content));
+    const QString hop = storeDir + QStringLiteral("/hop");
+    QVERIFY(QFile::link(precious, hop));
+    QVERIFY(QFile::remove(store::contentFilePath(storeDir, 2)) &&
+            QFile::link(QStringLiteral("../hop"), store::contentFilePath(storeDir, 2)));
+    const QString inside = storeDir + QStringLiteral("/kept3.rtf");
+    QVERIFY(QFile::rename(store::contentFilePath(storeDir, 3), inside) &&
+            QFile::link(QStringLiteral("../kept3.rtf"), store::contentFilePath(storeDir, 3)));
+
+    QStringList problems;
+    QCOMPARE(store::loadStore(storeDir, Switches{}, &problems).notes.size(), 3);
+    for (int n = 1; n <= 2; ++n) {
+        const store::Content read = store::readContent(storeDir, n, &problems);
+        QCOMPARE(read.kind, store::Content::Kind::None);
+        QVERIFY(read.movedAside);  // the link itself, set aside and told
+        QVERIFY(QFileInfo(store::contentFilePath(storeDir, n) + QStringLiteral(".unreadable"))
+                    .isSymLink());
+    }
+    QCOMPARE(problems.size(), 2);
+    QVERIFY(problems[0].contains(QStringLiteral("帖子文件夹以外的链接")));
+    QCOMPARE(store::readContent(storeDir, 3, nullptr).kind, store::Content::Kind::Rtf);
+
+    // A save writes files of the store's own, also over a link planted where it stages one;
+    // the link inside stays a link.
+    const QString saving = content + QStringLiteral(".saving");
+    QVERIFY(QFile::link(precious, saving));
+    QVERIFY(store::saveStore(storeDir, Switches{}, notes));
+    QVERIFY(!QFileInfo(content).isSymLink() && QFileInfo(content).isFile());
+    QVERIFY(QFileInfo(store::contentFilePath(storeDir, 3)).isSymLink());
+    QVERIFY(readFile(inside).contains("\\u19977"));  // 三
+    QVERIFY(!QFileInfo(saving).exists() && !QFileInfo(saving).isSymLink());
+    QCOMPARE(readFile(precious), QByteArray("precious data"));
+
+    // A journal planted as a link is moved aside unread; one planted between two saves is
+    // replaced, not written through; a save still commits.
+    const QString journal = store::journalPath(storeDir);
+    QVERIFY(QFile::link(precious, journal));
+    problems.clear();
+    QVERIFY(store::saveStore(storeDir, Switches{}, notes, &problems));
+    QVERIFY(problems.join(u' ').contains(QStringLiteral("链接")));
+    QVERIFY(!QFileInfo(journal).exists() && !QFileInfo(journal).isSymLink());
+    QCOMPARE(readFile(precious), QByteArray("precious data"));
+
+    // The settings file or the folder of texts leading out: the store is not read, and a save
+    // neither reads the file nor writes through it.
+    const QString settings = store::settingsFilePath(storeDir);
+    const QByteArray otherStore = initSection(QStringLiteral("1")) + "[secret]\r\nkey=value\r\n";
+    QVERIFY(writeFile(precious, otherStore));
+    QVERIFY(QFile::remove(settings) && QFile::link(precious, settings));
+    problems.clear();
+    QVERIFY(store::loadStore(storeDir, Switches{}, &problems).unreadable);
+    QVERIFY(problems.join(u' ').contains(QStringLiteral("帖子文件夹以外的链接")));
+    problems.clear();
+    QVERIFY(store::saveStore(storeDir, Switches{}, notes, &problems));  // replaced, and told
+    QCOMPARE(problems.size(), 1);
+    QVERIFY(QFileInfo(settings).isFile() && !QFileInfo(settings).isSymLink());
+    QVERIFY(!readFile(settings).contains("secret"));
+    QCOMPARE(readFile(precious), otherStore);
+    const QString texts = storeDir + QStringLiteral("/tie");
+    QVERIFY(QDir(texts).removeRecursively() && QFile::link(dir.path(), texts));
+    QVERIFY(store::loadStore(storeDir, Switches{}, &problems).unreadable);
+    QVERIFY(!store::saveStore(storeDir, Switches{}, notes, &problems));
+    QCOMPARE(readFile(precious), otherStore);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
 
 QTEST_MAIN(TstNoteStore)

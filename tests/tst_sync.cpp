@@ -492,18 +492,28 @@ void TstSync::conflictCopiesAreFoldedIn() {
     gbk.close();
     QFile::copy(f.settingsFile(),
                 f.storeDir() + QStringLiteral("/tie.sync-conflict-20261207-101010-ABCDEF1.dat"));
+    // A "copy" that is a link out of the store, planted: moved out unread.
+    QTemporaryDir outside;
+    QFile secret(outside.filePath(QStringLiteral("secret.txt")));
+    QVERIFY(secret.open(QIODevice::WriteOnly) && secret.write("secret outside") > 0);
+    secret.close();
+    QVERIFY(QFile::link(
+        secret.fileName(),
+        f.storeDir() + QStringLiteral("/tie/tie2.sync-conflict-20261207-111111-ABCDEF1.tie")));
     f.program->startUp();
     QCOMPARE(f.windowCount(), 6);
     QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
     QVERIFY(textOf(4).endsWith(QStringLiteral("only in the copy")));
     QVERIFY(textOf(5).endsWith(QStringLiteral("副本里的文字")));
     QCOMPARE(f.tray.messages.size(), 1);
+    QVERIFY(f.tray.messages[0].contains(QStringLiteral("1 个是指向帖子文件夹以外的链接")));
     QVERIFY(store::readDiskState(f.storeDir()).conflictCopies.isEmpty());
     int kept = 0;
     for (QDirIterator it(paths::conflictsDir(), QDir::Files, QDirIterator::Subdirectories);
          it.hasNext(); it.next())
         ++kept;
-    QCOMPARE(kept, 4);
+    QCOMPARE(kept, 5);
+    QVERIFY(QFileInfo::exists(secret.fileName()));
     QDir(paths::conflictsDir()).removeRecursively();
 }
 

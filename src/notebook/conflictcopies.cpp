@@ -114,9 +114,12 @@ QString fold(NoteShelf& shelf, const Places& places, const Switches& switches,
     QStringList texts = shownTexts(shelf);
     int restored = 0;
     int moved = 0;
+    int linksOut = 0;
     for (const QString& path : copies) {
         const QFileInfo copy(path);
-        if (copy.dir().dirName() == store::keys::kContentFolder) {
+        if (!files::staysWithin(path, places.store)) {
+            ++linksOut;  // a link that leads out of the store: moved out of it unread
+        } else if (copy.dir().dirName() == store::keys::kContentFolder) {
             QByteArray bytes;
             QString error;
             if (files::readRegular(path, qint64(1) << 28, &bytes, &error) != files::ReadResult::Ok)
@@ -140,18 +143,20 @@ QString fold(NoteShelf& shelf, const Places& places, const Switches& switches,
         }
         // Out of the store, where the sync tool would bring it back to every machine.
         QString target = keptDir + u'/' + copy.fileName();
-        for (int i = 2; QFileInfo::exists(target); ++i)
+        for (int i = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++i)
             target = keptDir + u'/' + QString::number(i) + u'-' + copy.fileName();
-        if (QFile::rename(path, target) || (QFile::copy(path, target) && QFile::remove(path)))
-            ++moved;
+        if (files::moveEntry(path, target)) ++moved;
     }
     if (moved == 0 && restored == 0) return {};
-    return QStringLiteral(
-               "同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
-               "已作为新帖子找回。副本已移到 %3。")
-        .arg(moved)
-        .arg(restored)
-        .arg(QDir::toNativeSeparators(keptDir));
+    QString told = QStringLiteral(
+                       "同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
+                       "已作为新帖子找回。副本已移到 %3。")
+                       .arg(moved)
+                       .arg(restored)
+                       .arg(QDir::toNativeSeparators(keptDir));
+    if (linksOut > 0)
+        told += QStringLiteral("其中 %1 个是指向帖子文件夹以外的链接，没有读它们。").arg(linksOut);
+    return told;
 }
 
 }  // namespace conflictcopies

@@ -53,11 +53,11 @@ QList<merge::StoredVersion> Notebook::versionsOf(const QList<store::StoredNote>&
         size_t hash = 0;
         if (auto it = known.constFind(stamp); it != known.cend() && stamp.exists) {
             hash = it.value();
-        } else if (stamp.exists) {
+        } else if (const QString path = store::contentFilePath(m_storeDir, stored.section);
+                   stamp.exists && files::staysWithin(path, m_storeDir)) {
             QByteArray bytes;
             QString error;
-            if (files::readRegular(store::contentFilePath(m_storeDir, stored.section),
-                                   qint64(1) << 28, &bytes, &error) == files::ReadResult::Ok)
+            if (files::readRegular(path, qint64(1) << 28, &bytes, &error) == files::ReadResult::Ok)
                 hash = store::contentHash(bytes);
         }
         versions.append({stored.section, stored.note, hash});

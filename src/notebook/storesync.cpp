@@ -97,8 +97,12 @@ void StoreSync::load() {
         }
         NoteId id = 0;
         const store::Content content = showStored(stored.note, stored.section, &problems, &id);
-        // A file moved aside is written anew at the next save, from what the note shows.
-        if (content.movedAside) toWrite.insert(id);
+        // A file moved aside is written anew at the next save, from what the note shows; gone
+        // by our own hand, it is no text still on its way from another machine.
+        if (content.movedAside) {
+            toWrite.insert(id);
+            disk.contents.remove(stored.section);
+        }
         m_notebook.stored(id, stored.section);
         base.append({stored.section, stored.note, content.hash});
         const bool changedBefore = m_notebook.takeChanged();

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -92,12 +93,58 @@ QString resolveLinks(const QString& path) {
     return resolved;
 }
 
+bool staysWithin(const QString& path, const QString& folder) {
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty()) return false;
+    // The file's own links followed; then its folder's, which may be links too.
+    const QFileInfo target(QDir::cleanPath(QFileInfo(resolveLinks(path)).absoluteFilePath()));
+    const QString in = QFileInfo(target.absolutePath()).canonicalFilePath();
+    if (in.isEmpty()) return false;
+    const QString resolved = QDir(in).filePath(target.fileName());
+    return resolved == root || resolved.startsWith(root.endsWith(u'/') ? root : root + u'/');
+}
+
+bool moveEntry(const QString& from, const QString& to) {
+    if (QFile::rename(from, to)) return true;
+    const QFileInfo entry(from);
+    const bool copied =
+        entry.isSymLink() ? QFile::link(entry.symLinkTarget(), to) : QFile::copy(from, to);
+    return copied && QFile::remove(from);
+}
+
+namespace {
+
+// Opens a new file under path for writing. Whatever had that name goes first: a link planted
+// there is never written through, nor a second name of another file.
+bool openForWriting(QFile& file, const QString& path, QString* why) {
+#ifdef Q_OS_UNIX
+    ::unlink(QFile::encodeName(path).constData());
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+#else
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return true;
+#endif
+    *why = file.errorString();
+    return false;
+}
+
+}  // namespace
+
 bool Steps::writeDurably(const QString& path, QByteArrayView bytes, QString* error) {
     QFile file(path);
     QString why;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        why = file.errorString();
-    } else if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (!openForWriting(file, path, &why)) {
+        if (error) *error = path + QStringLiteral(": ") + why;
+        return false;
+    }
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
         // A full disk first takes part of the bytes, without an error.
         why = file.error() == QFileDevice::NoError ? QStringLiteral("写入不完整（磁盘满了？）")
                                                    : file.errorString();

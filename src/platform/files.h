@@ -28,6 +28,17 @@ bool writeAtomically(const QString& path, QByteArrayView bytes, QString* error);
 // where that file would be, for a dangling link), so that the link itself stays.
 QString resolveLinks(const QString& path);
 
+// Whether path names a place inside folder once every link on its way is followed, however
+// many steps it takes (for a dangling link, where its file would be). A synced folder carries
+// links as links, and anyone who can write there can plant one: a folder's own files are those
+// that stay within it.
+bool staysWithin(const QString& path, const QString& folder);
+
+// Moves a file or a link to another name, on another file system too: there a file is copied
+// and a link made anew to the same place, never followed; the original goes once the copy
+// stands. False when it could not.
+bool moveEntry(const QString& from, const QString& to);
+
 // What a file is now, told apart cheaply: two stamps that compare equal mean nobody wrote it in
 // between. A file replaced by rename is another file even with the same size and time, which
 // some sync tools give it.
@@ -51,7 +62,8 @@ Stamp stamp(const QString& path);
 class Steps : public Service<Steps> {
 public:
     virtual ~Steps() = default;
-    // Creates or empties the file, writes bytes and flushes them to the disk.
+    // Makes the file anew, writes bytes and flushes them to the disk. What had that name goes
+    // first: a link there is never written through.
     virtual bool writeDurably(const QString& path, QByteArrayView bytes, QString* error);
     // writeAtomically().
     virtual bool replace(const QString& path, QByteArrayView bytes, QString* error);

@@ -139,6 +139,16 @@ void keepUnreadable(const QString& path, const QString& why, Content* content,
         report(why + QStringLiteral("；无法改名保留原文件"), errors);
 }
 
+// Why a path of the store is not read or written through: a link on its way leads out of the
+// store folder. Empty when it stays in it.
+QString leadsOut(const QString& storeDir, const QString& path) {
+    const QFileInfo entry(path);
+    if (!entry.exists() && !entry.isSymLink()) return {};
+    if (files::staysWithin(path, storeDir)) return {};
+    return path +
+           QStringLiteral(": 是指向帖子文件夹以外的链接，Jotpin 不会读它，也不会写到它指向的地方");
+}
+
 }  // namespace
 
 QString settingsFilePath(const QString& storeDir) {
@@ -156,6 +166,14 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
     LoadedStore loaded;
     loaded.switches = current;
     QString notice;
+    // The settings file and the folder of texts are the store's own, or nothing is read.
+    for (const QString& path : {file.path(), QString(storeDir + u'/' + kContentFolder)}) {
+        if (const QString why = leadsOut(storeDir, path); !why.isEmpty()) {
+            report(why, errors);
+            loaded.unreadable = true;
+            return loaded;
+        }
+    }
     if (!recoverSave(storeDir, &error, &notice) || !file.load(&error)) {
         report(error, errors);
         loaded.unreadable = true;
@@ -212,6 +230,14 @@ Note asStored(const Note& note) {
 Content readContent(const QString& storeDir, int n, QStringList* errors) {
     const QString path = contentFilePath(storeDir, n);
     Content content;
+    if (const QString why = leadsOut(storeDir, storeDir + u'/' + kContentFolder); !why.isEmpty()) {
+        report(why, errors);  // nothing in that folder is ours to move aside either
+        return content;
+    }
+    if (const QString why = leadsOut(storeDir, path); !why.isEmpty()) {
+        keepUnreadable(path, why, &content, errors);
+        return content;
+    }
     QByteArray bytes;
     QString error;
     switch (files::readRegular(path, kMaxContentBytes, &bytes, &error)) {
@@ -284,21 +310,30 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
     QString notice;
-    if (QFileInfo::exists(journalPath(storeDir)) && !recoverSave(storeDir, &error, &notice)) {
+    const QFileInfo journal(journalPath(storeDir));
+    if ((journal.exists() || journal.isSymLink()) && !recoverSave(storeDir, &error, &notice)) {
         report(error, errors);
         return false;
     }
     if (!notice.isEmpty()) report(notice, errors);
     bool ok = true;
     const QString folder = storeDir + u'/' + kContentFolder;
+    if (const QString why = leadsOut(storeDir, folder); !why.isEmpty()) {
+        report(why, errors);
+        return false;
+    }
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
         report(folder + QStringLiteral(": cannot create the folder"), errors);
         ok = false;
     }
 
     ProfileFile file(settingsFilePath(storeDir));
-    // A settings file that cannot be read is replaced rather than left behind stale.
-    if (!file.load(&error)) report(error, errors);
+    // A settings file that cannot be read is replaced rather than left behind stale; so is a
+    // link that leads out of the store, unread.
+    if (const QString why = leadsOut(storeDir, file.path()); !why.isEmpty())
+        report(why, errors);
+    else if (!file.load(&error))
+        report(error, errors);
     const QByteArray before = file.content();
 
     SaveTransaction save(storeDir);
@@ -320,7 +355,7 @@ bool saveStore(const QString& storeDir, const Switches& switches, const QList<No
             // No hard link (a linked file, a file system without them): a copy of the file,
             // which holds the note's text as it stands.
             QByteArray bytes;
-            if (!note.content &&
+            if (!note.content && leadsOut(storeDir, from).isEmpty() &&
                 files::readRegular(from, kMaxContentBytes, &bytes, &error) ==
                     files::ReadResult::Ok &&
                 save.stage(path, bytes, &error)) {

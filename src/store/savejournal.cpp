@@ -55,10 +55,12 @@ QByteArray journalText(const QDir& store, const SavePlan& plan) {
     return text + kLastLine + '\n';
 }
 
-// A file a journal may put in place: one of the store's own, or the file one of them links to.
+// A file a journal may put in place: one of the store's own, or the file one of them links to
+// inside the store.
 bool isStoreTarget(const QDir& store, const QString& path) {
     const QString relative = store.relativeFilePath(path);
     if (isStoreFileName(relative, false)) return true;
+    if (!files::staysWithin(path, store.path())) return false;
     const QString settings = store.filePath(keys::kSettingsFile);
     if (QFileInfo(settings).isSymLink() && files::resolveLinks(settings) == path) return true;
     const QDir content(store.filePath(keys::kContentFolder));
@@ -101,10 +103,7 @@ QString setAside(const QString& path) {
     QString target = folder + QStringLiteral("/tie.journal");
     for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
         target = folder + QStringLiteral("/tie.journal.%1").arg(n);
-    if (QFile::rename(path, target)) return target;
-    // Another file system: a copy, then the journal goes from the store.
-    if (QFile::copy(path, target) && files::Steps::instance().remove(path)) return target;
-    return {};
+    return files::moveEntry(path, target) ? target : QString();
 }
 
 // Renames every staged file over its target and removes the files to go. A file already
@@ -115,7 +114,8 @@ bool carryOut(const SavePlan& plan, QString* error) {
     bool ok = true;
     for (const QString& target : plan.puts) {
         const QString from = staged(target);
-        if (!QFileInfo(from).isFile()) continue;
+        // A save stages plain files; a link there was planted, and stays where it is.
+        if (!QFileInfo(from).isFile() || QFileInfo(from).isSymLink()) continue;
         if (!steps.rename(from, target, error)) ok = false;
         folders.insert(QFileInfo(target).absolutePath());
     }
@@ -145,8 +145,12 @@ SaveTransaction::~SaveTransaction() {
         files::Steps::instance().remove(staged(target));
 }
 
+QString SaveTransaction::landing(const QString& path) const {
+    return files::staysWithin(path, m_storeDir) ? files::resolveLinks(path) : path;
+}
+
 bool SaveTransaction::stage(const QString& path, QByteArrayView bytes, QString* error) {
-    const QString target = files::resolveLinks(path);
+    const QString target = landing(path);
     // A link to a device or a FIFO would have its target replaced.
     const QFileInfo existing(target);
     if (existing.exists() && !existing.isFile()) {
@@ -160,7 +164,7 @@ bool SaveTransaction::stage(const QString& path, QByteArrayView bytes, QString* 
 
 bool SaveTransaction::stageLink(const QString& from, const QString& path) {
     const QFileInfo source(from);
-    const QString target = files::resolveLinks(path);
+    const QString target = landing(path);
     const QFileInfo existing(target);
     // Through a link, both names would show whatever later replaces its target.
     if (source.isSymLink() || !source.isFile() || (existing.exists() && !existing.isFile()))
@@ -171,7 +175,7 @@ bool SaveTransaction::stageLink(const QString& from, const QString& path) {
 }
 
 FileStamp SaveTransaction::stagedStamp(const QString& path) const {
-    return files::stamp(staged(files::resolveLinks(path)));
+    return files::stamp(staged(landing(path)));
 }
 
 void SaveTransaction::removeWithCommit(const QString& path) {
@@ -187,6 +191,8 @@ bool SaveTransaction::commit(QString* error) {
     for (const QString& folder : folders)
         steps.syncFolder(folder);
     const QString path = journalPath(m_storeDir);
+    // Written in its own place: a link planted under its name goes, and is not written through.
+    if (QFileInfo(path).isSymLink()) steps.remove(path);
     if (!steps.replace(path, journalText(QDir(m_storeDir), m_plan), error)) return false;
     steps.syncFolder(m_storeDir);
     m_committed = true;
@@ -200,33 +206,41 @@ bool SaveTransaction::commit(QString* error) {
 bool recoverSave(const QString& storeDir, QString* error, QString* notice) {
     const QDir store(storeDir);
     const QString path = journalPath(storeDir);
+    // A journal that is none of ours goes out of the store, and is never carried out.
+    const auto setAsideSaying = [&](const QString& why) {
+        const QString kept = setAside(path);
+        if (kept.isEmpty()) {
+            if (error) *error = path + why + QStringLiteral("，也无法移开");
+            return false;
+        }
+        if (notice)
+            *notice = path + why + QStringLiteral("，没有照它做，已移到 ") +
+                      QDir::toNativeSeparators(kept);
+        return true;
+    };
     QByteArray bytes;
     QString why;
-    switch (files::readRegular(path, qint64(64) * 1024 * 1024, &bytes, &why)) {
-        case files::ReadResult::Missing:
-            break;
-        case files::ReadResult::Failed:
-            if (error) *error = why;
-            return false;
-        case files::ReadResult::Ok: {
-            SavePlan plan;
-            if (!parseJournal(bytes, store, &plan)) {
-                const QString kept = setAside(path);
-                if (kept.isEmpty()) {
-                    if (error)
-                        *error = path + QStringLiteral(": 不是这台电脑的保存日志，也无法移开");
-                    return false;
+    // A save writes its journal as a file of its own: a link under that name was planted.
+    if (QFileInfo(path).isSymLink()) {
+        if (!setAsideSaying(QStringLiteral(" 是一个链接，不是 Jotpin 的保存日志"))) return false;
+    } else {
+        switch (files::readRegular(path, qint64(64) * 1024 * 1024, &bytes, &why)) {
+            case files::ReadResult::Missing:
+                break;
+            case files::ReadResult::Failed:
+                if (error) *error = why;
+                return false;
+            case files::ReadResult::Ok: {
+                SavePlan plan;
+                if (!parseJournal(bytes, store, &plan)) {
+                    if (!setAsideSaying(QStringLiteral(" 不是这台电脑保存时写的"))) return false;
+                    break;
                 }
-                if (notice)
-                    *notice = path +
-                              QStringLiteral(" 不是这台电脑保存时写的，没有照它做，已移到 ") +
-                              QDir::toNativeSeparators(kept);
+                if (!carryOut(plan, error)) return false;
+                files::Steps::instance().remove(path);
+                files::Steps::instance().syncFolder(storeDir);
                 break;
             }
-            if (!carryOut(plan, error)) return false;
-            files::Steps::instance().remove(path);
-            files::Steps::instance().syncFolder(storeDir);
-            break;
         }
     }
     // Left by a save that never committed.

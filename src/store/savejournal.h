@@ -31,7 +31,8 @@ public:
     SaveTransaction(const SaveTransaction&) = delete;
     SaveTransaction& operator=(const SaveTransaction&) = delete;
 
-    // Writes the new contents of the file at path beside it (beside the file a link names).
+    // Writes the new contents of the file at path beside it (beside the file a link names, when
+    // that is in the store).
     // False, with *error, when it could not: nothing of it is left then.
     bool stage(const QString& path, QByteArrayView bytes, QString* error);
     // Stages the file at `from` as the new contents of the one at path, as a second name
@@ -49,6 +50,10 @@ public:
     bool committed() const { return m_committed; }
 
 private:
+    // Where a write to path lands: the file a link names while that stays in the store, else
+    // path itself, whose link the save then replaces rather than writes through.
+    QString landing(const QString& path) const;
+
     QString m_storeDir;
     SavePlan m_plan;
     bool m_committed = false;

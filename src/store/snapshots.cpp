@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/files.h"
 #include "store/notestore.h"
 #include "store/storekeys.h"
 
@@ -28,7 +29,11 @@ bool snapshotStore(const QString& storeDir, const QString& snapshotsDir, const Q
     const QString day = today.toString(kDayFormat);
     QDir snapshots(snapshotsDir);
     const QString settings = settingsFilePath(storeDir);
-    if (snapshots.exists(day) || !QFileInfo(settings).isFile()) return true;
+    // A link that leads out of the store is not the store's: the load set it aside unread.
+    const auto isOwn = [&](const QString& path) {
+        return QFileInfo(path).isFile() && files::staysWithin(path, storeDir);
+    };
+    if (snapshots.exists(day) || !isOwn(settings)) return true;
 
     // A copy cut short by a crash or a full disk stays out of sight and goes next time.
     const QString partial = QStringLiteral(".") + day + QStringLiteral(".partial");
@@ -41,7 +46,7 @@ bool snapshotStore(const QString& storeDir, const QString& snapshotsDir, const Q
     const QDir contents(storeDir + u'/' + keys::kContentFolder);
     for (const QString& name : contents.entryList(QDir::Files)) {
         if (!ok) break;
-        if (!QFileInfo(contents.filePath(name)).isFile()) continue;  // a dangling link
+        if (!isOwn(contents.filePath(name))) continue;  // a dangling link, or one out
         ok = copyInto(contents.filePath(name), contentInto + u'/' + name, error);
     }
     if (ok && !snapshots.rename(partial, day)) {

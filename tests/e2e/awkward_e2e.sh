@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Awkward machines: no tray host, where a second start pops up the tray menu at the cursor, and
-# a program folder on a read-only disk, whose store moves to the data folder.
+# Awkward machines: no tray host, where a second start pops up the tray menu at the cursor; a
+# store whose note file is a link out of it; a program folder on a read-only disk, whose store
+# moves to the data folder.
 set -euo pipefail
 program=$1
 source "$(dirname "$0")/xsession.sh"
@@ -80,9 +81,34 @@ kill -TERM "$bpid"
 wait_for 3 bash -c "! kill -0 $bpid 2>/dev/null" || fail "SIGTERM did not end a program with a big note"
 [ "$(md5sum "$big/tie.dat" "$big/tie/tie1.tie")" = "$before" ] || fail "the big note's store changed"
 
+# A note's file that is a link out of the store (a sync tool carries links as links, and anyone
+# who can write a synced folder can plant one): the file it names is neither shown nor written
+# over; the user is told, and the note is saved as a file of the store.
+linked="$E2E_TMP/linked"
+mkdir -p "$linked/tie"
+cp "$program" "$linked/"
+printf 'precious data\n' >"$E2E_TMP/precious.txt"
+ln -s "$E2E_TMP/precious.txt" "$linked/tie/tie1.tie"
+printf '[帖子1]\nx坐标=1500\ny坐标=1500\n窗体宽度=3345\n窗体高度=3825\n建立时间=26/12/07 9:0:0\n[初始值]\n窗体数目=1\n' |
+    sed 's/$/\r/' | iconv -f utf-8 -t gbk >"$linked/tie.dat"
+"$linked/jotpin" >"$E2E_TMP/linked.log" 2>&1 &
+lpid=$!
+E2E_PIDS+=($lpid)
+wait_for 20 bash -c "[ -n \"\$(visible_geometries $lpid)\" ]" || fail "no note from a store with a link out"
+wait_for 10 grep -q '帖子文件夹以外的链接' "$E2E_TMP/linked.log" || fail "a link out of the store was not told"
+xdotool mousemove 200 250 click 1
+xdotool type --delay 20 "typed"
+wait_for 8 grep -q 'typed' "$linked/tie/tie1.tie" || fail "typing in the note was not saved"
+kill -TERM "$lpid"
+wait "$lpid" || fail "exit after SIGTERM with a link out of the store failed"
+[ "$(cat "$E2E_TMP/precious.txt")" = "precious data" ] || fail "the file a link named was written over"
+[ -f "$linked/tie/tie1.tie" ] && [ ! -L "$linked/tie/tie1.tie" ] || fail "the note was not saved as a file of the store"
+! grep -q precious "$linked/tie/tie1.tie" || fail "the linked file was shown in the note"
+[ -L "$linked/tie/tie1.tie.unreadable" ] || fail "the link was not set aside: $(ls -l "$linked/tie")"
+
 # Mounting takes root: a read-only program folder and a full disk.
 if ! mount --bind "$app" "$app" 2>/dev/null; then
-    echo "PASS (no tray host, a FIFO store, a big note); read-only folder and full disk skipped: mounting needs root"
+    echo "PASS (no tray host, a FIFO store, a big note, a link out of the store); read-only folder and full disk skipped: mounting needs root"
     exit 0
 fi
 mount -o remount,ro,bind "$app" || { umount "$app"; fail "cannot remount read-only"; }
@@ -139,4 +165,4 @@ kill -TERM "$pid"
 wait "$pid" || fail "exit after SIGTERM on a full disk failed"
 [ "$(md5sum "$disk/tie/tie1.tie" "$disk/tie.dat")" = "$saved" ] || fail "the saved store changed on a full disk"
 [ "$(ls "$disk/tie")" = "tie1.tie" ] || fail "files left behind: $(ls "$disk/tie")"
-echo "PASS: no tray host, a FIFO store, a big note, a read-only program folder and a full disk"
+echo "PASS: no tray host, a FIFO store, a big note, a link out of the store, a read-only program folder and a full disk"
