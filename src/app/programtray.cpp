@@ -99,6 +99,7 @@ void ProgramTray::tellIfNoTray() {
         noTrayKey(desktop, desktop.isEmpty() ? windowops::windowManagerName() : QString());
     if (told.value(key).toBool()) return;
     told.setValue(key, true);
+    told.sync();  // a desktop notification may take a while to be shown
     const QString noTray = QStringLiteral(
         "这个桌面没有系统托盘，Jotpin 的图标和托盘菜单无法显示，但 Jotpin 在运行。\n"
         "托盘菜单：再启动一次 Jotpin 就会在鼠标处打开；");
