@@ -12,13 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #include "programfixture.h"
 
 #include "app/menutable.h"
 #include "app/requests.h"
 #include "app/topmost.h"
-#include "commands/dialogguard.h"
 #include "desktop/screen.h"
 #include "desktop/singleinstance.h"
 #include "desktop/windowops.h"
@@ -299,22 +299,20 @@ void TstApp::topmostGuardActsOnTheCurrentNoteOnly() {
     NoteWindow* second = program()->createNote();
     windowops::setTopmost(second, true);  // as a ringing reminder leaves it
     program()->windows().noteActivated(second);
-    auto guardBegin = [this] {
-        lowerNoteForDialog(program()->currentNote(), program()->switches().notesOnTop());
+    const auto pause = [this] {
+        return std::make_unique<windowops::TopmostPause>(program()->currentNote(),
+                                                         program()->switches().notesOnTop());
     };
-    auto guardEnd = [this] {
-        raiseNoteAfterDialog(program()->currentNote(), program()->switches().notesOnTop());
-    };
-    guardBegin();  // notes on top is off: nothing changes
+    auto paused = pause();  // notes on top is off: nothing changes
     QVERIFY(windowops::isTopmost(second));
-    guardEnd();
+    paused.reset();
     QVERIFY(windowops::isTopmost(second));
 
     program()->menus().action(MenuItem::NotesOnTop)->trigger();
-    guardBegin();
+    paused = pause();
     QVERIFY(!windowops::isTopmost(second));
     QVERIFY(windowops::isTopmost(note(1)));
-    guardEnd();
+    paused.reset();
     QVERIFY(windowops::isTopmost(second));
 
     // Any other window that comes up meanwhile (a file dialog, say) stands above the notes,

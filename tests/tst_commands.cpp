@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "programfixture.h"
+#include "selecttext.h"
 
 #include "desktop/screen.h"
 #include "desktop/windowops.h"
@@ -409,8 +410,7 @@ void TstCommands::printSelectionOrAll() {
     program()->menus().action(MenuItem::Print)->trigger();
     QCOMPARE(pdfText(tempPath("all.pdf")), QStringLiteral("first words second line 1"));
 
-    n->editor()->setSelectionStart(6);
-    n->editor()->setSelectionLength(5);
+    selectText(*n->editor(), 6, 5);
     f.dialogs.pdfs.push_back(tempPath("selection.pdf"));
     program()->menus().action(MenuItem::Print)->trigger();
     QCOMPARE(pdfText(tempPath("selection.pdf")), QStringLiteral("words 1"));

@@ -10,6 +10,7 @@
 #include <QTextDocument>
 
 #include "programfixture.h"
+#include "selecttext.h"
 
 #include "commands/editcommands.h"
 #include "desktop/screen.h"
@@ -43,10 +44,7 @@ private:
     NoteWindow* note(int index) const { return f.note(index); }
     // Started with one note holding `text`, its text focused and current.
     RichTextBox* startWith(const QString& text);
-    void select(RichTextBox* editor, int start, int length) {
-        editor->setSelectionStart(start);
-        editor->setSelectionLength(length);
-    }
+    void select(RichTextBox* editor, int start, int length) { selectText(*editor, start, length); }
 };
 
 RichTextBox* TstEdit::startWith(const QString& text) {
@@ -159,7 +157,7 @@ void TstEdit::formatKeepsUnderlineAndBulletsToggle() {
     QCOMPARE(editor->selectionHangingIndent(), 0);
 
     program()->menus().action(MenuItem::AlignRight)->trigger();
-    QCOMPARE(editor->selectionAlignment(), int(RichTextBox::AlignRight));
+    QCOMPARE(editor->selectionAlignment(), Qt::AlignRight);
 }
 
 void TstEdit::fontAppliesTheChoiceAndCancelNothing() {
@@ -326,7 +324,7 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(editor->selectionItalic(), true);
     QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier);
-    QCOMPARE(editor->selectionAlignment(), int(RichTextBox::AlignCenter));
+    QCOMPARE(editor->selectionAlignment(), Qt::AlignHCenter);
     // A toggle: a key handled twice would switch it back at once.
     QTest::keyClick(editor, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(editor->selectionBullet(), QVariant(true));

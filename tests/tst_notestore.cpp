@@ -201,7 +201,7 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(n1->number(), 1);
     QCOMPARE(n1->geometry(), QRect(100, 50, 300, 200));
     QCOMPARE(n1->note().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
-    QCOMPARE(n1->editor()->backgroundColor(), n1->note().colour);
+    QCOMPARE(n1->editor()->palette().color(QPalette::Base), n1->note().colour);
     QCOMPARE(n1->note().created, QStringLiteral("26/12/07 9:5:3"));
     QVERIFY(n1->alarmIcon()->isVisibleTo(n1));
     QCOMPARE(store::fromReminder(n1->note().reminder), QStringLiteral("2026年12月7日*09:30**05"));

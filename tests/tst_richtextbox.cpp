@@ -15,6 +15,7 @@
 #include "richtext/richtextbox.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
+#include "selecttext.h"
 
 namespace {
 
@@ -48,8 +49,7 @@ QImage pictureAt(const RichTextBox& box, int position) {
 using Selections = QList<QPair<int, int>>;
 
 void select(RichTextBox& box, int start, int length) {
-    box.setSelectionStart(start);
-    box.setSelectionLength(length);
+    selectText(box, start, length);
 }
 
 // Find next as the note runs it.
@@ -161,31 +161,22 @@ void Tst_richtextbox::setTextDropsFormattingAndPictures() {
 
 void Tst_richtextbox::selectionClamps_data() {
     QTest::addColumn<int>("start");
-    QTest::addColumn<int>("length");
     QTest::addColumn<int>("selStart");
-    QTest::addColumn<int>("selLength");
     // Text "abc\r\ndef" holds 7 positions.
-    QTest::newRow("inside") << 1 << 2 << 1 << 2;
-    QTest::newRow("over the break") << 2 << 3 << 2 << 3;
-    QTest::newRow("start past end") << 50 << 2 << 7 << 0;
-    QTest::newRow("negative start") << -3 << 2 << 0 << 2;
-    QTest::newRow("length past end") << 5 << 10 << 5 << 2;
-    QTest::newRow("negative length") << 4 << -1 << 4 << 0;
+    QTest::newRow("inside") << 1 << 1;
+    QTest::newRow("start past end") << 50 << 7;
+    QTest::newRow("negative start") << -3 << 0;
 }
 
 void Tst_richtextbox::selectionClamps() {
     QFETCH(int, start);
-    QFETCH(int, length);
     QFETCH(int, selStart);
-    QFETCH(int, selLength);
     RichTextBox box;
     box.replaceText(QStringLiteral("abc\r\ndef"));
     select(box, 0, 7);
     box.setSelectionStart(start);
     QCOMPARE(box.selectionLength(), 0);  // setting the start collapses the selection
-    box.setSelectionLength(length);
     QCOMPARE(box.selectionStart(), selStart);
-    QCOMPARE(box.selectionLength(), selLength);
 }
 
 void Tst_richtextbox::find_data() {
@@ -312,13 +303,18 @@ void Tst_richtextbox::alignment() {
     RichTextBox box;
     box.replaceText(QStringLiteral("one\r\ntwo\r\nthree"));
     select(box, 5, 3);  // inside "two" and into "three": both paragraphs
-    box.setSelectionAlignment(RichTextBox::AlignCenter);
-    box.setSelectionAlignment(7);  // not an alignment: nothing changes
-    QCOMPARE(box.selectionAlignment(), std::optional(2));
+    box.setSelectionAlignment(Qt::AlignHCenter);
+    box.setSelectionAlignment(Qt::AlignTop);  // no horizontal alignment: nothing changes
+    QCOMPARE(box.selectionAlignment(), Qt::AlignHCenter);
     select(box, 0, 13);
     QCOMPARE(box.selectionAlignment(), std::nullopt);
-    box.setSelectionAlignment(RichTextBox::AlignRight);
-    QCOMPARE(box.selectionAlignment(), std::optional(1));
+    box.setSelectionAlignment(Qt::AlignRight);
+    QCOMPARE(box.selectionAlignment(), Qt::AlignRight);
+    select(box, 1, 0);
+    QCOMPARE(box.selectionAlignment(), Qt::AlignRight);
+    RichTextBox fresh;
+    fresh.replaceText(QStringLiteral("new"));
+    QCOMPARE(fresh.selectionAlignment(), Qt::AlignLeft);  // as a new paragraph stands
 }
 
 void Tst_richtextbox::bulletsMixedThenOff() {
@@ -372,7 +368,6 @@ void Tst_richtextbox::keyDownSwallows() {
         downs.append({keyCode, shift});
         return keyCode == Qt::Key_X || keyCode == Qt::Key_Backspace;
     });
-    QSignalSpy ups(&box, &RichTextBox::keyReleased);
     QTest::keyClicks(&box, QStringLiteral("axb"));
     QCOMPARE(box.text(), QStringLiteral("ab"));
     QTest::keyClick(&box, Qt::Key_Backspace);
@@ -385,15 +380,6 @@ void Tst_richtextbox::keyDownSwallows() {
     QCOMPARE(downs[4].first, int(Qt::Key_Shift));
     QCOMPARE(downs[1].first, int(Qt::Key_X));
     QCOMPARE(downs[5], qMakePair(int(Qt::Key_C), Qt::KeyboardModifiers(Qt::ShiftModifier)));
-    QCOMPARE(ups.size(), 6);
-    QCOMPARE(ups[1][0].toInt(), int(Qt::Key_X));
-
-    // Auto-repeat offers the key each time but raises no keyReleased in between.
-    ups.clear();
-    QTest::sendKeyEvent(QTest::Press, &box, Qt::Key_Z, 'z', Qt::NoModifier);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"), true);
-    QApplication::sendEvent(&box, &release);
-    QVERIFY(ups.isEmpty());
 }
 
 void Tst_richtextbox::mouseDown() {
@@ -549,7 +535,7 @@ void Tst_richtextbox::copyPasteFormattedText() {
     from.replaceText(QStringLiteral("one\r\ntwo\r\nthree"));
     select(from, 5, 0);
     from.setSelectionBullet(true);
-    from.setSelectionAlignment(RichTextBox::AlignCenter);
+    from.setSelectionAlignment(Qt::AlignHCenter);
     select(from, 2, 8);  // "e", "two", "th"
     from.copy();
     to.replaceText(QStringLiteral("[]"));
@@ -558,7 +544,7 @@ void Tst_richtextbox::copyPasteFormattedText() {
     QCOMPARE(to.text(), QStringLiteral("[e\r\ntwo\r\nth]"));
     select(to, 4, 0);
     QCOMPARE(to.selectionBullet(), std::optional(true));
-    QCOMPARE(to.selectionAlignment(), std::optional(2));
+    QCOMPARE(to.selectionAlignment(), Qt::AlignHCenter);
     select(to, 0, 0);
     QCOMPARE(to.selectionBullet(), std::optional(false));
     select(to, 10, 0);
@@ -577,7 +563,7 @@ void Tst_richtextbox::copyPastePictureBetweenControls() {
         QVERIFY(maker.saveFile(paletteFile));
     }
     RichTextBox palette;
-    QVERIFY(palette.setFileName(paletteFile));
+    QVERIFY(palette.load(paletteFile));
     palette.resize(200, 100);
     palette.show();
     // A click on the picture selects it; a click beside it only places the caret.
@@ -612,7 +598,7 @@ void Tst_richtextbox::saveLoadRoundTrip() {
     RichTextBox box;
     box.replaceText(QStringLiteral("标题\r\nbold\r\nitem one\r\nitem two\r\n"));
     select(box, 0, 2);
-    box.setSelectionAlignment(RichTextBox::AlignCenter);
+    box.setSelectionAlignment(Qt::AlignHCenter);
     select(box, 3, 4);
     box.setSelectionBold(true);
     select(box, 8, 17);
@@ -624,11 +610,11 @@ void Tst_richtextbox::saveLoadRoundTrip() {
 
     RichTextBox loaded;
     loaded.replaceText(QStringLiteral("to be replaced"));
-    QVERIFY2(loaded.loadFile(path, &error), qPrintable(error));
+    QVERIFY2(loaded.load(path, &error), qPrintable(error));
     QCOMPARE(loaded.text(), box.text());
     QVERIFY(!loaded.isUndoAvailable());
     select(loaded, 0, 2);
-    QCOMPARE(loaded.selectionAlignment(), std::optional(2));
+    QCOMPARE(loaded.selectionAlignment(), Qt::AlignHCenter);
     select(loaded, 3, 4);
     QCOMPARE(loaded.selectionBold(), std::optional(true));
     select(loaded, 0, 7);
@@ -638,11 +624,6 @@ void Tst_richtextbox::saveLoadRoundTrip() {
     select(loaded, 0, 7);
     QCOMPARE(loaded.selectionBullet(), std::optional(false));
     QCOMPARE(pictureAt(loaded, 26).convertToFormat(QImage::Format_ARGB32), testPicture());
-
-    RichTextBox viaName;
-    QVERIFY2(viaName.setFileName(path, &error), qPrintable(error));
-    QCOMPARE(viaName.fileName(), path);
-    QCOMPARE(viaName.text(), box.text());
 }
 
 void Tst_richtextbox::failedLoadKeepsContent_data() {
@@ -659,21 +640,16 @@ void Tst_richtextbox::failedLoadKeepsContent() {
     RichTextBox box;
     box.replaceText(QStringLiteral("keep me"));
     QVERIFY(box.saveFile(good));
-    QVERIFY(box.setFileName(good));
+    QVERIFY(box.load(good));
     box.replaceText(QStringLiteral("keep me"));
     select(box, 0, 4);
     box.setSelectionBold(true);
 
     QString error;
-    QVERIFY(!box.loadFile(path, &error));
+    QVERIFY(!box.load(path, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(box.text(), QStringLiteral("keep me"));
     QCOMPARE(box.selectionBold(), std::optional(true));
-    error.clear();
-    QVERIFY(!box.setFileName(path, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(box.fileName(), good);
-    QCOMPARE(box.text(), QStringLiteral("keep me"));
 }
 
 void Tst_richtextbox::saveFailureReported() {

@@ -27,7 +27,7 @@ QList<ProgramMenus::Item> programMenuItems(const MenuWiring& app) {
     auto format = [&host](bool bold, bool italic) {
         return [&host, bold, italic] { commands::setBoldItalic(host, bold, italic); };
     };
-    auto align = [&host](int alignment) {
+    auto align = [&host](Qt::Alignment alignment) {
         return [&host, alignment] { commands::alignParagraphs(host, alignment); };
     };
     auto help = [open = app.openPage] {
@@ -122,11 +122,11 @@ QList<ProgramMenus::Item> programMenuItems(const MenuWiring& app) {
         {W::Edit, M::Bullets, QStringLiteral("自动排列"), Qt::CTRL | Qt::SHIFT | Qt::Key_L,
          [&host] { commands::toggleBullets(host); }},
         {W::Edit, M::AlignLeft, QStringLiteral("文字左对齐"), Qt::CTRL | Qt::Key_L,
-         align(RichTextBox::AlignLeft), sep},
+         align(Qt::AlignLeft), sep},
         {W::Edit, M::AlignCenter, QStringLiteral("文字居中"), Qt::CTRL | Qt::Key_E,
-         align(RichTextBox::AlignCenter)},
+         align(Qt::AlignHCenter)},
         {W::Edit, M::AlignRight, QStringLiteral("文字右对齐"), Qt::CTRL | Qt::Key_R,
-         align(RichTextBox::AlignRight)},
+         align(Qt::AlignRight)},
         {W::Edit, M::Font, QStringLiteral("字体"), loose(Qt::CTRL | Qt::Key_T),
          [&host] { commands::chooseFont(host); }},
         {W::Edit, M::Find, QStringLiteral("查找"), loose(Qt::CTRL | Qt::Key_F),

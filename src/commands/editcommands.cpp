@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QMimeData>
 
-#include "commands/dialogguard.h"
 #include "commands/notecommands.h"
 #include "desktop/commondialog.h"
 #include "desktop/keyboard.h"
 #include "desktop/prompts.h"
+#include "desktop/windowops.h"
 #include "note/notewindow.h"
 #include "richtext/richtextbox.h"
 
@@ -93,7 +93,7 @@ void toggleBullets(CommandHost& host) {
     }
 }
 
-void alignParagraphs(CommandHost& host, int alignment) {
+void alignParagraphs(CommandHost& host, Qt::Alignment alignment) {
     if (RichTextBox* editor = currentEditor(host)) editor->setSelectionAlignment(alignment);
 }
 
@@ -118,14 +118,13 @@ void chooseFont(CommandHost& host) {
 void find(CommandHost& host) {
     NoteWindow* note = host.currentNote();
     if (!note) return;
-    lowerNoteForDialog(note, host.notesOnTop());
+    const windowops::TopmostPause pause(note, host.notesOnTop());
     host.findText() =
         Prompts::instance()
             .inputBox(QStringLiteral("输入查找的内容?"), QStringLiteral("Jotpin"), host.findText())
             .value_or(QString());
     // An empty text finds nothing.
     if (!host.findText().isEmpty()) note->editor()->findText(host.findText());
-    raiseNoteAfterDialog(note, host.notesOnTop());
 }
 
 void findNext(CommandHost& host) {

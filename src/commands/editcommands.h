@@ -36,7 +36,7 @@ void setBoldItalic(CommandHost& host, bool bold, bool italic);
 // have them.
 void toggleBullets(CommandHost& host);
 // RichTextBox::AlignLeft, AlignCenter or AlignRight for the selected paragraphs.
-void alignParagraphs(CommandHost& host, int alignment);
+void alignParagraphs(CommandHost& host, Qt::Alignment alignment);
 // "字体": the font dialog opens with its previous choice; Cancel applies nothing.
 void chooseFont(CommandHost& host);
 

@@ -3,10 +3,10 @@
 #include <QTextCursor>
 #include <QTextList>
 
-#include "commands/dialogguard.h"
 #include "commands/notecommands.h"
 #include "desktop/commondialog.h"
 #include "desktop/prompts.h"
+#include "desktop/windowops.h"
 #include "note/notewindow.h"
 #include "platform/files.h"
 #include "richtext/richtextbox.h"
@@ -20,15 +20,16 @@ namespace {
 // Larger files are no note: reading them would freeze the program.
 constexpr qint64 kMaxOpenBytes = qint64(256) * 1024 * 1024;
 
-// Runs a dialog and its work on the current note between the halves of the topmost guard;
-// afterwards every window takes the notes-on-top switch again and the note has the focus.
+// Runs a dialog and its work on the current note, out of the topmost band while notes are on
+// top; afterwards every window takes the notes-on-top switch again and the note has the focus.
 template <typename Work>
 void aroundDialog(CommandHost& host, Work work) {
     NoteWindow* note = host.currentNote();
     if (!note) return;
-    lowerNoteForDialog(note, host.notesOnTop());
-    work(note);
-    raiseNoteAfterDialog(note, host.notesOnTop());
+    {
+        const windowops::TopmostPause pause(note, host.notesOnTop());
+        work(note);
+    }
     host.applyTopmostToAll();
     focusNote(note);
 }

@@ -53,9 +53,14 @@ void focusNote(NoteWindow* note) {
 
 void deleteNoteAsked(CommandHost& host, NoteWindow* note) {
     if (!note || note->isLocked()) return;
-    // The question must not stand behind the note.
-    if (host.notesOnTop()) windowops::setTopmost(note, false);
-    if (Prompts::instance().askOkCancel(kDeleteQuestion, kDeleteTitle) != Prompts::Answer::Ok) {
+    bool asked = false;
+    {
+        // The question must not stand behind the note.
+        const windowops::TopmostPause pause(note, host.notesOnTop());
+        asked =
+            Prompts::instance().askOkCancel(kDeleteQuestion, kDeleteTitle) == Prompts::Answer::Ok;
+    }
+    if (!asked) {
         host.applyTopmostToAll();
         focusNote(host.currentNote());
         return;

@@ -137,6 +137,16 @@ bool isTopmost(const QWidget* window) {
     return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
+TopmostPause::TopmostPause(QWidget* window, bool when) {
+    if (!when || !window || !isTopmost(window)) return;
+    m_window = window;
+    setTopmost(window, false);
+}
+
+TopmostPause::~TopmostPause() {
+    if (m_window) setTopmost(m_window, true);
+}
+
 namespace {
 
 // The question asked ahead by askStackingOrder, not yet answered.

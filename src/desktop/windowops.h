@@ -2,6 +2,7 @@
 // Window-manager operations on top-level windows.
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QWindow>
 
@@ -13,6 +14,20 @@ namespace windowops {
 // changes band without being hidden or mapped again.
 void setTopmost(QWidget* window, bool topmost);
 bool isTopmost(const QWidget* window);
+
+// Takes a window out of the topmost band for as long as the guard lives, so that a dialog it
+// opens does not stand behind it, and puts it back afterwards; only when `when` holds and the
+// window is in the band. A window closed meanwhile is left alone.
+class TopmostPause {
+public:
+    explicit TopmostPause(QWidget* window, bool when = true);
+    ~TopmostPause();
+    TopmostPause(const TopmostPause&) = delete;
+    TopmostPause& operator=(const TopmostPause&) = delete;
+
+private:
+    QPointer<QWidget> m_window;  // set while it is paused
+};
 
 // Makes a borderless top-level window a sticky one on every desktop: a normal window, so that no
 // window manager hides it while another program has the focus (KWin hides an inactive

@@ -31,7 +31,7 @@ IconPicker::IconPicker(std::function<NoteWindow*()> currentNote)
     palette->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     const QString path = paths::shippedFile(QStringLiteral("kvz.dat"));
     QString error;
-    if (!palette->setFileName(path, &error))
+    if (!palette->load(path, &error))
         palette->setPlaceholderText(QStringLiteral("没有图标：无法读取图标文件\n") + error);
 
     palette->setKeyHandler(

@@ -248,7 +248,7 @@ void SettingsDialog::showNoteColour() {
 void SettingsDialog::chooseOtherColour() {
     // From the colour of the note it acts on, which may have changed since the dialog opened.
     showNoteColour();
-    if (m_owner) windowops::setTopmost(m_owner, false);
+    const windowops::TopmostPause pause(m_owner);
     CommonDialog& dialog = CommonDialog::instance();
     dialog.setFlags(CommonDialog::kColorFromGiven | CommonDialog::kColorFullOpen);
     dialog.setColor(colourOf(m_currentColour));
@@ -257,7 +257,6 @@ void SettingsDialog::chooseOtherColour() {
         paint(m_currentColour, dialog.color());
         setNoteColour(dialog.color());
     }
-    if (m_owner) windowops::setTopmost(m_owner, true);
 }
 
 Reminder SettingsDialog::listedReminder() const {
@@ -289,12 +288,14 @@ void SettingsDialog::noSoundClicked() {
 }
 
 void SettingsDialog::chooseSound() {
-    if (m_owner) windowops::setTopmost(m_owner, false);
-    CommonDialog& dialog = CommonDialog::instance();
-    dialog.setFilter(QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma"));
-    // Cancelled, nothing changes: the name the dialog object holds is another use's.
-    const QString path = dialog.showOpen(this) ? dialog.fileName().trimmed() : QString();
-    if (m_owner) windowops::setTopmost(m_owner, true);
+    const QString path = [this] {
+        const windowops::TopmostPause pause(m_owner);
+        CommonDialog& dialog = CommonDialog::instance();
+        dialog.setFilter(
+            QStringLiteral("声音文件(*.wav;*.mid;*.mp3;*.wma)|*.wav;*.mid;*.mp3;*.wma"));
+        // Cancelled, nothing changes: the name the dialog object holds is another use's.
+        return dialog.showOpen(this) ? dialog.fileName().trimmed() : QString();
+    }();
     if (path.isEmpty()) return;
     m_soundPathEdit->setText(path);
     changeNote([&path](Note& value) { value.soundPath = path; });

@@ -60,12 +60,13 @@ void SettingsDialog::showStoreFolder() {
 
 void SettingsDialog::chooseStoreFolder() {
     const QString current = paths::storeDir();
-    if (m_owner) windowops::setTopmost(m_owner, false);
-    CommonDialog& dialog = CommonDialog::instance();
-    dialog.setFileName(current);
-    const bool chosen = dialog.showFolder(this, QStringLiteral("选择帖子文件夹"));
-    const QString dir = chosen ? QDir::cleanPath(dialog.fileName()) : QString();
-    if (m_owner) windowops::setTopmost(m_owner, true);
+    const QString dir = [&] {
+        const windowops::TopmostPause pause(m_owner);
+        CommonDialog& dialog = CommonDialog::instance();
+        dialog.setFileName(current);
+        const bool chosen = dialog.showFolder(this, QStringLiteral("选择帖子文件夹"));
+        return chosen ? QDir::cleanPath(dialog.fileName()) : QString();
+    }();
     if (dir.isEmpty()) return;
     // The folder in use: nothing to do, unless it is to be remembered beside an override.
     const bool overridden = paths::storeDirOverridden();

@@ -4,7 +4,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -79,7 +78,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
                    QStringLiteral("SimSun")});
     setFont(f);
-    setBackgroundColor(m_backgroundColor);
+    setBackgroundColor(Qt::white);
 }
 
 const QString& RichTextBox::rtfMimeType() {
@@ -131,20 +130,20 @@ void RichTextBox::appendText(const QString& text) {
     settleLayout(kept, false);
 }
 
-bool RichTextBox::setFileName(const QString& path, QString* error) {
-    if (!loadFile(path, error)) return false;
-    m_fileName = path;
-    return true;
-}
-
-bool RichTextBox::loadFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = path + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
+bool RichTextBox::load(const QString& path, QString* error) {
+    QByteArray bytes;
     QString why;
-    if (!loadRtf(file.readAll(), &why)) {
+    switch (files::readRegular(path, kMaxFileBytes, &bytes, &why)) {
+        case files::ReadResult::Missing:
+            if (error) *error = path + QStringLiteral(": 文件不存在");
+            return false;
+        case files::ReadResult::Failed:
+            if (error) *error = why;
+            return false;
+        case files::ReadResult::Ok:
+            break;
+    }
+    if (!loadRtf(bytes, &why)) {
         if (error) *error = path + QStringLiteral(": ") + why;
         return false;
     }
@@ -217,17 +216,7 @@ int RichTextBox::selectionLength() const {
     return cursor.selectionEnd() - cursor.selectionStart();
 }
 
-void RichTextBox::setSelectionLength(int length) {
-    const int textLength = document()->characterCount() - 1;
-    QTextCursor cursor = textCursor();
-    const int start = cursor.selectionStart();
-    cursor.setPosition(start);
-    cursor.setPosition(start + std::clamp(length, 0, textLength - start), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
-}
-
 void RichTextBox::setBackgroundColor(const QColor& colour) {
-    m_backgroundColor = colour;
     QPalette p = palette();
     p.setColor(QPalette::Base, colour);
     setPalette(p);
@@ -300,11 +289,6 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTextEdit::keyPressEvent(event);
-}
-
-void RichTextBox::keyReleaseEvent(QKeyEvent* event) {
-    QTextEdit::keyReleaseEvent(event);
-    if (!event->isAutoRepeat()) Q_EMIT keyReleased(event->key(), event->modifiers());
 }
 
 void RichTextBox::mousePressEvent(QMouseEvent* event) {

@@ -34,11 +34,10 @@ public:
     // undo step (clipboard capture); the selection stays.
     void appendText(const QString& text);
 
-    // Loads an RTF file. On failure the content stays as it was, false is returned and
-    // *error says why.
-    bool setFileName(const QString& path, QString* error = nullptr);
-    QString fileName() const { return m_fileName; }
-    bool loadFile(const QString& path, QString* error = nullptr);
+    // Loads an RTF file of at most kMaxFileBytes. On failure the content stays as it was,
+    // false is returned and *error says why.
+    static constexpr qint64 kMaxFileBytes = qint64(256) * 1024 * 1024;
+    bool load(const QString& path, QString* error = nullptr);
     // Replaces the content with an RTF document; on failure the content stays as it was.
     bool loadRtf(QByteArrayView bytes, QString* error = nullptr);
     // Writes the content as RTF, atomically: on failure an existing file stays whole.
@@ -49,12 +48,11 @@ public:
     // text when nothing is selected; with only an end, from the insertion point to that end.
     int findText(const QString& text, std::optional<int> start = {}, std::optional<int> end = {});
 
-    // The selection in characters. Setting selectionStart collapses the selection there; setting
-    // selectionLength extends it from selectionStart. Values outside the text are clamped.
+    // The selection in characters. Setting selectionStart collapses the selection there; a
+    // value outside the text is clamped.
     int selectionStart() const;
     void setSelectionStart(int start);
     int selectionLength() const;
-    void setSelectionLength(int length);
 
     // Character format of the selection, or of the insertion point when nothing is selected.
     // Getters return nullopt when the selection mixes values. An empty font name, a size not
@@ -74,10 +72,11 @@ public:
     std::optional<QColor> selectionTextColor() const;
     void setSelectionTextColor(const QColor& colour);
 
-    // Paragraph format of the paragraphs the selection touches.
-    enum Alignment { AlignLeft = 0, AlignRight = 1, AlignCenter = 2 };
-    std::optional<int> selectionAlignment() const;
-    void setSelectionAlignment(int alignment);
+    // Paragraph format of the paragraphs the selection touches. The alignment is the
+    // horizontal part alone (Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify);
+    // one without a horizontal part changes nothing.
+    std::optional<Qt::Alignment> selectionAlignment() const;
+    void setSelectionAlignment(Qt::Alignment alignment);
     // True when every paragraph is a bullet paragraph, False when none is, nullopt when mixed.
     std::optional<bool> selectionBullet() const;
     void setSelectionBullet(bool on);
@@ -85,7 +84,6 @@ public:
     std::optional<int> selectionHangingIndent() const;
     void setSelectionHangingIndent(int pixels);
 
-    QColor backgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const QColor& colour);
 
     // QTextEdit's cut() and copy() put the selection on the clipboard as RTF, HTML and plain
@@ -110,8 +108,6 @@ public:
     static const QString& rtfAltMimeType();  // "application/rtf"
 
 Q_SIGNALS:
-    // Raised when a key comes up (not for auto-repeats); the control handles the key first.
-    void keyReleased(int keyCode, Qt::KeyboardModifiers shift);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
@@ -120,7 +116,6 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -148,8 +143,6 @@ private:
     void insertImage(const QImage& image, QByteArray encoded);
 
     KeyHandler m_keyHandler;
-    QString m_fileName;
-    QColor m_backgroundColor = Qt::white;
     bool m_held = false;
     bool m_pictureClicked = false;  // the left button went down on a picture
     bool m_ownEdit = false;         // one of ours, which settles the layout itself

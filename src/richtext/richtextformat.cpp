@@ -165,30 +165,22 @@ void RichTextBox::setSelectionTextColor(const QColor& colour) {
     mergeCurrentCharFormat(format);
 }
 
-std::optional<int> RichTextBox::selectionAlignment() const {
-    return uniformBlockValue<int>(textCursor(), [](const QTextBlock& block) {
+std::optional<Qt::Alignment> RichTextBox::selectionAlignment() const {
+    return uniformBlockValue<Qt::Alignment>(textCursor(), [](const QTextBlock& block) {
         const Qt::Alignment a = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-        if (a & Qt::AlignRight) return int(AlignRight);
-        if (a & Qt::AlignHCenter) return int(AlignCenter);
-        return int(AlignLeft);
+        // The default, Qt::AlignLeft | Qt::AlignAbsolute and AlignLeading read as left.
+        for (const Qt::Alignment one : {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify}) {
+            if (a & one) return one;
+        }
+        return Qt::Alignment(Qt::AlignLeft);
     });
 }
 
-void RichTextBox::setSelectionAlignment(int alignment) {
+void RichTextBox::setSelectionAlignment(Qt::Alignment alignment) {
+    alignment &= Qt::AlignHorizontal_Mask;
+    if (!alignment) return;
     QTextBlockFormat format;
-    switch (alignment) {
-        case AlignLeft:
-            format.setAlignment(Qt::AlignLeft);
-            break;
-        case AlignRight:
-            format.setAlignment(Qt::AlignRight);
-            break;
-        case AlignCenter:
-            format.setAlignment(Qt::AlignHCenter);
-            break;
-        default:
-            return;
-    }
+    format.setAlignment(alignment);
     QTextCursor cursor = textCursor();
     cursor.mergeBlockFormat(format);
     setTextCursor(cursor);
