@@ -31,6 +31,7 @@ private Q_SLOTS:
     void findAndFindNext();
     void keysActOnlyWithTheCtrlStateTheyCameWith();
     void keysForNotesAndWindows();
+    void theTextClaimsNoKeyOfTheNote();
     void inputMethodTextReachesTheNote();
     void iconsGoIntoTheNoteActivatedLast();
     void pickerWithoutPaletteOrNoteKeepsRunning();
@@ -44,6 +45,11 @@ private:
     NoteWindow* note(int index) const { return f.note(index); }
     // Started with one note holding `text`, its text focused and current.
     RichTextBox* startWith(const QString& text);
+    // The note gets the keyboard, as a click on it gives it: its keys act on it.
+    static void giveKeyboard(NoteWindow* note) {
+        note->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(note));
+    }
     void select(RichTextBox* editor, int start, int length) { selectText(*editor, start, length); }
 };
 
@@ -51,6 +57,7 @@ RichTextBox* TstEdit::startWith(const QString& text) {
     program()->startUp();
     RichTextBox* editor = note(1)->editor();
     editor->replaceText(text);
+    giveKeyboard(note(1));
     editor->setFocus();
     program()->windows().noteActivated(note(1));
     return editor;
@@ -251,16 +258,41 @@ void TstEdit::keysForNotesAndWindows() {
     QVERIFY(made->isVisible());
     QCOMPARE(made->note().left, Note().left);  // where a new note stands, not at the edge
 
+    QTRY_VERIFY(made->isActiveWindow());  // it has the keyboard
+    giveKeyboard(note(1));
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     QTest::keyClick(editor, Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(f.windowCount(), 2);
     QVERIFY(QFile::exists(f.contentFile(1)));
 
-    program()->windows().noteActivated(made);
+    giveKeyboard(made);
     QTest::keyClick(made->editor(), Qt::Key_F5);
     QVERIFY(program()->dialogs().settings());
     QTest::keyClick(made->editor(), Qt::Key_I, Qt::ControlModifier);
     QVERIFY(program()->dialogs().iconPicker());
+}
+
+void TstEdit::theTextClaimsNoKeyOfTheNote() {
+    // The text edit claims its own keys before any action (copy, paste, undo, redo, select
+    // all, the arrows and the keys that type): none of the note's keys may be among them, with
+    // or without the modifiers they ignore.
+    RichTextBox* editor = startWith(QStringLiteral("abc"));
+    int keys = 0;
+    for (const QAction* action : program()->menus().keyActions()) {
+        QVERIFY(note(1)->actions().contains(action));
+        for (const QKeySequence& shortcut : action->shortcuts()) {
+            QKeyEvent claim(QEvent::ShortcutOverride, shortcut[0].key(),
+                            shortcut[0].keyboardModifiers());
+            QApplication::sendEvent(editor, &claim);
+            QVERIFY2(!claim.isAccepted(), qPrintable(shortcut.toString()));
+            ++keys;
+        }
+    }
+    QVERIFY(keys > 100);
+    // Its own keys it keeps.
+    QKeyEvent copy(QEvent::ShortcutOverride, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(editor, &copy);
+    QVERIFY(copy.isAccepted());
 }
 
 void TstEdit::inputMethodTextReachesTheNote() {
@@ -339,6 +371,7 @@ void TstEdit::formatKeysActOnceAsTheirItems() {
     QTest::keyClick(settings, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(editor->selectionBullet(), QVariant(true));
     program()->windows().close(settings);
+    giveKeyboard(note(1));
     // The letters of the old table keep their meaning with Shift held.
     QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(program()->dialogs().iconPicker());

@@ -90,7 +90,6 @@ private Q_SLOTS:
     void alignment();
     void bulletsMixedThenOff();
     void clearDeletesSelectionOnly();
-    void keyDownSwallows();
     void mouseDown();
 
     void copyPutsAllFlavours();
@@ -359,27 +358,6 @@ void Tst_richtextbox::clearDeletesSelectionOnly() {
     box.setSelectionStart(2);
     box.removeSelectedText();  // nothing selected: nothing deleted
     QCOMPARE(box.text(), QStringLiteral("hello"));
-}
-
-void Tst_richtextbox::keyDownSwallows() {
-    RichTextBox box;
-    QList<QPair<int, Qt::KeyboardModifiers>> downs;
-    box.setKeyHandler([&](int keyCode, Qt::KeyboardModifiers shift) {
-        downs.append({keyCode, shift});
-        return keyCode == Qt::Key_X || keyCode == Qt::Key_Backspace;
-    });
-    QTest::keyClicks(&box, QStringLiteral("axb"));
-    QCOMPARE(box.text(), QStringLiteral("ab"));
-    QTest::keyClick(&box, Qt::Key_Backspace);
-    QCOMPARE(box.text(), QStringLiteral("ab"));  // swallowed edits nothing either
-    QTest::keyClick(&box, 'C', Qt::ShiftModifier);
-    QCOMPARE(box.text(), QStringLiteral("abC"));
-
-    // The modifier key itself comes as a key too (the notes track Ctrl that way).
-    QCOMPARE(downs.size(), 6);
-    QCOMPARE(downs[4].first, int(Qt::Key_Shift));
-    QCOMPARE(downs[1].first, int(Qt::Key_X));
-    QCOMPARE(downs[5], qMakePair(int(Qt::Key_C), Qt::KeyboardModifiers(Qt::ShiftModifier)));
 }
 
 void Tst_richtextbox::mouseDown() {

@@ -34,12 +34,13 @@ void report(const QString& message) {
 Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
     : m_autoSaveDelays(autoSaveDelays),
       m_syncDelays(syncDelays),
-      m_menus(programMenuItems(
-                  {m_host, m_switches, [this] { showAllNotes(); }, [this] { hideAllNotes(); },
-                   [this] { m_dialogs.showNoteList(); }, [this] { exitProgram(); },
-                   [this] { updateEditMenu(); },
-                   [this](const QUrl& url, const QString& shown) { openPage(url, shown); }}),
-              &m_owner) {
+      m_menus(
+          programMenuItems(
+              {m_host, m_switches, [this] { showAllNotes(); }, [this] { hideAllNotes(); },
+               [this] { m_dialogs.showNoteList(); }, [this] { exitProgram(); },
+               [this] { updateEditMenu(); }, [this] { popUpMenuAtKeyboard(); },
+               [this](const QUrl& url, const QString& shown) { openPage(url, shown); }}),
+          [this](const std::function<void()>& command) { runNoteKey(command); }, &m_owner) {
     m_host.setTrayMenu([this](QPoint at) { popUpTrayMenuAt(at); });
     // A switch item shows its switch.
     for (auto [id, on, changed] :

@@ -97,10 +97,12 @@ private:
     void popUpNoteMenu(NoteWindow* note, QPoint at);
     // The edit menu of a note's text, its items enabled for the current note.
     void popUpEditMenu(NoteWindow* note, QPoint at);
-    // A key of a note: the context-menu keys open a menu there, the others act as the menu
-    // table binds them. The modifiers are those the key came with, so a Ctrl released elsewhere
-    // never turns a plain letter into a command. True when one acted.
-    bool noteKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers);
+    // A key of the note that has the keyboard: its command acts on that note, which becomes
+    // the current one. A locked note's keys do not act: its text is not there to act on.
+    void runNoteKey(const std::function<void()>& command);
+    // The Menu key or Shift+F10: the edit menu at the caret, or the note menu at the focused
+    // button of the title strip.
+    void popUpMenuAtKeyboard();
 
     // The owner of the menus and the settings dialog, never shown: a dialog with an owner gets
     // no taskbar entry of its own.

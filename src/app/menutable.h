@@ -23,6 +23,9 @@ struct MenuWiring {
     std::function<void()> showNoteList;
     std::function<void()> exitProgram;
     std::function<void()> updateEditMenu;
+    // The Menu key or Shift+F10 in a note: the edit menu at the caret, or the note menu at the
+    // focused button of its title strip.
+    std::function<void()> popUpMenuAtKeyboard;
     std::function<void(const QUrl& url, const QString& shown)> openPage;
 };
 

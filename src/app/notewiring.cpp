@@ -3,6 +3,7 @@
 // A note wired to the program: its buttons, its text's keys and right button, and the note and
 // edit menus they pop up.
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
@@ -59,10 +60,8 @@ void Application::connectNote(NoteWindow* note) {
         m_windows.noteActivated(note);
         commands::deleteNoteAsked(m_host, note);
     });
-    // The text's keys and its right button.
-    note->editor()->setKeyHandler([this, note](int key, Qt::KeyboardModifiers modifiers) {
-        return noteKey(note, key, modifiers);
-    });
+    // Its keys, anywhere in the note, and its text's right button.
+    note->addActions(m_menus.keyActions());
     connect(note->editor(), &RichTextBox::mousePressed, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
                 if (button == Qt::RightButton)
@@ -74,24 +73,23 @@ void Application::popUpTrayMenuAt(QPoint at) {
     readyForKeys(m_tray.popUpMenu(at));
 }
 
-bool Application::noteKey(NoteWindow* note, int key, Qt::KeyboardModifiers modifiers) {
-    const Qt::KeyboardModifiers held =
-        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && held == Qt::ShiftModifier)) {
-        const QPoint at = note->keyboardMenuPlace();
-        const bool inText = note->editor()->hasFocus();
-        if (inText)
-            popUpEditMenu(note, at);
-        else
-            popUpNoteMenu(note, at);
-        readyForKeys(m_menus.menu(inText ? ProgramMenus::Which::Edit : ProgramMenus::Which::Note));
-        return true;
-    }
-    const std::function<void()> command = m_menus.keyCommand(QKeyCombination(held, Qt::Key(key)));
-    if (!command) return false;
+void Application::runNoteKey(const std::function<void()>& command) {
+    auto* note = qobject_cast<NoteWindow*>(QApplication::activeWindow());
+    if (!note || note->isLocked() || !command) return;
     m_windows.noteActivated(note);  // the commands act on the current note
     command();
-    return true;
+}
+
+void Application::popUpMenuAtKeyboard() {
+    NoteWindow* note = currentNote();
+    if (!note) return;
+    const QPoint at = note->keyboardMenuPlace();
+    const bool inText = note->editor()->hasFocus();
+    if (inText)
+        popUpEditMenu(note, at);
+    else
+        popUpNoteMenu(note, at);
+    readyForKeys(m_menus.menu(inText ? ProgramMenus::Which::Edit : ProgramMenus::Which::Note));
 }
 
 void Application::updateEditMenu() {

@@ -1,34 +1,61 @@
 #include "app/programmenus.h"
 
-#include <QKeySequence>
+#include <QAction>
 #include <QMenu>
 
-bool ProgramMenus::Key::matches(QKeyCombination pressed) const {
-    if (isEmpty() || pressed.key() != m_keys.key()) return false;
-    const Qt::KeyboardModifiers own = m_keys.keyboardModifiers();
-    const Qt::KeyboardModifiers held = pressed.keyboardModifiers();
-    if (!m_othersIgnored) return held == own;
-    // Ctrl is never ignored: a plain letter stays a letter.
-    return (held & Qt::ControlModifier) == (own & Qt::ControlModifier) && (held & own) == own;
+QList<QKeySequence> ProgramMenus::shortcutsOf(const Item& item) {
+    QList<QKeySequence> shortcuts;
+    for (const QKeyCombination keys : item.keys) {
+        shortcuts.append(QKeySequence(keys));
+        if (!item.othersIgnored) continue;
+        // Every set of the other modifiers besides its own; Ctrl never, so a plain letter stays
+        // a letter.
+        const Qt::KeyboardModifiers own = keys.keyboardModifiers();
+        const Qt::KeyboardModifier others[] = {Qt::ShiftModifier, Qt::AltModifier,
+                                               Qt::MetaModifier};
+        for (int set = 1; set < 8; ++set) {
+            Qt::KeyboardModifiers held = own;
+            for (int i = 0; i < 3; ++i) {
+                if (set & (1 << i)) held |= others[i];
+            }
+            const QKeySequence variant(QKeyCombination(held, keys.key()));
+            if (held != own && !shortcuts.contains(variant)) shortcuts.append(variant);
+        }
+    }
+    return shortcuts;
 }
 
-ProgramMenus::ProgramMenus(const QList<Item>& items, QWidget* parent) : QObject(parent) {
+ProgramMenus::ProgramMenus(const QList<Item>& items,
+                           std::function<void(const std::function<void()>&)> runKey,
+                           QWidget* parent)
+    : QObject(parent) {
     // The window system knows the menus by these titles.
     m_menus.insert(Which::Tray, new QMenu(QStringLiteral("menu"), parent));
     m_menus.insert(Which::Note, new QMenu(QStringLiteral("main"), parent));
     m_menus.insert(Which::Edit, new QMenu(QStringLiteral("Edit"), parent));
     for (const Item& item : items) {
         // A key calls its command at once: no check item, nothing waiting for the menu to close.
-        Q_ASSERT(item.key.isEmpty() || (!item.checked && !item.afterClosing));
-        if (!item.key.isEmpty()) m_keys.append({item.key, item.byKey ? item.byKey : item.command});
+        Q_ASSERT(item.keys.isEmpty() || (!item.checked && !item.afterClosing));
+        if (!item.keys.isEmpty()) {
+            auto* key = new QAction(this);
+            key->setShortcuts(shortcutsOf(item));
+            key->setShortcutContext(Qt::WindowShortcut);
+            connect(
+                key, &QAction::triggered, this,
+                [runKey, command = item.byKey ? item.byKey : item.command] { runKey(command); });
+            m_keyActions.append(key);
+        }
         QMenu* menu = m_menus.value(item.menu);
         if (!menu) continue;
         if (item.separatorBefore) menu->addSeparator();
         // The key stands beside the caption, not in it, so that a screen reader names the item
-        // by its caption alone. Such a key never fires by itself: the menus are only popped up,
-        // never added to a window; a note's text hands its keys to keyCommand().
+        // by its caption alone. It only stands there: the menus are popped up, never added to a
+        // window, and the notes' own actions take the keys.
         QAction* action = menu->addAction(item.caption);
-        if (!item.key.isEmpty()) action->setShortcut(QKeySequence(item.key.keys()));
+        if (!item.keys.isEmpty()) {
+            action->setShortcut(QKeySequence(item.keys.first()));
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
         m_actions.insert(item.id, action);
         if (item.checked) {
             action->setCheckable(true);
@@ -38,11 +65,4 @@ ProgramMenus::ProgramMenus(const QList<Item>& items, QWidget* parent) : QObject(
                     item.afterClosing ? Qt::QueuedConnection : Qt::AutoConnection);
         }
     }
-}
-
-std::function<void()> ProgramMenus::keyCommand(QKeyCombination pressed) const {
-    for (const Binding& binding : m_keys) {
-        if (binding.key.matches(pressed)) return binding.command;
-    }
-    return nullptr;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The program's three menus, built from one table: the tray menu, the note menu and the edit
-// menu of a note's text. Each row gives an item's menu, caption, its key and what it does. A
-// note's keys act through the same rows, so the key shown beside an item is the key bound.
+// menu of a note's text. Each row gives an item's menu, caption, its keys and what it does. A
+// note's keys are actions built from the same rows, so the key shown beside an item is the key
+// bound.
 
 #include <QHash>
 #include <QKeyCombination>
+#include <QKeySequence>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -57,6 +59,7 @@ enum class MenuItem {
     Find,
     FindNext,
     // A key alone, in no menu.
+    MenuAtKeyboard,
     TrayMenuAtNote,
     SearchAllNotes,
 };
@@ -64,32 +67,20 @@ enum class MenuItem {
 class ProgramMenus : public QObject {
     Q_OBJECT
 public:
-    // None: a key of a note's text that no menu shows.
+    // None: a key of a note that no menu shows.
     enum class Which { Tray, Note, Edit, None };
 
-    // A command's key. Ctrl is held or not exactly as given. The note commands' keys act
-    // whatever Shift, Alt or Meta is held besides their own (`othersIgnored`), as they always
-    // have; the others act with exactly their modifiers, so Ctrl+Shift+B is not Ctrl+B.
-    class Key {
-    public:
-        Key() = default;
-        Key(QKeyCombination keys, bool othersIgnored = false)
-            : m_keys(keys), m_othersIgnored(othersIgnored) {}
-        bool isEmpty() const { return m_keys.key() == Qt::Key_unknown; }
-        QKeyCombination keys() const { return m_keys; }
-        bool matches(QKeyCombination pressed) const;
-
-    private:
-        QKeyCombination m_keys;
-        bool m_othersIgnored = false;
-    };
-
     struct Item {
-        Which menu;
-        MenuItem id;
-        QString caption;
-        Key key;
-        std::function<void()> command;  // on a click, and on the key
+        Which menu = Which::None;
+        MenuItem id{};
+        QString caption = {};
+        // Its keys in a note, the first shown beside the caption. Ctrl is held or not exactly as
+        // given; with `othersIgnored` a key acts whatever Shift, Alt or Meta is held besides its
+        // own, as the note commands' keys always have, else with exactly its modifiers, so that
+        // Ctrl+Shift+B is not Ctrl+B.
+        QList<QKeyCombination> keys = {};
+        bool othersIgnored = false;
+        std::function<void()> command = nullptr;  // on a click, and on the key
         bool separatorBefore = false;
         // A check item: on a click, with the new check.
         std::function<void(bool)> checked = nullptr;
@@ -99,20 +90,21 @@ public:
         std::function<void()> byKey = nullptr;
     };
 
-    ProgramMenus(const QList<Item>& items, QWidget* parent);
+    // `runKey` runs the command of a key pressed in the active window: the app makes that
+    // window's note the current one first.
+    ProgramMenus(const QList<Item>& items, std::function<void(const std::function<void()>&)> runKey,
+                 QWidget* parent);
 
     QMenu* menu(Which which) const { return m_menus.value(which); }
     QAction* action(MenuItem id) const { return m_actions.value(id); }
-    // The command of a key pressed in a note, or nullptr when no row has that key.
-    std::function<void()> keyCommand(QKeyCombination pressed) const;
+    // The keys of the notes, one action each with every key it answers to, for each note
+    // window to add: Qt dispatches them while that window has the keyboard.
+    const QList<QAction*>& keyActions() const { return m_keyActions; }
+    // The key combinations a row answers to.
+    static QList<QKeySequence> shortcutsOf(const Item& item);
 
 private:
-    struct Binding {
-        Key key;
-        std::function<void()> command;
-    };
-
     QHash<Which, QMenu*> m_menus;
     QHash<MenuItem, QAction*> m_actions;
-    QList<Binding> m_keys;
+    QList<QAction*> m_keyActions;
 };

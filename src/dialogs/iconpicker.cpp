@@ -34,8 +34,7 @@ IconPicker::IconPicker(std::function<NoteWindow*()> currentNote)
     if (!palette->load(path, &error))
         palette->setPlaceholderText(QStringLiteral("没有图标：无法读取图标文件\n") + error);
 
-    palette->setKeyHandler(
-        [this](int key, Qt::KeyboardModifiers modifiers) { return paletteKey(key, modifiers); });
+    palette->installEventFilter(this);
     setFocusProxy(palette);
     connect(insertButton, &IconButton::clicked, this, &IconPicker::insertIcon);
     connect(closeButton, &IconButton::clicked, this, &IconPicker::closeRequested);
@@ -139,6 +138,12 @@ void IconPicker::insertIcon() {
     }
     palette->copy();
     note->editor()->paste();
+}
+
+bool IconPicker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != palette || event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    return paletteKey(key->key(), key->modifiers());
 }
 
 bool IconPicker::event(QEvent* event) {

@@ -34,6 +34,8 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* event) override;
+    // The palette's keys: the arrows, Enter, + and Esc.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -189,18 +189,5 @@ void NoteWindow::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    // The note's keys act from its title strip too; those of a locked note do not, as its text
-    // is not there to act on.
-    const RichTextBox::KeyHandler& handler = m_editor->keyHandler();
-    if (!m_editor->hasFocus() && !isLocked() && handler) {
-        const QPointer<NoteWindow> alive(this);
-        const RichTextBox::KeyHandler keys = handler;  // the note may close
-        const bool taken = keys(key, event->modifiers());
-        if (!alive) return;
-        if (taken) {
-            event->accept();
-            return;
-        }
-    }
     QWidget::keyPressEvent(event);
 }

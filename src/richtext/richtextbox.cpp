@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -272,17 +271,6 @@ bool RichTextBox::viewportEvent(QEvent* event) {
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != 0 && m_keyHandler) {
-        const QPointer<RichTextBox> alive(this);
-        // A copy: the handler may replace itself, or close the note.
-        const KeyHandler handler = m_keyHandler;
-        const bool taken = handler(event->key(), event->modifiers());
-        if (!alive) return;  // the handler closed the note
-        if (taken) {
-            event->accept();
-            return;
-        }
-    }
     if (!isReadOnly() && (event == QKeySequence::Undo || event == QKeySequence::Redo)) {
         undoStep(event == QKeySequence::Redo);
         event->accept();

@@ -11,7 +11,6 @@
 // insertion point then stays where the text began, since showing the end of a text of megabytes
 // means laying out all of it at once.
 
-#include <functional>
 #include <optional>
 
 #include <QColor>
@@ -96,13 +95,6 @@ public:
     void redoHoldingLayout() { undoStep(true); }
     bool isUndoAvailable() const;
 
-    // Offered every key press, auto-repeats included, before the control handles the key (the
-    // Qt::Key code). A handler that returns true takes the key: the control neither types nor
-    // edits with it. A handler that closes the note should delete it later, not at once.
-    using KeyHandler = std::function<bool(int keyCode, Qt::KeyboardModifiers shift)>;
-    void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
-    const KeyHandler& keyHandler() const { return m_keyHandler; }
-
     // MIME types under which the selection goes to the clipboard as RTF.
     static const QString& rtfMimeType();     // "text/rtf"
     static const QString& rtfAltMimeType();  // "application/rtf"
@@ -142,7 +134,6 @@ private:
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);
 
-    KeyHandler m_keyHandler;
     bool m_held = false;
     bool m_pictureClicked = false;  // the left button went down on a picture
     bool m_ownEdit = false;         // one of ours, which settles the layout itself
