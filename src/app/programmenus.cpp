@@ -26,7 +26,7 @@ QList<QKeySequence> ProgramMenus::shortcutsOf(const Item& item) {
 }
 
 ProgramMenus::ProgramMenus(const QList<Item>& items,
-                           std::function<void(const std::function<void()>&)> runKey,
+                           const std::function<void(const std::function<void()>&)>& runKey,
                            QWidget* parent)
     : QObject(parent) {
     // The window system knows the menus by these titles.

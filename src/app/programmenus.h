@@ -92,8 +92,8 @@ public:
 
     // `runKey` runs the command of a key pressed in the active window: the app makes that
     // window's note the current one first.
-    ProgramMenus(const QList<Item>& items, std::function<void(const std::function<void()>&)> runKey,
-                 QWidget* parent);
+    ProgramMenus(const QList<Item>& items,
+                 const std::function<void(const std::function<void()>&)>& runKey, QWidget* parent);
 
     QMenu* menu(Which which) const { return m_menus.value(which); }
     QAction* action(MenuItem id) const { return m_actions.value(id); }
