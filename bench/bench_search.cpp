@@ -13,6 +13,7 @@
 
 #include "dialogs/notelistdialog.h"
 #include "note/notewindow.h"
+#include "notes/notelist.h"
 #include "richtext/richtextbox.h"
 
 namespace {
@@ -48,11 +49,12 @@ int main(int argc, char* argv[]) {
     std::printf("%d notes, seed %u\n", count, seed);
     QRandomGenerator random(seed);
 
+    NoteList entries;  // declared first: the windows go before the notes they show
     std::vector<std::unique_ptr<NoteWindow>> windows;
     QList<NoteWindow*> notes;
     QStringList texts;
     for (int n = 1; n <= count; ++n) {
-        windows.push_back(std::make_unique<NoteWindow>());
+        windows.push_back(std::make_unique<NoteWindow>(*entries.add()));
         texts.append(noteText(n, random));
         windows.back()->editor()->replaceText(texts.back());
         windows.back()->setCreated(QStringLiteral("26/12/09 9:0:%1").arg(n % 60));

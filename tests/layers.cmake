@@ -8,12 +8,14 @@ cmake_minimum_required(VERSION 3.25)
 
 # The folders below each folder:
 #   app -> dialogs, commands -> note -> richtext -> rtf -> text; note -> desktop -> platform;
+#   note -> notes -> model, rtf;
 #   app -> notebook -> store -> model, rtf, platform.
-set(below_app dialogs commands notebook note store model richtext rtf text desktop platform)
-set(below_dialogs note store model richtext rtf text desktop platform)
-set(below_commands note store model richtext rtf text desktop platform)
+set(below_app dialogs commands notebook note notes store model richtext rtf text desktop platform)
+set(below_dialogs note notes store model richtext rtf text desktop platform)
+set(below_commands note notes store model richtext rtf text desktop platform)
 set(below_notebook store model rtf text platform)
-set(below_note model richtext rtf text desktop platform)
+set(below_note notes model richtext rtf text desktop platform)
+set(below_notes model rtf text platform)
 set(below_store model rtf text platform)
 set(below_model text platform)
 set(below_richtext rtf text platform)

@@ -548,7 +548,8 @@ void TstNote::screenReadersSeeTheNoteButNotItsLockedText() {
 }
 
 void TstNote::aStoreChangeSignalsOnlyWhatReallyChanged() {
-    NoteWindow note;
+    NoteEntry entry(1);
+    NoteWindow note(entry);
     note.show();
     QVERIFY(QTest::qWaitForWindowExposed(&note));
     QSignalSpy changed(&note, &NoteWindow::changed);

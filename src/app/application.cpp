@@ -69,6 +69,8 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
         const auto* note = qobject_cast<NoteWindow*>(window);
         if (!note) return;
         m_store.forget(note->id());
+        // After the window, which is deleted first.
+        m_noteList.remove(note->id());
         m_store.changed();
     });
 }

@@ -16,6 +16,7 @@
 #include "model/programswitches.h"
 #include "notebook/autosave.h"
 #include "notebook/storesync.h"
+#include "notes/notelist.h"
 #include "platform/apppaths.h"
 
 class NoteWindow;
@@ -107,9 +108,10 @@ private:
     // The owner of the menus and the settings dialog, never shown: a dialog with an owner gets
     // no taskbar entry of its own.
     QWidget m_owner;
+    NoteList m_noteList;
     OpenWindows m_windows;
     ProgramSwitches m_switches;
-    NoteFactory m_notes{m_windows, m_switches};
+    NoteFactory m_notes{m_noteList, m_windows, m_switches};
     AutoSave::Delays m_autoSaveDelays;
     SyncDelays m_syncDelays;
     WindowShelf m_shelf{m_windows,

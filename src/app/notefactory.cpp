@@ -7,6 +7,7 @@
 #include "desktop/windowops.h"
 #include "model/programswitches.h"
 #include "note/notewindow.h"
+#include "notes/notelist.h"
 #include "platform/clock.h"
 #include "richtext/richtextbox.h"
 
@@ -25,7 +26,7 @@ NoteWindow* NoteFactory::create() {
         m_counter = qint16(m_counter + 1);
     m_highestNumber = std::max<int>(m_highestNumber, m_counter);
 
-    auto* note = new NoteWindow();
+    auto* note = new NoteWindow(*m_notes.add());
     m_windows.add(note);
     note->setNumber(m_counter);
     const QString created = timetext::creationTime(Clock::instance().now());

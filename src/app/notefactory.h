@@ -4,16 +4,17 @@
 
 #include <QtGlobal>
 
+class NoteList;
 class NoteWindow;
 class OpenWindows;
 class ProgramSwitches;
 
 class NoteFactory {
 public:
-    NoteFactory(OpenWindows& windows, const ProgramSwitches& switches)
-        : m_windows(windows), m_switches(switches) {}
+    NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches)
+        : m_notes(notes), m_windows(windows), m_switches(switches) {}
 
-    // A new note, the newest open window.
+    // A new note in the list, shown by the newest open window.
     NoteWindow* create();
     // The last number given out is free again.
     void giveBackNumber() { m_counter = qint16(m_counter - 1); }
@@ -23,6 +24,7 @@ public:
     void setCounter(qint16 counter) { m_counter = counter; }
 
 private:
+    NoteList& m_notes;
     OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
     qint16 m_counter = 0;

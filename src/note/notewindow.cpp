@@ -19,23 +19,10 @@
 #include "platform/units.h"
 #include "richtext/richtextbox.h"
 
-namespace {
-
-NoteId nextId() {
-    static NoteId last = 0;
-    return ++last;
-}
-
-}  // namespace
-
-NoteWindow::NoteWindow()
+NoteWindow::NoteWindow(NoteEntry& entry)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      m_state([] {
-          Note hidden;  // as the window is, until it is shown
-          hidden.visible = false;
-          return hidden;
-      }()),
-      m_id(nextId()) {
+      m_entry(entry),
+      m_state(entry.state()) {
     connect(&m_state, &NoteState::changed, this, &NoteWindow::changed);
     setWindowTitle(QString());
     windowops::keepOnDesktop(this);
@@ -63,11 +50,10 @@ NoteWindow::NoteWindow()
     m_unlockButton->hide();
 
     m_editor = new RichTextBox(this);
+    m_editor->showDocument(entry.document());
     const QFont font(QStringLiteral("宋体"), 9);
     m_editor->setFont(font);
     m_editor->document()->setDefaultFont(font);
-    connect(m_editor->document(), &QTextDocument::contentsChanged, this,
-            [this] { m_searchText.reset(); });
     // A screen reader names the text area after its first line, as the note list does; only a
     // change there can change the name, and a first line may be 65,536 characters long.
     connect(m_editor->document(), &QTextDocument::contentsChange, m_editor, [this](int from) {
@@ -114,11 +100,6 @@ void NoteWindow::setNote(const Note& note) {
         setWindowOpacity(qBound(0, note.effectiveOpacity(), 255) / 255.0);
     showLockAndReminder();
     applyGeometry();
-}
-
-const textsearch::Text& NoteWindow::searchText() const {
-    if (!m_searchText) m_searchText.emplace(m_editor->text());
-    return *m_searchText;
 }
 
 void NoteWindow::showLockAndReminder() {

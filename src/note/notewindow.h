@@ -17,6 +17,7 @@
 #include "model/reminder.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
+#include "notes/noteentry.h"
 #include "text/textsearch.h"
 
 class IconButton;
@@ -25,7 +26,8 @@ class RichTextBox;
 class NoteWindow : public QWidget {
     Q_OBJECT
 public:
-    NoteWindow();
+    // Shows the note and edits it; the note outlives the window.
+    explicit NoteWindow(NoteEntry& entry);
 
     // The height of the title strip in pixels: the part of a note that must stay on a screen.
     static constexpr int kTitleStripHeight = 27;
@@ -45,7 +47,7 @@ public:
     // not be read.
     bool apply(const NoteChange& change, QString* problem = nullptr);
     // This note's identity in this run.
-    NoteId id() const { return m_id; }
+    NoteId id() const { return m_entry.id(); }
 
     // Place and size in twips. Kept exactly as set while the window stands where that value
     // puts it, so that a stored 638 reads back as 638, not as 43 pixels times 15.
@@ -67,7 +69,7 @@ public:
     RichTextBox* editor() const { return m_editor; }
     // The text as plain text, kept beside the document for searches over every note: made
     // again at the first read after a change, not at every keystroke in the note.
-    const textsearch::Text& searchText() const;
+    const textsearch::Text& searchText() const { return m_entry.searchText(); }
 
     // Once a second while it checks its reminder: rings the alarm when the reminder is due,
     // with the sound when `withSound` (the program's reminder-sound switch).
@@ -176,10 +178,9 @@ private:
     IconButton* m_hideButton;
     IconButton* m_deleteButton;
     RichTextBox* m_editor;
-    mutable std::optional<textsearch::Text> m_searchText;  // none since the last change
-    NoteState m_state;                                     // tells changed() of every real change
+    NoteEntry& m_entry;
+    NoteState& m_state;  // the note's values: changed() tells of every real change
     int m_number = 0;
-    const NoteId m_id;
     bool m_textArriving = false;  // apply() is putting a text in
     bool m_textArrived = false;
     notelayout::Layout m_layout{};

@@ -35,23 +35,6 @@ void copyImageResources(const QTextDocument& from, QTextDocument* to) {
     }
 }
 
-// The text of the document from position `offset` on, without the joins of a long
-// paragraph's pieces (which toPlainText() gives as line breaks).
-QString withoutJoins(QString text, const QList<int>& joins, int offset) {
-    if (joins.isEmpty()) return text;
-    QString joined;
-    joined.reserve(text.size());
-    qsizetype from = 0;
-    for (int join : joins) {
-        const qsizetype at = join - offset;
-        if (at < from || at >= text.size()) continue;
-        joined += QStringView(text).mid(from, at - from);
-        from = at + 1;
-    }
-    joined += QStringView(text).mid(from);
-    return joined;
-}
-
 QString toParagraphs(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
@@ -62,6 +45,25 @@ QString toParagraphs(QString text) {
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setFrameShape(QFrame::NoFrame);
+    watchDocument();
+    // The right button belongs to the note's own menu (mousePressed).
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    QFont f = font();
+    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                   QStringLiteral("SimSun")});
+    setFont(f);
+    setBackgroundColor(Qt::white);
+}
+
+void RichTextBox::showDocument(QTextDocument* doc) {
+    if (doc == document()) return;
+    disconnect(document(), nullptr, this, nullptr);
+    disconnect(document()->documentLayout(), nullptr, this, nullptr);
+    setDocument(doc);
+    watchDocument();
+}
+
+void RichTextBox::watchDocument() {
     // Before the layout hears of a change: undo, redo and Qt's own edits come this way too.
     connect(document(), &QTextDocument::contentsChange, this,
             [this](int from, int, int added) { watchChange(from, added); });
@@ -71,13 +73,6 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
             [this] {
                 if (!m_held) pageLongText();
             });
-    // The right button belongs to the note's own menu (mousePressed).
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    QFont f = font();
-    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                   QStringLiteral("SimSun")});
-    setFont(f);
-    setBackgroundColor(Qt::white);
 }
 
 const QString& RichTextBox::rtfMimeType() {
@@ -91,10 +86,7 @@ const QString& RichTextBox::rtfAltMimeType() {
 }
 
 QString RichTextBox::text() const {
-    QString text = withoutJoins(toPlainText(), longparagraphs::joins(*document()), 0);
-    text.replace(kObjectChar, u' ');
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text;
+    return longparagraphs::plainText(*document());
 }
 
 void RichTextBox::replaceText(const QString& text) {
@@ -185,7 +177,7 @@ int RichTextBox::findText(const QString& text, std::optional<int> start, std::op
     const QTextCursor cursor = textCursor();
     const int selectionStart = toText(cursor.selectionStart());
     const textfind::Span selection{selectionStart, toText(cursor.selectionEnd()) - selectionStart};
-    const QString plain = withoutJoins(document()->toPlainText(), joins, 0);
+    const QString plain = longparagraphs::joined(document()->toPlainText(), joins);
     if (start) start = toText(*start);
     if (end) end = *end >= document()->characterCount() - 1 ? int(plain.size()) : toText(*end);
     const std::optional<textfind::Span> match = textfind::find(plain, text, selection, start, end);
@@ -327,7 +319,8 @@ QMimeData* RichTextBox::createMimeDataFromSelection() const {
     mime->setData(rtfAltMimeType(), rtf);
     mime->setHtml(fragment.toHtml());
     // Pictures have no plain text: a picture alone leaves the clipboard without text.
-    QString plain = withoutJoins(fragment.toPlainText(), longparagraphs::joins(*document()), from);
+    QString plain =
+        longparagraphs::joined(fragment.toPlainText(), longparagraphs::joins(*document()), from);
     plain.remove(kObjectChar);
     if (!plain.isEmpty()) mime->setText(plain);
     if (to - from == 1) {

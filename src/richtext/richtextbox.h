@@ -23,6 +23,8 @@ class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
+    // Shows and edits a document that another owns (a note's) in place of its own.
+    void showDocument(QTextDocument* doc);
 
     // Plain text; paragraph breaks read as CR LF, a picture as a space. Replacing it replaces
     // everything, formatting too: the new text stands in the default format and the undo history
@@ -116,6 +118,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Hears of the changes of the document shown and of its layout.
+    void watchDocument();
     void insertMimeData(const QMimeData& source);
     // True when a picture is there, and selected now.
     bool selectPictureAt(QPointF viewportPos);

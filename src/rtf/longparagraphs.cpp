@@ -79,4 +79,26 @@ QList<int> joins(const QTextDocument& doc) {
     return positions;
 }
 
+QString joined(QString text, const QList<int>& joins, int offset) {
+    if (joins.isEmpty()) return text;
+    QString whole;
+    whole.reserve(text.size());
+    qsizetype from = 0;
+    for (int join : joins) {
+        const qsizetype at = join - offset;
+        if (at < from || at >= text.size()) continue;
+        whole += QStringView(text).mid(from, at - from);
+        from = at + 1;
+    }
+    whole += QStringView(text).mid(from);
+    return whole;
+}
+
+QString plainText(const QTextDocument& doc) {
+    QString text = joined(doc.toPlainText(), joins(doc));
+    text.replace(QChar::ObjectReplacementCharacter, u' ');
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return text;
+}
+
 }  // namespace longparagraphs

@@ -6,6 +6,7 @@
 // split never reaches a file, the clipboard's text or a search.
 
 #include <QList>
+#include <QString>
 
 class QTextBlock;
 class QTextDocument;
@@ -27,5 +28,11 @@ bool split(QTextDocument* doc, bool joinPrevious = false, int maxLength = kMaxPi
 
 // Positions of the separators between pieces, ascending; empty for a document without pieces.
 QList<int> joins(const QTextDocument& doc);
+// The document's text from position `offset` on, as toPlainText() gives it, without the joins
+// of a long paragraph's pieces (which toPlainText() gives as line breaks).
+QString joined(QString text, const QList<int>& joins, int offset = 0);
+// The whole text as the user reads it: paragraphs joined again, each break as CR LF, a picture
+// as a space.
+QString plainText(const QTextDocument& doc);
 
 }  // namespace longparagraphs

@@ -1,0 +1,19 @@
+#include "notes/notelist.h"
+
+NoteEntry* NoteList::add() {
+    auto* entry = new NoteEntry(++m_lastId, this);
+    m_entries.append(entry);
+    m_byId.insert(entry->id(), entry);
+    return entry;
+}
+
+void NoteList::remove(NoteId id) {
+    NoteEntry* entry = m_byId.take(id);
+    if (!entry) return;
+    m_entries.removeOne(entry);
+    entry->deleteLater();
+}
+
+NoteEntry* NoteList::find(NoteId id) const {
+    return m_byId.value(id);
+}
