@@ -42,11 +42,10 @@ class TstNote : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
-    void createNoteNumbersAndStampsIt();
+    void createNoteStampsIt();
     void screenReadersSeeButtonsTheyCanPress();
     void createNoteFollowsNotesOnTop();
     void activationTracksThePositionAmongOpenWindows();
-    void tagsStayDistinctAfterTheDeleteButtonLowersTheCounter();
     void firstLayoutPutsTheControlsInPlace();
     void sizeClampsAndTheLockedHeight();
     void twipsSurviveTheRoundingToPixels();
@@ -79,9 +78,8 @@ void TstNote::cleanup() {
     f.tearDown();
 }
 
-void TstNote::createNoteNumbersAndStampsIt() {
+void TstNote::createNoteStampsIt() {
     NoteWindow* note = createNote();
-    QCOMPARE(note->number(), 1);
     QCOMPARE(f.program->windows().newest(), note);
     QVERIFY(!note->isVisible());
     QCOMPARE(note->note().created, QStringLiteral("27/01/31 14:7:9"));
@@ -128,30 +126,12 @@ void TstNote::createNoteFollowsNotesOnTop() {
 void TstNote::activationTracksThePositionAmongOpenWindows() {
     NoteWindow* first = createNote();
     NoteWindow* second = createNote();
-    NoteWindow* third = createNote();
-    QCOMPARE(QList<int>({first->number(), second->number(), third->number()}),
-             QList<int>({1, 2, 3}));
+    createNote();
     f.program->windows().noteActivated(second);
     QCOMPARE(f.program->windows().currentNoteIndex(), 2);
     f.program->windows().close(first);
     f.program->windows().noteActivated(second);
     QCOMPARE(f.program->windows().currentNoteIndex(), 1);
-}
-
-void TstNote::tagsStayDistinctAfterTheDeleteButtonLowersTheCounter() {
-    NoteWindow* first = createNote();
-    createNote();
-    createNote();
-    // The delete button unloads the note and lowers the counter by one.
-    f.program->windows().close(first);
-    f.program->notes().setCounter(qint16(f.program->notes().counter() - 1));
-    NoteWindow* fresh = createNote();
-    QSet<int> numbers;
-    for (const NoteWindow* note : f.program->windows().numberedNotes())
-        numbers << note->number();
-    QCOMPARE(numbers.size(), 3);
-    f.program->windows().noteActivated(fresh);
-    QCOMPARE(f.program->windows().currentNoteIndex(), f.program->windows().indexOf(fresh));
 }
 
 void TstNote::firstLayoutPutsTheControlsInPlace() {

@@ -198,7 +198,6 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QVERIFY(!f.program->switches().startWithSession());
 
     NoteWindow* n1 = note(1);
-    QCOMPARE(n1->number(), 1);
     QCOMPARE(n1->geometry(), QRect(100, 50, 300, 200));
     QCOMPARE(n1->note().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
     QCOMPARE(n1->editor()->palette().color(QPalette::Base), n1->note().colour);

@@ -76,7 +76,6 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
 }
 
 void Application::startUp() {
-    m_notes.restartNumbering();
     m_tray.show();
     m_store.setStoreDir(paths::storeDir());
     QStringList problems;
@@ -133,8 +132,6 @@ void Application::perform(const QString& request) {
 void Application::showAllNotes() {
     for (int i = 1; i < m_windows.count(); ++i) {
         QWidget* window = m_windows.at(i);
-        const auto* note = qobject_cast<NoteWindow*>(window);
-        if (note && note->number() == 0) continue;
         window->show();
         window->raise();
     }

@@ -124,11 +124,8 @@ private:
         m_syncDelays};
     NoteTickDispatcher m_ticks{m_windows, m_switches};
     ModelessDialogs m_dialogs{m_windows, [this] { return currentNote(); }, &m_owner};
-    NoteCommandHost m_host{m_windows,
-                           m_switches,
-                           m_store,
-                           m_dialogs,
-                           {[this] { return createNote(); }, [this] { m_notes.giveBackNumber(); }}};
+    NoteCommandHost m_host{m_windows, m_switches, m_store, m_dialogs,
+                           [this] { return createNote(); }};
     ProgramMenus m_menus;
     ProgramTray m_tray{m_windows, m_menus.menu(ProgramMenus::Which::Tray), [this] { newNote(); }};
     bool m_ended = false;

@@ -30,7 +30,7 @@ void ModelessDialogs::showNoteList() {
         m_noteList->focusSearch();
         return;
     }
-    auto* list = new NoteListDialog(m_windows.numberedNotes());
+    auto* list = new NoteListDialog(m_windows.notes());
     m_noteList = list;
     m_windows.add(list);
     connect(list, &NoteListDialog::notesPicked, this,

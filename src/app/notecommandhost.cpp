@@ -8,7 +8,7 @@
 #include "notebook/storesync.h"
 
 NoteWindow* NoteCommandHost::createNote() {
-    return m_numbering.createNote();
+    return m_createNote();
 }
 
 NoteWindow* NoteCommandHost::currentNote() const {
@@ -25,7 +25,7 @@ void NoteCommandHost::applyTopmostToAll() {
 
 QList<QPoint> NoteCommandHost::notePlaces(const NoteWindow* except) const {
     QList<QPoint> places;
-    for (const NoteWindow* note : m_windows.numberedNotes()) {
+    for (const NoteWindow* note : m_windows.notes()) {
         if (note != except && note->isVisible())
             places.append({note->note().left, note->note().top});
     }
@@ -46,10 +46,6 @@ void NoteCommandHost::removeContentFile(int n) {
 
 void NoteCommandHost::saveNow() {
     m_store.saveNow();
-}
-
-void NoteCommandHost::giveBackNoteNumber() {
-    m_numbering.giveBack();
 }
 
 void NoteCommandHost::showSettings() {

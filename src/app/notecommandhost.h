@@ -12,18 +12,14 @@ class StoreSync;
 
 class NoteCommandHost final : public CommandHost {
 public:
-    // How a note is made and numbered, and how a deleted note's number is given back.
-    struct Numbering {
-        std::function<NoteWindow*()> createNote;
-        std::function<void()> giveBack;
-    };
+    // `createNote` makes a note and its window.
     NoteCommandHost(OpenWindows& windows, const ProgramSwitches& switches, StoreSync& store,
-                    ModelessDialogs& dialogs, Numbering numbering)
+                    ModelessDialogs& dialogs, std::function<NoteWindow*()> createNote)
         : m_windows(windows),
           m_switches(switches),
           m_store(store),
           m_dialogs(dialogs),
-          m_numbering(std::move(numbering)) {}
+          m_createNote(std::move(createNote)) {}
 
     NoteWindow* createNote() override;
     NoteWindow* currentNote() const override;
@@ -34,7 +30,6 @@ public:
     int storedNumber(const NoteWindow* note) override;
     void removeContentFile(int n) override;
     void saveNow() override;
-    void giveBackNoteNumber() override;
     void showSettings() override;
     void showIconPicker() override;
     QString& findText() override { return m_findText; }
@@ -47,7 +42,7 @@ private:
     const ProgramSwitches& m_switches;
     StoreSync& m_store;
     ModelessDialogs& m_dialogs;
-    Numbering m_numbering;
+    std::function<NoteWindow*()> m_createNote;
     QString m_findText;  // the last text searched for, in any note
     std::function<void(QPoint)> m_trayMenu;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// New note windows: numbered, stamped with their creation time, among the open windows, not
-// shown yet. Each new note takes the next number; deleting a note gives one back.
+// New notes: each in the note list, stamped with its creation time, and its window among the
+// open windows, not shown yet.
 
 #include <QtGlobal>
 
@@ -16,17 +16,9 @@ public:
 
     // A new note in the list, shown by the newest open window.
     NoteWindow* create();
-    // The last number given out is free again.
-    void giveBackNumber() { m_counter = qint16(m_counter - 1); }
-    // Numbering starts again from 1 (a start of the program).
-    void restartNumbering() { m_counter = 0; }
-    qint16 counter() const { return m_counter; }
-    void setCounter(qint16 counter) { m_counter = counter; }
 
 private:
     NoteList& m_notes;
     OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
-    qint16 m_counter = 0;
-    int m_highestNumber = 0;  // the highest note number given out
 };

@@ -62,7 +62,7 @@ QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
 void NoteTickDispatcher::tick(const QDateTime& now, bool fullSecond) {
     const QString clock = timetext::titleClock(now);
     const bool withSound = m_switches.reminderSound();
-    const QList<NoteWindow*> notes = m_windows.numberedNotes();
+    const QList<NoteWindow*> notes = m_windows.notes();
     for (NoteWindow* note : notes) {
         if (fullSecond && note->checksReminder()) note->checkReminder(now, withSound);
     }

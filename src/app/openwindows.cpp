@@ -19,22 +19,14 @@ void OpenWindows::closeFrom(int from) {
     }
 }
 
-QList<NoteWindow*> OpenWindows::numberedNotes() const {
+QList<NoteWindow*> OpenWindows::notes() const {
     QList<NoteWindow*> notes;
     for (int i = 1; i < count(); ++i) {
-        auto* note = qobject_cast<NoteWindow*>(m_windows[i]);
-        if (note && note->number() != 0) notes.append(note);
+        if (auto* note = qobject_cast<NoteWindow*>(m_windows[i])) notes.append(note);
     }
     return notes;
 }
 
 void OpenWindows::noteActivated(const NoteWindow* note) {
-    const int windows = count();
-    for (int i = 1; i < windows; ++i) {
-        const auto* other = qobject_cast<const NoteWindow*>(m_windows[i]);
-        if (other && other->number() == note->number()) {
-            m_currentNoteIndex = i;
-            return;
-        }
-    }
+    if (const int at = indexOf(note); at > 0) m_currentNoteIndex = at;
 }

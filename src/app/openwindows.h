@@ -28,12 +28,12 @@ public:
     // Closes members count() - 1 down to `from`, the last first.
     void closeFrom(int from);
 
-    // The open notes that carry a number, in window order.
-    QList<NoteWindow*> numberedNotes() const;
+    // The open notes, in window order.
+    QList<NoteWindow*> notes() const;
 
     // Position of the note activated last; commands act on it.
     int currentNoteIndex() const { return m_currentNoteIndex; }
-    // Makes the first open note with this note's number the current note.
+    // Makes this note the current one, when it is open.
     void noteActivated(const NoteWindow* note);
 
 Q_SIGNALS:

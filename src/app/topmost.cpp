@@ -7,12 +7,8 @@
 #include "note/notewindow.h"
 
 void applyTopmostToAll(const OpenWindows& windows, bool notesOnTop) {
-    for (int i = 1; i < windows.count(); ++i) {
-        QWidget* window = windows.at(i);
-        // A note not yet numbered is no note of the store.
-        const auto* note = qobject_cast<NoteWindow*>(window);
-        if (!note || note->number() != 0) windowops::setTopmost(window, notesOnTop);
-    }
+    for (int i = 1; i < windows.count(); ++i)
+        windowops::setTopmost(windows.at(i), notesOnTop);
 }
 
 bool DialogsAboveNotes::eventFilter(QObject* watched, QEvent* event) {

@@ -8,13 +8,13 @@
 
 QList<NoteShelf::Shown> WindowShelf::notes() const {
     QList<Shown> shown;
-    for (const NoteWindow* note : m_windows.numberedNotes())
+    for (const NoteWindow* note : m_windows.notes())
         shown.append({note->id(), note->note(), note->editor()->document()});
     return shown;
 }
 
 NoteWindow* WindowShelf::window(NoteId id) const {
-    for (NoteWindow* note : m_windows.numberedNotes()) {
+    for (NoteWindow* note : m_windows.notes()) {
         if (note->id() == id) return note;
     }
     return nullptr;

@@ -71,7 +71,6 @@ void deleteNoteAsked(CommandHost& host, NoteWindow* note) {
     host.closeNote(note);
     if (stored > 0) host.removeContentFile(stored);
     host.applyTopmostToAll();
-    host.giveBackNoteNumber();
     // The file goes at once, in one step with the renumbering of the notes after it.
     host.saveNow();
 }

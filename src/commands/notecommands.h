@@ -30,8 +30,6 @@ public:
     virtual void removeContentFile(int n) = 0;
     // Saves what changed now rather than soon.
     virtual void saveNow() = 0;
-    // Gives the newest note number back, as a deleted note does.
-    virtual void giveBackNoteNumber() = 0;
     // The settings and reminder dialog for the current note.
     virtual void showSettings() = 0;
     // The icon picker, which inserts into the current note.

@@ -32,11 +32,6 @@ public:
     // The height of the title strip in pixels: the part of a note that must stay on a screen.
     static constexpr int kTitleStripHeight = 27;
 
-    // The number the note wears while the program runs; it tells notes apart. 0 while the note
-    // is not numbered yet.
-    int number() const { return m_number; }
-    void setNumber(int number) { m_number = number; }
-
     // What the store keeps of this note; `visible` is whether the window is shown now.
     const Note& note() const { return m_state.values(); }
     // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
@@ -179,8 +174,7 @@ private:
     IconButton* m_deleteButton;
     RichTextBox* m_editor;
     NoteEntry& m_entry;
-    NoteState& m_state;  // the note's values: changed() tells of every real change
-    int m_number = 0;
+    NoteState& m_state;           // the note's values: changed() tells of every real change
     bool m_textArriving = false;  // apply() is putting a text in
     bool m_textArrived = false;
     notelayout::Layout m_layout{};
