@@ -12,6 +12,7 @@
 
 #include "app/menutable.h"
 #include "app/requests.h"
+#include "app/storeeventtext.h"
 #include "app/storemove.h"
 #include "app/topmost.h"
 #include "commands/editcommands.h"
@@ -59,7 +60,8 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
     connect(editMenu, &QMenu::aboutToShow, this, &Application::updateEditMenu);
     connect(editMenu, &QMenu::aboutToHide, this, &Application::updateEditMenu);
 
-    connect(&m_store, &StoreSync::tell, this, &Application::tellUser);
+    connect(&m_store, &StoreSync::happened, this,
+            [this](const StoreEvent& event) { tellUser(storeEventText(event)); });
     connect(&m_dialogs, &ModelessDialogs::storeChosen, this, &Application::switchStore);
     connect(&m_dialogs, &ModelessDialogs::matchPicked, this,
             [this](NoteWindow* note, const QString& text) {

@@ -90,31 +90,29 @@ NoteText noteText(const store::Content& content) {
     return {};
 }
 
-QString keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs) {
+bool keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs) {
     QStringList problems;
     const store::Content content = store::readContent(store, section, &problems);
     const QString text = comparableContent(content);
-    if (text.trimmed().isEmpty() || shownTexts(shelf).contains(text)) return {};
+    if (text.trimmed().isEmpty() || shownTexts(shelf).contains(text)) return false;
     NoteChange change;
     change.fresh = true;
     change.text = noteText(content);
     change.heading = otherVersionHeading(QDateTime::fromMSecsSinceEpoch(modifiedMs));
     QString why;
     shelf.open(change, &why);
-    return QStringLiteral(
-        "另一台电脑的一个帖子只送来了内容，没有送来它的设置：内容已作为新帖子留下，"
-        "第一行写着“另一台电脑的版本”。");
+    return true;
 }
 
-QString fold(NoteShelf& shelf, const Places& places, const Switches& switches,
-             const QStringList& copies) {
+Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
+            const QStringList& copies) {
     const QString keptDir =
         places.kept + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
     QDir().mkpath(keptDir);
     QStringList texts = shownTexts(shelf);
-    int restored = 0;
-    int moved = 0;
-    int linksOut = 0;
+    Folded folded{.keptIn = keptDir};
+    int& restored = folded.restored;
+    int& linksOut = folded.linksOut;
     for (const QString& path : copies) {
         const QFileInfo copy(path);
         if (!files::staysWithin(path, places.store)) {
@@ -145,18 +143,9 @@ QString fold(NoteShelf& shelf, const Places& places, const Switches& switches,
         QString target = keptDir + u'/' + copy.fileName();
         for (int i = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++i)
             target = keptDir + u'/' + QString::number(i) + u'-' + copy.fileName();
-        if (files::moveEntry(path, target)) ++moved;
+        if (files::moveEntry(path, target)) ++folded.moved;
     }
-    if (moved == 0 && restored == 0) return {};
-    QString told = QStringLiteral(
-                       "同步工具留下了 %1 个冲突副本：其中 %2 个帖子的内容别处没有，"
-                       "已作为新帖子找回。副本已移到 %3。")
-                       .arg(moved)
-                       .arg(restored)
-                       .arg(QDir::toNativeSeparators(keptDir));
-    if (linksOut > 0)
-        told += QStringLiteral("其中 %1 个是指向帖子文件夹以外的链接，没有读它们。").arg(linksOut);
-    return told;
+    return folded;
 }
 
 }  // namespace conflictcopies

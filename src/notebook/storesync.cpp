@@ -37,16 +37,17 @@ StoreSync::StoreSync(NoteShelf& shelf, ProgramSwitches& switches, Places places,
     });
     // Once per streak of failures, and once more when saving works again.
     connect(&m_notebook, &Notebook::failing, this, [this](const QStringList& problems) {
-        say(QStringLiteral("帖子没有保存：\n") + problems.join(u'\n'));
+        say({.kind = StoreEvent::Kind::SaveFailing, .details = problems});
     });
     connect(&m_notebook, &Notebook::worksAgain, this,
-            [this] { say(QStringLiteral("帖子又能保存了。")); });
-    connect(&m_notebook, &Notebook::notice, this,
-            [this](const QStringList& what) { say(what.join(u'\n')); });
+            [this] { say({.kind = StoreEvent::Kind::SavingWorksAgain}); });
+    connect(&m_notebook, &Notebook::notice, this, [this](const QStringList& what) {
+        say({.kind = StoreEvent::Kind::SaveNotices, .details = what});
+    });
 }
 
-void StoreSync::say(const QString& text) {
-    Q_EMIT tell(text);
+void StoreSync::say(const StoreEvent& event) {
+    Q_EMIT happened(event);
 }
 
 void StoreSync::setStoreDir(const QString& dir) {
@@ -72,9 +73,7 @@ void StoreSync::load() {
     if (loaded.unreadable) {
         // Whatever is in that file stays there: nothing is written over a store never read.
         m_notebook.refuseWrites(store::settingsFilePath(storeDir));
-        say(QStringLiteral(
-                "无法读取帖子文件：%1\n为了不覆盖其中的帖子，Jotpin 这次不会保存任何改动。")
-                .arg(problems.join(u'\n')));
+        say({.kind = StoreEvent::Kind::StoreUnreadable, .details = problems});
         return;
     }
     // Before any note is made, so that each new note follows the stored notes-on-top switch.
@@ -117,7 +116,7 @@ void StoreSync::load() {
     m_identityToWrite = std::exchange(m_gaveIdentity, false);
     m_notebook.loaded(toWrite, changedFromOutside || m_identityToWrite, std::move(base),
                       std::move(disk));
-    if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    if (!problems.isEmpty()) say({.kind = StoreEvent::Kind::ReadProblems, .details = problems});
     foldConflictCopies(conflictCopies);
 }
 
@@ -235,11 +234,8 @@ bool StoreSync::finish(QStringList* errors) {
 
 void StoreSync::waitForStore() {
     m_waiting = true;
-    const QString storeDir = QDir::toNativeSeparators(m_places.store);
-    say(QStringLiteral("找不到帖子文件夹 %1（也许还没有挂载）。\nJotpin 等它出现后再读取"
-                       "其中的帖子，在此之前不保存。要在那里开始新的帖子，请先建立这个"
-                       "文件夹。")
-            .arg(storeDir));
+    const QString storeDir = m_places.store;
+    say({.kind = StoreEvent::Kind::FolderMissing, .path = storeDir});
     // A mount gives no notice on its mount point: looked at every few seconds, only while
     // waiting.
     auto* timer = new QTimer(this);
@@ -248,7 +244,7 @@ void StoreSync::waitForStore() {
         timer->deleteLater();
         m_waiting = false;
         mergeFromDisk(false);
-        say(QStringLiteral("帖子文件夹 %1 出现了，其中的帖子已经读入。").arg(storeDir));
+        say({.kind = StoreEvent::Kind::FolderBack, .path = storeDir});
         if (m_shelf.notes().isEmpty()) m_shelf.first();
         if (m_saveSoonOnceThere) saveSoon(*m_saveSoonOnceThere);
         if (m_watch) m_watch->arm();
@@ -293,8 +289,8 @@ bool StoreSync::mergeFromDisk(bool patient, QStringList* conflictCopies) {
             all.insert(shown.id);
         m_notebook.settingsFileGone(std::move(disk), all);
         changed();
-        say(QStringLiteral("帖子文件 %1 不见了：Jotpin 把所有帖子重新保存一遍。")
-                .arg(QDir::toNativeSeparators(store::settingsFilePath(storeDir))));
+        say({.kind = StoreEvent::Kind::SettingsFileGone,
+             .path = store::settingsFilePath(storeDir)});
         return true;
     }
     QStringList problems;
@@ -321,11 +317,11 @@ bool StoreSync::mergeFromDisk(bool patient, QStringList* conflictCopies) {
     // Its settings file did not come (in time): the text is kept as a note before a save here
     // writes over it.
     for (int section : arrivals.unlisted) {
-        const QString told = conflictcopies::keepUnlisted(m_shelf, m_places.store, section,
-                                                          stamps.value(section).modifiedMs);
-        if (!told.isEmpty()) say(told);
+        if (conflictcopies::keepUnlisted(m_shelf, m_places.store, section,
+                                         stamps.value(section).modifiedMs))
+            say({.kind = StoreEvent::Kind::TextWithoutSettings});
     }
-    if (!problems.isEmpty()) say(QStringLiteral("读取帖子时出了问题：\n") + problems.join(u'\n'));
+    if (!problems.isEmpty()) say({.kind = StoreEvent::Kind::ReadProblems, .details = problems});
     return true;
 }
 
@@ -393,14 +389,17 @@ void StoreSync::applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> 
         std::exchange(m_gaveIdentity, false))
         changed();
     if (otherVersions > 0)
-        say(
-            QStringLiteral("另一台电脑也改了同一个帖子：两个版本都留下了，另一台电脑的版本"
-                           "是新的帖子，第一行写着“另一台电脑的版本”。"));
+        say({.kind = StoreEvent::Kind::OtherVersionsKept, .count = otherVersions});
 }
 
 void StoreSync::foldConflictCopies(const QStringList& copies) {
     if (copies.isEmpty()) return;
-    const QString told = conflictcopies::fold(m_shelf, {m_places.store, m_places.conflicts},
-                                              m_switches.values(), copies);
-    if (!told.isEmpty()) say(told);
+    const conflictcopies::Folded folded = conflictcopies::fold(
+        m_shelf, {m_places.store, m_places.conflicts}, m_switches.values(), copies);
+    if (folded.moved == 0 && folded.restored == 0) return;
+    say({.kind = StoreEvent::Kind::ConflictCopiesFolded,
+         .path = folded.keptIn,
+         .count = folded.moved,
+         .restored = folded.restored,
+         .linksOut = folded.linksOut});
 }

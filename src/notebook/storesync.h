@@ -14,6 +14,7 @@
 #include "notebook/autosave.h"
 #include "notebook/notebook.h"
 #include "notebook/noteshelf.h"
+#include "notebook/storeevent.h"
 #include "store/notestore.h"
 
 class ProgramSwitches;
@@ -77,7 +78,7 @@ public:
 
 Q_SIGNALS:
     // Something the user should hear of.
-    void tell(const QString& text);
+    void happened(const StoreEvent& event);
 
 private:
     // A stored note onto the shelf: its values, its text, shown unless stored hidden; a merge's
@@ -97,7 +98,7 @@ private:
     QList<Notebook::Page> pages() const;
     // A save ended: what is unsaved now, and when to try again.
     void saveFinished(bool saved);
-    void say(const QString& text);
+    void say(const StoreEvent& event);
 
     NoteShelf& m_shelf;
     ProgramSwitches& m_switches;
