@@ -10,8 +10,10 @@
 #include "app/notefactory.h"
 #include "app/notetickdispatcher.h"
 #include "app/openwindows.h"
+#include "app/programend.h"
 #include "app/programmenus.h"
 #include "app/programtray.h"
+#include "app/storeswitch.h"
 #include "app/windowshelf.h"
 #include "model/programswitches.h"
 #include "notebook/autosave.h"
@@ -47,7 +49,7 @@ public:
     void switchStore(const QString& dir, bool move);
     // The program ends to start again (on the store just chosen): ended() is followed by a
     // new start without --store.
-    bool restartsAfterEnd() const { return m_restartAfterEnd; }
+    bool restartsAfterEnd() const { return m_end.restarts(); }
 
     // What a start asked of this program (requests.h): come forward, a new note, ...
     void perform(const QString& request);
@@ -128,7 +130,6 @@ private:
                            [this] { return createNote(); }};
     ProgramMenus m_menus;
     ProgramTray m_tray{m_windows, m_menus.menu(ProgramMenus::Which::Tray), [this] { newNote(); }};
-    bool m_ended = false;
-    bool m_restartAfterEnd = false;  // also: the store is finished and moved, not saved again
-    bool m_askOnFailedSave = false;  // the user chose to exit: a failed save is told in a box
+    ProgramEnd m_end{m_store, m_switches, m_tray, m_windows};
+    StoreSwitch m_storeSwitch{m_store, m_autoSaveDelays, [this] { m_end.endToRestart(); }};
 };
