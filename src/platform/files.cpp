@@ -94,6 +94,15 @@ QString resolveLinks(const QString& path) {
 }
 
 bool staysWithin(const QString& path, const QString& folder) {
+    // Below the folder by name, with no link on the way: no need to resolve anything (a load
+    // asks this of every note's file).
+    const QString base = QDir::cleanPath(folder);
+    QString at = QDir::cleanPath(path);
+    if (at.startsWith(base + u'/')) {
+        while (at.size() > base.size() && !QFileInfo(at).isSymLink())
+            at.truncate(at.lastIndexOf(u'/'));
+        if (at.size() <= base.size()) return true;
+    }
     const QString root = QFileInfo(folder).canonicalFilePath();
     if (root.isEmpty()) return false;
     // The file's own links followed; then its folder's, which may be links too.
