@@ -4,7 +4,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
-#include <QPointer>
 
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
