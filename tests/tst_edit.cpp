@@ -32,6 +32,7 @@ private Q_SLOTS:
     void keysActOnlyWithTheCtrlStateTheyCameWith();
     void keysForNotesAndWindows();
     void theTextClaimsNoKeyOfTheNote();
+    void aLockedNotesKeysDoNotAct();
     void inputMethodTextReachesTheNote();
     void iconsGoIntoTheNoteActivatedLast();
     void pickerWithoutPaletteOrNoteKeepsRunning();
@@ -293,6 +294,27 @@ void TstEdit::theTextClaimsNoKeyOfTheNote() {
     QKeyEvent copy(QEvent::ShortcutOverride, Qt::Key_C, Qt::ControlModifier);
     QApplication::sendEvent(editor, &copy);
     QVERIFY(copy.isAccepted());
+}
+
+void TstEdit::aLockedNotesKeysDoNotAct() {
+    // Its text is hidden, so its commands have nothing to act on; the keys reach its title
+    // strip, which keeps the keyboard.
+    RichTextBox* editor = startWith(QStringLiteral("secret"));
+    NoteWindow* locked = note(1);
+    Note values = locked->note();
+    values.locked = true;
+    values.password = QStringLiteral("pw");
+    locked->setNote(values);
+    locked->focusTitleStrip();
+    QWidget* strip = locked->focusWidget();
+    QCOMPARE(strip, locked->unlockButton());
+    const int windows = f.windowCount();
+    QTest::keyClick(strip, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(strip, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(strip, Qt::Key_F6);
+    QCOMPARE(f.windowCount(), windows);
+    QCOMPARE(editor->text(), QStringLiteral("secret"));
+    QVERIFY(locked->isVisible());
 }
 
 void TstEdit::inputMethodTextReachesTheNote() {
