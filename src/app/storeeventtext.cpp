@@ -4,7 +4,7 @@
 
 QString storeEventText(const StoreEvent& event) {
     const QString path = QDir::toNativeSeparators(event.path);
-    const QString details = event.details.join(u'\n');
+    QString details = event.details.join(u'\n');
     switch (event.kind) {
         case StoreEvent::Kind::SaveFailing:
             return QStringLiteral("帖子没有保存：\n") + details;
