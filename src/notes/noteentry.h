@@ -19,7 +19,6 @@ public:
     NoteId id() const { return m_id; }
     // Its values; each setter signals changed() only for a real change.
     NoteState& state() { return m_state; }
-    const Note& values() const { return m_state.values(); }
     // Its text, with formatting and pictures.
     QTextDocument* document() const { return m_document; }
     // The text as the user reads it (longparagraphs::plainText), kept for searches over every

@@ -13,7 +13,3 @@ void NoteList::remove(NoteId id) {
     m_entries.removeOne(entry);
     entry->deleteLater();
 }
-
-NoteEntry* NoteList::find(NoteId id) const {
-    return m_byId.value(id);
-}

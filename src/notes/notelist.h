@@ -17,7 +17,6 @@ public:
     // A new note with an id never given before, after the others.
     NoteEntry* add();
     void remove(NoteId id);
-    NoteEntry* find(NoteId id) const;
     const QList<NoteEntry*>& entries() const { return m_entries; }
 
 private:
