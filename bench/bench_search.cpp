@@ -8,13 +8,10 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "dialogs/notelistdialog.h"
-#include "note/notewindow.h"
 #include "notes/notelist.h"
-#include "richtext/richtextbox.h"
 
 namespace {
 
@@ -49,21 +46,18 @@ int main(int argc, char* argv[]) {
     std::printf("%d notes, seed %u\n", count, seed);
     QRandomGenerator random(seed);
 
-    NoteList entries;  // declared first: the windows go before the notes they show
-    std::vector<std::unique_ptr<NoteWindow>> windows;
-    QList<NoteWindow*> notes;
+    NoteList notes;
     QStringList texts;
     for (int n = 1; n <= count; ++n) {
-        windows.push_back(std::make_unique<NoteWindow>(*entries.add()));
+        NoteEntry* note = notes.add();
         texts.append(noteText(n, random));
-        windows.back()->editor()->replaceText(texts.back());
-        windows.back()->setCreated(QStringLiteral("26/12/09 9:0:%1").arg(n % 60));
-        notes.append(windows.back().get());
+        note->document()->replaceText(texts.back());
+        note->state().setCreated(QStringLiteral("26/12/09 9:0:%1").arg(n % 60));
     }
 
     QElapsedTimer clock;
     clock.start();
-    NoteListDialog list(notes);
+    NoteListDialog list(notes.entries());
     list.show();
     QApplication::processEvents();
     std::printf("list opened in %.1f ms (the notes' texts read once)\n",

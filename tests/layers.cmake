@@ -7,8 +7,8 @@
 cmake_minimum_required(VERSION 3.25)
 
 # The folders below each folder:
-#   app -> dialogs, commands -> note -> richtext -> rtf -> text; note -> desktop -> platform;
-#   note -> notes -> model, rtf;
+#   app -> dialogs, commands -> note -> richtext -> notes -> rtf -> text;
+#   note -> desktop -> platform; notes -> model;
 #   app -> notebook -> store -> model, rtf, platform.
 set(below_app dialogs commands notebook note notes store model richtext rtf text desktop platform)
 set(below_dialogs note notes store model richtext rtf text desktop platform)
@@ -18,7 +18,7 @@ set(below_note notes model richtext rtf text desktop platform)
 set(below_notes model rtf text platform)
 set(below_store model rtf text platform)
 set(below_model text platform)
-set(below_richtext rtf text platform)
+set(below_richtext notes model rtf text platform)
 set(below_text "")
 set(below_platform "")
 set(below_rtf text)

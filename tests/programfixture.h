@@ -97,10 +97,15 @@ public:
     QString settingsFile() const { return store::settingsFilePath(storeDir()); }
     QString contentFile(int n) const { return store::contentFilePath(storeDir(), n); }
 
+    // The note at `index`, from 1, in the order the notes were made, in its window: one is made
+    // (not shown) for a note that has none. nullptr past the last note.
     NoteWindow* note(int index) const {
-        return qobject_cast<NoteWindow*>(program->windows().at(index));
+        const QList<NoteEntry*>& notes = program->noteList().entries();
+        if (index < 1 || index > notes.size()) return nullptr;
+        return program->notes().windowFor(*notes[index - 1]);
     }
     int windowCount() const { return program->windows().count(); }
+    int noteCount() const { return int(program->noteList().entries().size()); }
 
     // A store as another program left it: raw settings bytes and content files by number.
     void writeStore(const QByteArray& settings, const QMap<int, QByteArray>& contents = {}) {

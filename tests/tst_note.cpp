@@ -89,8 +89,8 @@ void TstNote::createNoteStampsIt() {
     QCOMPARE(placeAndSize(note),
              QList<int>({design.left, design.top, design.width, design.height}));
     QVERIFY(!note->isLocked());
-    QCOMPARE(note->lastAlarmMinute(), 0);
-    QVERIFY(!note->checksReminder());
+    QCOMPARE(note->entry().lastAlarmMinute(), 0);
+    QVERIFY(!note->entry().checksReminder());
 }
 
 void TstNote::screenReadersSeeButtonsTheyCanPress() {
@@ -328,8 +328,8 @@ NoteWindow* armed(Application& program, const QString& repeat) {
     value.reminderOn = true;
     value.soundPath = QStringLiteral("/sounds/bell.wav");
     note->setNote(value);
-    note->forgetLastAlarm();
-    note->setReminderChecking(true);
+    note->entry().forgetLastAlarm();
+    note->entry().setReminderChecking(true);
     return note;
 }
 
@@ -386,7 +386,7 @@ void TstNote::repeatingReminderRingsEachIntervalWithinTheHour() {
     // Closed, it stays armed with the icon at rest.
     note->closeAlarm(false);
     QVERIFY(note->note().reminderOn);
-    QVERIFY(note->checksReminder());
+    QVERIFY(note->entry().checksReminder());
     QCOMPARE(note->alarmIcon()->geometry(), QRect(24, -2, 24, 24));
 }
 
@@ -417,7 +417,7 @@ void TstNote::clipboardCaptureAppendsAndKeepsTheFormat() {
     image.setName(QStringLiteral("p"));
     cursor.insertImage(image);
 
-    note->setClipboardCapture(true);
+    note->entry().setClipboardCapture(true);
     QClipboard* clipboard = QGuiApplication::clipboard();
     for (const QString& copied : {QStringLiteral("abc"), QStringLiteral("abc"), QStringLiteral("x"),
                                   QStringLiteral("abc")}) {
@@ -532,8 +532,8 @@ void TstNote::aStoreChangeSignalsOnlyWhatReallyChanged() {
     NoteWindow note(entry);
     note.show();
     QVERIFY(QTest::qWaitForWindowExposed(&note));
-    QSignalSpy changed(&note, &NoteWindow::changed);
-    QSignalSpy contentChanged(&note, &NoteWindow::contentChanged);
+    QSignalSpy changed(&entry, &NoteEntry::changed);
+    QSignalSpy contentChanged(&entry, &NoteEntry::contentChanged);
     // Another machine's version, as merged: what it does not change is no change here.
     NoteChange same;
     same.values = note.note();

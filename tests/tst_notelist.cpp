@@ -85,7 +85,7 @@ private Q_SLOTS:
 private:
     NoteWindow* makeNote(const QString& created) {
         NoteWindow* note = f.program->createNote();
-        note->setCreated(created);
+        note->entry().state().setCreated(created);
         return note;
     }
     NoteListDialog* openList() {
@@ -176,9 +176,9 @@ void TstNoteList::rowsMapToTheirNotesPastOtherWindows() {
     QCOMPARE(rowTexts(list->list),
              QStringList({"   001    26/12/06 9:5:3", "   002    26/12/07 10:0:0",
                           "   003    26/12/08 23:59:59"}));
-    QCOMPARE(list->noteOfRow(0), first);
-    QCOMPARE(list->noteOfRow(1), second);
-    QCOMPARE(list->noteOfRow(2), third);
+    QCOMPARE(list->noteOfRow(0), &first->entry());
+    QCOMPARE(list->noteOfRow(1), &second->entry());
+    QCOMPARE(list->noteOfRow(2), &third->entry());
 
     // A hidden note comes up again; the others stay as they were.
     clickRow(list->list, 2);
@@ -204,7 +204,7 @@ void TstNoteList::numberingPastNinetyNine() {
     QCOMPARE(list->list->item(9)->text(), QStringLiteral("   010    9"));
     QCOMPARE(list->list->item(99)->text(), QStringLiteral("   100    99"));
     QCOMPARE(list->list->item(100)->text(), QStringLiteral("   101    100"));
-    QCOMPARE(list->noteOfRow(99), notes[99]);
+    QCOMPARE(list->noteOfRow(99), &notes[99]->entry());
 }
 
 void TstNoteList::pickingShowsTheSelectedNotesInListOrder_data() {

@@ -16,6 +16,7 @@
 #include "store/values.h"
 
 #include "desktop/screen.h"
+#include "desktop/windowops.h"
 #include "note/framecontrols.h"
 #include "richtext/richtextbox.h"
 #include "text/gbk.h"
@@ -192,7 +193,7 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
                    {2, richEditContent(QStringLiteral("秘密内容"))}});
     load();
 
-    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(f.noteCount(), 3);
     QVERIFY(f.program->switches().notesOnTop());
     QVERIFY(!f.program->switches().reminderSound());
     QVERIFY(!f.program->switches().startWithSession());
@@ -204,8 +205,8 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(n1->note().created, QStringLiteral("26/12/07 9:5:3"));
     QVERIFY(n1->alarmIcon()->isVisibleTo(n1));
     QCOMPARE(store::fromReminder(n1->note().reminder), QStringLiteral("2026年12月7日*09:30**05"));
-    QVERIFY(n1->checksReminder());
-    QCOMPARE(n1->lastAlarmMinute(), -99);
+    QVERIFY(n1->entry().checksReminder());
+    QCOMPARE(n1->entry().lastAlarmMinute(), -99);
     QCOMPARE(n1->note().soundPath, QStringLiteral("C:\\Program Files\\Jotpin\\kvz.mid"));
     QCOMPARE(n1->note().opacity, 180);
     QCOMPARE(qRound(n1->windowOpacity() * 255), 180);
@@ -225,9 +226,17 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     // The hidden text is loaded all the same.
     QCOMPARE(n2->editor()->text(), QStringLiteral("秘密内容"));
 
-    NoteWindow* n3 = note(3);
-    QVERIFY(!n3->isVisible());
+    // The hidden note has no window, and its reminder rings all the same.
+    const NoteEntry* hidden = f.program->noteList().entries().at(2);
+    QCOMPARE(f.program->windows().notes().size(), 2);
+    QVERIFY(!hidden->values().visible);
     // No content file: the note keeps its creation text.
+    QCOMPARE(hidden->document()->text(), QStringLiteral("创建：26/12/07 10:0:0\r\n"));
+    f.program->ticks().tick(QDateTime(QDate(2026, 12, 7), QTime(9, 30)), true);
+    QCOMPARE(f.program->windows().notes().size(), 3);
+    NoteWindow* n3 = note(3);
+    QVERIFY(n3->isVisible());
+    QVERIFY(windowops::isTopmost(n3));
     QCOMPARE(n3->editor()->text(), QStringLiteral("创建：26/12/07 10:0:0\r\n"));
 }
 
@@ -368,7 +377,7 @@ void TstNoteStore::loadSaveLoadKeepsEveryValue() {
 
     f.restart();
     load();
-    QCOMPARE(f.windowCount(), 5);
+    QCOMPARE(f.noteCount(), 4);
     const QStringList texts = {"一", "二", "三", "四"};
     for (int n = 1; n <= 4; ++n)
         QCOMPARE(note(n)->editor()->text(), texts[n - 1]);

@@ -117,7 +117,7 @@ void TstSettings::cleanup() {
 
 void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
     NoteWindow* note = currentNote(Note());
-    note->setReminderChecking(false);
+    note->entry().setReminderChecking(false);
     SettingsDialog* dialog = open();
     QCOMPARE(control<SpinnerList>(dialog, "hourList")->text(), QStringLiteral("09"));
     QCOMPARE(control<SpinnerList>(dialog, "minuteList")->text(), QStringLiteral("07"));
@@ -131,7 +131,7 @@ void TstSettings::withoutReminderShowsNowAndStaysOnTop() {
             note->note().soundPath.isEmpty());
     // Closing turns reminder checking on, reminder or not.
     dialog->close();
-    QVERIFY(note->checksReminder());
+    QVERIFY(note->entry().checksReminder());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QTRY_VERIFY(!f.program->dialogs().settings());
 }
@@ -141,12 +141,13 @@ void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
     value.reminder = store::toReminder(QStringLiteral("2027年3月6日*14:30**10"));
     value.reminderOn = true;
     NoteWindow* note = currentNote(value);
-    note->checkReminder(QDateTime(QDate(2027, 3, 6), QTime(14, 30)), false);  // rang at :30
+    note->entry().checkReminder(QDateTime(QDate(2027, 3, 6), QTime(14, 30)), false,
+                                nullptr);  // rang at :30
     SettingsDialog* dialog = open();
     QVERIFY(control<QCheckBox>(dialog, "reminderCheck")->isChecked());
     QCOMPARE(control<SpinnerList>(dialog, "dayList")->text(), QStringLiteral("06"));
     QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*14:30**10"));
-    QCOMPARE(note->lastAlarmMinute(), -99);  // counts as not rung yet
+    QCOMPARE(note->entry().lastAlarmMinute(), -99);  // counts as not rung yet
 
     control<SpinnerList>(dialog, "hourList")->stepBy(1);
     QCOMPARE(store::fromReminder(note->note().reminder), QStringLiteral("2027年3月6日*15:30**10"));
@@ -156,7 +157,7 @@ void TstSettings::withReminderRebuildsItAndEachStepRewritesIt() {
     control<QCheckBox>(dialog, "reminderCheck")->click();
     QVERIFY(!note->note().reminderOn);
     QCOMPARE(store::fromReminder(note->note().reminder), QString());
-    QVERIFY(!note->checksReminder());
+    QVERIFY(!note->entry().checksReminder());
     control<SpinnerList>(dialog, "minuteList")->stepBy(1);  // unticked: stays off
     QVERIFY(!note->note().reminderOn);
 }

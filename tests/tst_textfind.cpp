@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "richtext/textfind.h"
+#include "notes/textfind.h"
 #include "text/textsearch.h"
 
 using textfind::Span;

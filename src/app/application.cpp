@@ -55,14 +55,34 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
             [this](NoteWindow* note, const QString& text) {
                 commands::findFromStart(m_host, note, text);
             });
-    connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
-        const auto* note = qobject_cast<NoteWindow*>(window);
-        if (!note) return;
-        m_store.forget(note->id());
-        // After the window, which is deleted first.
-        m_noteList.remove(note->id());
-        m_store.changed();
+    connect(&m_noteList, &NoteList::added, this, [this](NoteEntry* note) {
+        connect(note, &NoteEntry::changed, &m_store, &StoreSync::changed);
+        connect(note, &NoteEntry::contentChanged, this,
+                [this, id = note->id()] { m_store.contentChanged(id); });
     });
+    // A note window closes with its note.
+    connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
+        if (const auto* note = qobject_cast<NoteWindow*>(window)) closeNote(note->id());
+    });
+}
+
+void Application::closeNote(NoteId id) {
+    if (NoteWindow* window = m_notes.windowOf(id)) {
+        m_windows.close(window);  // which comes back here without it
+        return;
+    }
+    if (!m_noteList.find(id)) return;
+    m_store.forget(id);
+    // After the window, which is deleted first.
+    m_noteList.remove(id);
+    m_store.changed();
+}
+
+QWidget* Application::windowToBringUp() {
+    QWidget* newest = m_windows.newest();
+    if (newest && !qobject_cast<NoteWindow*>(newest)) return newest;
+    const QList<NoteEntry*>& notes = m_noteList.entries();
+    return notes.isEmpty() ? nullptr : m_notes.windowFor(*notes.last());
 }
 
 void Application::startUp() {
@@ -96,7 +116,6 @@ void Application::openPage(const QUrl& url, const QString& shown) {
 
 NoteWindow* Application::createNote() {
     NoteWindow* note = m_notes.create();
-    connectNote(note);
     m_store.contentChanged(note->id());
     m_store.changed();
     return note;
@@ -120,8 +139,14 @@ void Application::perform(const QString& request) {
 }
 
 void Application::showAllNotes() {
+    // The notes in the order they were made, then the dialogs: each raised above the last.
+    QList<QWidget*> windows;
+    for (NoteEntry* note : m_noteList.entries())
+        windows.append(m_notes.windowFor(*note));
     for (int i = 1; i < m_windows.count(); ++i) {
-        QWidget* window = m_windows.at(i);
+        if (!qobject_cast<NoteWindow*>(m_windows.at(i))) windows.append(m_windows.at(i));
+    }
+    for (QWidget* window : windows) {
         window->show();
         window->raise();
     }

@@ -1,7 +1,9 @@
 #include "app/modelessdialogs.h"
 
+#include "app/notefactory.h"
 #include "app/openwindows.h"
 #include "note/notewindow.h"
+#include "notes/notelist.h"
 
 namespace {
 
@@ -16,9 +18,15 @@ bool bringForward(QWidget* dialog) {
 
 }  // namespace
 
-ModelessDialogs::ModelessDialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote,
+ModelessDialogs::ModelessDialogs(OpenWindows& windows, const NoteList& notes,
+                                 NoteFactory& noteWindows, std::function<NoteWindow*()> currentNote,
                                  QWidget* parent)
-    : QObject(parent), m_windows(windows), m_currentNote(std::move(currentNote)), m_parent(parent) {
+    : QObject(parent),
+      m_windows(windows),
+      m_notes(notes),
+      m_noteWindows(noteWindows),
+      m_currentNote(std::move(currentNote)),
+      m_parent(parent) {
     // Gone at once, not when the window is deleted later.
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
         if (window == m_noteList) m_noteList = nullptr;
@@ -30,15 +38,15 @@ void ModelessDialogs::showNoteList() {
         m_noteList->focusSearch();
         return;
     }
-    auto* list = new NoteListDialog(m_windows.notes());
+    auto* list = new NoteListDialog(m_notes.entries());
     m_noteList = list;
     m_windows.add(list);
     connect(list, &NoteListDialog::notesPicked, this,
-            [this](const QList<NoteWindow*>& notes, const QStringList& firstMatches) {
+            [this](const QList<NoteEntry*>& notes, const QStringList& firstMatches) {
                 for (qsizetype i = 0; i < notes.size(); ++i) {
-                    NoteWindow* note = notes[i];
-                    // A note closed while the list was open is not brought back.
-                    if (!m_windows.isOpen(note)) continue;
+                    // A note deleted while the list was open is not brought back.
+                    if (m_notes.find(notes[i]->id()) != notes[i]) continue;
+                    NoteWindow* note = m_noteWindows.windowFor(*notes[i]);
                     note->show();
                     note->raise();
                     note->activateWindow();  // which makes it the current note

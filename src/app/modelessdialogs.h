@@ -12,15 +12,18 @@
 #include "dialogs/notelistdialog.h"
 #include "dialogs/settingsdialog.h"
 
+class NoteFactory;
+class NoteList;
 class NoteWindow;
 class OpenWindows;
 
 class ModelessDialogs : public QObject {
     Q_OBJECT
 public:
-    // The dialogs act on the current note; `parent` owns the settings dialog.
-    ModelessDialogs(OpenWindows& windows, std::function<NoteWindow*()> currentNote,
-                    QWidget* parent);
+    // The dialogs act on the current note; `parent` owns the settings dialog. The note list
+    // lists `notes` and shows them in their windows.
+    ModelessDialogs(OpenWindows& windows, const NoteList& notes, NoteFactory& noteWindows,
+                    std::function<NoteWindow*()> currentNote, QWidget* parent);
 
     // "帖子列表": the notes picked there are shown and brought forward. The keyboard is in its
     // search field.
@@ -44,6 +47,8 @@ Q_SIGNALS:
 
 private:
     OpenWindows& m_windows;
+    const NoteList& m_notes;
+    NoteFactory& m_noteWindows;
     std::function<NoteWindow*()> m_currentNote;
     NoteSettingsHost m_settingsHost{m_currentNote};
     QWidget* m_parent;

@@ -10,13 +10,36 @@
 #include "platform/clock.h"
 #include "richtext/richtextbox.h"
 
-NoteWindow* NoteFactory::create() {
-    auto* note = new NoteWindow(*m_notes.add());
-    m_windows.add(note);
+NoteEntry* NoteFactory::createEntry() {
+    NoteEntry* entry = m_notes.add();
     const QString created = timetext::creationTime(Clock::instance().now());
-    note->setCreated(created);
-    note->editor()->replaceText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
+    entry->state().setCreated(created);
+    entry->document()->replaceText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
+    return entry;
+}
+
+NoteWindow* NoteFactory::create() {
+    NoteWindow* note = windowFor(*createEntry());
     note->editor()->moveCursor(QTextCursor::End);  // typing goes on the line after it
-    windowops::setTopmost(note, m_switches.notesOnTop());
     return note;
+}
+
+NoteWindow* NoteFactory::windowFor(NoteEntry& entry) {
+    if (NoteWindow* shown = windowOf(entry.id())) return shown;
+    auto* note = new NoteWindow(entry);
+    m_windows.add(note);
+    windowops::setTopmost(note, m_switches.notesOnTop());
+    m_wire(note);
+    return note;
+}
+
+QList<NoteWindow*> NoteFactory::windows() const {
+    return m_windows.notes();
+}
+
+NoteWindow* NoteFactory::windowOf(NoteId id) const {
+    for (NoteWindow* note : m_windows.notes()) {
+        if (note->id() == id) return note;
+    }
+    return nullptr;
 }

@@ -12,9 +12,9 @@ void NoteSettingsHost::setNoteValues(const Note& values) {
 }
 
 void NoteSettingsHost::forgetLastAlarm() {
-    if (NoteWindow* note = m_currentNote()) note->forgetLastAlarm();
+    if (NoteWindow* note = m_currentNote()) note->entry().forgetLastAlarm();
 }
 
 void NoteSettingsHost::setReminderChecking(bool on) {
-    if (NoteWindow* note = m_currentNote()) note->setReminderChecking(on);
+    if (NoteWindow* note = m_currentNote()) note->entry().setReminderChecking(on);
 }

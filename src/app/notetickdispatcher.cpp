@@ -7,16 +7,19 @@
 #include <QSet>
 #include <algorithm>
 
-#include "app/openwindows.h"
+#include "app/notefactory.h"
+#include "desktop/sound.h"
 #include "desktop/windowops.h"
 #include "model/programswitches.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
+#include "notes/notelist.h"
 #include "platform/clock.h"
+#include "richtext/richtextbox.h"
 
-NoteTickDispatcher::NoteTickDispatcher(const OpenWindows& windows, const ProgramSwitches& switches,
-                                       QObject* parent)
-    : QObject(parent), m_windows(windows), m_switches(switches) {
+NoteTickDispatcher::NoteTickDispatcher(const NoteList& notes, NoteFactory& windows,
+                                       const ProgramSwitches& switches, QObject* parent)
+    : QObject(parent), m_notes(notes), m_windows(windows), m_switches(switches) {
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { m_clipboardStale = true; });
     connect(&m_ticker, &HalfSecondTimer::ticked, this, &NoteTickDispatcher::tick);
@@ -62,24 +65,45 @@ QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
 void NoteTickDispatcher::tick(const QDateTime& now, bool fullSecond) {
     const QString clock = timetext::titleClock(now);
     const bool withSound = m_switches.reminderSound();
-    const QList<NoteWindow*> notes = m_windows.notes();
-    for (NoteWindow* note : notes) {
-        if (fullSecond && note->checksReminder()) note->checkReminder(now, withSound);
+    const QList<NoteEntry*>& entries = m_notes.entries();
+    for (NoteEntry* entry : entries) {
+        QString sound;
+        if (!fullSecond || !entry->checksReminder() ||
+            !entry->checkReminder(now, withSound, &sound))
+            continue;
+        // In place of any other note's alarm: the notes share one sound.
+        if (!sound.isEmpty()) Sound::instance().play(sound);
+        m_windows.windowFor(*entry)->showAlarm();
     }
+    // Read once per change, not at every tick: each read of text another program holds is a
+    // string of round trips to it through the X server.
+    const bool capturing = std::any_of(entries.cbegin(), entries.cend(),
+                                       [](const NoteEntry* n) { return n->capturesClipboard(); });
+    if (capturing && m_clipboardStale) {
+        m_clipboardText = QGuiApplication::clipboard()->text();
+        m_clipboardStale = false;
+    }
+    // A note that captures and finds nothing new ends its tick there, its blink too.
+    QSet<NoteId> nothingNew;
+    for (NoteEntry* entry : entries) {
+        if (!entry->capturesClipboard()) continue;
+        if (!entry->takesClipboardText(m_clipboardText)) {
+            nothingNew.insert(entry->id());
+        } else if (NoteWindow* window = m_windows.windowOf(entry->id())) {
+            window->editor()->appendText(m_clipboardText);  // the caret stays
+        } else {
+            entry->appendCaptured(m_clipboardText);
+        }
+    }
+    const QList<NoteWindow*> notes = m_windows.windows();
     // The clock's text changes on the full second only: then the clocks that are seen are set,
     // and on the half second none. The stacking order that tells them is asked for half a
     // second ahead, so that its answer is there when it is needed.
     const QSet<const NoteWindow*> covered =
         fullSecond ? clocksUnderOtherNotes(notes) : QSet<const NoteWindow*>();
     if (!fullSecond && severalShown(notes)) windowops::askStackingOrder();
-    // Read once per change, not at every tick: each read of text another program holds is a
-    // string of round trips to it through the X server.
-    const bool capturing = std::any_of(notes.cbegin(), notes.cend(),
-                                       [](const NoteWindow* n) { return n->capturesClipboard(); });
-    if (capturing && m_clipboardStale) {
-        m_clipboardText = QGuiApplication::clipboard()->text();
-        m_clipboardStale = false;
+    for (NoteWindow* note : notes) {
+        note->halfSecondTick(clock, fullSecond && !covered.contains(note),
+                             !nothingNew.contains(note->id()));
     }
-    for (NoteWindow* note : notes)
-        note->halfSecondTick(clock, m_clipboardText, fullSecond && !covered.contains(note));
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Every note's ticks from the one shared timer: the reminder checks on the full second, then
-// the title clocks (only those not covered by other notes), clipboard capture and the alarm
-// blink twice a second.
+// Every note's ticks from the one shared timer: the reminder checks on the full second (a note
+// whose alarm rings is shown), then clipboard capture, the title clocks (only those not covered
+// by other notes) and the alarm blink twice a second. A note without a window checks its
+// reminder and captures the clipboard too.
 
 #include <QDateTime>
 #include <QObject>
@@ -9,13 +10,14 @@
 
 #include "app/halfsecondtimer.h"
 
-class OpenWindows;
+class NoteFactory;
+class NoteList;
 class ProgramSwitches;
 
 class NoteTickDispatcher : public QObject {
     Q_OBJECT
 public:
-    NoteTickDispatcher(const OpenWindows& windows, const ProgramSwitches& switches,
+    NoteTickDispatcher(const NoteList& notes, NoteFactory& windows, const ProgramSwitches& switches,
                        QObject* parent = nullptr);
     // The timer runs from here on.
     void start();
@@ -23,7 +25,8 @@ public:
     void tick(const QDateTime& now, bool fullSecond);
 
 private:
-    const OpenWindows& m_windows;
+    const NoteList& m_notes;
+    NoteFactory& m_windows;
     const ProgramSwitches& m_switches;
     HalfSecondTimer m_ticker;
     QString m_clipboardText;       // the clipboard's text as last read

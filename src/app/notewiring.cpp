@@ -36,9 +36,6 @@ void Application::connectNote(NoteWindow* note) {
         if (SettingsDialog* settings = m_dialogs.settings())
             settings->showNoteColour();  // the dialog now acts on this note
     });
-    connect(note, &NoteWindow::changed, &m_store, &StoreSync::changed);
-    connect(note, &NoteWindow::contentChanged, this,
-            [this, note] { m_store.contentChanged(note->id()); });
     // The title strip. A click there activates the note; the commands act on it even when the
     // window manager is slow to say so.
     connect(note->menuButton(), &IconButton::clicked, this, [this, note] {

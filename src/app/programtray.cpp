@@ -5,9 +5,9 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
+#include <QWidget>
 #include <cstdio>
 
-#include "app/openwindows.h"
 #include "desktop/appicon.h"
 #include "desktop/notifications.h"
 #include "desktop/prompts.h"
@@ -15,9 +15,9 @@
 #include "desktop/windowops.h"
 #include "platform/apppaths.h"
 
-ProgramTray::ProgramTray(OpenWindows& windows, QMenu* menu, std::function<void()> newNote,
-                         QObject* parent)
-    : QObject(parent), m_windows(windows), m_menu(menu), m_newNote(std::move(newNote)) {}
+ProgramTray::ProgramTray(std::function<QWidget*()> newest, QMenu* menu,
+                         std::function<void()> newNote, QObject* parent)
+    : QObject(parent), m_newest(std::move(newest)), m_menu(menu), m_newNote(std::move(newNote)) {}
 
 void ProgramTray::show() {
     TrayIcon& tray = TrayIcon::instance();
@@ -38,11 +38,11 @@ void ProgramTray::remove() {
 }
 
 void ProgramTray::leftClicked() {
-    if (m_windows.count() == 1) {
+    QWidget* newest = m_newest();
+    if (!newest) {
         m_newNote();  // the first note, at the right edge of the screen
         return;
     }
-    QWidget* newest = m_windows.newest();
     newest->show();
     newest->raise();
     newest->activateWindow();

@@ -8,7 +8,7 @@
 #include <QString>
 #include <functional>
 
-class OpenWindows;
+class QWidget;
 class QMenu;
 
 class ProgramTray : public QObject {
@@ -17,7 +17,8 @@ public:
     // How long a tray may take to start with the desktop session.
     static constexpr int kTrayWaitMs = 10000;
 
-    ProgramTray(OpenWindows& windows, QMenu* menu, std::function<void()> newNote,
+    // `newest`: the window a left click brings up, nullptr while there is none to bring up.
+    ProgramTray(std::function<QWidget*()> newest, QMenu* menu, std::function<void()> newNote,
                 QObject* parent = nullptr);
 
     // The icon with its tip and menu; with no tray kTrayWaitMs later, the user is told how to
@@ -42,7 +43,7 @@ public:
     void tell(const QString& text);
 
 private:
-    OpenWindows& m_windows;
+    std::function<QWidget*()> m_newest;
     QMenu* m_menu;
     std::function<void()> m_newNote;
     bool m_removed = false;

@@ -2,36 +2,36 @@
 
 #include <QCoreApplication>
 
-#include "app/openwindows.h"
+#include "app/notefactory.h"
 #include "note/notewindow.h"
-#include "richtext/richtextbox.h"
+#include "notes/notelist.h"
 
 QList<NoteShelf::Shown> WindowShelf::notes() const {
     QList<Shown> shown;
-    for (const NoteWindow* note : m_windows.notes())
-        shown.append({note->id(), note->note(), note->editor()->document()});
+    for (const NoteEntry* note : m_notes.entries())
+        shown.append({note->id(), note->values(), note->document()});
     return shown;
 }
 
-NoteWindow* WindowShelf::window(NoteId id) const {
-    for (NoteWindow* note : m_windows.notes()) {
-        if (note->id() == id) return note;
-    }
-    return nullptr;
+bool WindowShelf::update(NoteId id, const NoteChange& change, QString* problem) {
+    NoteEntry* entry = m_notes.find(id);
+    if (!entry) return false;
+    // A note that stays out of sight needs no window.
+    const bool seen = change.values ? change.values->visible : change.fresh;
+    NoteWindow* window = m_windows.windowOf(id);
+    if (!window && seen) window = m_windows.windowFor(*entry);
+    return window ? window->apply(change, problem) : entry->apply(change, problem);
 }
 
 NoteId WindowShelf::open(const NoteChange& change, QString* problem) {
-    NoteWindow* note = m_notes.create();
-    note->apply(change, problem);
-    return note->id();
+    // Made as a new note is: a text that cannot be read leaves its first line.
+    const NoteId id = m_windows.createEntry()->id();
+    update(id, change, problem);
+    return id;
 }
 
 void WindowShelf::apply(NoteId id, const NoteChange& change) {
-    if (NoteWindow* note = window(id)) note->apply(change);
-}
-
-void WindowShelf::close(NoteId id) {
-    if (NoteWindow* note = window(id)) m_notes.close(note);
+    update(id, change, nullptr);
 }
 
 void WindowShelf::settle() {

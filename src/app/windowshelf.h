@@ -1,35 +1,35 @@
 #pragma once
-// The note windows as the store sees them: each known by its identity, made and closed as the
-// store asks.
+// The notes as the store sees them: the note list, each note known by its identity; a note is
+// given a window when it is to be seen, and closed as the store asks.
 
 #include <functional>
 
 #include "notebook/noteshelf.h"
 
-class NoteWindow;
-class OpenWindows;
+class NoteFactory;
+class NoteList;
 
 class WindowShelf final : public NoteShelf {
 public:
-    // How a note window is made, the first note of a new store, and how a window closes.
+    // The first note of a new store, and how a note closes.
     struct Notes {
-        std::function<NoteWindow*()> create;
         std::function<void()> first;
-        std::function<void(NoteWindow*)> close;
+        std::function<void(NoteId)> close;
     };
-    WindowShelf(const OpenWindows& windows, Notes notes)
-        : m_windows(windows), m_notes(std::move(notes)) {}
+    WindowShelf(NoteList& notes, NoteFactory& windows, Notes calls)
+        : m_notes(notes), m_windows(windows), m_calls(std::move(calls)) {}
 
     QList<Shown> notes() const override;
     NoteId open(const NoteChange& change, QString* problem) override;
     void apply(NoteId id, const NoteChange& change) override;
-    void close(NoteId id) override;
-    void first() override { m_notes.first(); }
+    void close(NoteId id) override { m_calls.close(id); }
+    void first() override { m_calls.first(); }
     void settle() override;
 
 private:
-    NoteWindow* window(NoteId id) const;
+    bool update(NoteId id, const NoteChange& change, QString* problem);
 
-    const OpenWindows& m_windows;
-    Notes m_notes;
+    NoteList& m_notes;
+    NoteFactory& m_windows;
+    Notes m_calls;
 };

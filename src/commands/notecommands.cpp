@@ -132,7 +132,7 @@ void unlockNote(NoteWindow* note) {
 }
 
 void setClipboardCapture(CommandHost& host, bool on) {
-    if (NoteWindow* note = host.currentNote()) note->setClipboardCapture(on);
+    if (NoteWindow* note = host.currentNote()) note->entry().setClipboardCapture(on);
 }
 
 }  // namespace commands

@@ -13,7 +13,6 @@
 
 #include "dialogs/toolframe.h"
 #include "note/framecontrols.h"
-#include "note/notewindow.h"
 #include "platform/units.h"
 #include "store/values.h"
 
@@ -77,7 +76,7 @@ constexpr int kSearchHeight = 330;
 
 }  // namespace
 
-NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
+NoteListDialog::NoteListDialog(const QList<NoteEntry*>& notes)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     toolframe::setUp(this, kClientWidth, kClientHeight);
     // The pictures lie under the list where they overlap it, as picture controls do.
@@ -116,8 +115,8 @@ NoteListDialog::NoteListDialog(const QList<NoteWindow*>& notes)
     connect(searchField, &QLineEdit::textChanged, this, &NoteListDialog::search);
 
     int n = 0;
-    for (NoteWindow* note : notes) {
-        auto* item = new QListWidgetItem(notelist::rowText(++n, note->note().created), list);
+    for (NoteEntry* note : notes) {
+        auto* item = new QListWidgetItem(notelist::rowText(++n, note->values().created), list);
         item->setToolTip(notelist::preview(note->searchText().plain, note->isLocked()));
         m_rowNotes.append(note);
     }
@@ -131,12 +130,12 @@ void NoteListDialog::showOnTop() {
     toolframe::showOnTop(this);
 }
 
-NoteWindow* NoteListDialog::noteOfRow(int row) const {
+NoteEntry* NoteListDialog::noteOfRow(int row) const {
     return row >= 0 && row < m_rowNotes.size() ? m_rowNotes[row].data() : nullptr;
 }
 
 std::optional<textsearch::Text> NoteListDialog::searchedText(int row) const {
-    const NoteWindow* note = noteOfRow(row);
+    const NoteEntry* note = noteOfRow(row);
     if (!note) return std::nullopt;
     return notelist::searchedText(note->searchText(), note->isLocked());
 }
@@ -166,7 +165,7 @@ notelist::MarkedPreview NoteListDialog::rowPreview(int row) const {
         if (const std::optional<textsearch::Hit> hit = textsearch::firstHit(*text, m_query))
             return notelist::previewAround(text->plain, *hit);
     }
-    const NoteWindow* note = noteOfRow(row);
+    const NoteEntry* note = noteOfRow(row);
     return {notelist::preview(note->searchText().plain, note->isLocked())};
 }
 
@@ -176,11 +175,11 @@ void NoteListDialog::focusSearch() {
 }
 
 void NoteListDialog::pickSelected() {
-    QList<NoteWindow*> picked;
+    QList<NoteEntry*> picked;
     QStringList firstMatches;
     for (int row = 0; row < list->count(); ++row) {
         if (!list->item(row)->isSelected() || list->isRowHidden(row)) continue;
-        NoteWindow* note = noteOfRow(row);
+        NoteEntry* note = noteOfRow(row);
         if (!note) continue;
         picked.append(note);
         // A locked note's text is not searched, so there is nothing in it to select.

@@ -8,7 +8,8 @@
 #include <QWidget>
 
 #include "dialogs/notelistrows.h"
-#include "note/notewindow.h"
+#include "note/framecontrols.h"
+#include "notes/noteentry.h"
 #include "text/textsearch.h"
 
 class IconButton;
@@ -20,12 +21,12 @@ class NoteListDialog : public QWidget {
     Q_OBJECT
 public:
     // One row per note, in this order.
-    explicit NoteListDialog(const QList<NoteWindow*>& notes);
+    explicit NoteListDialog(const QList<NoteEntry*>& notes);
 
     // Topmost, shown and in front.
     void showOnTop();
-    // The note window of `row`; nullptr when it has been deleted since the list was built.
-    NoteWindow* noteOfRow(int row) const;
+    // The note of `row`; nullptr when it has been deleted since the list was built.
+    NoteEntry* noteOfRow(int row) const;
     // Keeps the rows whose notes hold every word of `typed`, the first of them selected.
     void search(const QString& typed);
     // What row `row` shows after its number and time: the start of its note, or the stretch
@@ -41,10 +42,10 @@ public:
     QListWidget* list;        // one row per note
 
 Q_SIGNALS:
-    // The notes of the selected rows, in list order; the program shows those still open. With
+    // The notes of the selected rows, in list order; the program shows those still there. With
     // words searched, firstMatches[i] is the text of the first one found in notes[i], to select
     // there; empty where there is none to select.
-    void notesPicked(const QList<NoteWindow*>& notes, const QStringList& firstMatches);
+    void notesPicked(const QList<NoteEntry*>& notes, const QStringList& firstMatches);
     // The list is done: close it.
     void closeRequested();
 
@@ -58,7 +59,7 @@ private:
     // The row's note as the search reads it; nothing for a note deleted since.
     std::optional<textsearch::Text> searchedText(int row) const;
 
-    QList<QPointer<NoteWindow>> m_rowNotes;  // parallel to the rows of the list
-    textsearch::Query m_query;               // the words in the search field
+    QList<QPointer<NoteEntry>> m_rowNotes;  // parallel to the rows of the list
+    textsearch::Query m_query;              // the words in the search field
     WindowDrag m_drag;
 };

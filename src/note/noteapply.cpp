@@ -9,43 +9,20 @@
 #include "richtext/richtextbox.h"
 
 bool NoteWindow::apply(const NoteChange& change, QString* problem) {
-    if (change.fresh) forgetLastAlarm();
-    if (change.values) setNote(*change.values);
+    const int caret = m_editor->textCursor().position();
+    const int scrolled = m_editor->verticalScrollBar()->value();
     bool read = true;
-    // A text is built in steps (cleared, then each part inserted): it is one change.
-    m_textArriving = true;
-    if (change.text) {
-        const int caret = m_editor->textCursor().position();
-        const int scrolled = m_editor->verticalScrollBar()->value();
-        switch (change.text->kind) {
-            case NoteText::Kind::Rtf:
-                read = m_editor->loadRtf(change.text->rtf, problem);
-                break;
-            case NoteText::Kind::Plain:
-                m_editor->replaceText(change.text->plain);
-                break;
-            case NoteText::Kind::None:
-                m_editor->replaceText(QString());
-                break;
-        }
-        if (!change.fresh) {
-            QTextCursor cursor = m_editor->textCursor();
-            cursor.setPosition(std::min(caret, m_editor->document()->characterCount() - 1));
-            m_editor->setTextCursor(cursor);
-            m_editor->verticalScrollBar()->setValue(scrolled);
-        }
+    m_editor->editHoldingLayout([&] {
+        read = m_entry.apply(change, problem);
+        return change.text && read;
+    });
+    if (change.text && !change.fresh) {
+        QTextCursor cursor = m_editor->textCursor();
+        cursor.setPosition(std::min(caret, m_editor->document()->characterCount() - 1));
+        m_editor->setTextCursor(cursor);
+        m_editor->verticalScrollBar()->setValue(scrolled);
     }
-    if (!change.heading.isEmpty()) {
-        QTextCursor at(m_editor->document());
-        at.movePosition(QTextCursor::Start);
-        at.insertText(change.heading);
-        at.insertBlock();
-    }
-    m_textArriving = false;
-    if (std::exchange(m_textArrived, false)) {
-        Q_EMIT contentChanged();
-        Q_EMIT changed();
-    }
+    if (change.values) showValues();
     // With gaps between the sections, the next save numbers the notes afresh and gives each
     // content file its new number.
     if (change.fresh) layOut();
@@ -61,6 +38,5 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
     } else if (change.values && !isActiveWindow()) {
         setVisible(visible);  // the note being typed in stays where it is
     }
-    if (change.values && change.values->reminderOn) setReminderChecking(true);
     return read;
 }

@@ -23,7 +23,6 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_entry(entry),
       m_state(entry.state()) {
-    connect(&m_state, &NoteState::changed, this, &NoteWindow::changed);
     setWindowTitle(QString());
     windowops::keepOnDesktop(this);
     // A window manager that resizes the note keeps to the smallest note.
@@ -53,7 +52,6 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     m_editor->showDocument(entry.document());
     const QFont font(QStringLiteral("宋体"), 9);
     m_editor->setFont(font);
-    m_editor->document()->setDefaultFont(font);
     // A screen reader names the text area after its first line, as the note list does; only a
     // change there can change the name, and a first line may be 65,536 characters long.
     connect(m_editor->document(), &QTextDocument::contentsChange, m_editor, [this](int from) {
@@ -66,8 +64,7 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     });
     setUpKeyboardAndReaders();
 
-    applyColour();
-    applyGeometry();
+    showValues();
     layOut();
     // The grips lie over the controls at the edges: every control shows their cursors and
     // hands a press there to them.
@@ -79,14 +76,6 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     // A monitor that comes back takes its notes back.
     connect(qApp, &QGuiApplication::screenAdded, this, [this] { applyGeometry(); });
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { applyGeometry(); });
-    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (m_textArriving) {
-            m_textArrived = true;  // told once it is all there
-            return;
-        }
-        Q_EMIT contentChanged();
-        Q_EMIT changed();
-    });
 }
 
 void NoteWindow::setNote(const Note& note) {
@@ -94,10 +83,14 @@ void NoteWindow::setNote(const Note& note) {
     Note incoming = note;
     incoming.visible = m_state.values().visible;
     m_state.setValues(incoming);
+    showValues();
+}
+
+void NoteWindow::showValues() {
     applyColour();
     // An opaque note stays an ordinary window; a translucent one made opaque again is one again.
-    if (note.effectiveOpacity() != 255 || windowOpacity() < 1.0)
-        setWindowOpacity(qBound(0, note.effectiveOpacity(), 255) / 255.0);
+    if (note().effectiveOpacity() != 255 || windowOpacity() < 1.0)
+        setWindowOpacity(qBound(0, note().effectiveOpacity(), 255) / 255.0);
     showLockAndReminder();
     applyGeometry();
 }

@@ -14,11 +14,9 @@
 #include "model/note.h"
 #include "model/notechange.h"
 #include "model/notestate.h"
-#include "model/reminder.h"
 #include "note/framecontrols.h"
 #include "note/notelayout.h"
 #include "notes/noteentry.h"
-#include "text/textsearch.h"
 
 class IconButton;
 class RichTextBox;
@@ -37,9 +35,9 @@ public:
     // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
     // shown is left to the caller.
     void setNote(const Note& note);
-    // What the store asks: values, text, a first line, and the window shown or hidden as the
-    // values say (the note being typed in stays). False, with *problem, for a text that could
-    // not be read.
+    // What the store asks (NoteEntry::apply), the caret and the scrolling kept, and the window
+    // shown or hidden as the values say (the note being typed in stays). False, with *problem,
+    // for a text that could not be read.
     bool apply(const NoteChange& change, QString* problem = nullptr);
     // This note's identity in this run.
     NoteId id() const { return m_entry.id(); }
@@ -49,7 +47,6 @@ public:
     void moveTwips(int left, int top, int width, int height);
     void setLeftTwips(int left) { moveTwips(left, note().top, note().width, note().height); }
     bool isLocked() const { return note().locked; }
-    void setCreated(const QString& created) { m_state.setCreated(created); }
 
     // Lays out the controls for the current size, after the size clamps.
     void layOut();
@@ -62,37 +59,21 @@ public:
     bool isResizing() const { return m_resizeGrip >= 0; }
 
     RichTextBox* editor() const { return m_editor; }
-    // The text as plain text, kept beside the document for searches over every note: made
-    // again at the first read after a change, not at every keystroke in the note.
-    const textsearch::Text& searchText() const { return m_entry.searchText(); }
+    NoteEntry& entry() const { return m_entry; }
 
-    // Once a second while it checks its reminder: rings the alarm when the reminder is due,
-    // with the sound when `withSound` (the program's reminder-sound switch).
-    void checkReminder(const QDateTime& now, bool withSound);
+    // The note's reminder rang: the window comes up on top, and blinks its alarm while the
+    // alarm rings.
+    void showAlarm();
     // Twice a second while it ticks: the title clock (`clock`, the same text for every note;
-    // left as it is when `clockSeen` is false, under other notes), clipboard capture
-    // (`clipboardText`: the text on the clipboard, read only when some note captures it), and
-    // the blink of a ringing alarm.
-    void halfSecondTick(const QString& clock, const QString& clipboardText, bool clockSeen = true);
+    // left as it is when `clockSeen` is false, under other notes), and when `blink`, the blink
+    // of a ringing alarm.
+    void halfSecondTick(const QString& clock, bool clockSeen, bool blink);
     // A click on the alarm icon: the sound stops and the blink ends; a repeating reminder stays
     // armed, a one-time one ends. `notesOnTop`: the program's notes-on-top switch.
     void closeAlarm(bool notesOnTop);
-
-    // Whether the reminder is checked once a second: switched on by the load and the settings
-    // dialog, off when the dialog switches the reminder off or a one-time alarm is closed.
-    bool checksReminder() const { return m_checksReminder; }
-    void setReminderChecking(bool on) { m_checksReminder = on; }
-    // The minute of the hour of the last alarm, Reminder::kNotRungYet when the reminder has not
-    // rung since it was set.
-    int lastAlarmMinute() const { return m_lastAlarmMinute; }
-    // The reminder was set or loaded: it has not rung yet.
-    void forgetLastAlarm() { m_lastAlarmMinute = Reminder::kNotRungYet; }
     // A ringing alarm blinks between two pictures of its icon; Off when none rings.
     enum class AlarmBlink { Off, Dim, Lit };
     AlarmBlink alarmBlink() const { return m_alarmBlink; }
-    // Clipboard capture: each new text on the clipboard is appended to the note.
-    bool capturesClipboard() const { return m_capturesClipboard; }
-    void setClipboardCapture(bool on) { m_capturesClipboard = on; }
 
     // The title strip, left to right.
     IconButton* menuButton() const { return m_menuButton; }
@@ -116,11 +97,6 @@ public:
     QString readerName() const;
 
 Q_SIGNALS:
-    // Something the store keeps changed: text, formatting, place, size, colour, visibility,
-    // lock, reminder, opacity, sound. Only a real change signals.
-    void changed();
-    // The text or its formatting changed (changed() comes too).
-    void contentChanged();
     // The window became the active one: it is the current note now.
     void activated();
 
@@ -155,6 +131,8 @@ private:
     bool startSystemDrag(int grip);
     void applyGeometry();
     void applyColour();
+    // Colour, opacity, lock, reminder, place and size as the values say.
+    void showValues();
     void showLockAndReminder();
     QPoint intendedPosition() const;
     // Drags by the title or the bare frame: press, move, release. True when the event was
@@ -174,9 +152,7 @@ private:
     IconButton* m_deleteButton;
     RichTextBox* m_editor;
     NoteEntry& m_entry;
-    NoteState& m_state;           // the note's values: changed() tells of every real change
-    bool m_textArriving = false;  // apply() is putting a text in
-    bool m_textArrived = false;
+    NoteState& m_state;  // the note's values: changed() tells of every real change
     notelayout::Layout m_layout{};
     QColor m_colourShown;   // the colour the window shows
     int m_resizeGrip = -1;  // the grip held down
@@ -191,13 +167,6 @@ private:
     bool m_systemDrag = false;       // the window manager moves or resizes it for the user
     QSize m_imposedSize;             // the size the window manager gave it while it was mapped
 
-    bool m_checksReminder = false;
-    int m_lastAlarmMinute = 0;
     AlarmBlink m_alarmBlink = AlarmBlink::Off;
-    // The repeat interval the last reminder check found: the closed alarm of a repeating
-    // reminder stays armed.
-    int m_alarmRepeatMinutes = 0;
-    bool m_capturesClipboard = false;
-    QString m_lastCapturedText;
     bool m_lockToldReaders = false;  // the lock state screen readers were last told of
 };

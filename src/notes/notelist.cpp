@@ -4,6 +4,7 @@ NoteEntry* NoteList::add() {
     auto* entry = new NoteEntry(++m_lastId, this);
     m_entries.append(entry);
     m_byId.insert(entry->id(), entry);
+    Q_EMIT added(entry);
     return entry;
 }
 

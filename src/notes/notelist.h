@@ -18,6 +18,11 @@ public:
     NoteEntry* add();
     void remove(NoteId id);
     const QList<NoteEntry*>& entries() const { return m_entries; }
+    // The note of this id, nullptr when there is none (any more).
+    NoteEntry* find(NoteId id) const { return m_byId.value(id); }
+
+Q_SIGNALS:
+    void added(NoteEntry* entry);
 
 private:
     QList<NoteEntry*> m_entries;

@@ -14,7 +14,6 @@
 #include <QTextDocumentFragment>
 
 #include "platform/files.h"
-#include "richtext/textfind.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
 
@@ -35,15 +34,10 @@ void copyImageResources(const QTextDocument& from, QTextDocument* to) {
     }
 }
 
-QString toParagraphs(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
 }  // namespace
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
+    setDocument(new NoteDocument(this));
     setFrameShape(QFrame::NoFrame);
     watchDocument();
     // The right button belongs to the note's own menu (mousePressed).
@@ -55,7 +49,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setBackgroundColor(Qt::white);
 }
 
-void RichTextBox::showDocument(QTextDocument* doc) {
+void RichTextBox::showDocument(NoteDocument* doc) {
     if (doc == document()) return;
     disconnect(document(), nullptr, this, nullptr);
     disconnect(document()->documentLayout(), nullptr, this, nullptr);
@@ -85,37 +79,31 @@ const QString& RichTextBox::rtfAltMimeType() {
     return type;
 }
 
-QString RichTextBox::text() const {
-    return longparagraphs::plainText(*document());
+NoteDocument* RichTextBox::noteDocument() const {
+    return static_cast<NoteDocument*>(document());
+}
+
+void RichTextBox::editHoldingLayout(const std::function<bool()>& edit) {
+    const QScopedValueRollback own(m_ownEdit, true);
+    holdLayout();
+    if (edit())
+        settleLayout(QTextCursor(document()), true);
+    else
+        settleLayout(textCursor(), false);
 }
 
 void RichTextBox::replaceText(const QString& text) {
-    // Not setPlainText: that would give the new text the format at the old insertion point.
-    QTextDocument* doc = document();
-    const QScopedValueRollback own(m_ownEdit, true);
-    holdLayout();
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);
-    doc->clear();
-    QTextCursor(doc).insertText(toParagraphs(text));
-    longparagraphs::split(doc);
-    doc->setUndoRedoEnabled(undo);
-    settleLayout(QTextCursor(doc), true);
+    editHoldingLayout([&] {
+        noteDocument()->replaceText(text);
+        return true;
+    });
 }
 
 void RichTextBox::appendText(const QString& text) {
-    QTextDocument* doc = document();
     const QScopedValueRollback own(m_ownEdit, true);
     const QTextCursor before = textCursor();
-    QTextCursor end(doc);
-    end.movePosition(QTextCursor::End);
-    end.beginEditBlock();
-    // Each piece on a line of its own: captured texts ran into each other.
-    if (!end.block().text().isEmpty()) end.insertBlock();
-    end.insertText(toParagraphs(text));
-    longparagraphs::split(doc);
-    end.endEditBlock();
-    QTextCursor kept(doc);
+    noteDocument()->appendText(text);
+    QTextCursor kept(document());
     kept.setPosition(before.anchor());
     kept.setPosition(before.position(), QTextCursor::KeepAnchor);
     settleLayout(kept, false);
@@ -142,53 +130,20 @@ bool RichTextBox::load(const QString& path, QString* error) {
 }
 
 bool RichTextBox::loadRtf(QByteArrayView bytes, QString* error) {
-    QTextDocument* doc = document();
-    const QScopedValueRollback own(m_ownEdit, true);
-    holdLayout();
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);  // loading is no step to undo
-    const bool ok = rtf::read(bytes, doc, error);
-    if (ok) longparagraphs::split(doc);
-    doc->setUndoRedoEnabled(undo);
-    if (ok)
-        settleLayout(QTextCursor(doc), true);
-    else
-        settleLayout(textCursor(), false);
+    bool ok = false;
+    editHoldingLayout([&] { return ok = noteDocument()->loadRtf(bytes, error); });
     return ok;
 }
 
 bool RichTextBox::saveFile(const QString& path, QString* error) const {
-    return files::writeAtomically(path, rtf::write(*document()), error);
+    return files::writeAtomically(path, noteDocument()->rtf(), error);
 }
 
 int RichTextBox::findText(const QString& text, std::optional<int> start, std::optional<int> end) {
-    // The search runs in the text without the joins of a long paragraph's pieces.
-    const QList<int> joins = longparagraphs::joins(*document());
-    const auto toText = [&](int position) {
-        return position -
-               int(std::lower_bound(joins.begin(), joins.end(), position) - joins.begin());
-    };
-    const auto toDocument = [&](int index) {
-        int position = index;
-        for (qsizetype k = 0; k < joins.size() && joins[k] - k <= index; ++k)
-            ++position;
-        return position;
-    };
-    const QTextCursor cursor = textCursor();
-    const int selectionStart = toText(cursor.selectionStart());
-    const textfind::Span selection{selectionStart, toText(cursor.selectionEnd()) - selectionStart};
-    const QString plain = longparagraphs::joined(document()->toPlainText(), joins);
-    if (start) start = toText(*start);
-    if (end) end = *end >= document()->characterCount() - 1 ? int(plain.size()) : toText(*end);
-    const std::optional<textfind::Span> match = textfind::find(plain, text, selection, start, end);
-    if (!match) return -1;
-    const int from = toDocument(match->start);
-    QTextCursor found(document());
-    found.setPosition(from);
-    found.setPosition(match->length > 0 ? toDocument(match->end() - 1) + 1 : from,
-                      QTextCursor::KeepAnchor);
+    const QTextCursor found = noteDocument()->findMatch(text, textCursor(), start, end);
+    if (found.isNull()) return -1;
     setTextCursor(found);
-    return from;
+    return found.selectionStart();
 }
 
 int RichTextBox::selectionStart() const {
@@ -372,7 +327,7 @@ void RichTextBox::insertMimeData(const QMimeData& mime) {
     if (source->hasText()) {
         // Plain text takes the format of the insertion point.
         QTextCursor cursor = textCursor();
-        cursor.insertText(toParagraphs(source->text()));
+        cursor.insertText(NoteDocument::toParagraphs(source->text()));
         setTextCursor(cursor);
         ensureCursorVisible();
     }

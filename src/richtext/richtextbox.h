@@ -11,6 +11,7 @@
 // insertion point then stays where the text began, since showing the end of a text of megabytes
 // means laying out all of it at once.
 
+#include <functional>
 #include <optional>
 
 #include <QColor>
@@ -19,17 +20,20 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "notes/notedocument.h"
+
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
     // Shows and edits a document that another owns (a note's) in place of its own.
-    void showDocument(QTextDocument* doc);
+    void showDocument(NoteDocument* doc);
+    NoteDocument* noteDocument() const;
 
     // Plain text; paragraph breaks read as CR LF, a picture as a space. Replacing it replaces
     // everything, formatting too: the new text stands in the default format and the undo history
     // is dropped. Not QTextEdit::setText, which takes what looks like HTML as HTML.
-    QString text() const;
+    QString text() const { return noteDocument()->text(); }
     void replaceText(const QString& text);
     // Appends plain text at the end, on a line of its own, in the format found there, as one
     // undo step (clipboard capture); the selection stays.
@@ -41,6 +45,9 @@ public:
     bool load(const QString& path, QString* error = nullptr);
     // Replaces the content with an RTF document; on failure the content stays as it was.
     bool loadRtf(QByteArrayView bytes, QString* error = nullptr);
+    // Runs an edit of the document from outside the control (a note's new text) as one of
+    // its own: the layout held, the insertion point at the start when the edit says so.
+    void editHoldingLayout(const std::function<bool()>& edit);
     // Writes the content as RTF, atomically: on failure an existing file stays whole.
     bool saveFile(const QString& path, QString* error = nullptr) const;
 

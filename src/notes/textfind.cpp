@@ -1,4 +1,4 @@
-#include "richtext/textfind.h"
+#include "notes/textfind.h"
 
 #include "text/textsearch.h"
 
