@@ -212,8 +212,8 @@ int main(int argc, char* argv[]) {
     const double loadCpuMs = cpuMs() - cpuBefore;
     const long rssAfter = rssKb();
     const double heapAfter = heapKb();
-    if (program->windows().count() != kNotes + 1)
-        qFatal("loaded %d notes", program->windows().count() - 1);
+    if (program->noteList().entries().size() != kNotes)
+        qFatal("loaded %d notes", int(program->noteList().entries().size()));
     const double plainLoadMs = windowsWith(plainTexts, false);
     const double htmlLoadMs = windowsWith(htmlTexts, true);
 
@@ -244,7 +244,7 @@ int main(int argc, char* argv[]) {
     const QDateTime firstBefore = modified(first);
     const QDateTime changedBefore = modified(changed);
     QThread::msleep(20);  // file times tell the save apart
-    auto* note = qobject_cast<NoteWindow*>(program->windows().at(250));
+    NoteWindow* note = program->notes().windowFor(*program->noteList().entries().at(249));
     note->editor()->textCursor().insertText(QStringLiteral("x"));
     const double saveStall = longestStallMs(3000);
     if (modified(changed) == changedBefore) qFatal("the changed note was not saved");
@@ -270,6 +270,6 @@ int main(int argc, char* argv[]) {
     std::printf("heap per note      %8.1f KB   plain QTextEdit window  %8.1f KB   ratio %5.2fx\n",
                 (heapAfter - heapBefore) / kNotes, heapPlain / kNotes,
                 (heapAfter - heapBefore) / heapPlain);
-    program->windows().closeFrom(0);
+    program->windows().closeAll();
     return 0;
 }

@@ -7,8 +7,11 @@
 # plain QTextEdits with the same text, in a process of its own. Each run starts both, taking
 # turns at going first; medians and ratios are printed. Given several numbers of notes, it also
 # prints the time per note of each against the first: about 1.0 where start-up grows linearly.
-# Usage: bash bench/bench_startup.sh build/jotpin [runs] [notes...]
+# With HIDDEN=k in the environment, the store holds k hidden notes after the N shown ones, which
+# the floor does not have: what they cost beside the shown notes.
+# Usage: [HIDDEN=k] bash bench/bench_startup.sh build/jotpin [runs] [notes...]
 set -euo pipefail
+hidden=${HIDDEN:-0}
 program=$(realpath "$1")
 runs=${2:-5}
 counts=("${@:3}")
@@ -75,25 +78,26 @@ top() { echo $((($1 / 40) * 600)); }
 write_store() {
     rm -rf "$app/tie" "$app/tie.dat"
     mkdir -p "$app/tie"
-    local n
-    for ((n = 1; n <= notes; n++)); do
+    local n all=$((notes + hidden))
+    for ((n = 1; n <= all; n++)); do
         printf '{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 %s;}}\\f0\\fs18 %s note %d\\par}\r\n' \
             "$font" "$hex" "$n" >"$app/tie/tie$n.tie"
     done
     {
-        for ((n = 1; n <= notes; n++)); do
+        for ((n = 1; n <= all; n++)); do
             printf '[帖子%d]\r\nx坐标=%d\r\ny坐标=%d\r\n窗体宽度=3345\r\n窗体高度=2400\r\n' \
                 "$n" "$(left $n)" "$(top $n)"
+            ((n <= notes)) || printf 'visible=False\r\n'
         done
-        printf '[初始值]\r\n窗体数目=%d\r\n' "$notes"
+        printf '[初始值]\r\n窗体数目=%d\r\n' "$all"
     } | iconv -f utf-8 -t gbk >"$app/tie.dat"
 }
 # Saved at SIGTERM: still every note, and readable.
 check_store() {
-    iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx "窗体数目=$notes" ||
+    iconv -f gbk -t utf-8 "$app/tie.dat" | tr -d '\r' | grep -qx "窗体数目=$((notes + hidden))" ||
         { echo "store incomplete after the run"; exit 1; }
     local files=("$app"/tie/tie*.tie)
-    [ "${#files[@]}" -eq "$notes" ] ||
+    [ "${#files[@]}" -eq "$((notes + hidden))" ] ||
         { echo "content files missing after the run"; exit 1; }
 }
 write_floor() {

@@ -63,7 +63,7 @@ public:
 
     // Call from cleanup(): closes every window without saving and puts the real services back.
     void tearDown() {
-        if (program) program->windows().closeFrom(0);
+        if (program) program->windows().closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         delete program;
         program = nullptr;
@@ -79,7 +79,7 @@ public:
 
     // A new program on the same store, as after a crash: the old one's windows close unsaved.
     void restart(AutoSave::Delays autoSave = kFastAutoSave) {
-        program->windows().closeFrom(0);
+        program->windows().closeAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         delete program;
         program = new Application(autoSave, kSyncDelays);
@@ -104,7 +104,7 @@ public:
         if (index < 1 || index > notes.size()) return nullptr;
         return program->notes().windowFor(*notes[index - 1]);
     }
-    int windowCount() const { return program->windows().count(); }
+    int windowCount() const { return int(program->windows().windows().size()); }
     int noteCount() const { return int(program->noteList().entries().size()); }
 
     // A store as another program left it: raw settings bytes and content files by number.

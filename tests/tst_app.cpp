@@ -91,9 +91,7 @@ void TstApp::startUpAddsTheTrayIconBeforeTheNotes() {
     QCOMPARE(f.tray.tip, QStringLiteral("Jotpin"));
     // The tray shows the menu itself (a panel over D-Bus), so it has it from the start.
     QCOMPARE(f.tray.menu, program()->menus().menu(ProgramMenus::Which::Tray));
-    QCOMPARE(f.windowCount(), 2);
-    // Positions count from 1, as in the Windows program, whose hidden main window was at 0.
-    QVERIFY(!program()->windows().at(0));
+    QCOMPARE(f.noteCount(), 1);
     QVERIFY(f.note(1));
     // The first start reads "自动运行" as checked.
     QVERIFY(program()->switches().startWithSession());
@@ -119,15 +117,15 @@ void TstApp::trayMenuItemsInOrder() {
 void TstApp::leftClickOnAnEmptyProgramMakesOneNote() {
     program()->startUp();
     program()->windows().close(note(1));
-    QCOMPARE(f.windowCount(), 1);
+    QCOMPARE(f.noteCount(), 0);
     Q_EMIT f.tray.leftButtonUp();
-    QCOMPARE(f.windowCount(), 2);
+    QCOMPARE(f.noteCount(), 1);
     NoteWindow* made = note(1);
     QVERIFY(made->isVisible());
     QCOMPARE(made->note().left, screen::widthTwips() - made->note().width);
     // A second click only shows it again.
     Q_EMIT f.tray.leftButtonUp();
-    QCOMPARE(f.windowCount(), 2);
+    QCOMPARE(f.noteCount(), 1);
 }
 
 void TstApp::leftClickShowsTheNewestWindow() {
@@ -174,7 +172,7 @@ void TstApp::exitWritesStoreAndAutostartEntry() {
     QCOMPARE(ended.count(), 1);
     QCOMPARE(f.sound.calls, QStringList({"stop"}));
     QVERIFY(!f.tray.added);
-    QCOMPARE(f.windowCount(), 1);  // every window closed: only the empty place 0 is left
+    QCOMPARE(f.windowCount(), 0);  // every window closed
     QCOMPARE(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"));
     QCOMPARE(f.storedValue(kInitSection, kAutoStart), QStringLiteral("True"));
     QFile entry(autostart::entryPath(QStringLiteral("jotpin")));
@@ -265,8 +263,8 @@ void TstApp::showAllAndHideAll() {
     NoteListDialog* list = program()->dialogs().noteList();
     note(1)->hide();
     program()->menus().action(MenuItem::HideAll)->trigger();
-    for (int i = 1; i < f.windowCount(); ++i)
-        QVERIFY(!program()->windows().at(i)->isVisible());
+    for (QWidget* window : program()->windows().windows())
+        QVERIFY(!window->isVisible());
     QVERIFY(!list->isVisible());  // the note list is hidden too
     program()->menus().action(MenuItem::ShowAll)->trigger();
     QVERIFY(note(1)->isVisible());
@@ -280,14 +278,14 @@ void TstApp::notesOnTopReachesEveryWindow() {
     program()->dialogs().showNoteList();
     program()->menus().action(MenuItem::NotesOnTop)->trigger();
     QVERIFY(program()->menus().action(MenuItem::NotesOnTop)->isChecked());
-    for (int i = 1; i < f.windowCount(); ++i)
-        QVERIFY(windowops::isTopmost(program()->windows().at(i)));
+    for (QWidget* window : program()->windows().windows())
+        QVERIFY(windowops::isTopmost(window));
     hidden->show();
     QVERIFY(windowops::isTopmost(hidden));
     QVERIFY(note(1)->isVisible());  // changing band hides nothing
     program()->menus().action(MenuItem::NotesOnTop)->trigger();
-    for (int i = 1; i < f.windowCount(); ++i)
-        QVERIFY(!windowops::isTopmost(program()->windows().at(i)));
+    for (QWidget* window : program()->windows().windows())
+        QVERIFY(!windowops::isTopmost(window));
     // A note made afterwards follows the switch.
     program()->menus().action(MenuItem::NotesOnTop)->trigger();
     QVERIFY(windowops::isTopmost(program()->createNote()));
@@ -422,7 +420,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
 void TstApp::creatingAndDeletingNotesIsSaved() {
     program()->startUp();
     program()->menus().action(MenuItem::NewNote)->trigger();
-    QCOMPARE(f.windowCount(), 3);
+    QCOMPARE(f.noteCount(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("2"), 5000);
     program()->windows().close(note(1));
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(kInitSection, kNoteCount), QStringLiteral("1"), 5000);
@@ -438,7 +436,7 @@ void TstApp::aChangeWhileTheStoreLoadsIsSaved() {
         if (NoteWindow* first = note(1)) first->setLeftTwips(1500);
     });
     program()->startUp();
-    QCOMPARE(f.windowCount(), 3);
+    QCOMPARE(f.noteCount(), 2);
     QVERIFY2(note(1)->note().left == 1500, "no events were taken while the store loaded");
     f.shutDown();
     QCOMPARE(f.storedValue(QStringLiteral("帖子1"), kLeft), QStringLiteral("1500"));
@@ -477,8 +475,7 @@ void TstApp::openWindowsKeepOrderAndShiftDown() {
     QList<NoteWindow*> notes;
     for (int i = 1; i <= 4; ++i)
         notes << program()->createNote();
-    QCOMPARE(windows.count(), 5);
-    QVERIFY(!windows.at(0));
+    QCOMPARE(windows.windows().size(), 4);
     QStringList closed;
     connect(&windows, &OpenWindows::closed, this, [&](QWidget* window) {
         // Told once it has left the list, while it is still whole.
@@ -488,20 +485,18 @@ void TstApp::openWindowsKeepOrderAndShiftDown() {
 
     windows.close(notes[1]);
     QCOMPARE(closed, QStringList({"2@-1"}));
-    QCOMPARE(windows.indexOf(notes[2]), 2);
-    QCOMPARE(windows.at(4), nullptr);
-    QCOMPARE(windows.at(-1), nullptr);
+    QCOMPARE(windows.indexOf(notes[2]), 1);
     // A second close of the same window does nothing, also before it is deleted.
     windows.close(notes[1]);
     QCOMPARE(closed.size(), 1);
     // A window opened later goes to the end, not into the gap.
     notes << program()->createNote();
-    QCOMPARE(windows.indexOf(notes.last()), 4);
+    QCOMPARE(windows.indexOf(notes.last()), 3);
 
     closed.clear();
-    windows.closeFrom(1);
+    windows.closeAll();
     QCOMPARE(closed, QStringList({"5@-1", "4@-1", "3@-1", "1@-1"}));
-    QCOMPARE(windows.count(), 1);
+    QVERIFY(windows.windows().isEmpty());
     disconnect(&windows, nullptr, this, nullptr);
 }
 
@@ -569,7 +564,7 @@ void TstApp::startOptionsActOnTheRunningProgram() {
     program()->perform(requests::kShowAll);
     QVERIFY(note(1)->isVisible());
     program()->perform(requests::kNewNote);
-    QCOMPARE(f.windowCount(), 3);
+    QCOMPARE(f.noteCount(), 2);
     QVERIFY(note(2)->isVisible());
     QCOMPARE(note(2)->note().left, screen::widthTwips() - note(2)->note().width);
     program()->perform(requests::kNoteList);
@@ -577,7 +572,7 @@ void TstApp::startOptionsActOnTheRunningProgram() {
     // Quitting asks as the tray menu's 退出 does; Cancel keeps the program.
     program()->perform(requests::kQuit);
     QCOMPARE(f.prompts.asked, QStringList{QStringLiteral("您真的希望退出《Jotpin》吗？")});
-    QCOMPARE(f.windowCount(), 3);
+    QCOMPARE(f.noteCount(), 2);
 }
 
 void TstApp::noTrayIsToldOncePerDesktop() {

@@ -45,7 +45,7 @@ private Q_SLOTS:
     void createNoteStampsIt();
     void screenReadersSeeButtonsTheyCanPress();
     void createNoteFollowsNotesOnTop();
-    void activationTracksThePositionAmongOpenWindows();
+    void theCurrentNoteIsTheOneActivatedLast();
     void firstLayoutPutsTheControlsInPlace();
     void sizeClampsAndTheLockedHeight();
     void twipsSurviveTheRoundingToPixels();
@@ -123,15 +123,17 @@ void TstNote::createNoteFollowsNotesOnTop() {
     QVERIFY(windowops::isTopmost(normal));
 }
 
-void TstNote::activationTracksThePositionAmongOpenWindows() {
+void TstNote::theCurrentNoteIsTheOneActivatedLast() {
     NoteWindow* first = createNote();
     NoteWindow* second = createNote();
     createNote();
     f.program->windows().noteActivated(second);
-    QCOMPARE(f.program->windows().currentNoteIndex(), 2);
+    QCOMPARE(f.program->currentNote(), second);
+    // The same note after the windows before it close; none once it closes.
     f.program->windows().close(first);
-    f.program->windows().noteActivated(second);
-    QCOMPARE(f.program->windows().currentNoteIndex(), 1);
+    QCOMPARE(f.program->currentNote(), second);
+    f.program->windows().close(second);
+    QCOMPARE(f.program->currentNote(), nullptr);
 }
 
 void TstNote::firstLayoutPutsTheControlsInPlace() {
@@ -316,7 +318,7 @@ void TstNote::windowManagerCloseKeepsTheNote() {
     NoteWindow* note = createNote();
     note->show();
     QVERIFY(!note->close());
-    QCOMPARE(f.program->windows().indexOf(note), 1);
+    QVERIFY(f.program->windows().isOpen(note));
     QVERIFY(note->isVisible());
 }
 

@@ -160,8 +160,8 @@ void TstNoteList::closingShowsNothing() {
     QVERIFY(!f.program->dialogs().noteList());
     QVERIFY(list->isHidden());
     QCOMPARE(windows().indexOf(list), -1);
-    for (int i = 1; i < windows().count(); ++i)
-        QVERIFY(!windows().at(i)->isVisible());
+    for (QWidget* window : windows().windows())
+        QVERIFY(!window->isVisible());
 }
 
 void TstNoteList::rowsMapToTheirNotesPastOtherWindows() {
@@ -188,7 +188,7 @@ void TstNoteList::rowsMapToTheirNotesPastOtherWindows() {
     QVERIFY(first->isVisible());
     QVERIFY(!dialog->isVisible());
     QVERIFY(!f.program->dialogs().noteList());
-    QTRY_COMPARE(windows().currentNoteIndex(), windows().indexOf(third));
+    QTRY_COMPARE(windows().currentNote(), third);
 }
 
 void TstNoteList::numberingPastNinetyNine() {
@@ -236,7 +236,7 @@ void TstNoteList::pickingShowsTheSelectedNotesInListOrder() {
     QCOMPARE(recorder.shown, expected);
     QVERIFY(!notes[2]->isVisible());
     QVERIFY(!f.program->dialogs().noteList());
-    QTRY_COMPARE(windows().currentNoteIndex(), windows().indexOf(notes[3]));
+    QTRY_COMPARE(windows().currentNote(), notes[3]);
 }
 
 void TstNoteList::windowIsTopmostAndCentred() {
@@ -251,11 +251,11 @@ void TstNoteList::windowIsTopmostAndCentred() {
 void TstNoteList::singleInstanceBuiltAfreshAtEachOpening() {
     makeNote(QStringLiteral("a"));
     NoteListDialog* list = openList();
-    const int count = windows().count();
+    const qsizetype count = windows().windows().size();
     makeNote(QStringLiteral("b"));
     f.program->dialogs().showNoteList();
     QCOMPARE(f.program->dialogs().noteList(), list);
-    QCOMPARE(windows().count(), count + 1);  // the new note only
+    QCOMPARE(windows().windows().size(), count + 1);  // the new note only
 
     windows().close(list);
     QVERIFY(!f.program->dialogs().noteList());

@@ -315,7 +315,7 @@ void TstSync::changesFromElsewhereShowWithinSeconds() {
     QTRY_COMPARE_WITH_TIMEOUT(notes[0]->editor()->toPlainText(), QStringLiteral("那边改的"), 10000);
     QCOMPARE(notes[1]->note().left, moved.left);
     QVERIFY(f.program->windows().indexOf(notes[2]) < 0);
-    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(f.noteCount(), 3);
     QCOMPARE(textOf(3), QStringLiteral("那边新建的"));
     QTest::keyClicks(f.note(3)->editor(), QStringLiteral("!"));
     // Nothing of theirs is lost at the next save here, and nothing is written twice.
@@ -336,7 +336,7 @@ void TstSync::bothChangedKeepsBothVersions() {
     // Typed here before their file came, and not saved yet.
     notes[1]->editor()->replaceText(QStringLiteral("这边的版本"));
     there.arrive();
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 4, 10000);
     QCOMPARE(notes[1]->editor()->toPlainText(), QStringLiteral("这边的版本"));
     QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
     QVERIFY(textOf(4).endsWith(QStringLiteral("那边的版本")));
@@ -354,7 +354,7 @@ void TstSync::aStoreStillArrivingIsWaitedFor() {
     QTest::qWait(1500);
     QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 4);
     there.arrive({QStringLiteral("tie/tie4.tie")});
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 4, 10000);
     QCOMPARE(textOf(4), QStringLiteral("还在路上"));
     f.shutDown();
     QVERIFY(OtherMachine::fileOf(f.contentFile(4)).contains("\\'bb\\'b9"));  // 还
@@ -366,7 +366,7 @@ void TstSync::eachTextStillArrivingIsWaitedFor() {
     // A text that never comes is given up after its time...
     OtherMachine there(f.storeDir());
     there.addNoteAndBringSettings(QStringLiteral("26/12/08 9:0:0"), QStringLiteral("丢了"));
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 4, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.contentFile(4)), 5000);
     // ...and the next one that is late gets its own.
     OtherMachine later(f.storeDir());
@@ -376,7 +376,7 @@ void TstSync::eachTextStillArrivingIsWaitedFor() {
     // No stand-in saved where that text is coming: it would make a conflict.
     QVERIFY(!QFile::exists(f.contentFile(5)));
     later.arrive({QStringLiteral("tie/tie5.tie")});
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 6, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 5, 10000);
     QCOMPARE(textOf(5), QStringLiteral("还在路上"));
 }
 
@@ -385,14 +385,14 @@ void TstSync::aSettingsFileGoneAndBackMakesNoTwins() {
     // Saved only seconds after a change, as for a user.
     f.restart(AutoSave::Delays{5000, 10000, 10000});
     f.program->startUp();
-    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(f.noteCount(), 3);
     // A sync client replaces the settings file by deleting it and writing it a moment later.
     const QString away = f.storeDir() + QStringLiteral("/away");
     QVERIFY(QFile::rename(f.settingsFile(), away));
     QTRY_VERIFY_WITH_TIMEOUT(f.tray.messages.join(u' ').contains(QStringLiteral("不见了")), 5000);
     QVERIFY(QFile::rename(away, f.settingsFile()));
     QTest::qWait(1000);
-    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(f.noteCount(), 3);
     f.shutDown();
     QCOMPARE(store::loadStore(f.storeDir(), Switches{}).notes.size(), 3);
 }
@@ -425,7 +425,7 @@ void TstSync::aNoteWithoutCreationTimeStaysItself() {
     there.arrive();
     QTRY_COMPARE_WITH_TIMEOUT(textOf(2), QStringLiteral("那边改的"), 5000);
     QCOMPARE(f.note(2), second);
-    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(f.noteCount(), 3);
 }
 
 void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
@@ -437,7 +437,7 @@ void TstSync::ownSavesAreNotTakenForChangesFromElsewhere() {
     QTest::qWait(800);  // the echo of that save has settled
     // Had the save been taken for another machine's, the text would have been loaded again.
     QVERIFY(editor->document()->isUndoAvailable());
-    QCOMPARE(f.windowCount(), 4);
+    QCOMPARE(f.noteCount(), 3);
     // Only the text changed: the settings file is not replaced by the same bytes, which a sync
     // tool may take for a change of its time alone.
     QCOMPARE(files::stamp(f.settingsFile()), settings);
@@ -451,7 +451,7 @@ void TstSync::aMissingStoreFolderIsWaitedFor() {
     QVERIFY(QFile::link(mounted + QStringLiteral("/notes"), link));  // dangling until mounted
     paths::overrideStoreDir(link);
     f.program->startUp();
-    QCOMPARE(f.windowCount(), 1);  // no first note over a store not yet seen
+    QCOMPARE(f.noteCount(), 0);  // no first note over a store not yet seen
     QVERIFY(f.tray.messages.join(u' ').contains(QStringLiteral("找不到帖子文件夹")));
     QVERIFY(!f.program->saveAll());
     QVERIFY(!QFileInfo::exists(mounted));
@@ -467,7 +467,7 @@ void TstSync::aMissingStoreFolderIsWaitedFor() {
     }
     QVERIFY(store::saveStore(link, Switches{}, stored));
     const QByteArray settings = OtherMachine::fileOf(f.settingsFile());
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 2, 10000);
     QCOMPARE(textOf(1), QStringLiteral("一"));
     QCOMPARE(textOf(2), QStringLiteral("二"));
     f.shutDown();
@@ -501,7 +501,7 @@ void TstSync::conflictCopiesAreFoldedIn() {
         secret.fileName(),
         f.storeDir() + QStringLiteral("/tie/tie2.sync-conflict-20261207-111111-ABCDEF1.tie")));
     f.program->startUp();
-    QCOMPARE(f.windowCount(), 6);
+    QCOMPARE(f.noteCount(), 5);
     QVERIFY(textOf(4).startsWith(QStringLiteral("另一台电脑的版本")));
     QVERIFY(textOf(4).endsWith(QStringLiteral("only in the copy")));
     QVERIFY(textOf(5).endsWith(QStringLiteral("副本里的文字")));
@@ -530,7 +530,7 @@ void TstSync::theLosingSideOfASyncConflictKeepsItsVersion() {
     theirs.close();
     QVERIFY(QFile::rename(theirs.fileName(), f.contentFile(1)));
     QTRY_COMPARE_WITH_TIMEOUT(notes[0]->editor()->toPlainText(), QStringLiteral("theirs"), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(f.windowCount(), 5, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 4, 10000);
     QVERIFY(textOf(4).endsWith(QStringLiteral("第1个")));
     QVERIFY(!QFile::exists(copy));
 }

@@ -143,8 +143,8 @@ void Application::showAllNotes() {
     QList<QWidget*> windows;
     for (NoteEntry* note : m_noteList.entries())
         windows.append(m_notes.windowFor(*note));
-    for (int i = 1; i < m_windows.count(); ++i) {
-        if (!qobject_cast<NoteWindow*>(m_windows.at(i))) windows.append(m_windows.at(i));
+    for (QWidget* window : m_windows.windows()) {
+        if (!qobject_cast<NoteWindow*>(window)) windows.append(window);
     }
     for (QWidget* window : windows) {
         window->show();
@@ -153,8 +153,8 @@ void Application::showAllNotes() {
 }
 
 void Application::hideAllNotes() {
-    for (int i = 1; i < m_windows.count(); ++i)
-        m_windows.at(i)->hide();
+    for (QWidget* window : m_windows.windows())
+        window->hide();
 }
 
 void Application::exitProgram() {

@@ -68,7 +68,7 @@ public:
     // Tells the user of a problem: beside the tray icon, or in a box when there is no tray.
     void tellUser(const QString& text) { m_tray.tell(text); }
 
-    // Writes the numbered notes, renumbered from 1 in window order, and the switches, now
+    // Writes the notes, numbered from 1 in the order they were made, and the switches, now
     // (Notebook::save). A failure is told to the user, once until saving works again; what
     // was to be written stays waiting.
     using SaveScope = Notebook::Scope;

@@ -78,8 +78,8 @@ void ModelessDialogs::showIconPicker() {
 }
 
 void ModelessDialogs::closeAll() {
-    for (int i = m_windows.count() - 1; i >= 1; --i) {
-        QWidget* window = m_windows.at(i);
-        if (!qobject_cast<NoteWindow*>(window)) m_windows.close(window);
+    const QList<QWidget*> windows = m_windows.windows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if (!qobject_cast<NoteWindow*>(*it)) m_windows.close(*it);
     }
 }

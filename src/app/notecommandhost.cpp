@@ -12,7 +12,7 @@ NoteWindow* NoteCommandHost::createNote() {
 }
 
 NoteWindow* NoteCommandHost::currentNote() const {
-    return qobject_cast<NoteWindow*>(m_windows.at(m_windows.currentNoteIndex()));
+    return m_windows.currentNote();
 }
 
 bool NoteCommandHost::notesOnTop() const {

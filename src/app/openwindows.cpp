@@ -2,31 +2,31 @@
 
 #include "note/notewindow.h"
 
-QWidget* OpenWindows::at(int index) const {
-    return index >= 0 && index < m_windows.size() ? m_windows[index] : nullptr;
-}
-
 void OpenWindows::close(QWidget* window) {
     if (!window || !m_windows.removeOne(window)) return;
+    if (window == m_current) m_current = nullptr;
     window->hide();
     window->deleteLater();
     Q_EMIT closed(window);
 }
 
-void OpenWindows::closeFrom(int from) {
-    for (int i = count() - 1; i >= qMax(from, 0); --i) {
-        if (QWidget* window = at(i)) close(window);
-    }
+void OpenWindows::closeAll() {
+    while (!m_windows.isEmpty())
+        close(m_windows.last());
 }
 
 QList<NoteWindow*> OpenWindows::notes() const {
     QList<NoteWindow*> notes;
-    for (int i = 1; i < count(); ++i) {
-        if (auto* note = qobject_cast<NoteWindow*>(m_windows[i])) notes.append(note);
+    for (QWidget* window : m_windows) {
+        if (auto* note = qobject_cast<NoteWindow*>(window)) notes.append(note);
     }
     return notes;
 }
 
-void OpenWindows::noteActivated(const NoteWindow* note) {
-    if (const int at = indexOf(note); at > 0) m_currentNoteIndex = at;
+NoteWindow* OpenWindows::currentNote() const {
+    return static_cast<NoteWindow*>(m_current.data());
+}
+
+void OpenWindows::noteActivated(NoteWindow* note) {
+    if (isOpen(note)) m_current = note;
 }

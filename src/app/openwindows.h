@@ -1,11 +1,10 @@
 #pragma once
-// Every window of the program in the order it was opened: the notes and any open dialog, from
-// position 1. Closing one moves the later ones down by one. Positions count as they always
-// have, from the Windows program's hidden main window at 0 (kept empty here), so that the
-// current note and the store's numbering agree with stores it wrote.
+// Every window of the program in the order it was opened: the note windows and any open dialog.
+// Closing one moves the later ones down by one.
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 
 class NoteWindow;
@@ -13,28 +12,28 @@ class NoteWindow;
 class OpenWindows : public QObject {
     Q_OBJECT
 public:
-    explicit OpenWindows(QObject* parent = nullptr) : QObject(parent) { m_windows.append(nullptr); }
+    using QObject::QObject;
 
-    int count() const { return static_cast<int>(m_windows.size()); }
-    QWidget* at(int index) const;  // nullptr when out of range, and at 0
-    int indexOf(const QWidget* window) const { return static_cast<int>(m_windows.indexOf(window)); }
+    const QList<QWidget*>& windows() const { return m_windows; }
+    int indexOf(const QWidget* window) const { return int(m_windows.indexOf(window)); }
     bool isOpen(const QWidget* window) const { return indexOf(window) >= 0; }
-    QWidget* newest() const { return at(count() - 1); }
+    // The window opened last, nullptr when none is open.
+    QWidget* newest() const { return m_windows.isEmpty() ? nullptr : m_windows.last(); }
 
     void add(QWidget* window) { m_windows.append(window); }
     // Takes the window out, hides it and deletes it later. Closing a window that is not open
     // does nothing.
     void close(QWidget* window);
-    // Closes members count() - 1 down to `from`, the last first.
-    void closeFrom(int from);
+    // Closes every window, the last first.
+    void closeAll();
 
-    // The open notes, in window order.
+    // The open note windows, in window order.
     QList<NoteWindow*> notes() const;
 
-    // Position of the note activated last; commands act on it.
-    int currentNoteIndex() const { return m_currentNoteIndex; }
+    // The note activated last; commands act on it. nullptr once it is closed.
+    NoteWindow* currentNote() const;
     // Makes this note the current one, when it is open.
-    void noteActivated(const NoteWindow* note);
+    void noteActivated(NoteWindow* note);
 
 Q_SIGNALS:
     // A window was closed; it has left the list and is still whole.
@@ -42,5 +41,5 @@ Q_SIGNALS:
 
 private:
     QList<QWidget*> m_windows;
-    int m_currentNoteIndex = 0;
+    QPointer<QWidget> m_current;  // a note window
 };

@@ -32,7 +32,7 @@ void ProgramEnd::end(bool askedByUser) {
     m_tray.remove();
     // Everything is on disk: the program may end right here, before the windows go.
     Q_EMIT ended();
-    m_windows.closeFrom(0);
+    m_windows.closeAll();
 }
 
 void ProgramEnd::endToRestart() {

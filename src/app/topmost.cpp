@@ -7,8 +7,8 @@
 #include "note/notewindow.h"
 
 void applyTopmostToAll(const OpenWindows& windows, bool notesOnTop) {
-    for (int i = 1; i < windows.count(); ++i)
-        windowops::setTopmost(windows.at(i), notesOnTop);
+    for (QWidget* window : windows.windows())
+        windowops::setTopmost(window, notesOnTop);
 }
 
 bool DialogsAboveNotes::eventFilter(QObject* watched, QEvent* event) {
