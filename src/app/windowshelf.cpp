@@ -16,11 +16,13 @@ QList<NoteShelf::Shown> WindowShelf::notes() const {
 bool WindowShelf::update(NoteId id, const NoteChange& change, QString* problem) {
     NoteEntry* entry = m_notes.find(id);
     if (!entry) return false;
-    // A note that stays out of sight needs no window.
-    const bool seen = change.values ? change.values->visible : change.fresh;
-    NoteWindow* window = m_windows.windowOf(id);
-    if (!window && seen) window = m_windows.windowFor(*entry);
-    return window ? window->apply(change, problem) : entry->apply(change, problem);
+    if (NoteWindow* window = m_windows.windowOf(id)) return window->apply(change, problem);
+    // The text goes in before any window shows it, so that it is laid out once. A note that
+    // stays out of sight needs no window.
+    const bool read = entry->apply(change, problem);
+    if (change.values ? change.values->visible : change.fresh)
+        m_windows.windowFor(*entry)->showChange(change);
+    return read;
 }
 
 NoteId WindowShelf::open(const NoteChange& change, QString* problem) {

@@ -22,6 +22,11 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
         m_editor->setTextCursor(cursor);
         m_editor->verticalScrollBar()->setValue(scrolled);
     }
+    showChange(change);
+    return read;
+}
+
+void NoteWindow::showChange(const NoteChange& change) {
     if (change.values) showValues();
     // With gaps between the sections, the next save numbers the notes afresh and gives each
     // content file its new number.
@@ -38,5 +43,4 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
     } else if (change.values && !isActiveWindow()) {
         setVisible(visible);  // the note being typed in stays where it is
     }
-    return read;
 }

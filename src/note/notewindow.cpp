@@ -48,20 +48,20 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     m_alarmIcon->hide();
     m_unlockButton->hide();
 
-    m_editor = new RichTextBox(this);
-    m_editor->showDocument(entry.document());
-    const QFont font(QStringLiteral("宋体"), 9);
-    m_editor->setFont(font);
+    m_editor = new RichTextBox(this, entry.document());
     // A screen reader names the text area after its first line, as the note list does; only a
     // change there can change the name, and a first line may be 65,536 characters long.
-    connect(m_editor->document(), &QTextDocument::contentsChange, m_editor, [this](int from) {
-        const QTextBlock firstLine = m_editor->document()->firstBlock();
-        if (from >= firstLine.length()) return;
-        const QString first = firstLine.text().left(80).trimmed();
+    const auto nameAfterFirstLine = [this] {
+        const QString first = m_editor->document()->firstBlock().text().left(80).trimmed();
         if (first == m_editor->accessibleName()) return;
         m_editor->setAccessibleName(first);
         tellReadersOfName();
-    });
+    };
+    nameAfterFirstLine();  // the note may hold its text already
+    connect(m_editor->document(), &QTextDocument::contentsChange, m_editor,
+            [this, nameAfterFirstLine](int from) {
+                if (from < m_editor->document()->firstBlock().length()) nameAfterFirstLine();
+            });
     setUpKeyboardAndReaders();
 
     showValues();

@@ -39,6 +39,8 @@ public:
     // shown or hidden as the values say (the note being typed in stays). False, with *problem,
     // for a text that could not be read.
     bool apply(const NoteChange& change, QString* problem = nullptr);
+    // The window's part of that, for a change the note has taken already.
+    void showChange(const NoteChange& change);
     // This note's identity in this run.
     NoteId id() const { return m_entry.id(); }
 

@@ -36,25 +36,49 @@ void copyImageResources(const QTextDocument& from, QTextDocument* to) {
 
 }  // namespace
 
-RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
-    setDocument(new NoteDocument(this));
+RichTextBox::RichTextBox(QWidget* parent, NoteDocument* document) : QTextEdit(parent) {
     setFrameShape(QFrame::NoFrame);
-    watchDocument();
     // The right button belongs to the note's own menu (mousePressed).
     setContextMenuPolicy(Qt::PreventContextMenu);
+    setBackgroundColor(Qt::white);
+    // The font is set before the document comes: each font a document is laid out in loads
+    // its faces.
+    if (document) {
+        setFont(document->defaultFont());
+        showDocument(document);
+        return;
+    }
     QFont f = font();
     f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
                    QStringLiteral("SimSun")});
     setFont(f);
-    setBackgroundColor(Qt::white);
+    setDocument(new NoteDocument(this));
+    watchDocument();
 }
 
 void RichTextBox::showDocument(NoteDocument* doc) {
-    if (doc == document()) return;
-    disconnect(document(), nullptr, this, nullptr);
-    disconnect(document()->documentLayout(), nullptr, this, nullptr);
+    QTextDocument* own = document();
+    if (doc == own) return;
+    const QSizeF page = own->pageSize();  // the control's width, when it has one
+    // Qt deletes the document it made itself; one of ours goes here: a document per note.
+    const bool ours = own->parent() == this;
+    disconnect(own, nullptr, this, nullptr);
+    disconnect(own->documentLayout(), nullptr, this, nullptr);
+    // Laid out once the control has its width, in steps: a note's text may be megabytes.
+    doc->setPageSize(QSizeF(0, 0));
     setDocument(doc);
     watchDocument();
+    if (ours) delete own;
+    m_held = true;
+    m_heldLarge = false;
+    m_heldPage = page;
+    m_heldFrom = 0;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_ownEdit) settleLayout(textCursor(), false);
+        },
+        Qt::QueuedConnection);
 }
 
 void RichTextBox::watchDocument() {

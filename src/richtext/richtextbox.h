@@ -25,9 +25,9 @@
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 public:
-    explicit RichTextBox(QWidget* parent = nullptr);
-    // Shows and edits a document that another owns (a note's) in place of its own.
-    void showDocument(NoteDocument* doc);
+    // Shows and edits `document`, which another owns (a note's), in its default font; without
+    // one, a document of its own.
+    explicit RichTextBox(QWidget* parent = nullptr, NoteDocument* document = nullptr);
     NoteDocument* noteDocument() const;
 
     // Plain text; paragraph breaks read as CR LF, a picture as a space. Replacing it replaces
@@ -125,6 +125,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Shows a document that another owns in place of its own.
+    void showDocument(NoteDocument* doc);
     // Hears of the changes of the document shown and of its layout.
     void watchDocument();
     void insertMimeData(const QMimeData& source);
