@@ -3,12 +3,12 @@
 #include "note/notewindow.h"
 
 std::optional<Note> NoteSettingsHost::noteValues() const {
-    if (const NoteWindow* note = m_currentNote()) return note->note();
+    if (const NoteWindow* note = m_currentNote()) return note->entry().values();
     return std::nullopt;
 }
 
 void NoteSettingsHost::setNoteValues(const Note& values) {
-    if (NoteWindow* note = m_currentNote()) note->setNote(values);
+    if (NoteWindow* note = m_currentNote()) note->entry().setValues(values);
 }
 
 void NoteSettingsHost::forgetLastAlarm() {

@@ -37,5 +37,4 @@ void NoteWindow::closeAlarm(bool notesOnTop) {
     m_alarmIcon->setIcon(QStringLiteral("alarm.svg"));
     // The title clock and clipboard capture go on in both cases.
     m_entry.closeAlarm();
-    showLockAndReminder();
 }

@@ -65,7 +65,11 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     setUpKeyboardAndReaders();
 
     showValues();
+    applyGeometry();
     layOut();
+    // The window shows every value the note takes, but for its place and size: those it takes
+    // from the window manager too, so they are shown where they are set (setNote, moveTwips).
+    connect(&m_state, &NoteState::changed, this, &NoteWindow::showValues);
     // The grips lie over the controls at the edges: every control shows their cursors and
     // hands a press there to them.
     setMouseTracking(true);
@@ -79,20 +83,17 @@ NoteWindow::NoteWindow(NoteEntry& entry)
 }
 
 void NoteWindow::setNote(const Note& note) {
-    // Whether the window is shown is not the note's to say here.
-    Note incoming = note;
-    incoming.visible = m_state.values().visible;
-    m_state.setValues(incoming);
-    showValues();
+    m_entry.setValues(note);
+    applyGeometry();
 }
 
 void NoteWindow::showValues() {
     applyColour();
     // An opaque note stays an ordinary window; a translucent one made opaque again is one again.
-    if (note().effectiveOpacity() != 255 || windowOpacity() < 1.0)
-        setWindowOpacity(qBound(0, note().effectiveOpacity(), 255) / 255.0);
+    const qreal opacity = qBound(0, note().effectiveOpacity(), 255) / 255.0;
+    if ((note().effectiveOpacity() != 255 || windowOpacity() < 1.0) && windowOpacity() != opacity)
+        setWindowOpacity(opacity);
     showLockAndReminder();
-    applyGeometry();
 }
 
 void NoteWindow::showLockAndReminder() {

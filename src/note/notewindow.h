@@ -32,8 +32,8 @@ public:
 
     // What the store keeps of this note; `visible` is whether the window is shown now.
     const Note& note() const { return m_state.values(); }
-    // Shows a note: place, size, colour, opacity, lock and reminder. Whether the window is
-    // shown is left to the caller.
+    // New values for the note (NoteEntry::setValues), its place and size shown too. Whether
+    // the window is shown is left to the caller.
     void setNote(const Note& note);
     // What the store asks (NoteEntry::apply), the caret and the scrolling kept, and the window
     // shown or hidden as the values say (the note being typed in stays). False, with *problem,
@@ -133,7 +133,7 @@ private:
     bool startSystemDrag(int grip);
     void applyGeometry();
     void applyColour();
-    // Colour, opacity, lock, reminder, place and size as the values say.
+    // Colour, opacity, lock and reminder as the values say.
     void showValues();
     void showLockAndReminder();
     QPoint intendedPosition() const;

@@ -29,10 +29,8 @@ NoteEntry::NoteEntry(NoteId id, QObject* parent)
 bool NoteEntry::apply(const NoteChange& change, QString* problem) {
     if (change.fresh) forgetLastAlarm();
     if (change.values) {
-        Note incoming = *change.values;
-        incoming.visible = values().visible;
-        m_state.setValues(incoming);
-        if (incoming.reminderOn) setReminderChecking(true);
+        setValues(*change.values);
+        if (change.values->reminderOn) setReminderChecking(true);
     }
     bool read = true;
     // A text is built in steps (cleared, then each part inserted): it is one change.
@@ -62,6 +60,12 @@ bool NoteEntry::apply(const NoteChange& change, QString* problem) {
         Q_EMIT changed();
     }
     return read;
+}
+
+void NoteEntry::setValues(const Note& values) {
+    Note incoming = values;
+    incoming.visible = this->values().visible;  // a window's to say
+    m_state.setValues(incoming);
 }
 
 bool NoteEntry::checkReminder(const QDateTime& now, bool withSound, QString* sound) {

@@ -31,6 +31,8 @@ public:
     // One change however many parts it has. False, with *problem, for a text that could not be
     // read.
     bool apply(const NoteChange& change, QString* problem = nullptr);
+    // New values but `visible`.
+    void setValues(const Note& values);
 
     // Whether the reminder is checked once a second: switched on by the load and the settings
     // dialog, off when the dialog switches the reminder off or a one-time alarm is closed.
