@@ -4,6 +4,7 @@
 // by its background; always on top. By keys: the arrows move among the pictures, Enter or +
 // inserts, Esc closes.
 
+#include <QLabel>
 #include <QWidget>
 #include <functional>
 

@@ -64,7 +64,7 @@ QAccessibleInterface* iconButtonInterface(const QString& className, QObject* obj
 
 IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
                        const QString& toolTip, QString name)
-    : QLabel(parent), m_readerName(std::move(name)) {
+    : QWidget(parent), m_readerName(std::move(name)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(iconButtonInterface);
         return true;
@@ -72,7 +72,6 @@ IconButton::IconButton(QWidget* parent, const QString& icon, const QRect& place,
     Q_UNUSED(factoryInstalled);
     setGeometry(place);
     setToolTip(toolTip);
-    setAlignment(Qt::AlignCenter);
     // Reached by Tab only: a click leaves the focus in the note's text.
     setFocusPolicy(Qt::TabFocus);
     setIcon(icon);
@@ -97,7 +96,8 @@ void ClockLabel::paintEvent(QPaintEvent*) {
 }
 
 void IconButton::setIcon(const QString& icon) {
-    setPixmap(renderIcon(icon, size(), devicePixelRatioF()));
+    m_pixmap = renderIcon(icon, size(), devicePixelRatioF());
+    update();
 }
 
 void IconButton::mousePressEvent(QMouseEvent* event) {
@@ -129,14 +129,18 @@ void IconButton::keyPressEvent(QKeyEvent* event) {
         pressWithoutMouse();
         return;
     }
-    QLabel::keyPressEvent(event);
+    QWidget::keyPressEvent(event);
 }
 
-void IconButton::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
+void IconButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!m_pixmap.isNull()) {
+        const QSizeF shown = m_pixmap.deviceIndependentSize();
+        painter.drawPixmap(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                           m_pixmap);
+    }
     if (!hasFocus()) return;
     // The focus mark: plain to see on any note colour.
-    QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
     painter.drawRoundedRect(QRectF(rect()).adjusted(3, 6, -3, -3), 3, 3);

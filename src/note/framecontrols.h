@@ -1,7 +1,7 @@
 #pragma once
 // The icon buttons and the clock of a note's title strip.
 
-#include <QLabel>
+#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 #include <functional>
@@ -9,7 +9,7 @@
 
 // An icon that acts on a left click, or on Space or Enter once reached by Tab; a disabled one
 // ignores both.
-class IconButton : public QLabel {
+class IconButton : public QWidget {
     Q_OBJECT
 public:
     // A screen reader reads `name` and, as its description, `toolTip`; a picture without a
@@ -17,6 +17,7 @@ public:
     IconButton(QWidget* parent, const QString& icon, const QRect& place,
                const QString& toolTip = {}, QString name = {});
     void setIcon(const QString& icon);
+    const QPixmap& pixmap() const { return m_pixmap; }
     // Pressed by a key or a screen reader, not the mouse: what it opens belongs at the button,
     // not at the pointer. Meant for the handlers of clicked().
     bool pressedWithoutMouse() const { return m_withoutMouse; }
@@ -33,6 +34,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QPixmap m_pixmap;  // drawn centred
     bool m_pressed = false;
     bool m_withoutMouse = false;
     // Not the accessible name: setting that makes a screen reader's object for every button of
