@@ -404,7 +404,7 @@ void TstApp::changesAreSavedSoonAndIdleWritesNothing() {
                               5000);
     Note locked = note(1)->note();
     locked.password = QStringLiteral("pw");
-    note(1)->setNote(locked);
+    note(1)->entry().setValues(locked);
     QTRY_COMPARE_WITH_TIMEOUT(f.storedValue(noteSection(1), kLock), QStringLiteral("pw"), 5000);
 
     // The auto-start entry waits for the end of the program.

@@ -188,7 +188,7 @@ void TstCommands::lockAndUnlock() {
     QCOMPARE(n->note().heightBeforeLock, std::optional<qint32>(638));
     Note pinned = n->note();
     pinned.heightBeforeLock = 3000;
-    n->setNote(pinned);
+    n->entry().setValues(pinned);
 
     // The password survives a restart.
     f.shutDown();

@@ -304,7 +304,7 @@ void TstEdit::aLockedNotesKeysDoNotAct() {
     Note values = locked->note();
     values.locked = true;
     values.password = QStringLiteral("pw");
-    locked->setNote(values);
+    locked->entry().setValues(values);
     locked->focusTitleStrip();
     QWidget* strip = locked->focusWidget();
     QCOMPARE(strip, locked->unlockButton());

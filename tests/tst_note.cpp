@@ -155,7 +155,7 @@ void TstNote::sizeClampsAndTheLockedHeight() {
     QTRY_COMPARE(note->note().height, 3000);
     Note locked = note->note();
     locked.locked = true;
-    note->setNote(locked);
+    note->entry().setValues(locked);
     resize(note, note->note().width, 5000);
     QTRY_COMPARE(note->note().height, 638);
     QCOMPARE(note->height(), units::twipsToPixels(638));
@@ -329,7 +329,7 @@ NoteWindow* armed(Application& program, const QString& repeat) {
     value.reminder = store::toReminder(QStringLiteral("2027年1月31日*14:30**") + repeat);
     value.reminderOn = true;
     value.soundPath = QStringLiteral("/sounds/bell.wav");
-    note->setNote(value);
+    note->entry().setValues(value);
     note->entry().forgetLastAlarm();
     note->entry().setReminderChecking(true);
     return note;
@@ -472,7 +472,7 @@ void TstNote::keyboardReachesTheTitleStrip() {
     Note locked = secret->note();
     locked.locked = true;
     locked.password = QStringLiteral("pw");
-    secret->setNote(locked);
+    secret->entry().setValues(locked);
     secret->show();
     secret->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(secret));
@@ -511,7 +511,7 @@ void TstNote::screenReadersSeeTheNoteButNotItsLockedText() {
     Note locked = note->note();
     locked.locked = true;
     locked.password = QStringLiteral("pw");
-    note->setNote(locked);
+    note->entry().setValues(locked);
     QVERIFY(!window->text(QAccessible::Name).contains(QStringLiteral("买牛奶")));
     QVERIFY(!childObjects().contains(note->editor()));
     QVERIFY(childObjects().contains(note->unlockButton()));
@@ -521,7 +521,7 @@ void TstNote::screenReadersSeeTheNoteButNotItsLockedText() {
     QVERIFY(hidden->text(QAccessible::Value).isEmpty());
 
     locked.locked = false;
-    note->setNote(locked);
+    note->entry().setValues(locked);
     QVERIFY(childObjects().contains(note->editor()));
     QAccessibleTextInterface* text =
         QAccessible::queryAccessibleInterface(note->editor())->textInterface();

@@ -298,7 +298,7 @@ void TstNoteList::rowsTellNotesApartAndTheFirstIsSelected() {
     Note lock = locked->note();
     lock.locked = true;
     lock.password = QStringLiteral("pw");
-    locked->setNote(lock);
+    locked->entry().setValues(lock);
 
     NoteListDialog* list = openList();
     QCOMPARE(list->rowPreview(0).text, QStringLiteral("shopping milk"));
@@ -392,7 +392,7 @@ void TstNoteList::searchNeverReadsALockedNote() {
     Note lock = locked->note();
     lock.locked = true;
     lock.password = QStringLiteral("pw");
-    locked->setNote(lock);
+    locked->entry().setValues(lock);
 
     NoteListDialog* list = openList();
     list->search(QStringLiteral("secret"));

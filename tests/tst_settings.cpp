@@ -77,7 +77,7 @@ private Q_SLOTS:
 private:
     NoteWindow* currentNote(const Note& value) {
         NoteWindow* note = f.program->createNote();
-        note->setNote(value);
+        note->entry().setValues(value);
         f.program->windows().noteActivated(note);
         return note;
     }
@@ -212,7 +212,7 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
     dialog->chooseOtherColour();
     QCOMPARE(note->note().colour, QColor(10, 20, 30));
     QVERIFY(f.dialogs.flags() == 3 && f.dialogs.color() == QColor(10, 20, 30));
-    note->setNote([&] {
+    note->entry().setValues([&] {
         Note v = note->note();
         v.colour = Qt::white;
         return v;
@@ -223,7 +223,7 @@ void TstSettings::coloursAndTheCancelledColourDialog() {
 
     // Another note activated: the dialog now acts on it, and its swatch says so.
     NoteWindow* other = f.program->createNote();
-    other->setNote(grey);
+    other->entry().setValues(grey);
     Q_EMIT other->activated();
     QCOMPARE(control<QLabel>(dialog, "currentColour")->palette().color(QPalette::Window),
              QColor(90, 90, 90));

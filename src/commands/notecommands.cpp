@@ -109,7 +109,7 @@ void lockNote(CommandHost& host) {
     locked.locked = true;
     locked.heightBeforeLock = locked.height;
     locked.height = notelayout::kMinHeightTwips;
-    note->setNote(locked);
+    note->entry().setValues(locked);
 }
 
 void unlockNote(NoteWindow* note) {
@@ -128,7 +128,7 @@ void unlockNote(NoteWindow* note) {
     unlocked.password.clear();
     unlocked.locked = false;
     unlocked.height = unlocked.heightBeforeLock.value_or(0);
-    note->setNote(unlocked);
+    note->entry().setValues(unlocked);
 }
 
 void setClipboardCapture(CommandHost& host, bool on) {

@@ -27,7 +27,6 @@ bool NoteWindow::apply(const NoteChange& change, QString* problem) {
 }
 
 void NoteWindow::showChange(const NoteChange& change) {
-    if (change.values) applyGeometry();
     // With gaps between the sections, the next save numbers the notes afresh and gives each
     // content file its new number.
     if (change.fresh) layOut();

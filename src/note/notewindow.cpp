@@ -65,10 +65,8 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     setUpKeyboardAndReaders();
 
     showValues();
-    applyGeometry();
     layOut();
-    // The window shows every value the note takes, but for its place and size: those it takes
-    // from the window manager too, so they are shown where they are set (setNote, moveTwips).
+    // The window shows every value the note takes, whoever sets it.
     connect(&m_state, &NoteState::changed, this, &NoteWindow::showValues);
     // The grips lie over the controls at the edges: every control shows their cursors and
     // hands a press there to them.
@@ -82,12 +80,13 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     connect(qApp, &QGuiApplication::screenRemoved, this, [this] { applyGeometry(); });
 }
 
-void NoteWindow::setNote(const Note& note) {
-    m_entry.setValues(note);
-    applyGeometry();
+QRect NoteWindow::placeOf(const Note& note) {
+    return {note.left, note.top, note.width, note.height};
 }
 
 void NoteWindow::showValues() {
+    // A place or size set elsewhere (a command, another machine): the window goes there.
+    if (placeOf(note()) != m_placeShown) applyGeometry();
     applyColour();
     // An opaque note stays an ordinary window; a translucent one made opaque again is one again.
     const qreal opacity = qBound(0, note().effectiveOpacity(), 255) / 255.0;
@@ -134,6 +133,7 @@ QPoint NoteWindow::intendedPosition() const {
 }
 
 void NoteWindow::applyGeometry() {
+    m_placeShown = placeOf(note());
     m_applyingGeometry = true;
     setGeometry(QRect(intendedPosition(), QSize(qMax(1, units::twipsToPixels(note().width)),
                                                 qMax(1, units::twipsToPixels(note().height)))));
@@ -262,9 +262,12 @@ void NoteWindow::takeSizeFromOutside(bool fromWindowManager) {
     }
     m_imposedSize = QSize();
     // A size from outside replaces the twips; ours stays as set.
-    m_state.setSize(
-        this->width() != ours.width() ? units::pixelsToTwips(this->width()) : note().width,
-        this->height() != ours.height() ? units::pixelsToTwips(this->height()) : note().height);
+    const int width =
+        this->width() != ours.width() ? units::pixelsToTwips(this->width()) : note().width;
+    const int height =
+        this->height() != ours.height() ? units::pixelsToTwips(this->height()) : note().height;
+    m_placeShown.setSize({width, height});  // where the window is: no size to show again
+    m_state.setSize(width, height);
 }
 
 void NoteWindow::moveEvent(QMoveEvent* event) {
@@ -286,7 +289,8 @@ void NoteWindow::takePlaceFromOutside() {
     // that shows at a screen's edge.
     if (!isVisible() || !displayplatform::windowsHavePlaces() || pos() == intendedPosition())
         return;
-    m_state.setPlace(units::pixelsToTwips(x()), units::pixelsToTwips(y()));
+    m_placeShown.moveTo(units::pixelsToTwips(x()), units::pixelsToTwips(y()));
+    m_state.setPlace(m_placeShown.x(), m_placeShown.y());
 }
 
 void NoteWindow::settleAfterMapping() {

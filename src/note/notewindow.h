@@ -32,9 +32,6 @@ public:
 
     // What the store keeps of this note; `visible` is whether the window is shown now.
     const Note& note() const { return m_state.values(); }
-    // New values for the note (NoteEntry::setValues), its place and size shown too. Whether
-    // the window is shown is left to the caller.
-    void setNote(const Note& note);
     // What the store asks (NoteEntry::apply), the caret and the scrolling kept, and the window
     // shown or hidden as the values say (the note being typed in stays). False, with *problem,
     // for a text that could not be read.
@@ -133,8 +130,10 @@ private:
     bool startSystemDrag(int grip);
     void applyGeometry();
     void applyColour();
-    // Colour, opacity, lock and reminder as the values say.
+    // Colour, opacity, lock, reminder, and a place and size the window did not take itself, as
+    // the values say.
     void showValues();
+    static QRect placeOf(const Note& note);  // left, top, width, height in twips
     void showLockAndReminder();
     QPoint intendedPosition() const;
     // Drags by the title or the bare frame: press, move, release. True when the event was
@@ -160,6 +159,7 @@ private:
     int m_resizeGrip = -1;  // the grip held down
     QPoint m_resizeStart;   // cursor at the grip's press or last drag step
     bool m_applyingGeometry = false;
+    QRect m_placeShown;  // the values' place and size the window was put at, or took itself
     WindowDrag m_drag;
     bool m_reasserted = false;       // our place was asked for again since the window was shown
     bool m_mapping = false;          // shown, not exposed yet
