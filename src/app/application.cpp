@@ -62,15 +62,18 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
     });
     // A note window closes with its note.
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
-        if (const auto* note = qobject_cast<NoteWindow*>(window)) closeNote(note->id());
+        if (const auto* note = qobject_cast<NoteWindow*>(window)) forgetNote(note->id());
     });
 }
 
 void Application::closeNote(NoteId id) {
-    if (NoteWindow* window = m_notes.windowOf(id)) {
-        m_windows.close(window);  // which comes back here without it
-        return;
-    }
+    if (NoteWindow* window = m_notes.windowOf(id))
+        m_windows.close(window);  // and the note with it
+    else
+        forgetNote(id);
+}
+
+void Application::forgetNote(NoteId id) {
     if (!m_noteList.find(id)) return;
     m_store.forget(id);
     // After the window, which is deleted first.

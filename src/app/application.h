@@ -99,6 +99,8 @@ private:
     void connectNote(NoteWindow* note);
     // A note goes for good: its window, if it has one, closes.
     void closeNote(NoteId id);
+    // The note leaves the list and the store.
+    void forgetNote(NoteId id);
     // What a tray click brings up: the dialog opened last, else the newest note (shown in a
     // window made for it); nullptr when there is neither.
     QWidget* windowToBringUp();

@@ -10,6 +10,14 @@
 #include "platform/clock.h"
 #include "richtext/richtextbox.h"
 
+NoteFactory::NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches,
+                         std::function<void(NoteWindow*)> wire)
+    : m_notes(notes), m_windows(windows), m_switches(switches), m_wire(std::move(wire)) {
+    QObject::connect(&m_windows, &OpenWindows::closed, &m_windows, [this](QWidget* window) {
+        if (const auto* note = qobject_cast<NoteWindow*>(window)) m_windowOf.remove(note->id());
+    });
+}
+
 NoteEntry* NoteFactory::createEntry() {
     NoteEntry* entry = m_notes.add();
     const QString created = timetext::creationTime(Clock::instance().now());
@@ -28,6 +36,7 @@ NoteWindow* NoteFactory::windowFor(NoteEntry& entry) {
     if (NoteWindow* shown = windowOf(entry.id())) return shown;
     auto* note = new NoteWindow(entry);
     m_windows.add(note);
+    m_windowOf.insert(entry.id(), note);
     windowops::setTopmost(note, m_switches.notesOnTop());
     m_wire(note);
     return note;
@@ -35,11 +44,4 @@ NoteWindow* NoteFactory::windowFor(NoteEntry& entry) {
 
 QList<NoteWindow*> NoteFactory::windows() const {
     return m_windows.notes();
-}
-
-NoteWindow* NoteFactory::windowOf(NoteId id) const {
-    for (NoteWindow* note : m_windows.notes()) {
-        if (note->id() == id) return note;
-    }
-    return nullptr;
 }

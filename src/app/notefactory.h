@@ -3,6 +3,7 @@
 // show notes: one for a note once it is to be seen, among the open windows, wired to the
 // program. A note that is never shown never has one.
 
+#include <QHash>
 #include <QList>
 #include <functional>
 
@@ -17,8 +18,7 @@ class ProgramSwitches;
 class NoteFactory {
 public:
     NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches,
-                std::function<void(NoteWindow*)> wire)
-        : m_notes(notes), m_windows(windows), m_switches(switches), m_wire(std::move(wire)) {}
+                std::function<void(NoteWindow*)> wire);
 
     // A new note in the list: made now, its first line saying so.
     NoteEntry* createEntry();
@@ -27,8 +27,8 @@ public:
     NoteWindow* create();
     // The window that shows this note, made (not shown) when it has none.
     NoteWindow* windowFor(NoteEntry& entry);
-    // The window of this note, or nullptr while it has none.
-    NoteWindow* windowOf(NoteId id) const;
+    // The window of this note, or nullptr while it has none (or once it is closed).
+    NoteWindow* windowOf(NoteId id) const { return m_windowOf.value(id); }
     // Every note window, in the order they were opened.
     QList<NoteWindow*> windows() const;
 
@@ -37,4 +37,6 @@ private:
     OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
     std::function<void(NoteWindow*)> m_wire;
+    // Looked up for every note a load or a merge hands on: no walk through all the windows.
+    QHash<NoteId, NoteWindow*> m_windowOf;
 };

@@ -62,19 +62,21 @@ QSet<const NoteWindow*> clocksUnderOtherNotes(const QList<NoteWindow*>& notes) {
 
 }  // namespace
 
-void NoteTickDispatcher::tick(const QDateTime& now, bool fullSecond) {
-    const QString clock = timetext::titleClock(now);
+void NoteTickDispatcher::checkReminders(const QDateTime& now) {
     const bool withSound = m_switches.reminderSound();
-    const QList<NoteEntry*>& entries = m_notes.entries();
-    for (NoteEntry* entry : entries) {
+    for (NoteEntry* entry : m_notes.entries()) {
         QString sound;
-        if (!fullSecond || !entry->checksReminder() ||
-            !entry->checkReminder(now, withSound, &sound))
-            continue;
+        if (!entry->checksReminder() || !entry->checkReminder(now, withSound, &sound)) continue;
         // In place of any other note's alarm: the notes share one sound.
         if (!sound.isEmpty()) Sound::instance().play(sound);
         m_windows.windowFor(*entry)->showAlarm();
     }
+}
+
+void NoteTickDispatcher::tick(const QDateTime& now, bool fullSecond) {
+    const QString clock = timetext::titleClock(now);
+    const QList<NoteEntry*>& entries = m_notes.entries();
+    if (fullSecond) checkReminders(now);
     // Read once per change, not at every tick: each read of text another program holds is a
     // string of round trips to it through the X server.
     const bool capturing = std::any_of(entries.cbegin(), entries.cend(),

@@ -25,6 +25,9 @@ public:
     void tick(const QDateTime& now, bool fullSecond);
 
 private:
+    // Every note's reminder, windows or not: a note whose alarm rings is shown.
+    void checkReminders(const QDateTime& now);
+
     const NoteList& m_notes;
     NoteFactory& m_windows;
     const ProgramSwitches& m_switches;

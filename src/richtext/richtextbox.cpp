@@ -73,12 +73,7 @@ void RichTextBox::showDocument(NoteDocument* doc) {
     m_heldLarge = false;
     m_heldPage = page;
     m_heldFrom = 0;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!m_ownEdit) settleLayout(textCursor(), false);
-        },
-        Qt::QueuedConnection);
+    settleSoon();
 }
 
 void RichTextBox::watchDocument() {

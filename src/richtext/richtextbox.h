@@ -143,6 +143,8 @@ private:
     // Ends an edit that may have held the layout: releases it, and puts the insertion point at
     // `start` always, or when a large text came in.
     void settleLayout(const QTextCursor& start, bool always);
+    // Settles a held layout once the events of the moment are handled.
+    void settleSoon();
     QTextCursor cursorAt(int position) const;
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);

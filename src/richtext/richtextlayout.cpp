@@ -67,17 +67,21 @@ void RichTextBox::watchChange(int from, int added) {
         // layout where the change was: the rest of the text would never be laid out.
         if (added <= kHeldFrom && !layoutUnderWay()) return;
         holdLayout();
-        // An edit the control makes by itself (a key, a drop) is settled when its event is
-        // handled; this is for any other.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_ownEdit) settleLayout(textCursor(), false);
-            },
-            Qt::QueuedConnection);
+        settleSoon();
     }
     m_heldFrom = std::min(m_heldFrom, from);
     if (added > kHeldFrom) m_heldLarge = true;
+}
+
+void RichTextBox::settleSoon() {
+    // An edit the control makes by itself (a key, a drop) is settled when its event is handled;
+    // this is for any other.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_ownEdit) settleLayout(textCursor(), false);
+        },
+        Qt::QueuedConnection);
 }
 
 void RichTextBox::settleLayout(const QTextCursor& start, bool always) {
