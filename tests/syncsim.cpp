@@ -88,11 +88,6 @@ NoteId ValueShelf::open(const NoteChange& change, QString* problem) {
     item.note.created = timetext::creationTime(Clock::instance().now());
     const NoteId id = item.id;
     items.push_back(std::move(item));
-    // As the app's new note window: a note made is a change to save.
-    if (sync) {
-        sync->contentChanged(id);
-        sync->changed();
-    }
     Item& made = items.back();
     if (change.values) made.note = *change.values;
     if (change.text) {
@@ -137,11 +132,6 @@ void ValueShelf::apply(NoteId id, const NoteChange& change) {
 
 void ValueShelf::close(NoteId id) {
     std::erase_if(items, [id](const Item& item) { return item.id == id; });
-    // As the app's window closing.
-    if (sync) {
-        sync->forget(id);
-        sync->changed();
-    }
 }
 
 void ValueShelf::first() {
@@ -152,7 +142,12 @@ void ValueShelf::first() {
                  QStringLiteral("创建：") + timetext::creationTime(Clock::instance().now()) +
                      QStringLiteral("\r\n")};
     QString problem;
-    open(change, &problem);
+    const NoteId id = open(change, &problem);
+    // As the app's new note: a change to save.
+    if (sync) {
+        sync->contentChanged(id);
+        sync->changed();
+    }
 }
 
 void Machine::start() {
@@ -190,11 +185,13 @@ void Machine::type(int index, const QString& word) {
 
 QStringList Machine::deleteNote(int index) {
     const ValueShelf::Item& item = m_shelf->items[size_t(index)];
-    const QStringList words = wordsIn(item.text->toPlainText()).values();
+    QStringList words = wordsIn(item.text->toPlainText()).values();
     const NoteId id = item.id;
     // As the delete command: the file first known, the window closed, the file removed, saved.
     const int stored = m_sync->storedNumber(id);
     m_shelf->close(id);
+    m_sync->forget(id);
+    m_sync->changed();
     if (stored > 0) m_sync->removeContentFile(stored);
     save();
     return words;

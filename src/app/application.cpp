@@ -21,7 +21,9 @@
 
 Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
     : m_autoSaveDelays(autoSaveDelays),
-      m_syncDelays(syncDelays),
+      m_store(m_shelf, m_switches,
+              {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
+              syncDelays),
       m_menus(
           programMenuItems(
               {m_host, m_switches, [this] { showAllNotes(); }, [this] { hideAllNotes(); },
@@ -47,6 +49,9 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
     connect(editMenu, &QMenu::aboutToShow, this, &Application::updateEditMenu);
     connect(editMenu, &QMenu::aboutToHide, this, &Application::updateEditMenu);
 
+    connect(&m_notes, &NoteFactory::made, this, &Application::connectNote);
+    connect(&m_shelf, &WindowShelf::firstWanted, this, &Application::newNote);
+    connect(&m_tray, &ProgramTray::newNoteWanted, this, &Application::newNote);
     connect(&m_end, &ProgramEnd::ended, this, &Application::ended);
     connect(&m_store, &StoreSync::happened, this,
             [this](const StoreEvent& event) { tellUser(storeEventText(event)); });
@@ -55,37 +60,12 @@ Application::Application(AutoSave::Delays autoSaveDelays, SyncDelays syncDelays)
             [this](NoteWindow* note, const QString& text) {
                 commands::findFromStart(m_host, note, text);
             });
-    connect(&m_noteList, &NoteList::added, this, [this](NoteEntry* note) {
-        connect(note, &NoteEntry::changed, &m_store, &StoreSync::changed);
-        connect(note, &NoteEntry::contentChanged, this,
-                [this, id = note->id()] { m_store.contentChanged(id); });
+    connect(&m_noteList, &NoteList::edited, &m_store, &StoreSync::changed);
+    connect(&m_noteList, &NoteList::contentEdited, &m_store, &StoreSync::contentChanged);
+    connect(&m_noteList, &NoteList::removed, &m_store, [this](NoteId id) {
+        m_store.forget(id);
+        m_store.changed();
     });
-    // A note window closes with its note.
-    connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
-        if (const auto* note = qobject_cast<NoteWindow*>(window)) forgetNote(note->id());
-    });
-}
-
-void Application::closeNote(NoteId id) {
-    if (NoteWindow* window = m_notes.windowOf(id))
-        m_windows.close(window);  // and the note with it
-    else
-        forgetNote(id);
-}
-
-void Application::forgetNote(NoteId id) {
-    if (!m_noteList.find(id)) return;
-    m_store.forget(id);
-    // After the window, which is deleted first.
-    m_noteList.remove(id);
-    m_store.changed();
-}
-
-QWidget* Application::windowToBringUp() {
-    QWidget* newest = m_windows.newest();
-    if (newest && !qobject_cast<NoteWindow*>(newest)) return newest;
-    const QList<NoteEntry*>& notes = m_noteList.entries();
-    return notes.isEmpty() ? nullptr : m_notes.windowFor(*notes.last());
 }
 
 void Application::startUp() {
@@ -118,10 +98,7 @@ void Application::openPage(const QUrl& url, const QString& shown) {
 }
 
 NoteWindow* Application::createNote() {
-    NoteWindow* note = m_notes.create();
-    m_store.contentChanged(note->id());
-    m_store.changed();
-    return note;
+    return m_notes.create();
 }
 
 void Application::newNote() {

@@ -97,13 +97,6 @@ private:
     // The tray menu at a note, opened by a key there.
     void popUpTrayMenuAt(QPoint at);
     void connectNote(NoteWindow* note);
-    // A note goes for good: its window, if it has one, closes.
-    void closeNote(NoteId id);
-    // The note leaves the list and the store.
-    void forgetNote(NoteId id);
-    // What a tray click brings up: the dialog opened last, else the newest note (shown in a
-    // window made for it); nullptr when there is neither.
-    QWidget* windowToBringUp();
     // The note menu at a point of the screen, for this note, which becomes the current one.
     void popUpNoteMenu(NoteWindow* note, QPoint at);
     // The edit menu of a note's text, its items enabled for the current note.
@@ -121,25 +114,18 @@ private:
     NoteList m_noteList;
     OpenWindows m_windows;
     ProgramSwitches m_switches;
-    NoteFactory m_notes{m_noteList, m_windows, m_switches,
-                        [this](NoteWindow* note) { connectNote(note); }};
+    // Each part is given the parts it works with, declared before it, and nothing of the
+    // program itself but the menus' commands, which run only once it is made: what a part has
+    // to tell the program comes by signals, connected once every part exists.
+    NoteFactory m_notes{m_noteList, m_windows, m_switches};
+    WindowShelf m_shelf{m_noteList, m_notes};
     AutoSave::Delays m_autoSaveDelays;
-    SyncDelays m_syncDelays;
-    WindowShelf m_shelf{
-        m_noteList, m_notes, {[this] { newNote(); }, [this](NoteId id) { closeNote(id); }}};
-    StoreSync m_store{
-        m_shelf,
-        m_switches,
-        {paths::storeDir(), paths::snapshotsDir(), paths::conflictsDir(), kSnapshotDays},
-        m_syncDelays};
+    StoreSync m_store;
     NoteTickDispatcher m_ticks{m_noteList, m_notes, m_switches};
-    ModelessDialogs m_dialogs{m_windows, m_noteList, m_notes, [this] { return currentNote(); },
-                              &m_owner};
-    NoteCommandHost m_host{m_windows, m_switches, m_store, m_dialogs,
-                           [this] { return createNote(); }};
+    ModelessDialogs m_dialogs{m_windows, m_noteList, m_notes, &m_owner};
+    NoteCommandHost m_host{m_windows, m_notes, m_switches, m_store, m_dialogs};
     ProgramMenus m_menus;
-    ProgramTray m_tray{[this] { return windowToBringUp(); },
-                       m_menus.menu(ProgramMenus::Which::Tray), [this] { newNote(); }};
+    ProgramTray m_tray{m_windows, m_noteList, m_notes, m_menus.menu(ProgramMenus::Which::Tray)};
     ProgramEnd m_end{m_store, m_switches, m_tray, m_windows};
-    StoreSwitch m_storeSwitch{m_store, m_autoSaveDelays, [this] { m_end.endToRestart(); }};
+    StoreSwitch m_storeSwitch{m_store, m_autoSaveDelays, m_end};
 };

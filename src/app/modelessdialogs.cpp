@@ -19,13 +19,12 @@ bool bringForward(QWidget* dialog) {
 }  // namespace
 
 ModelessDialogs::ModelessDialogs(OpenWindows& windows, const NoteList& notes,
-                                 NoteFactory& noteWindows, std::function<NoteWindow*()> currentNote,
-                                 QWidget* parent)
+                                 NoteFactory& noteWindows, QWidget* parent)
     : QObject(parent),
       m_windows(windows),
       m_notes(notes),
       m_noteWindows(noteWindows),
-      m_currentNote(std::move(currentNote)),
+      m_currentNote([&windows] { return windows.currentNote(); }),
       m_parent(parent) {
     // Gone at once, not when the window is deleted later.
     connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {

@@ -20,10 +20,10 @@ class OpenWindows;
 class ModelessDialogs : public QObject {
     Q_OBJECT
 public:
-    // The dialogs act on the current note; `parent` owns the settings dialog. The note list
-    // lists `notes` and shows them in their windows.
+    // The dialogs act on the current note of `windows`; `parent` owns the settings dialog. The
+    // note list lists `notes` and shows them in their windows.
     ModelessDialogs(OpenWindows& windows, const NoteList& notes, NoteFactory& noteWindows,
-                    std::function<NoteWindow*()> currentNote, QWidget* parent);
+                    QWidget* parent);
 
     // "帖子列表": the notes picked there are shown and brought forward. The keyboard is in its
     // search field.

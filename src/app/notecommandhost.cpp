@@ -1,6 +1,7 @@
 #include "app/notecommandhost.h"
 
 #include "app/modelessdialogs.h"
+#include "app/notefactory.h"
 #include "app/openwindows.h"
 #include "app/topmost.h"
 #include "model/programswitches.h"
@@ -8,7 +9,7 @@
 #include "notebook/storesync.h"
 
 NoteWindow* NoteCommandHost::createNote() {
-    return m_createNote();
+    return m_notes.create();
 }
 
 NoteWindow* NoteCommandHost::currentNote() const {

@@ -6,20 +6,20 @@
 #include "commands/notecommands.h"
 
 class ModelessDialogs;
+class NoteFactory;
 class OpenWindows;
 class ProgramSwitches;
 class StoreSync;
 
 class NoteCommandHost final : public CommandHost {
 public:
-    // `createNote` makes a note and its window.
-    NoteCommandHost(OpenWindows& windows, const ProgramSwitches& switches, StoreSync& store,
-                    ModelessDialogs& dialogs, std::function<NoteWindow*()> createNote)
+    NoteCommandHost(OpenWindows& windows, NoteFactory& notes, const ProgramSwitches& switches,
+                    StoreSync& store, ModelessDialogs& dialogs)
         : m_windows(windows),
+          m_notes(notes),
           m_switches(switches),
           m_store(store),
-          m_dialogs(dialogs),
-          m_createNote(std::move(createNote)) {}
+          m_dialogs(dialogs) {}
 
     NoteWindow* createNote() override;
     NoteWindow* currentNote() const override;
@@ -39,10 +39,10 @@ public:
 
 private:
     OpenWindows& m_windows;
+    NoteFactory& m_notes;
     const ProgramSwitches& m_switches;
     StoreSync& m_store;
     ModelessDialogs& m_dialogs;
-    std::function<NoteWindow*()> m_createNote;
     QString m_findText;  // the last text searched for, in any note
     std::function<void(QPoint)> m_trayMenu;
 };

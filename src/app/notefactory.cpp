@@ -10,12 +10,22 @@
 #include "platform/clock.h"
 #include "richtext/richtextbox.h"
 
-NoteFactory::NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches,
-                         std::function<void(NoteWindow*)> wire)
-    : m_notes(notes), m_windows(windows), m_switches(switches), m_wire(std::move(wire)) {
-    QObject::connect(&m_windows, &OpenWindows::closed, &m_windows, [this](QWidget* window) {
-        if (const auto* note = qobject_cast<NoteWindow*>(window)) m_windowOf.remove(note->id());
+NoteFactory::NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches)
+    : m_notes(notes), m_windows(windows), m_switches(switches) {
+    connect(&m_windows, &OpenWindows::closed, this, [this](QWidget* window) {
+        const auto* note = qobject_cast<NoteWindow*>(window);
+        if (!note) return;
+        m_windowOf.remove(note->id());
+        // After the window, which is deleted first.
+        m_notes.remove(note->id());
     });
+}
+
+void NoteFactory::close(NoteId id) {
+    if (NoteWindow* window = windowOf(id))
+        m_windows.close(window);
+    else
+        m_notes.remove(id);
 }
 
 NoteEntry* NoteFactory::createEntry() {
@@ -38,7 +48,7 @@ NoteWindow* NoteFactory::windowFor(NoteEntry& entry) {
     m_windows.add(note);
     m_windowOf.insert(entry.id(), note);
     windowops::setTopmost(note, m_switches.notesOnTop());
-    m_wire(note);
+    Q_EMIT made(note);
     return note;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 // New notes, each in the note list and stamped with its creation time, and the windows that
-// show notes: one for a note once it is to be seen, among the open windows, wired to the
-// program. A note that is never shown never has one.
+// show notes: one for a note once it is to be seen, among the open windows. A note that is
+// never shown never has one; a note whose window closes goes with it.
 
 #include <QHash>
 #include <QList>
-#include <functional>
+#include <QObject>
 
 #include "model/notechange.h"
 
@@ -15,10 +15,10 @@ class NoteWindow;
 class OpenWindows;
 class ProgramSwitches;
 
-class NoteFactory {
+class NoteFactory : public QObject {
+    Q_OBJECT
 public:
-    NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches,
-                std::function<void(NoteWindow*)> wire);
+    NoteFactory(NoteList& notes, OpenWindows& windows, const ProgramSwitches& switches);
 
     // A new note in the list: made now, its first line saying so.
     NoteEntry* createEntry();
@@ -31,12 +31,17 @@ public:
     NoteWindow* windowOf(NoteId id) const { return m_windowOf.value(id); }
     // Every note window, in the order they were opened.
     QList<NoteWindow*> windows() const;
+    // A note goes for good: its window closes, and the note with it.
+    void close(NoteId id);
+
+Q_SIGNALS:
+    // A window was made for a note, to be wired to the program.
+    void made(NoteWindow* window);
 
 private:
     NoteList& m_notes;
     OpenWindows& m_windows;
     const ProgramSwitches& m_switches;
-    std::function<void(NoteWindow*)> m_wire;
     // Looked up for every note a load or a merge hands on: no walk through all the windows.
     QHash<NoteId, NoteWindow*> m_windowOf;
 };

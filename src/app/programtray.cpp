@@ -8,16 +8,31 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "app/notefactory.h"
+#include "app/openwindows.h"
 #include "desktop/appicon.h"
 #include "desktop/notifications.h"
 #include "desktop/prompts.h"
 #include "desktop/tray.h"
 #include "desktop/windowops.h"
+#include "note/notewindow.h"
+#include "notes/notelist.h"
 #include "platform/apppaths.h"
 
-ProgramTray::ProgramTray(std::function<QWidget*()> newest, QMenu* menu,
-                         std::function<void()> newNote, QObject* parent)
-    : QObject(parent), m_newest(std::move(newest)), m_menu(menu), m_newNote(std::move(newNote)) {}
+ProgramTray::ProgramTray(OpenWindows& windows, const NoteList& notes, NoteFactory& noteWindows,
+                         QMenu* menu, QObject* parent)
+    : QObject(parent),
+      m_windows(windows),
+      m_notes(notes),
+      m_noteWindows(noteWindows),
+      m_menu(menu) {}
+
+QWidget* ProgramTray::windowToBringUp() {
+    QWidget* newest = m_windows.newest();
+    if (newest && !qobject_cast<NoteWindow*>(newest)) return newest;
+    const QList<NoteEntry*>& notes = m_notes.entries();
+    return notes.isEmpty() ? nullptr : m_noteWindows.windowFor(*notes.last());
+}
 
 void ProgramTray::show() {
     TrayIcon& tray = TrayIcon::instance();
@@ -38,9 +53,9 @@ void ProgramTray::remove() {
 }
 
 void ProgramTray::leftClicked() {
-    QWidget* newest = m_newest();
+    QWidget* newest = windowToBringUp();
     if (!newest) {
-        m_newNote();  // the first note, at the right edge of the screen
+        Q_EMIT newNoteWanted();
         return;
     }
     newest->show();

@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
-#include <functional>
 
+class NoteFactory;
+class NoteList;
+class OpenWindows;
 class QWidget;
 class QMenu;
 
@@ -17,8 +19,9 @@ public:
     // How long a tray may take to start with the desktop session.
     static constexpr int kTrayWaitMs = 10000;
 
-    // `newest`: the window a left click brings up, nullptr while there is none to bring up.
-    ProgramTray(std::function<QWidget*()> newest, QMenu* menu, std::function<void()> newNote,
+    // A left click brings up the dialog opened last, else the newest note (in a window made
+    // for it).
+    ProgramTray(OpenWindows& windows, const NoteList& notes, NoteFactory& noteWindows, QMenu* menu,
                 QObject* parent = nullptr);
 
     // The icon with its tip and menu; with no tray kTrayWaitMs later, the user is told how to
@@ -41,10 +44,17 @@ public:
     // window manager's.
     static QString noTrayKey(const QString& desktop, const QString& windowManager);
     void tell(const QString& text);
+    // What a left click brings up; nullptr when there is nothing.
+    QWidget* windowToBringUp();
+
+Q_SIGNALS:
+    // A left click with no note: the first one, at the right edge of the screen.
+    void newNoteWanted();
 
 private:
-    std::function<QWidget*()> m_newest;
+    OpenWindows& m_windows;
+    const NoteList& m_notes;
+    NoteFactory& m_noteWindows;
     QMenu* m_menu;
-    std::function<void()> m_newNote;
     bool m_removed = false;
 };

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "app/programend.h"
 #include "app/storemove.h"
 #include "desktop/prompts.h"
 #include "notebook/storesync.h"
@@ -58,5 +59,5 @@ void StoreSwitch::switchTo(const QString& dir, bool move) {
         std::fprintf(stderr, "jotpin: %s\n",
                      qPrintable(QDir::toNativeSeparators(from + u'/' + name) +
                                 QStringLiteral(": 与复制的文件不同或无法删除，留在原处")));
-    m_endToRestart();
+    m_end.endToRestart();
 }

@@ -5,22 +5,22 @@
 // program goes on with the store where it was.
 
 #include <QString>
-#include <functional>
 
 #include "notebook/autosave.h"
 
+class ProgramEnd;
 class StoreSync;
 
 class StoreSwitch {
 public:
-    // `endToRestart` ends the program, which starts again on the folder remembered.
-    StoreSwitch(StoreSync& store, AutoSave::Delays autoSave, std::function<void()> endToRestart)
-        : m_store(store), m_autoSave(autoSave), m_endToRestart(std::move(endToRestart)) {}
+    // `end` ends the program, which starts again on the folder remembered.
+    StoreSwitch(StoreSync& store, AutoSave::Delays autoSave, ProgramEnd& end)
+        : m_store(store), m_autoSave(autoSave), m_end(end) {}
 
     void switchTo(const QString& dir, bool move);
 
 private:
     StoreSync& m_store;
     AutoSave::Delays m_autoSave;
-    std::function<void()> m_endToRestart;
+    ProgramEnd& m_end;
 };

@@ -14,6 +14,8 @@ QList<NoteShelf::Shown> WindowShelf::notes() const {
 }
 
 bool WindowShelf::update(NoteId id, const NoteChange& change, QString* problem) {
+    // What the store hands over it holds already.
+    const NoteList::Quiet quiet(m_notes);
     NoteEntry* entry = m_notes.find(id);
     if (!entry) return false;
     if (NoteWindow* window = m_windows.windowOf(id)) return window->apply(change, problem);
@@ -27,6 +29,7 @@ bool WindowShelf::update(NoteId id, const NoteChange& change, QString* problem) 
 
 NoteId WindowShelf::open(const NoteChange& change, QString* problem) {
     // Made as a new note is: a text that cannot be read leaves its first line.
+    const NoteList::Quiet quiet(m_notes);
     const NoteId id = m_windows.createEntry()->id();
     update(id, change, problem);
     return id;
@@ -34,6 +37,11 @@ NoteId WindowShelf::open(const NoteChange& change, QString* problem) {
 
 void WindowShelf::apply(NoteId id, const NoteChange& change) {
     update(id, change, nullptr);
+}
+
+void WindowShelf::close(NoteId id) {
+    const NoteList::Quiet quiet(m_notes);
+    m_windows.close(id);
 }
 
 void WindowShelf::settle() {

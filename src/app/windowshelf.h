@@ -1,35 +1,34 @@
 #pragma once
 // The notes as the store sees them: the note list, each note known by its identity; a note is
-// given a window when it is to be seen, and closed as the store asks.
+// given a window when it is to be seen, and closed as the store asks. What the store hands over
+// it holds already: the list does not tell it back as a change.
 
-#include <functional>
+#include <QObject>
 
 #include "notebook/noteshelf.h"
 
 class NoteFactory;
 class NoteList;
 
-class WindowShelf final : public NoteShelf {
+class WindowShelf final : public QObject, public NoteShelf {
+    Q_OBJECT
 public:
-    // The first note of a new store, and how a note closes.
-    struct Notes {
-        std::function<void()> first;
-        std::function<void(NoteId)> close;
-    };
-    WindowShelf(NoteList& notes, NoteFactory& windows, Notes calls)
-        : m_notes(notes), m_windows(windows), m_calls(std::move(calls)) {}
+    WindowShelf(NoteList& notes, NoteFactory& windows) : m_notes(notes), m_windows(windows) {}
 
     QList<Shown> notes() const override;
     NoteId open(const NoteChange& change, QString* problem) override;
     void apply(NoteId id, const NoteChange& change) override;
-    void close(NoteId id) override { m_calls.close(id); }
-    void first() override { m_calls.first(); }
+    void close(NoteId id) override;
+    void first() override { Q_EMIT firstWanted(); }
     void settle() override;
+
+Q_SIGNALS:
+    // The first note of a new store, made as a new note is.
+    void firstWanted();
 
 private:
     bool update(NoteId id, const NoteChange& change, QString* problem);
 
     NoteList& m_notes;
     NoteFactory& m_windows;
-    Notes m_calls;
 };

@@ -32,16 +32,14 @@ QStringList shownTexts(const NoteShelf& shelf) {
 
 // A settings file the sync tool left as a conflict copy: the notes it lists whose texts are
 // in the store but shown by no note here (made on the machine whose settings file lost) come
-// back as notes. How many did.
-int restoreListed(NoteShelf& shelf, const QString& store, const Switches& switches,
-                  const QString& copyPath, QStringList* texts) {
+// back as notes, added to *restored.
+void restoreListed(NoteShelf& shelf, const QString& store, const Switches& switches,
+                   const QString& copyPath, QStringList* texts, QList<NoteId>* restored) {
     // Read as a settings file of its own: the notes it lists.
     QTemporaryDir dir;
-    if (!dir.isValid() || !QFile::copy(copyPath, dir.filePath(store::keys::kSettingsFile)))
-        return 0;
+    if (!dir.isValid() || !QFile::copy(copyPath, dir.filePath(store::keys::kSettingsFile))) return;
     const store::LoadedStore listed = store::loadStore(dir.path(), switches);
     const QString heading = otherVersionHeading(QFileInfo(copyPath).lastModified());
-    int restored = 0;
     for (const store::StoredNote& stored : listed.notes) {
         QStringList problems;
         const store::Content content = store::readContent(store, stored.section, &problems);
@@ -55,11 +53,9 @@ int restoreListed(NoteShelf& shelf, const QString& store, const Switches& switch
         change.text = noteText(content);
         change.heading = heading;
         QString why;
-        shelf.open(change, &why);
+        restored->append(shelf.open(change, &why));
         texts->append(text);
-        ++restored;
     }
-    return restored;
 }
 
 }  // namespace
@@ -90,18 +86,17 @@ NoteText noteText(const store::Content& content) {
     return {};
 }
 
-bool keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs) {
+NoteId keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs) {
     QStringList problems;
     const store::Content content = store::readContent(store, section, &problems);
     const QString text = comparableContent(content);
-    if (text.trimmed().isEmpty() || shownTexts(shelf).contains(text)) return false;
+    if (text.trimmed().isEmpty() || shownTexts(shelf).contains(text)) return 0;
     NoteChange change;
     change.fresh = true;
     change.text = noteText(content);
     change.heading = otherVersionHeading(QDateTime::fromMSecsSinceEpoch(modifiedMs));
     QString why;
-    shelf.open(change, &why);
-    return true;
+    return shelf.open(change, &why);
 }
 
 Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
@@ -111,7 +106,6 @@ Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
     QDir().mkpath(keptDir);
     QStringList texts = shownTexts(shelf);
     Folded folded{.keptIn = keptDir};
-    int& restored = folded.restored;
     int& linksOut = folded.linksOut;
     for (const QString& path : copies) {
         const QFileInfo copy(path);
@@ -132,12 +126,11 @@ Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
                                     : NoteText{NoteText::Kind::Plain, {}, plain};
                 change.heading = otherVersionHeading(copy.lastModified());
                 QString why;
-                shelf.open(change, &why);
+                folded.restored.append(shelf.open(change, &why));
                 texts.append(text);
-                ++restored;
             }
         } else {
-            restored += restoreListed(shelf, places.store, switches, path, &texts);
+            restoreListed(shelf, places.store, switches, path, &texts, &folded.restored);
         }
         // Out of the store, where the sync tool would bring it back to every machine.
         QString target = keptDir + u'/' + copy.fileName();

@@ -31,12 +31,12 @@ QString comparable(const QString& text);
 QString plainTextOf(const QByteArray& bytes, bool* isRtf = nullptr);
 NoteText noteText(const store::Content& content);
 
-// What folding conflict copies did: copies moved out of the store (to `keptIn`), texts that
-// came back as notes, copies that were links out of the store (moved, never read).
+// What folding conflict copies did: copies moved out of the store (to `keptIn`), the notes
+// their texts came back as, copies that were links out of the store (moved, never read).
 struct Folded {
     QString keptIn;
     int moved = 0;
-    int restored = 0;
+    QList<NoteId> restored = {};
     int linksOut = 0;
 };
 // Every text only the copies hold comes back as a note; then the copies leave the store, where
@@ -44,7 +44,7 @@ struct Folded {
 Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
             const QStringList& copies);
 // Content file `section`, listed by no settings file, whose settings file did not come in
-// time: its text, if no note shows it, comes back as a note. True when it did.
-bool keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs);
+// time: its text, if no note shows it, comes back as a note: that note, 0 for none.
+NoteId keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 modifiedMs);
 
 }  // namespace conflictcopies

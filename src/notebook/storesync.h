@@ -1,11 +1,9 @@
 #pragma once
 // The store kept in step with the notes shown: loaded into them, saved soon after every change
-// and at the end, and another machine's changes taken in as they arrive (the store folder
-// watched, the versions merged, the conflict copies of sync tools folded in). No windows: the
-// notes are a NoteShelf's, and each gets what changed in one call.
+// and at the end, and the store folder watched so that another machine's changes are merged
+// (StoreMerger) as they arrive. It says when; what a load or a merge does is the merger's. No
+// windows: the notes are a NoteShelf's.
 
-#include <QElapsedTimer>
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -15,7 +13,7 @@
 #include "notebook/notebook.h"
 #include "notebook/noteshelf.h"
 #include "notebook/storeevent.h"
-#include "store/notestore.h"
+#include "notebook/storemerger.h"
 
 class ProgramSwitches;
 class StoreWatch;
@@ -34,14 +32,7 @@ struct SyncDelays {
 class StoreSync : public QObject {
     Q_OBJECT
 public:
-    // Where the store is, and where what leaves it goes: the daily snapshots, the conflict
-    // copies of sync tools.
-    struct Places {
-        QString store;
-        QString snapshots;
-        QString conflicts;
-        int snapshotDays = 7;
-    };
+    using Places = StorePlaces;
     StoreSync(NoteShelf& shelf, ProgramSwitches& switches, Places places, SyncDelays delays = {},
               QObject* parent = nullptr);
 
@@ -52,17 +43,14 @@ public:
     // From here on every change is saved soon, not only at the end, and changes another
     // machine makes to the store are taken in as they arrive.
     void saveSoon(AutoSave::Delays delays);
-    // Takes in what another machine changed in the store, if anything; true when the notes
-    // here are the store's merged with their own changes. Not `patient`: a store still
-    // arriving is merged as it stands. *conflictCopies: those sync tools left in the store.
-    bool mergeFromDisk(bool patient = true, QStringList* conflictCopies = nullptr);
     // The store's files changed: someone else's, or the echo of a save of ours. Merged, and
     // the conflict copies folded in.
     void checkDisk();
     // The end: saving soon stops, and what is unsaved is saved now.
     bool finish(QStringList* errors);
 
-    // Something the store holds changed: save soon.
+    // Something the store holds changed: save soon. The shelf's notes changed by the user;
+    // what the store itself hands the shelf is no change.
     void changed();
     void contentChanged(NoteId note);
     void forget(NoteId note);
@@ -74,49 +62,34 @@ public:
     // The number of the content file that holds the note's text, 0 for none.
     int storedNumber(NoteId note) { return m_notebook.storedNumber(note); }
     const QString& storeDir() const { return m_places.store; }
-    Notebook& notebook() { return m_notebook; }
 
 Q_SIGNALS:
     // Something the user should hear of.
     void happened(const StoreEvent& event);
 
 private:
-    // A stored note onto the shelf: its values, its text, shown unless stored hidden; a merge's
-    // note with an empty text where the file is not here, and perhaps a first line.
-    store::Content showStored(const Note& values, int section, QStringList* problems, NoteId* id,
-                              bool emptyWhenMissing = false, const QString& heading = {});
+    // Takes in what another machine changed in the store, if anything; true when the notes
+    // here are the store's merged with their own changes. Not `patient`: a store still
+    // arriving is merged as it stands, else it is looked at again soon.
+    bool mergeFromDisk(bool patient = true, QStringList* conflictCopies = nullptr);
     // The store folder is not there (a synced folder not mounted yet): nothing is loaded or
     // saved until it is; then its notes join those made meanwhile.
     void waitForStore();
-    // Carries out a merge: their changes into the notes here, theirs the new base.
-    void applyMerge(const merge::Plan& plan, QList<merge::StoredVersion> theirs,
-                    store::DiskState disk, QStringList* problems);
-    // Conflict copies that sync tools left: every text only they hold comes back as a note,
-    // then the copies leave the store.
-    void foldConflictCopies(const QStringList& copies);
-    // The numbered notes as the notebook saves them.
-    QList<Notebook::Page> pages() const;
     // A save ended: what is unsaved now, and when to try again.
     void saveFinished(bool saved);
-    void say(const StoreEvent& event);
 
     NoteShelf& m_shelf;
     ProgramSwitches& m_switches;
     Places m_places;
+    SyncDelays m_delays;
     Notebook m_notebook;
+    StoreMerger m_merger;
     AutoSave* m_autoSave = nullptr;
     bool m_loading = false;
-    bool m_waiting = false;       // for the store folder to appear
-    bool m_applying = false;      // another machine's changes: what they change is no change here
-    bool m_gaveIdentity = false;  // a note shown was given a creation time: to be written
-    bool m_identityToWrite = false;  // so did loading: written soon, not only at a change
-    SyncDelays m_delays;
-    QElapsedTimer m_clock;
-    // Files still arriving, by number (a content file missed; its negative: a content file
-    // whose settings file is missed): when first missed.
-    QHash<int, qint64> m_missedSince;
-    QTimer m_recheck;  // the store's files, looked at again
+    bool m_waiting = false;    // for the store folder to appear
+    bool m_writeSoon = false;  // loading gave notes an identity: written soon
     bool m_diskChangedDuringSave = false;
     std::optional<AutoSave::Delays> m_saveSoonOnceThere;  // asked for while waiting
+    QTimer m_recheck;                                     // the store's files, looked at again
     StoreWatch* m_watch = nullptr;
 };
