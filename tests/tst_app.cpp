@@ -12,13 +12,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
 #include <memory>
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 #include "programfixture.h"
 
 #include "app/menutable.h"
 #include "app/requests.h"
 #include "app/topmost.h"
+#include "desktop/localline.h"
 #include "desktop/screen.h"
 #include "desktop/singleinstance.h"
 #include "desktop/windowops.h"
@@ -65,6 +72,7 @@ private Q_SLOTS:
     void aSnapshotADayBeforeTheFirstSaveSevenKept();
     void openWindowsKeepOrderAndShiftDown();
     void oneProgramPerStore();
+    void aLocalLineIsTakenWholeAndBounded();
     void startOptionsActOnTheRunningProgram();
     void noTrayIsToldOncePerDesktop();
     void staleLocksAreTakenOver_data();
@@ -531,6 +539,49 @@ void TstApp::oneProgramPerStore() {
     // Nothing of the lock is in the store, where a sync tool would carry it to other machines.
     QCOMPARE(QDir(store.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
+}
+
+void TstApp::aLocalLineIsTakenWholeAndBounded() {
+#ifdef Q_OS_UNIX
+    const QString name = QStringLiteral("jotpin-test-%1").arg(QCoreApplication::applicationPid());
+    LocalLineServer server;
+    QString error;
+    QVERIFY2(server.listen(name, &error), qPrintable(error));
+    QSignalSpy lines(&server, &LocalLineServer::lineReceived);
+    // Callers as a hostile or a slow one would be: bytes sent as they come, left open.
+    const auto caller = [&name] {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(QDir::tempPath() + u'/' + name);
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 ? fd : -1;
+    };
+    const int pieces = caller();
+    const int leaves = caller();
+    const int endless = caller();
+    QVERIFY(pieces >= 0 && leaves >= 0 && endless >= 0);
+    QVERIFY(::write(pieces, "new-", 4) == 4);
+    QTest::qWait(50);
+    QVERIFY(lines.isEmpty());
+    QVERIFY(::write(pieces, "note\nmore", 9) == 9);
+    QTRY_COMPARE(lines.size(), 1);
+    QCOMPARE(lines.at(0).at(0).toByteArray(), QByteArray("new-note"));
+    ::close(leaves);
+    const QByteArray flood(100000, 'x');
+    QVERIFY(::write(endless, flood.constData(), size_t(flood.size())) > 0);
+    QTRY_COMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(1).at(0).toByteArray().size(), LocalLineServer::kMaxLine);
+    ::close(pieces);
+    ::close(endless);
+    // It answers the next caller as before; gone, it leaves no socket behind.
+    QVERIFY(LocalLineServer::send(name, "show\n", 500));
+    QTRY_COMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(2).at(0).toByteArray(), QByteArray("show"));
+    server.close();
+    QVERIFY(!QFile::exists(QDir::tempPath() + u'/' + name));
+    QVERIFY(!LocalLineServer::send(name, "show\n", 500));
+#endif
 }
 
 void TstApp::startOptionsActOnTheRunningProgram() {

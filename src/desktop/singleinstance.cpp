@@ -4,12 +4,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
 #include <QTimer>
+
+#include "desktop/localline.h"
 
 SingleInstance::SingleInstance(const QString& storeDir, QString lockDir, int answerMs,
                                QObject* parent)
@@ -76,37 +76,22 @@ bool SingleInstance::takeOver() {
 }
 
 void SingleInstance::listen(QString* problem) {
-    QLocalServer::removeServer(m_serverName);  // a socket left by a crash
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_serverName)) {
-        const QString why =
-            QStringLiteral("一个程序对应一个帖子文件夹的检查无法启用：") + m_server->errorString();
+    m_server = new LocalLineServer(this);
+    QString error;
+    if (!m_server->listen(m_serverName, &error)) {
+        const QString why = QStringLiteral("一个程序对应一个帖子文件夹的检查无法启用：") + error;
         if (problem) *problem += (problem->isEmpty() ? QString() : QStringLiteral("\n")) + why;
         return;
     }
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = m_server->nextPendingConnection()) {
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (!client->canReadLine()) return;  // the rest of the line is on its way
-                const QString request = QString::fromUtf8(client->readLine().trimmed());
-                client->disconnectFromServer();
-                // After this handler has returned: what comes forward may run a menu of its
-                // own, inside which the connection goes away.
-                if (!request.isEmpty())
-                    QTimer::singleShot(0, this, [this, request] { Q_EMIT activated(request); });
-            });
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        }
+    connect(m_server, &LocalLineServer::lineReceived, this, [this](const QByteArray& line) {
+        const QString request = QString::fromUtf8(line.trimmed());
+        // After this handler has returned: what comes forward may run a menu of its own,
+        // inside which the connection goes away.
+        if (!request.isEmpty())
+            QTimer::singleShot(0, this, [this, request] { Q_EMIT activated(request); });
     });
 }
 
 bool SingleInstance::tellRunning() const {
-    QLocalSocket socket;
-    socket.connectToServer(m_serverName);
-    if (!socket.waitForConnected(500)) return false;
-    socket.write(m_request);
-    socket.waitForBytesWritten(500);
-    socket.waitForDisconnected(500);
-    return true;
+    return LocalLineServer::send(m_serverName, m_request, 500);
 }

@@ -12,7 +12,7 @@
 #include <optional>
 #include <tuple>
 
-class QLocalServer;
+class LocalLineServer;
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -56,5 +56,5 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     std::optional<std::tuple<bool, qint64, QString, QString>>
         m_seenLock;  // readable, pid, host, app
-    QLocalServer* m_server = nullptr;
+    LocalLineServer* m_server = nullptr;
 };
