@@ -179,7 +179,7 @@ void TstCommands::lockAndUnlock() {
     QCOMPARE(n->note().height, 638);
     QCOMPARE(n->note().heightBeforeLock, std::optional<qint32>(3000));
     QVERIFY(!n->editor()->isVisibleTo(n));
-    QVERIFY(n->unlockButton()->isVisibleTo(n));
+    QVERIFY(n->unlockButton()->isVisible());
 
     // Locking twice keeps the pinned height as the one to restore.
     f.prompts.queueInput(QStringLiteral("Secret"));

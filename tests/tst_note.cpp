@@ -44,6 +44,7 @@ private Q_SLOTS:
     void cleanup();
     void createNoteStampsIt();
     void screenReadersSeeButtonsTheyCanPress();
+    void aClickActsOnTheButtonDrawnOnTop();
     void createNoteFollowsNotesOnTop();
     void theCurrentNoteIsTheOneActivatedLast();
     void firstLayoutPutsTheControlsInPlace();
@@ -93,6 +94,39 @@ void TstNote::createNoteStampsIt() {
     QVERIFY(!note->entry().checksReminder());
 }
 
+void TstNote::aClickActsOnTheButtonDrawnOnTop() {
+    NoteWindow* note = createNote();
+    Note values = note->note();
+    values.reminderOn = true;
+    note->entry().setValues(values);
+    note->show();
+    TitleStrip* strip = note->titleStrip();
+    QSignalSpy menu(note->menuButton(), &IconButton::clicked);
+    QSignalSpy alarm(note->alarmIcon(), &IconButton::clicked);
+    QSignalSpy hide(note->hideButton(), &IconButton::clicked);
+    QSignalSpy erase(note->deleteButton(), &IconButton::clicked);
+    // Where the menu and the alarm overlap, the alarm is on top; where hide and delete do,
+    // delete.
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(28, 10));
+    QCOMPARE(alarm.size(), 1);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(195, 10));
+    QCOMPARE(erase.size(), 1);
+    QCOMPARE(menu.size() + hide.size(), 0);
+    // Pressed on one and let go on another: neither.
+    QTest::mousePress(strip, Qt::LeftButton, {}, QPoint(210, 10));
+    QTest::mouseRelease(strip, Qt::LeftButton, {}, QPoint(175, 10));
+    QCOMPARE(erase.size() + hide.size(), 1);
+    // Locked, the menu and delete buttons take no click.
+    values.locked = true;
+    values.password = QStringLiteral("pw");
+    note->entry().setValues(values);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(8, 10));
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(210, 10));
+    QCOMPARE(menu.size() + erase.size(), 1);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(175, 10));
+    QCOMPARE(hide.size(), 1);
+}
+
 void TstNote::screenReadersSeeButtonsTheyCanPress() {
     NoteWindow* note = createNote();
     note->show();
@@ -140,8 +174,8 @@ void TstNote::firstLayoutPutsTheControlsInPlace() {
     NoteWindow* note = createNote();
     QCOMPARE(note->editor()->geometry(), QRect(3, 25, 215, 227));
     QCOMPARE(note->titleLabel()->x(), 72);
-    QCOMPARE(note->hideButton()->x(), 168);
-    QCOMPARE(note->deleteButton()->x(), 192);
+    QCOMPARE(note->hideButton()->geometry().x(), 168);
+    QCOMPARE(note->deleteButton()->geometry().x(), 192);
     QCOMPARE(note->gripAt(QPoint(19, 250)), notelayout::Bottom);
 }
 
@@ -448,23 +482,23 @@ void TstNote::keyboardReachesTheTitleStrip() {
     QVERIFY(text->text().endsWith(u'\t'));  // Tab in the text types a tab
     QTest::keyClick(text, Qt::Key_Tab, Qt::ControlModifier);
     QVERIFY(note->menuButton()->hasFocus());
-    QTest::keyClick(note->menuButton(), Qt::Key_Tab);  // alarm and unlock are hidden
+    QTest::keyClick(note->titleStrip(), Qt::Key_Tab);  // alarm and unlock are hidden
     QVERIFY(note->hideButton()->hasFocus());
-    QTest::keyClick(note->hideButton(), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(note->titleStrip(), Qt::Key_Tab, Qt::ControlModifier);
     QVERIFY(text->hasFocus());
     QTest::keyClick(text, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(note->deleteButton()->hasFocus());
     // The strip is a cycle both ways: Tab never drops into the text, where it would type.
-    QTest::keyClick(note->deleteButton(), Qt::Key_Tab);
+    QTest::keyClick(note->titleStrip(), Qt::Key_Tab);
     QVERIFY(note->menuButton()->hasFocus());
-    QTest::keyClick(note->menuButton(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(note->titleStrip(), Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(note->deleteButton()->hasFocus());
-    QTest::keyClick(note->deleteButton(), Qt::Key_Escape);
+    QTest::keyClick(note->titleStrip(), Qt::Key_Escape);
     QVERIFY(text->hasFocus());
     QCOMPARE(text->text().count(u'\t'), 1);
     QTest::keyClick(text, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     // The note's keys act from the strip too: F6 hides.
-    QTest::keyClick(note->deleteButton(), Qt::Key_F6);
+    QTest::keyClick(note->titleStrip(), Qt::Key_F6);
     QVERIFY(!note->isVisible());
 
     // Locked, the strip's only buttons that act are unlock and hide; Enter presses.
@@ -479,7 +513,7 @@ void TstNote::keyboardReachesTheTitleStrip() {
     secret->focusTitleStrip();
     QVERIFY(secret->unlockButton()->hasFocus());
     f.prompts.queueInput(QStringLiteral("pw"));
-    QTest::keyClick(secret->unlockButton(), Qt::Key_Return);
+    QTest::keyClick(secret->titleStrip(), Qt::Key_Return);
     QVERIFY(!secret->isLocked());
 }
 

@@ -203,7 +203,7 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QCOMPARE(n1->note().colour, QColor(255, 0xFF, 128));  // 8454143 = &H80FFFF
     QCOMPARE(n1->editor()->palette().color(QPalette::Base), n1->note().colour);
     QCOMPARE(n1->note().created, QStringLiteral("26/12/07 9:5:3"));
-    QVERIFY(n1->alarmIcon()->isVisibleTo(n1));
+    QVERIFY(n1->alarmIcon()->isVisible());
     QCOMPARE(store::fromReminder(n1->note().reminder), QStringLiteral("2026年12月7日*09:30**05"));
     QVERIFY(n1->entry().checksReminder());
     QCOMPARE(n1->entry().lastAlarmMinute(), -99);
@@ -218,7 +218,7 @@ void TstNoteStore::loadsAStoreWrittenOnWindows() {
     QVERIFY(n2->isLocked());
     QCOMPARE(n2->note().password, QStringLiteral("abc"));
     QVERIFY(n2->editor()->isHidden());
-    QVERIFY(n2->unlockButton()->isVisibleTo(n2));
+    QVERIFY(n2->unlockButton()->isVisible());
     QVERIFY(!n2->deleteButton()->isEnabled());
     QVERIFY(!n2->menuButton()->isEnabled());
     QCOMPARE(n2->note().heightBeforeLock, std::optional<qint32>(2400));

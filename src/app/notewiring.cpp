@@ -45,7 +45,7 @@ void Application::connectNote(NoteWindow* note) {
             popUpNoteMenu(note, QCursor::pos());
             return;
         }
-        popUpNoteMenu(note, button->mapToGlobal(button->rect().bottomLeft()));
+        popUpNoteMenu(note, button->menuPlace());
         readyForKeys(m_menus.menu(ProgramMenus::Which::Note));
     });
     connect(note->alarmIcon(), &IconButton::clicked, this,

@@ -19,11 +19,11 @@ IconPicker::IconPicker(std::function<NoteWindow*()> currentNote)
     toolframe::setUp(this, 4575, 2970);
     titleLabel = toolframe::addTitle(this, QStringLiteral("图标选择"), QRect(1800, 60, 780, 180));
     insertButton =
-        new IconButton(this, QStringLiteral("insert.svg"), units::twipsRect(0, -75, 480, 480),
-                       QStringLiteral("加入图标"), QStringLiteral("加入图标"));
-    closeButton = new IconButton(this, QStringLiteral("list-close.svg"),
-                                 units::twipsRect(4080, -75, 480, 480),
-                                 QStringLiteral("关闭图标选择"), QStringLiteral("关闭"));
+        new PictureButton(this, QStringLiteral("insert.svg"), units::twipsRect(0, -75, 480, 480),
+                          QStringLiteral("加入图标"), QStringLiteral("加入图标"));
+    closeButton = new PictureButton(this, QStringLiteral("list-close.svg"),
+                                    units::twipsRect(4080, -75, 480, 480),
+                                    QStringLiteral("关闭图标选择"), QStringLiteral("关闭"));
 
     palette = new RichTextBox(this);
     palette->setGeometry(units::twipsRect(0, 300, 4575, 2655));
@@ -36,8 +36,8 @@ IconPicker::IconPicker(std::function<NoteWindow*()> currentNote)
 
     palette->installEventFilter(this);
     setFocusProxy(palette);
-    connect(insertButton, &IconButton::clicked, this, &IconPicker::insertIcon);
-    connect(closeButton, &IconButton::clicked, this, &IconPicker::closeRequested);
+    connect(insertButton, &PictureButton::clicked, this, &IconPicker::insertIcon);
+    connect(closeButton, &PictureButton::clicked, this, &IconPicker::closeRequested);
 }
 
 void IconPicker::showOnTop() {

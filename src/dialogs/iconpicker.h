@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "note/framecontrols.h"
+#include "note/picturebutton.h"
 
 class NoteWindow;
 class RichTextBox;
@@ -25,8 +26,8 @@ public:
     void insertIcon();
 
     QLabel* titleLabel;
-    IconButton* insertButton;
-    IconButton* closeButton;
+    PictureButton* insertButton;
+    PictureButton* closeButton;
     RichTextBox* palette;
 
 Q_SIGNALS:

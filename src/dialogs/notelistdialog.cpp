@@ -12,7 +12,7 @@
 #include <array>
 
 #include "dialogs/toolframe.h"
-#include "note/framecontrols.h"
+#include "note/picturebutton.h"
 #include "platform/units.h"
 #include "store/values.h"
 
@@ -81,11 +81,11 @@ NoteListDialog::NoteListDialog(const QList<NoteEntry*>& notes)
     toolframe::setUp(this, kClientWidth, kClientHeight);
     // The pictures lie under the list where they overlap it, as picture controls do.
     showButton =
-        new IconButton(this, QStringLiteral("list-show.svg"), units::twipsRect(0, -75, 480, 480),
-                       QStringLiteral("显示帖子"), QStringLiteral("显示"));
-    closeButton = new IconButton(this, QStringLiteral("list-close.svg"),
-                                 units::twipsRect(3480, -75, 480, 480), QStringLiteral("关闭窗口"),
-                                 QStringLiteral("关闭"));
+        new PictureButton(this, QStringLiteral("list-show.svg"), units::twipsRect(0, -75, 480, 480),
+                          QStringLiteral("显示帖子"), QStringLiteral("显示"));
+    closeButton = new PictureButton(this, QStringLiteral("list-close.svg"),
+                                    units::twipsRect(3480, -75, 480, 480),
+                                    QStringLiteral("关闭窗口"), QStringLiteral("关闭"));
 
     titleLabel = toolframe::addTitle(this, QStringLiteral("帖子列表"), QRect(1560, 60, 780, 180));
 
@@ -109,8 +109,8 @@ NoteListDialog::NoteListDialog(const QList<NoteEntry*>& notes)
     listPalette.setColor(QPalette::Base, store::colourFromBgr(0x00C0FFC0));
     list->setPalette(listPalette);
 
-    connect(showButton, &IconButton::clicked, this, &NoteListDialog::pickSelected);
-    connect(closeButton, &IconButton::clicked, this, &NoteListDialog::closeRequested);
+    connect(showButton, &PictureButton::clicked, this, &NoteListDialog::pickSelected);
+    connect(closeButton, &PictureButton::clicked, this, &NoteListDialog::closeRequested);
     connect(list, &QListWidget::itemDoubleClicked, this, &NoteListDialog::pickSelected);
     connect(searchField, &QLineEdit::textChanged, this, &NoteListDialog::search);
 

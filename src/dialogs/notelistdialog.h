@@ -9,10 +9,11 @@
 
 #include "dialogs/notelistrows.h"
 #include "note/framecontrols.h"
+#include "note/picturebutton.h"
 #include "notes/noteentry.h"
 #include "text/textsearch.h"
 
-class IconButton;
+class PictureButton;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -36,10 +37,10 @@ public:
     void focusSearch();
 
     QLabel* titleLabel;
-    IconButton* showButton;   // show the selected notes
-    IconButton* closeButton;  // close
-    QLineEdit* searchField;   // "在所有帖子里查找"
-    QListWidget* list;        // one row per note
+    PictureButton* showButton;   // show the selected notes
+    PictureButton* closeButton;  // close
+    QLineEdit* searchField;      // "在所有帖子里查找"
+    QListWidget* list;           // one row per note
 
 Q_SIGNALS:
     // The notes of the selected rows, in list order; the program shows those still there. With

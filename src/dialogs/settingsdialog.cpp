@@ -19,7 +19,7 @@
 #include "dialogs/spinnerlist.h"
 #include "dialogs/toolframe.h"
 #include "model/note.h"
-#include "note/framecontrols.h"
+#include "note/picturebutton.h"
 #include "platform/clock.h"
 #include "platform/units.h"
 
@@ -114,8 +114,8 @@ SettingsDialog::SettingsDialog(SettingsHost& host, QWidget* owner)
         connect(lists[i], &SpinnerList::scrolled, this, &SettingsDialog::reminderClicked);
     }
     // The two frames' pictures, left of their controls.
-    new IconButton(time, QStringLiteral("frame-reminder.svg"),
-                   units::twipsRect(240, 480, 480, 480));
+    new PictureButton(time, QStringLiteral("frame-reminder.svg"),
+                      units::twipsRect(240, 480, 480, 480));
     m_reminderCheck = new QCheckBox(QStringLiteral("提醒"), time);
     m_reminderCheck->setGeometry(units::twipsRect(960, 960, 855, 255));
     connect(m_reminderCheck, &QCheckBox::clicked, this, &SettingsDialog::reminderClicked);
@@ -128,7 +128,8 @@ SettingsDialog::SettingsDialog(SettingsHost& host, QWidget* owner)
 
     auto* sound = new QGroupBox(QStringLiteral("告警声音"), this);
     sound->setGeometry(units::twipsRect(120, 2520, 5655, 975));
-    new IconButton(sound, QStringLiteral("frame-sound.svg"), units::twipsRect(240, 300, 480, 480));
+    new PictureButton(sound, QStringLiteral("frame-sound.svg"),
+                      units::twipsRect(240, 300, 480, 480));
     m_soundPathEdit = new QLineEdit(sound);
     m_soundPathEdit->setGeometry(units::twipsRect(960, 360, 2535, 375));
     m_soundPathEdit->setReadOnly(true);

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
@@ -12,7 +13,24 @@
 namespace {
 
 NoteWindow* noteOf(const QWidget* child) {
-    return child ? qobject_cast<NoteWindow*>(child->parentWidget()) : nullptr;
+    return child ? qobject_cast<NoteWindow*>(child->window()) : nullptr;
+}
+
+// The title strip's buttons and its clock, left to right: to a reader they are the note's own,
+// the strip itself is nothing to stop at.
+QList<QAccessibleInterface*> stripChildren(const NoteWindow* note) {
+    QList<std::pair<int, QObject*>> items;
+    for (IconButton* button : note->titleStrip()->buttons())
+        items.append({button->geometry().x(), button});
+    items.append({note->titleLabel()->x(), note->titleLabel()});
+    std::stable_sort(items.begin(), items.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<QAccessibleInterface*> children;
+    for (const auto& item : items) {
+        if (QAccessibleInterface* child = QAccessible::queryAccessibleInterface(item.second))
+            children.append(child);
+    }
+    return children;
 }
 
 // A note is a window to a screen reader, named after its first line; a locked one hides its
@@ -29,6 +47,12 @@ public:
     int indexOfChild(const QAccessibleInterface* child) const override {
         return int(shownChildren().indexOf(const_cast<QAccessibleInterface*>(child)));
     }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (QAccessibleInterface* child : shownChildren()) {
+            if (!child->state().invisible && child->rect().contains(x, y)) return child;
+        }
+        return nullptr;
+    }
 
 private:
     QList<QAccessibleInterface*> shownChildren() const {
@@ -36,7 +60,9 @@ private:
         QList<QAccessibleInterface*> children;
         for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
             QAccessibleInterface* child = QAccessibleWidget::child(i);
-            if (child && !(note->isLocked() && child->object() == note->editor()))
+            if (child && child->object() == note->titleStrip())
+                children.append(stripChildren(note));
+            else if (child && !(note->isLocked() && child->object() == note->editor()))
                 children.append(child);
         }
         return children;
@@ -61,6 +87,9 @@ class AccessibleClock : public QAccessibleWidget {
 public:
     explicit AccessibleClock(ClockLabel* clock)
         : QAccessibleWidget(clock, QAccessible::StaticText) {}
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(widget()->window());
+    }
     QString text(QAccessible::Text t) const override {
         const auto* clock = static_cast<const ClockLabel*>(widget());
         switch (t) {
@@ -125,29 +154,22 @@ void NoteWindow::tellReadersOfLock() {
     tellReadersOfName();
 }
 
-QList<IconButton*> NoteWindow::stripButtonsThatAct() const {
-    QList<IconButton*> buttons;
-    for (IconButton* button :
-         {m_menuButton, m_alarmIcon, m_unlockButton, m_hideButton, m_deleteButton}) {
-        if (button->isVisibleTo(this) && button->isEnabled()) buttons.append(button);
-    }
-    return buttons;
-}
-
 void NoteWindow::focusTitleStrip(bool last) {
-    const QList<IconButton*> buttons = stripButtonsThatAct();
-    if (!buttons.isEmpty()) (last ? buttons.last() : buttons.first())->setFocus(Qt::TabFocusReason);
+    const QList<IconButton*> buttons = m_titleStrip->buttonsThatAct();
+    if (!buttons.isEmpty())
+        m_titleStrip->focusButton(last ? buttons.last() : buttons.first(),
+                                  last ? Qt::BacktabFocusReason : Qt::TabFocusReason);
 }
 
 bool NoteWindow::focusNextPrevChild(bool next) {
     // The strip is a cycle: Tab past its last button would land in the text with no sign of
     // it, and the next Tab would type a tab there. Ctrl+Tab or Esc leave it.
-    const QList<IconButton*> buttons = stripButtonsThatAct();
-    const auto at = buttons.indexOf(qobject_cast<IconButton*>(focusWidget()));
+    const QList<IconButton*> buttons = m_titleStrip->buttonsThatAct();
+    const auto at = buttons.indexOf(m_titleStrip->focusedButton());
     if (at < 0) return QWidget::focusNextPrevChild(next);
     const qsizetype count = buttons.size();
-    buttons.at((at + (next ? 1 : count - 1)) % count)
-        ->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    m_titleStrip->focusButton(buttons.at((at + (next ? 1 : count - 1)) % count),
+                              next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }
 
@@ -166,6 +188,7 @@ QPoint NoteWindow::keyboardMenuPlace() const {
                            qBound(shown.top(), caret.bottom() + 1, shown.bottom()));
         return m_editor->viewport()->mapToGlobal(below);
     }
+    if (const IconButton* button = m_titleStrip->focusedButton()) return button->menuPlace();
     if (focus && focus != this && focus->isVisibleTo(this))
         return focus->mapToGlobal(focus->rect().bottomLeft());
     return mapToGlobal(QPoint(0, kTitleStripHeight));

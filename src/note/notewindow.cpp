@@ -32,21 +32,22 @@ NoteWindow::NoteWindow(NoteEntry& entry)
     // A note is seldom the active window while the pointer rests on it.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
-    m_menuButton = new IconButton(this, QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
-                                  QStringLiteral("帖子管理"), QStringLiteral("菜单"));
-    m_alarmIcon = new IconButton(this, QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
-                                 QStringLiteral("关闭定时提醒"), QStringLiteral("闹钟"));
-    m_unlockButton = new IconButton(this, QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
-                                    QStringLiteral("解除锁定"), QStringLiteral("解锁"));
-    m_titleLabel = new ClockLabel(this);
+    m_titleStrip = new TitleStrip(this);
+    m_menuButton = m_titleStrip->addButton(QStringLiteral("menu.svg"), QRect(0, -5, 32, 32),
+                                           QStringLiteral("帖子管理"), QStringLiteral("菜单"));
+    m_alarmIcon = m_titleStrip->addButton(QStringLiteral("alarm.svg"), QRect(24, -2, 24, 24),
+                                          QStringLiteral("关闭定时提醒"), QStringLiteral("闹钟"));
+    m_unlockButton = m_titleStrip->addButton(QStringLiteral("unlock.svg"), QRect(46, -2, 20, 21),
+                                             QStringLiteral("解除锁定"), QStringLiteral("解锁"));
+    m_titleLabel = new ClockLabel(m_titleStrip);
     m_titleLabel->setGeometry(72, 5, 97, 17);
     m_titleLabel->installEventFilter(this);
-    m_hideButton = new IconButton(this, QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
-                                  QStringLiteral("隐藏帖子"), QStringLiteral("隐藏"));
-    m_deleteButton = new IconButton(this, QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
-                                    QStringLiteral("删除帖子"), QStringLiteral("删除"));
-    m_alarmIcon->hide();
-    m_unlockButton->hide();
+    m_hideButton = m_titleStrip->addButton(QStringLiteral("hide.svg"), QRect(168, -5, 32, 32),
+                                           QStringLiteral("隐藏帖子"), QStringLiteral("隐藏"));
+    m_deleteButton = m_titleStrip->addButton(QStringLiteral("delete.svg"), QRect(192, -5, 32, 32),
+                                             QStringLiteral("删除帖子"), QStringLiteral("删除"));
+    m_alarmIcon->setVisible(false);
+    m_unlockButton->setVisible(false);
 
     m_editor = new RichTextBox(this, entry.document());
     // A screen reader names the text area after its first line, as the note list does; only a
@@ -149,10 +150,11 @@ void NoteWindow::layOut() {
     }
     const notelayout::Layout l = notelayout::layoutFor(units::twipsToPixels(note().width),
                                                        units::twipsToPixels(note().height));
+    m_titleStrip->setGeometry(0, 0, units::twipsToPixels(note().width), kTitleStripHeight);
     m_titleLabel->move(l.titleLabelLeft, m_titleLabel->y());
     m_editor->setGeometry(l.richText);
-    m_deleteButton->move(l.deleteButtonLeft, m_deleteButton->y());
-    m_hideButton->move(l.hideButtonLeft, m_hideButton->y());
+    m_deleteButton->moveLeftTo(l.deleteButtonLeft);
+    m_hideButton->moveLeftTo(l.hideButtonLeft);
     m_layout = l;
 }
 

@@ -19,6 +19,7 @@
 #include "notes/noteentry.h"
 
 class IconButton;
+class TitleStrip;
 class RichTextBox;
 
 class NoteWindow : public QWidget {
@@ -74,7 +75,8 @@ public:
     enum class AlarmBlink { Off, Dim, Lit };
     AlarmBlink alarmBlink() const { return m_alarmBlink; }
 
-    // The title strip, left to right.
+    // The title strip, and its buttons and clock, left to right.
+    TitleStrip* titleStrip() const { return m_titleStrip; }
     IconButton* menuButton() const { return m_menuButton; }
     IconButton* alarmIcon() const { return m_alarmIcon; }        // shown while a reminder is on
     IconButton* unlockButton() const { return m_unlockButton; }  // shown while locked
@@ -116,8 +118,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // The title strip's buttons that are shown and enabled, left to right.
-    QList<IconButton*> stripButtonsThatAct() const;
     // A place or size from outside (the window manager) that is the user's: not one the
     // window passes through or is given while it is mapped.
     void takePlaceFromOutside();
@@ -145,6 +145,7 @@ private:
     void tellReadersOfName();
     void tellReadersOfLock();
 
+    TitleStrip* m_titleStrip;
     IconButton* m_menuButton;
     IconButton* m_alarmIcon;
     IconButton* m_unlockButton;
