@@ -7,6 +7,7 @@
 #include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "notebook/storesync.h"
+#include "notes/notelist.h"
 
 NoteWindow* NoteCommandHost::createNote() {
     return m_notes.create();
@@ -16,21 +17,12 @@ NoteWindow* NoteCommandHost::currentNote() const {
     return m_windows.currentNote();
 }
 
-bool NoteCommandHost::notesOnTop() const {
-    return m_switches.notesOnTop();
+const NoteList& NoteCommandHost::notes() const {
+    return m_notes.notes();
 }
 
 void NoteCommandHost::applyTopmostToAll() {
     ::applyTopmostToAll(m_windows, m_switches.notesOnTop());
-}
-
-QList<QPoint> NoteCommandHost::notePlaces(const NoteWindow* except) const {
-    QList<QPoint> places;
-    for (const NoteWindow* note : m_windows.notes()) {
-        if (note != except && note->isVisible())
-            places.append({note->note().left, note->note().top});
-    }
-    return places;
 }
 
 void NoteCommandHost::closeNote(NoteWindow* note) {

@@ -23,9 +23,9 @@ public:
 
     NoteWindow* createNote() override;
     NoteWindow* currentNote() const override;
-    bool notesOnTop() const override;
+    const NoteList& notes() const override;
+    const ProgramSwitches& switches() const override { return m_switches; }
     void applyTopmostToAll() override;
-    QList<QPoint> notePlaces(const NoteWindow* except) const override;
     void closeNote(NoteWindow* note) override;
     int storedNumber(const NoteWindow* note) override;
     void removeContentFile(int n) override;

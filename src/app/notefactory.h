@@ -31,6 +31,7 @@ public:
     NoteWindow* windowOf(NoteId id) const { return m_windowOf.value(id); }
     // Every note window, in the order they were opened.
     QList<NoteWindow*> windows() const;
+    const NoteList& notes() const { return m_notes; }
     // A note goes for good: its window closes, and the note with it.
     void close(NoteId id);
 

@@ -10,6 +10,7 @@
 #include "desktop/keyboard.h"
 #include "desktop/prompts.h"
 #include "desktop/windowops.h"
+#include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "richtext/richtextbox.h"
 
@@ -118,7 +119,7 @@ void chooseFont(CommandHost& host) {
 void find(CommandHost& host) {
     NoteWindow* note = host.currentNote();
     if (!note) return;
-    const windowops::TopmostPause pause(note, host.notesOnTop());
+    const windowops::TopmostPause pause(note, host.switches().notesOnTop());
     host.findText() =
         Prompts::instance()
             .inputBox(QStringLiteral("输入查找的内容?"), QStringLiteral("Jotpin"), host.findText())

@@ -7,6 +7,7 @@
 #include "desktop/commondialog.h"
 #include "desktop/prompts.h"
 #include "desktop/windowops.h"
+#include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "platform/files.h"
 #include "richtext/richtextbox.h"
@@ -27,7 +28,7 @@ void aroundDialog(CommandHost& host, Work work) {
     NoteWindow* note = host.currentNote();
     if (!note) return;
     {
-        const windowops::TopmostPause pause(note, host.notesOnTop());
+        const windowops::TopmostPause pause(note, host.switches().notesOnTop());
         work(note);
     }
     host.applyTopmostToAll();

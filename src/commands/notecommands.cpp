@@ -3,8 +3,10 @@
 #include "desktop/prompts.h"
 #include "desktop/screen.h"
 #include "desktop/windowops.h"
+#include "model/programswitches.h"
 #include "note/notelayout.h"
 #include "note/notewindow.h"
+#include "notes/notelist.h"
 #include "platform/units.h"
 #include "richtext/richtextbox.h"
 #include "store/notestore.h"
@@ -20,10 +22,20 @@ const QString kDeleteTitle = QStringLiteral("删除帖子");
 
 namespace {
 
+// The places (left, top in twips) of the notes on screen but `except`.
+QList<QPoint> notePlaces(const NoteList& notes, const NoteWindow* except) {
+    QList<QPoint> places;
+    for (const NoteEntry* entry : notes.entries()) {
+        if (entry != &except->entry() && entry->values().visible)
+            places.append({entry->values().left, entry->values().top});
+    }
+    return places;
+}
+
 NoteWindow* showNewNote(CommandHost& host, NoteWindow* note, QPoint place) {
     const QPoint free =
         notelayout::freePlace(place, NoteWindow::kTitleStripHeight * units::kTwipsPerPixel,
-                              screen::heightTwips(), host.notePlaces(note));
+                              screen::heightTwips(), notePlaces(host.notes(), note));
     note->moveTwips(free.x(), free.y(), note->note().width, note->note().height);
     note->show();
     // Asked for: openbox gives no focus to a new window that wants no taskbar button.
@@ -56,7 +68,7 @@ void deleteNoteAsked(CommandHost& host, NoteWindow* note) {
     bool asked = false;
     {
         // The question must not stand behind the note.
-        const windowops::TopmostPause pause(note, host.notesOnTop());
+        const windowops::TopmostPause pause(note, host.switches().notesOnTop());
         asked =
             Prompts::instance().askOkCancel(kDeleteQuestion, kDeleteTitle) == Prompts::Answer::Ok;
     }

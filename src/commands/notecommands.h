@@ -1,13 +1,15 @@
 #pragma once
 // The note commands: what the buttons of a note's title strip and the items of the note menu
-// do. They reach the rest of the program only through the host the app gives them; the menu
-// items act on the current note, the one activated last.
+// do. They read the notes and the switches, and reach the rest of the program through the host
+// the app gives them; the menu items act on the current note, the one activated last.
 
 #include <QList>
 #include <QPoint>
 #include <QString>
 
+class NoteList;
 class NoteWindow;
+class ProgramSwitches;
 
 class CommandHost {
 public:
@@ -16,11 +18,11 @@ public:
     virtual NoteWindow* createNote() = 0;
     // The note activated last, or nullptr when it is gone.
     virtual NoteWindow* currentNote() const = 0;
-    virtual bool notesOnTop() const = 0;
+    // The model: every note, and the program's switches.
+    virtual const NoteList& notes() const = 0;
+    virtual const ProgramSwitches& switches() const = 0;
     // Every note and open dialog joins or leaves the topmost band as the switch says.
     virtual void applyTopmostToAll() = 0;
-    // The places (left, top in twips) of the notes on screen but `except`.
-    virtual QList<QPoint> notePlaces(const NoteWindow* except) const = 0;
     // Closes a note window for good.
     virtual void closeNote(NoteWindow* note) = 0;
     // The number of the content file that holds this note (loaded or last saved under), or 0.
