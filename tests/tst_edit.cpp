@@ -85,6 +85,7 @@ void TstEdit::editMenuItemsInOrder() {
                                     "斜体\tCtrl+G",
                                     "粗斜体\tCtrl+Shift+B",
                                     "自动排列\tCtrl+Shift+L",
+                                    "清单\tCtrl+1",
                                     "-",
                                     "文字左对齐\tCtrl+L",
                                     "文字居中\tCtrl+E",

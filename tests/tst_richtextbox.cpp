@@ -12,6 +12,7 @@
 #include <QTextList>
 
 #include "desktop/commondialog.h"
+#include "notes/checklist.h"
 #include "richtext/richtextbox.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
@@ -103,6 +104,8 @@ private Q_SLOTS:
     void copyPastePictureBetweenControls();
 
     void saveLoadRoundTrip();
+    void checklistItemsAreParagraphsWithABox();
+    void checklistByMouseAndKeys();
     void longParagraphIsOneParagraphOutside();
     void largeTextIsLaidOutInSteps_data();
     void largeTextIsLaidOutInSteps();
@@ -569,6 +572,97 @@ void Tst_richtextbox::copyPastePictureBetweenControls() {
         QVERIFY2(!pasted.isNull(), "the picture did not come along");
         QCOMPARE(pasted.convertToFormat(QImage::Format_ARGB32), icon);
     }
+}
+
+void Tst_richtextbox::checklistItemsAreParagraphsWithABox() {
+    using checklist::Item;
+    QCOMPARE(checklist::itemOf(QStringLiteral("☐ milk")), Item::Open);
+    QCOMPARE(checklist::itemOf(QStringLiteral("☑ ")), Item::Ticked);
+    QCOMPARE(checklist::itemOf(QStringLiteral("☐milk")), Item::None);
+    QCOMPARE(checklist::itemOf(QStringLiteral("x ☐ milk")), Item::None);
+
+    RichTextBox box;
+    box.replaceText(QStringLiteral("milk\r\n☐ eggs\r\nbread"));
+    const auto paragraphs = [&box] { return box.text().split(QStringLiteral("\r\n")); };
+    // A selection with an item in it: the others become items too, the item keeps its box.
+    QTextCursor all(box.document());
+    all.select(QTextCursor::Document);
+    checklist::toggleItems(all);
+    QCOMPARE(paragraphs(), QStringList({"☐ milk", "☐ eggs", "☐ bread"}));
+    QVERIFY(checklist::tick(box.document()->findBlockByNumber(1)));
+    QCOMPARE(paragraphs().at(1), QStringLiteral("☑ eggs"));
+    // All items: plain paragraphs again, as one step to undo.
+    checklist::toggleItems(all);
+    QCOMPARE(paragraphs(), QStringList({"milk", "eggs", "bread"}));
+    QVERIFY(!checklist::tick(box.document()->firstBlock()));
+    box.undoHoldingLayout();
+    QCOMPARE(paragraphs(), QStringList({"☐ milk", "☑ eggs", "☐ bread"}));
+
+    // In the store the boxes are characters the Windows program shows; read back, still a list.
+    const QByteArray rtf = box.noteDocument()->rtf();
+    QVERIFY(rtf.contains("\\u9744") && rtf.contains("\\u9745"));
+    RichTextBox back;
+    QVERIFY(back.loadRtf(rtf));
+    QCOMPARE(back.text(), box.text());
+    QCOMPARE(checklist::itemOf(back.document()->findBlockByNumber(1)), Item::Ticked);
+
+    // Finds see the text, not the boxes.
+    NoteDocument* doc = box.noteDocument();
+    QVERIFY(doc->findMatch(QStringLiteral("☐"), QTextCursor(doc)).isNull());
+    QCOMPARE(doc->findMatch(QStringLiteral("eggs"), QTextCursor(doc)).selectionStart(),
+             QStringLiteral("☐ milk\n☑ ").size());
+    QCOMPARE(checklist::withoutBoxes(QStringLiteral("☐ a\n☑ b\nc ☐ d\n☐")),
+             QStringLiteral("  a\n  b\nc ☐ d\n☐"));
+}
+
+void Tst_richtextbox::checklistByMouseAndKeys() {
+    RichTextBox box;
+    box.resize(300, 200);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.replaceText(QStringLiteral("☐ milk"));
+    QTextCursor end(box.document());
+    end.movePosition(QTextCursor::End);
+    box.setTextCursor(end);
+    // Enter at the end of an item: the next item; in it, Enter again ends the list.
+    QTest::keyClick(&box, Qt::Key_Return);
+    QTest::keyClicks(&box, QStringLiteral("eggs"));
+    QCOMPARE(box.text(), QStringLiteral("☐ milk\r\n☐ eggs"));
+    QTest::keyClick(&box, Qt::Key_Return);
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(box.text(), QStringLiteral("☐ milk\r\n☐ eggs\r\n"));
+    QTest::keyClicks(&box, QStringLiteral("done"));
+    QCOMPARE(box.text(), QStringLiteral("☐ milk\r\n☐ eggs\r\ndone"));
+
+    // Ctrl+Enter ticks the item the caret is in; elsewhere it is a new paragraph as before.
+    QTextCursor inEggs(box.document()->findBlockByNumber(1));
+    inEggs.movePosition(QTextCursor::EndOfBlock);
+    box.setTextCursor(inEggs);
+    // Drawn struck through and dimmed, and nothing of that in the text or its changes.
+    const QTextBlock eggs = box.document()->findBlockByNumber(1);
+    QRect eggsText = box.cursorRect(QTextCursor(eggs)).united(box.cursorRect(inEggs));
+    eggsText.setLeft(eggsText.left() + 12);  // past the box
+    const QImage open = box.viewport()->grab(eggsText).toImage();
+    QSignalSpy changes(box.document(), &QTextDocument::contentsChanged);
+    QTest::keyClick(&box, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(box.text(), QStringLiteral("☐ milk\r\n☑ eggs\r\ndone"));
+    QCOMPARE(changes.size(), 1);  // the box, once
+    QVERIFY(box.viewport()->grab(eggsText).toImage() != open);
+    QTest::qWait(50);
+    QCOMPARE(changes.size(), 1);
+    QVERIFY(!QTextCursor(eggs).charFormat().fontStrikeOut());
+    QVERIFY(!box.noteDocument()->rtf().contains("\\strike"));
+
+    // A click on a box ticks it and leaves the caret; a click on the text only places it.
+    const int caret = box.textCursor().position();
+    const QRect milkBox = box.cursorRect(QTextCursor(box.document()->firstBlock()));
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, milkBox.center() + QPoint(3, 0));
+    QCOMPARE(box.text(), QStringLiteral("☑ milk\r\n☑ eggs\r\ndone"));
+    QCOMPARE(box.textCursor().position(), caret);
+    QTextCursor inMilk(box.document()->firstBlock());
+    inMilk.setPosition(4);
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, box.cursorRect(inMilk).center());
+    QCOMPARE(box.text(), QStringLiteral("☑ milk\r\n☑ eggs\r\ndone"));
 }
 
 void Tst_richtextbox::saveLoadRoundTrip() {

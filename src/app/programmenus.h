@@ -52,6 +52,7 @@ enum class MenuItem {
     Italic,
     BoldItalic,
     Bullets,
+    Checklist,
     AlignLeft,
     AlignCenter,
     AlignRight,

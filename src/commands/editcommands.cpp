@@ -12,6 +12,7 @@
 #include "desktop/windowops.h"
 #include "model/programswitches.h"
 #include "note/notewindow.h"
+#include "notes/checklist.h"
 #include "richtext/richtextbox.h"
 
 namespace commands {
@@ -92,6 +93,10 @@ void toggleBullets(CommandHost& host) {
     } else {
         editor->setSelectionBullet(true);
     }
+}
+
+void toggleChecklist(CommandHost& host) {
+    if (RichTextBox* editor = currentEditor(host)) checklist::toggleItems(editor->textCursor());
 }
 
 void alignParagraphs(CommandHost& host, Qt::Alignment alignment) {

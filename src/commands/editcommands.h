@@ -35,6 +35,8 @@ void setBoldItalic(CommandHost& host, bool bold, bool italic);
 // "自动排列": bullets on for plain or mixed paragraphs, off (with the hanging indent) when all
 // have them.
 void toggleBullets(CommandHost& host);
+// "清单": the selected paragraphs become checklist items, or plain paragraphs again.
+void toggleChecklist(CommandHost& host);
 // Qt::AlignLeft, Qt::AlignHCenter or Qt::AlignRight for the selected paragraphs.
 void alignParagraphs(CommandHost& host, Qt::Alignment alignment);
 // "字体": the font dialog opens with its previous choice; Cancel applies nothing.

@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <algorithm>
 
+#include "notes/checklist.h"
 #include "notes/textfind.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
@@ -56,7 +57,7 @@ QByteArray NoteDocument::rtf() const {
 }
 
 const textsearch::Text& NoteDocument::searchText() const {
-    if (!m_searchText) m_searchText.emplace(text());
+    if (!m_searchText) m_searchText.emplace(checklist::withoutBoxes(text()));
     return *m_searchText;
 }
 
@@ -77,7 +78,8 @@ QTextCursor NoteDocument::findMatch(const QString& needle, const QTextCursor& se
     const int selectionStart = toText(selection.selectionStart());
     const textfind::Span selected{selectionStart,
                                   toText(selection.selectionEnd()) - selectionStart};
-    const QString plain = longparagraphs::joined(toPlainText(), joins);
+    // A checklist's boxes are no text to find.
+    const QString plain = checklist::withoutBoxes(longparagraphs::joined(toPlainText(), joins));
     if (start) start = toText(*start);
     if (end) end = *end >= characterCount() - 1 ? int(plain.size()) : toText(*end);
     const std::optional<textfind::Span> match = textfind::find(plain, needle, selected, start, end);

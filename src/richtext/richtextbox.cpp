@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 
+#include "notes/checklist.h"
 #include "platform/files.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
@@ -242,13 +244,85 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (!isReadOnly() && checklistKey(event)) {
+        event->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(event);
+}
+
+bool RichTextBox::checklistKey(const QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QTextCursor cursor = textCursor();
+    // Ctrl+Enter ticks the item; Enter goes on to the next, or ends the list.
+    if (modifiers == Qt::ControlModifier) return checklist::tick(cursor.block());
+    if (modifiers != Qt::NoModifier || !checklist::enter(cursor)) return false;
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
+}
+
+void RichTextBox::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    paintTickedItems(event->rect());
+}
+
+void RichTextBox::paintTickedItems(const QRect& area) {
+    // Drawn over the text, never part of it: a highlighter's formats would come to the document
+    // as changes, and every note shown would be saved again.
+    const QPointF offset(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    const QColor veil = [this] {
+        QColor c = viewport()->palette().color(QPalette::Base);
+        c.setAlpha(140);
+        return c;
+    }();
+    QPainter painter(viewport());
+    for (QTextBlock block = cursorForPosition(area.topLeft()).block(); block.isValid();
+         block = block.next()) {
+        const QRectF box = layout->blockBoundingRect(block).translated(offset);
+        if (box.top() > area.bottom()) break;
+        if (checklist::itemOf(block) != checklist::Item::Ticked || !block.layout()) continue;
+        const QTextLayout* lines = block.layout();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const int from = std::max(line.textStart(), checklist::kPrefixLength);
+            const qreal left = box.left() + line.cursorToX(from);
+            const qreal right = box.left() + line.x() + line.naturalTextWidth();
+            if (right <= left) continue;
+            const qreal top = box.top() + line.y();
+            painter.fillRect(QRectF(left, top, right - left, line.height()), veil);
+            painter.setPen(QPen(palette().color(QPalette::Text), 1));
+            const qreal middle = top + line.ascent() * 0.65;
+            painter.drawLine(QPointF(left, middle), QPointF(right, middle));
+        }
+    }
+}
+
+bool RichTextBox::tickAt(QPoint viewportPos) {
+    const QTextBlock block = cursorForPosition(viewportPos).block();
+    if (checklist::itemOf(block) == checklist::Item::None) return false;
+    // On the box itself: from the start of the paragraph to the start of the space after it.
+    const QRect from = cursorRect(cursorAt(block.position()));
+    const QRect to = cursorRect(cursorAt(block.position() + 1));
+    if (viewportPos.x() < from.left() || viewportPos.x() > to.left() ||
+        viewportPos.y() < from.top() || viewportPos.y() > from.bottom())
+        return false;
+    return checklist::tick(block);
 }
 
 void RichTextBox::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = viewport()->mapTo(this, event->position().toPoint());
     const Qt::MouseButton button = event->button();
     const Qt::KeyboardModifiers shift = event->modifiers();
+    // A click on a checklist item's box ticks it; the caret stays where it was.
+    if (button == Qt::LeftButton && shift == Qt::NoModifier && !isReadOnly() &&
+        tickAt(event->position().toPoint())) {
+        event->accept();
+        Q_EMIT mousePressed(button, shift, pos);
+        return;
+    }
     QTextEdit::mousePressEvent(event);
     m_pictureClicked =
         button == Qt::LeftButton && shift == Qt::NoModifier && selectPictureAt(event->position());

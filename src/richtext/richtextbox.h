@@ -119,6 +119,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -130,6 +131,12 @@ private:
     // Hears of the changes of the document shown and of its layout.
     void watchDocument();
     void insertMimeData(const QMimeData& source);
+    // Enter and Ctrl+Enter in a checklist item; true when the key was the list's.
+    bool checklistKey(const QKeyEvent* event);
+    // A click on a checklist item's box (viewport coordinates) ticks it; true when it did.
+    bool tickAt(QPoint viewportPos);
+    // A ticked item's text, struck through and dimmed, over what the text drew.
+    void paintTickedItems(const QRect& area);
     // True when a picture is there, and selected now.
     bool selectPictureAt(QPointF viewportPos);
     void undoStep(bool redo);
