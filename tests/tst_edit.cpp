@@ -93,7 +93,30 @@ void TstEdit::editMenuItemsInOrder() {
                                     "字体\tCtrl+T",
                                     "-",
                                     "查找\tCtrl+F",
-                                    "查找下一个\tF3"}));
+                                    "查找下一个\tF3",
+                                    "-",
+                                    "打开链接",
+                                    "复制链接地址"}));
+    // The link items only where the menu is opened on a link.
+    RichTextBox* editor = startWith(QStringLiteral("见 www.example.org 和 3.14"));
+    QAction* open = program()->menus().action(MenuItem::OpenLink);
+    QCursor::setPos(note(1)->mapToGlobal(QPoint(-50, -50)));
+    for (const auto& [caret, onLink] : {std::pair{5, true}, std::pair{20, false}}) {
+        QTextCursor at(editor->document());
+        at.setPosition(caret);
+        editor->setTextCursor(at);
+        editor->pinMenuLink();
+        program()->updateEditMenu();
+        QCOMPARE(open->isVisible(), onLink);
+        QCOMPARE(program()->menus().action(MenuItem::CopyLinkAddress)->isVisible(), onLink);
+    }
+    QGuiApplication::clipboard()->clear();
+    QTextCursor at(editor->document());
+    at.setPosition(5);
+    editor->setTextCursor(at);
+    editor->pinMenuLink();
+    program()->menus().action(MenuItem::CopyLinkAddress)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("http://www.example.org"));
 }
 
 void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {

@@ -106,6 +106,7 @@ private Q_SLOTS:
     void saveLoadRoundTrip();
     void checklistItemsAreParagraphsWithABox();
     void checklistByMouseAndKeys();
+    void linksOpenByCtrlClick();
     void longParagraphIsOneParagraphOutside();
     void largeTextIsLaidOutInSteps_data();
     void largeTextIsLaidOutInSteps();
@@ -663,6 +664,44 @@ void Tst_richtextbox::checklistByMouseAndKeys() {
     inMilk.setPosition(4);
     QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, box.cursorRect(inMilk).center());
     QCOMPARE(box.text(), QStringLiteral("☑ milk\r\n☑ eggs\r\ndone"));
+}
+
+void Tst_richtextbox::linksOpenByCtrlClick() {
+    RichTextBox box;
+    box.resize(400, 200);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.replaceText(QStringLiteral("看 https://example.org/a 或者 v1.2.3"));
+    QSignalSpy opened(&box, &RichTextBox::linkActivated);
+    QTextCursor inLink(box.document());
+    inLink.setPosition(10);
+    const QPoint onLink = box.cursorRect(inLink).center();
+    // A plain click places the caret; Ctrl+click opens and leaves the caret where it was.
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, onLink);
+    QVERIFY(opened.isEmpty());
+    QCOMPARE(box.textCursor().position(), 10);
+    QTextCursor start(box.document());
+    box.setTextCursor(start);
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::ControlModifier, onLink);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened.at(0).at(0).toUrl(), QUrl(QStringLiteral("https://example.org/a")));
+    QCOMPARE(box.textCursor().position(), 0);
+    QTextCursor onVersion(box.document());
+    onVersion.setPosition(box.text().size() - 2);
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      box.cursorRect(onVersion).center());
+    QCOMPARE(opened.size(), 1);
+
+    // The edit menu's link: at the caret when the pointer is not on one, just after it too.
+    QCursor::setPos(box.viewport()->mapToGlobal(QPoint(-50, -50)));
+    QTextCursor after(box.document());
+    after.setPosition(QStringLiteral("看 https://example.org/a").size());
+    box.setTextCursor(after);
+    box.pinMenuLink();
+    QCOMPARE(box.menuLink(), std::optional<QUrl>(QUrl(QStringLiteral("https://example.org/a"))));
+    box.setTextCursor(onVersion);
+    box.pinMenuLink();
+    QVERIFY(!box.menuLink());
 }
 
 void Tst_richtextbox::saveLoadRoundTrip() {

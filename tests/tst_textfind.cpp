@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "notes/textfind.h"
+#include "text/links.h"
 #include "text/textsearch.h"
 
 using textfind::Span;
@@ -19,6 +20,8 @@ constexpr std::nullopt_t none = std::nullopt;
 class Tst_textfind : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void linksAreAddressesNotLookalikes_data();
+    void linksAreAddressesNotLookalikes();
     void searchRange_data();
     void searchRange();
     void find_data();
@@ -165,6 +168,49 @@ void Tst_textfind::searchAcrossNotes() {
     QFETCH(std::optional<textsearch::Hit>, expected);
     QCOMPARE(textsearch::fold(text).size(), text.size());
     QCOMPARE(textsearch::firstHit(textsearch::Text(text), textsearch::Query(typed)), expected);
+}
+
+void Tst_textfind::linksAreAddressesNotLookalikes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("found");  // each link as written, then what it opens
+    const auto links = [](std::initializer_list<const char*> l) {
+        QStringList list;
+        for (const char* s : l)
+            list << QString::fromUtf8(s);
+        return list;
+    };
+    QTest::newRow("web, sentence's end")
+        << QStringLiteral("see https://example.org/a?b=1.")
+        << links({"https://example.org/a?b=1", "https://example.org/a?b=1"});
+    QTest::newRow("www") << QStringLiteral("在www.example.org/路径，然后")
+                         << links({"www.example.org/路径", "http://www.example.org/路径"});
+    QTest::newRow("bracketed") << QStringLiteral("(https://x.org/wiki/A_(b)) and (http://y.org)")
+                               << links({"https://x.org/wiki/A_(b)", "https://x.org/wiki/A_(b)",
+                                         "http://y.org", "http://y.org"});
+    QTest::newRow("mail") << QStringLiteral("写信给 li.ming+notes@mail.example.cn。")
+                          << links({"li.ming+notes@mail.example.cn",
+                                    "mailto:li.ming+notes@mail.example.cn"});
+    QTest::newRow("file") << QStringLiteral("file:///home/me/清单.txt")
+                          << links({"file:///home/me/清单.txt", "file:///home/me/清单.txt"});
+    QTest::newRow("user in a web address")
+        << QStringLiteral("https://me@host.org/x")
+        << links({"https://me@host.org/x", "https://me@host.org/x"});
+    QTest::newRow("lookalikes") << QStringLiteral("v1.2.3 at 12:30, notes.txt, a@b, www., 3.14")
+                                << QStringList();
+    QTest::newRow("inside a word") << QStringLiteral("xhttps://a.org awww.b.org") << QStringList();
+}
+
+void Tst_textfind::linksAreAddressesNotLookalikes() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, found);
+    QStringList got;
+    for (const links::Link& link : links::in(text))
+        got << text.mid(link.start, link.length) << link.url.toString();
+    QCOMPARE(got, found);
+    if (found.isEmpty()) return;
+    const links::Link first = links::in(text).first();
+    QVERIFY(links::at(text, first.start) && links::at(text, first.end() - 1));
+    QVERIFY(!links::at(text, first.start - 1) && !links::at(text, first.end()));
 }
 
 QTEST_APPLESS_MAIN(Tst_textfind)

@@ -1,5 +1,7 @@
 // What the items of the three menus say and do.
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QUrl>
 
 #include "app/menutable.h"
@@ -10,6 +12,7 @@
 #include "note/notewindow.h"
 #include "platform/apppaths.h"
 #include "richtext/richtextbox.h"
+#include "text/links.h"
 
 QList<ProgramMenus::Item> programMenuItems(const MenuWiring& app) {
     // Each item keeps copies of what it calls: the wiring itself is gone once the menus are built.
@@ -247,6 +250,24 @@ QList<ProgramMenus::Item> programMenuItems(const MenuWiring& app) {
          .keys = {Qt::Key_F3},
          .othersIgnored = true,
          .command = [&host] { commands::findNext(host); }},
+        // Shown only while the edit menu is opened on a link.
+        {.menu = W::Edit,
+         .id = M::OpenLink,
+         .caption = QStringLiteral("打开链接"),
+         .command =
+             [&host, open = app.openPage] {
+                 if (const std::optional<QUrl> url = commands::menuLink(host))
+                     open(*url, links::address(*url));
+             },
+         .separatorBefore = true},
+        {.menu = W::Edit,
+         .id = M::CopyLinkAddress,
+         .caption = QStringLiteral("复制链接地址"),
+         .command =
+             [&host] {
+                 if (const std::optional<QUrl> url = commands::menuLink(host))
+                     QGuiApplication::clipboard()->setText(links::address(*url));
+             }},
 
         // Without a mouse: the edit menu at the caret, or the note menu at the focused button of
         // the title strip.

@@ -15,6 +15,7 @@
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
 #include "richtext/richtextbox.h"
+#include "text/links.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ void Application::connectNote(NoteWindow* note) {
     });
     // Its keys, anywhere in the note, and its text's right button.
     note->addActions(m_menus.keyActions());
+    connect(note->editor(), &RichTextBox::linkActivated, this,
+            [this](const QUrl& url) { openPage(url, links::address(url)); });
     connect(note->editor(), &RichTextBox::mousePressed, this,
             [this, note](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint pos) {
                 if (button == Qt::RightButton)
@@ -99,11 +102,15 @@ void Application::updateEditMenu() {
     m_menus.action(MenuItem::Copy)->setEnabled(on.copy);
     m_menus.action(MenuItem::Paste)->setEnabled(on.paste);
     m_menus.action(MenuItem::Remove)->setEnabled(on.remove);
+    const bool onLink = note->editor()->menuLink().has_value();
+    m_menus.action(MenuItem::OpenLink)->setVisible(onLink);
+    m_menus.action(MenuItem::CopyLinkAddress)->setVisible(onLink);
 }
 
 void Application::popUpEditMenu(NoteWindow* note, QPoint at) {
     if (!note) return;
     m_windows.noteActivated(note);
+    note->editor()->pinMenuLink();
     m_menus.menu(ProgramMenus::Which::Edit)->popup(at);
 }
 

@@ -59,6 +59,8 @@ enum class MenuItem {
     Font,
     Find,
     FindNext,
+    OpenLink,
+    CopyLinkAddress,
     // A key alone, in no menu.
     MenuAtKeyboard,
     TrayMenuAtNote,

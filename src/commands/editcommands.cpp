@@ -99,6 +99,11 @@ void toggleChecklist(CommandHost& host) {
     if (RichTextBox* editor = currentEditor(host)) checklist::toggleItems(editor->textCursor());
 }
 
+std::optional<QUrl> menuLink(CommandHost& host) {
+    const RichTextBox* editor = currentEditor(host);
+    return editor ? editor->menuLink() : std::nullopt;
+}
+
 void alignParagraphs(CommandHost& host, Qt::Alignment alignment) {
     if (RichTextBox* editor = currentEditor(host)) editor->setSelectionAlignment(alignment);
 }

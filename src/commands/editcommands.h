@@ -3,6 +3,8 @@
 // Each acts on the current note's selection.
 
 #include <QString>
+#include <QUrl>
+#include <optional>
 
 class CommandHost;
 class NoteWindow;
@@ -37,6 +39,8 @@ void setBoldItalic(CommandHost& host, bool bold, bool italic);
 void toggleBullets(CommandHost& host);
 // "清单": the selected paragraphs become checklist items, or plain paragraphs again.
 void toggleChecklist(CommandHost& host);
+// The link the current note's edit menu was opened on, if any.
+std::optional<QUrl> menuLink(CommandHost& host);
 // Qt::AlignLeft, Qt::AlignHCenter or Qt::AlignRight for the selected paragraphs.
 void alignParagraphs(CommandHost& host, Qt::Alignment alignment);
 // "字体": the font dialog opens with its previous choice; Cancel applies nothing.

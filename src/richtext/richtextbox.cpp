@@ -13,11 +13,13 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
+#include <QToolTip>
 
 #include "notes/checklist.h"
 #include "platform/files.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
+#include "text/links.h"
 
 namespace {
 
@@ -233,6 +235,23 @@ bool RichTextBox::event(QEvent* event) {
 }
 
 bool RichTextBox::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (const std::optional<links::Link> link = linkAt(help->pos())) {
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("按住 Ctrl 单击打开：") + links::address(link->url),
+                               viewport());
+            return true;
+        }
+    }
+    if (event->type() == QEvent::MouseMove) {
+        // The pointer says a link opens, while Ctrl is held over one.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool opens = (mouse->modifiers() & Qt::ControlModifier) &&
+                           mouse->buttons() == Qt::NoButton && linkAt(mouse->position().toPoint());
+        if (opens != (viewport()->cursor().shape() == Qt::PointingHandCursor))
+            viewport()->setCursor(opens ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    }
     const bool handled = QTextEdit::viewportEvent(event);
     if (m_held && !m_ownEdit) settleLayout(textCursor(), false);
     return handled;
@@ -263,14 +282,40 @@ bool RichTextBox::checklistKey(const QKeyEvent* event) {
     return true;
 }
 
-void RichTextBox::paintEvent(QPaintEvent* event) {
-    QTextEdit::paintEvent(event);
-    paintTickedItems(event->rect());
+std::optional<links::Link> RichTextBox::linkAt(QPoint viewportPos) const {
+    const QPointF inDocument =
+        viewportPos + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int position = document()->documentLayout()->hitTest(inDocument, Qt::ExactHit);
+    if (position < 0) return std::nullopt;
+    const QTextBlock block = document()->findBlock(position);
+    return links::at(block.text(), position - block.position());
 }
 
-void RichTextBox::paintTickedItems(const QRect& area) {
+std::optional<QUrl> RichTextBox::contextLink() const {
+    const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
+    if (viewport()->rect().contains(pointer)) {
+        if (const std::optional<links::Link> link = linkAt(pointer)) return link->url;
+    }
+    const QTextCursor caret = textCursor();
+    const QTextBlock block = caret.block();
+    const QString text = block.text();
+    const qsizetype offset = caret.position() - block.position();
+    // On a link: in it, or just after its last character.
+    for (const qsizetype at : {offset, offset - 1}) {
+        if (const std::optional<links::Link> link = links::at(text, at)) return link->url;
+    }
+    return std::nullopt;
+}
+
+void RichTextBox::paintEvent(QPaintEvent* event) {
+    QTextEdit::paintEvent(event);
+    paintMarks(event->rect());
+}
+
+void RichTextBox::paintMarks(const QRect& area) {
     // Drawn over the text, never part of it: a highlighter's formats would come to the document
-    // as changes, and every note shown would be saved again.
+    // as changes, and every note shown would be saved again. Links are underlined; a ticked
+    // checklist item's text is struck through and dimmed.
     const QPointF offset(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     const QAbstractTextDocumentLayout* layout = document()->documentLayout();
     const QColor veil = [this] {
@@ -283,8 +328,10 @@ void RichTextBox::paintTickedItems(const QRect& area) {
          block = block.next()) {
         const QRectF box = layout->blockBoundingRect(block).translated(offset);
         if (box.top() > area.bottom()) break;
-        if (checklist::itemOf(block) != checklist::Item::Ticked || !block.layout()) continue;
         const QTextLayout* lines = block.layout();
+        if (!lines || lines->lineCount() == 0) continue;
+        underlineLinks(painter, block, box.topLeft());
+        if (checklist::itemOf(block) != checklist::Item::Ticked) continue;
         for (int i = 0; i < lines->lineCount(); ++i) {
             const QTextLine line = lines->lineAt(i);
             const int from = std::max(line.textStart(), checklist::kPrefixLength);
@@ -296,6 +343,27 @@ void RichTextBox::paintTickedItems(const QRect& area) {
             painter.setPen(QPen(palette().color(QPalette::Text), 1));
             const qreal middle = top + line.ascent() * 0.65;
             painter.drawLine(QPointF(left, middle), QPointF(right, middle));
+        }
+    }
+}
+
+void RichTextBox::underlineLinks(QPainter& painter, const QTextBlock& block, QPointF origin) {
+    // Long paragraphs are no place for addresses: their pieces are left alone.
+    if (block.length() > 4096) return;
+    const QList<links::Link> found = links::in(block.text());
+    if (found.isEmpty()) return;
+    painter.setPen(QPen(palette().color(QPalette::Link), 1));
+    const QTextLayout* lines = block.layout();
+    for (const links::Link& link : found) {
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const qsizetype from = std::max<qsizetype>(link.start, line.textStart());
+            const qsizetype to =
+                std::min<qsizetype>(link.end(), line.textStart() + line.textLength());
+            if (from >= to) continue;
+            const qreal y = origin.y() + line.y() + line.ascent() + 1.5;
+            painter.drawLine(QPointF(origin.x() + line.cursorToX(int(from)), y),
+                             QPointF(origin.x() + line.cursorToX(int(to)), y));
         }
     }
 }
@@ -316,6 +384,14 @@ void RichTextBox::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = viewport()->mapTo(this, event->position().toPoint());
     const Qt::MouseButton button = event->button();
     const Qt::KeyboardModifiers shift = event->modifiers();
+    // Ctrl+click opens a link; a plain click places the caret, since the note is for typing.
+    if (button == Qt::LeftButton && shift == Qt::ControlModifier) {
+        if (const std::optional<links::Link> link = linkAt(event->position().toPoint())) {
+            event->accept();
+            Q_EMIT linkActivated(link->url);
+            return;
+        }
+    }
     // A click on a checklist item's box ticks it; the caret stays where it was.
     if (button == Qt::LeftButton && shift == Qt::NoModifier && !isReadOnly() &&
         tickAt(event->position().toPoint())) {

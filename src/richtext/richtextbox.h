@@ -21,6 +21,10 @@
 #include <QTextEdit>
 
 #include "notes/notedocument.h"
+#include "text/links.h"
+
+class QPainter;
+class QTextBlock;
 
 class RichTextBox : public QTextEdit {
     Q_OBJECT
@@ -108,7 +112,14 @@ public:
     static const QString& rtfMimeType();     // "text/rtf"
     static const QString& rtfAltMimeType();  // "application/rtf"
 
+    // The link the edit menu about to open acts on, taken now: under the pointer, else at the
+    // caret; none when neither is on one.
+    void pinMenuLink() { m_menuLink = contextLink(); }
+    const std::optional<QUrl>& menuLink() const { return m_menuLink; }
+
 Q_SIGNALS:
+    // A link was Ctrl+clicked, to be opened.
+    void linkActivated(const QUrl& url);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
@@ -135,8 +146,12 @@ private:
     bool checklistKey(const QKeyEvent* event);
     // A click on a checklist item's box (viewport coordinates) ticks it; true when it did.
     bool tickAt(QPoint viewportPos);
-    // A ticked item's text, struck through and dimmed, over what the text drew.
-    void paintTickedItems(const QRect& area);
+    // Over what the text drew: links underlined, a ticked item's text struck through and dimmed.
+    void paintMarks(const QRect& area);
+    void underlineLinks(QPainter& painter, const QTextBlock& block, QPointF origin);
+    // The link under a point of the viewport, if any.
+    std::optional<links::Link> linkAt(QPoint viewportPos) const;
+    std::optional<QUrl> contextLink() const;
     // True when a picture is there, and selected now.
     bool selectPictureAt(QPointF viewportPos);
     void undoStep(bool redo);
@@ -156,6 +171,7 @@ private:
     bool insertRtf(const QByteArray& bytes);
     void insertImage(const QImage& image, QByteArray encoded);
 
+    std::optional<QUrl> m_menuLink;
     bool m_held = false;
     bool m_pictureClicked = false;  // the left button went down on a picture
     bool m_ownEdit = false;         // one of ours, which settles the layout itself
