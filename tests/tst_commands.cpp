@@ -2,7 +2,9 @@
 #include <QClipboard>
 #include <QFile>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void clearCanBeUndone();
     void openReplacesTheContent();
     void openOfAnUnreadableFileChangesNothing();
+    void aFileDroppedOnANoteIsOpenedTextGoesIn();
     void saveAsRtfOrText();
     void cancelledDialogsChangeNothingAndRestoreTopmost();
     void printSelectionOrAll();
@@ -347,6 +350,49 @@ void TstCommands::openOfAnUnreadableFileChangesNothing() {
     QCOMPARE(f.prompts.told.size(), 2);
     QVERIFY(f.prompts.told[0].contains(tempPath("picture.png")));
     QVERIFY(f.prompts.told[1].contains(tempPath("missing.rtf")));
+}
+
+void TstCommands::aFileDroppedOnANoteIsOpenedTextGoesIn() {
+    NoteWindow* n = startWithNotes(1);
+    RichTextBox* editor = n->editor();
+    const QString path = tempPath(QStringLiteral("拖来的.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("从文件来的\n");
+    file.close();
+    const auto drop = [editor](QMimeData* mime, QPoint at) {
+        QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor->viewport(), &move);
+        QDropEvent event(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor->viewport(), &event);
+        delete mime;
+    };
+    const auto fileDrag = [&path] {
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(path)});
+        mime->setText(QUrl::fromLocalFile(path).toString());  // as file managers offer it
+        return mime;
+    };
+    // A note with text asks first; its address never goes in as text.
+    QSignalSpy dropped(editor, &RichTextBox::fileDropped);
+    drop(fileDrag(), QPoint(5, 5));
+    QCOMPARE(dropped.size(), 1);
+    QCOMPARE(f.prompts.asked.size(), 1);
+    QCOMPARE(editor->text(), QStringLiteral("note 1"));
+    f.prompts.queueAnswer(Prompts::Answer::Ok);
+    drop(fileDrag(), QPoint(5, 5));
+    QCOMPARE(editor->text(), QStringLiteral("从文件来的\r\n"));
+
+    // Text from another program goes in where it is dropped.
+    editor->replaceText(QStringLiteral("ab"));
+    QTextCursor between(editor->document());
+    between.setPosition(1);
+    auto* text = new QMimeData;
+    text->setText(QStringLiteral("X"));
+    drop(text, editor->cursorRect(between).center());
+    QCOMPARE(editor->text(), QStringLiteral("aXb"));
 }
 
 void TstCommands::saveAsRtfOrText() {

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "commands/editcommands.h"
+#include "commands/filecommands.h"
 #include "commands/notecommands.h"
 #include "note/framecontrols.h"
 #include "note/notewindow.h"
@@ -60,6 +61,10 @@ void Application::connectNote(NoteWindow* note) {
     });
     // Its keys, anywhere in the note, and its text's right button.
     note->addActions(m_menus.keyActions());
+    connect(note->editor(), &RichTextBox::fileDropped, this, [this, note](const QString& path) {
+        m_windows.noteActivated(note);
+        commands::openDroppedFile(m_host, path);
+    });
     connect(note->editor(), &RichTextBox::linkActivated, this,
             [this](const QUrl& url) { openPage(url, links::address(url)); });
     connect(note->editor(), &RichTextBox::mousePressed, this,

@@ -1,5 +1,6 @@
 #include "commands/filecommands.h"
 
+#include <QFileInfo>
 #include <QTextCursor>
 #include <QTextList>
 
@@ -84,6 +85,20 @@ void openFile(CommandHost& host) {
         if (!dialog.showOpen(note)) return;
         QString error;
         if (!fillFromFile(note->editor(), dialog.fileName(), &error))
+            Prompts::instance().warn(QStringLiteral("无法打开文件：\n") + error,
+                                     QStringLiteral("打开"));
+    });
+}
+
+void openDroppedFile(CommandHost& host, const QString& path) {
+    aroundDialog(host, [&path](NoteWindow* note) {
+        if (!note->editor()->text().trimmed().isEmpty() &&
+            Prompts::instance().askOkCancel(QStringLiteral("用 %1 的内容替换这张帖子的内容吗？")
+                                                .arg(QFileInfo(path).fileName()),
+                                            QStringLiteral("打开")) != Prompts::Answer::Ok)
+            return;
+        QString error;
+        if (!fillFromFile(note->editor(), path, &error))
             Prompts::instance().warn(QStringLiteral("无法打开文件：\n") + error,
                                      QStringLiteral("打开"));
     });

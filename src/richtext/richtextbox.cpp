@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QDropEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -305,6 +306,45 @@ std::optional<QUrl> RichTextBox::contextLink() const {
         if (const std::optional<links::Link> link = links::at(text, at)) return link->url;
     }
     return std::nullopt;
+}
+
+namespace {
+
+// The first file of this computer a drag carries, empty for none: a file manager's drag.
+QString droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return {};
+}
+
+}  // namespace
+
+void RichTextBox::dragEnterEvent(QDragEnterEvent* event) {
+    // A file is opened, not written in as its address.
+    if (!isReadOnly() && !droppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QTextEdit::dragEnterEvent(event);
+}
+
+void RichTextBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (!isReadOnly() && !droppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QTextEdit::dragMoveEvent(event);
+}
+
+void RichTextBox::dropEvent(QDropEvent* event) {
+    if (const QString path = droppedFile(event->mimeData()); !isReadOnly() && !path.isEmpty()) {
+        event->acceptProposedAction();
+        Q_EMIT fileDropped(path);
+        return;
+    }
+    QTextEdit::dropEvent(event);
 }
 
 void RichTextBox::paintEvent(QPaintEvent* event) {

@@ -120,6 +120,8 @@ public:
 Q_SIGNALS:
     // A link was Ctrl+clicked, to be opened.
     void linkActivated(const QUrl& url);
+    // A file of this computer was dropped on the text, to be opened in the note.
+    void fileDropped(const QString& path);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
@@ -131,6 +133,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
