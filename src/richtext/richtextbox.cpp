@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
+#include <QTimer>
 #include <QToolTip>
 
 #include "notes/checklist.h"
@@ -341,7 +342,9 @@ void RichTextBox::dragMoveEvent(QDragMoveEvent* event) {
 void RichTextBox::dropEvent(QDropEvent* event) {
     if (const QString path = droppedFile(event->mimeData()); !isReadOnly() && !path.isEmpty()) {
         event->acceptProposedAction();
-        Q_EMIT fileDropped(path);
+        // Once the drop is over: the question it may bring would keep the dragging program
+        // waiting for the end of its drag.
+        QTimer::singleShot(0, this, [this, path] { Q_EMIT fileDropped(path); });
         return;
     }
     QTextEdit::dropEvent(event);
