@@ -157,6 +157,8 @@ private:
     // The link under a point of the viewport, if any.
     std::optional<links::Link> linkAt(QPoint viewportPos) const;
     std::optional<QUrl> contextLink() const;
+    // The position of the character under a point of the viewport, -1 where there is none.
+    int characterAt(QPointF viewportPos) const;
     // True when a picture is there, and selected now.
     bool selectPictureAt(QPointF viewportPos);
     void undoStep(bool redo);
