@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -123,13 +124,13 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
     RichTextBox* editor = startWith(QStringLiteral("abc"));
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    QGuiApplication::clipboard()->setImage(picture);  // a picture alone
+    QGuiApplication::clipboard()->setImage(picture);  // a picture alone: pasted as one
     program()->updateEditMenu();
     for (QAction* a :
          {program()->menus().action(MenuItem::Undo), program()->menus().action(MenuItem::Cut),
-          program()->menus().action(MenuItem::Copy), program()->menus().action(MenuItem::Paste),
-          program()->menus().action(MenuItem::Remove)})
+          program()->menus().action(MenuItem::Copy), program()->menus().action(MenuItem::Remove)})
         QVERIFY(!a->isEnabled());
+    QVERIFY(program()->menus().action(MenuItem::Paste)->isEnabled());
 
     editor->moveCursor(QTextCursor::End);
     QTest::keyClick(editor, Qt::Key_X);  // something to undo
@@ -142,13 +143,19 @@ void TstEdit::editItemsFollowSelectionUndoAndClipboardText() {
           program()->menus().action(MenuItem::Remove)})
         QVERIFY(a->isEnabled());
 
-    // Files copied in a file manager: their addresses are no text to paste.
-    auto* files = new QMimeData;
-    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/home/u/a.txt"))});
-    files->setText(QStringLiteral("/home/u/a.txt\n"));
-    QGuiApplication::clipboard()->setMimeData(files);
-    program()->updateEditMenu();
-    QVERIFY(!program()->menus().action(MenuItem::Paste)->isEnabled());
+    // Files copied in a file manager: their addresses are no text to paste, their pictures are.
+    QTemporaryDir dir;
+    const QString shot = dir.filePath(QStringLiteral("shot"));  // a picture by its content
+    QVERIFY(picture.save(shot, "PNG"));
+    for (const auto& [path, pastable] :
+         {std::pair{QStringLiteral("/home/u/a.txt"), false}, std::pair{shot, true}}) {
+        auto* files = new QMimeData;
+        files->setUrls({QUrl::fromLocalFile(path)});
+        files->setText(path + u'\n');
+        QGuiApplication::clipboard()->setMimeData(files);
+        program()->updateEditMenu();
+        QCOMPARE(program()->menus().action(MenuItem::Paste)->isEnabled(), pastable);
+    }
     QGuiApplication::clipboard()->setText(QStringLiteral("t"));
 
     program()->menus().action(MenuItem::Remove)->trigger();

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include <QTextList>
 #include <memory>
 
+#include "rtf/metafile.h"
 #include "rtf/rtf.h"
 
 namespace {
@@ -95,6 +97,14 @@ QList<QTextImageFormat> images(const QTextDocument& doc) {
     return result;
 }
 
+// The RTF as RichEdit before Windows 8 reads and saves it: the picture in the group for older
+// readers alone, a plain \\pict.
+QByteArray asOldRichEditSaves(const QByteArray& rtf) {
+    static const QRegularExpression both(
+        QStringLiteral(R"(\{\\\*\\shppict\{\\pict[^}]*\}\}\{\\nonshppict(\{\\pict[^}]*\})\})"));
+    return QString::fromLatin1(rtf).replace(both, QStringLiteral("\\1")).toLatin1();
+}
+
 QByteArray pictureDoc(const QByteArray& pict) {
     return "{\\rtf1\\ansi a{\\pict" + pict + "}b\\par}";
 }
@@ -136,6 +146,8 @@ private Q_SLOTS:
     void hyperlinkRoundTrip();
     void writerFlavour();
     void pngRoundTripIsPixelExact();
+    void metafilesOfOneBitmap_data();
+    void metafilesOfOneBitmap();
     void pictureSizes_data();
     void pictureSizes();
     void originalPictureRoundTrip_data();
@@ -399,7 +411,11 @@ void Tst_rtf::pngRoundTripIsPixelExact() {
     c.insertText(QStringLiteral(" end"));
 
     const QByteArray out = rtf::write(doc);
-    QVERIFY(out.contains("\\pngblip\\picw37\\pich23\\picwgoal1110\\pichgoal173"));
+    QVERIFY(
+        out.contains("{\\*\\shppict{\\pict\\pngblip\\picw37\\pich23\\picwgoal1110\\pichgoal173"));
+    QCOMPARE(out.count(
+                 "}}{\\nonshppict{\\pict\\wmetafile8\\picw979\\pich609\\picwgoal1110\\pichgoal173"),
+             2);
     QTextDocument back;
     QVERIFY(rtf::read(out, &back));
     const QList<QTextImageFormat> got = images(back);
@@ -415,6 +431,56 @@ void Tst_rtf::pngRoundTripIsPixelExact() {
     QTextDocument again;
     QVERIFY(rtf::read(out, &again));
     QCOMPARE(images(again).value(0).name(), got[0].name());
+
+    // What the Windows program shows and saves: the metafile, the picture laid on white.
+    const QByteArray old = asOldRichEditSaves(out);
+    QVERIFY(!old.contains("pngblip") && old.count("{\\pict\\wmetafile8") == 2);
+    QTextDocument windows;
+    QVERIFY(rtf::read(old, &windows));
+    const QList<QTextImageFormat> shown = images(windows);
+    QCOMPARE(shown.size(), 2);
+    QVERIFY(sameSize(shown[0], got[0]));
+    QImage onWhite(image.size(), QImage::Format_RGB32);
+    onWhite.fill(Qt::white);
+    QPainter(&onWhite).drawImage(0, 0, image);
+    QCOMPARE(resourceImage(windows, shown[0]).convertToFormat(QImage::Format_RGB32), onWhite);
+    // Kept as the metafile it is, not made a PNG again.
+    QCOMPARE(asOldRichEditSaves(rtf::write(windows)), old);
+}
+
+void Tst_rtf::metafilesOfOneBitmap_data() {
+    // A metafile we write, then changed: its header (18 bytes), window origin and extent (10
+    // each), stretch mode (8), the bitmap's record from byte 46, the end record (6).
+    const QByteArray wmf = rtf::metafile::fromImage(testImage(6, 4)).bytes;
+    const qsizetype bitmapAt = 46, endAt = wmf.size() - 6;
+    QTest::addColumn<QByteArray>("wmf");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("one bitmap") << wmf << true;
+    QTest::newRow("and a line") << QByteArray(wmf).insert(
+                                       endAt, QByteArray::fromHex("05000000130201000200"))
+                                << false;
+    QTest::newRow("two bitmaps") << QByteArray(wmf).insert(endAt,
+                                                           wmf.mid(bitmapAt, endAt - bitmapAt))
+                                 << false;
+    QByteArray cropped = wmf;
+    cropped[bitmapAt + 14] = 3;  // source width 3 of 6
+    QTest::newRow("part of it") << cropped << false;
+    QByteArray overlong = wmf;
+    overlong[bitmapAt + 3] = char(0x7f);  // a record longer than the file
+    QTest::newRow("record past the end") << overlong << false;
+    QTest::newRow("cut short") << wmf.left(wmf.size() / 2) << false;
+}
+
+void Tst_rtf::metafilesOfOneBitmap() {
+    QFETCH(QByteArray, wmf);
+    QFETCH(bool, shown);
+    const auto doc = readDoc(pictureDoc("\\wmetafile8\\picw159\\pich106 " + wmf.toHex()));
+    const QList<QTextImageFormat> got = images(*doc);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].boolProperty(rtf::kPlaceholderPicture), !shown);
+    if (shown) QCOMPARE(resourceImage(*doc, got[0]).size(), QSize(6, 4));
+    // Written back as it was, whether shown or not.
+    QCOMPARE(originals(*doc).value(0).second, wmf);
 }
 
 void Tst_rtf::pictureSizes_data() {
@@ -535,7 +601,9 @@ void Tst_rtf::originalPictureRoundTrip() {
                              QByteArray::number(qRound(size.height() * 15)) + "\r\n" +
                              data.left(64).toHex();
     QVERIFY2(out.contains(group), out.left(400).constData());
-    QCOMPARE(out.count("{\\pict"), 1);  // the original instead of a PNG, not besides it
+    // The original instead of a PNG, not besides it; a JPEG also as a metafile for old RichEdit.
+    QCOMPARE(out.count("{\\pict"), placeholder ? 1 : 2);
+    QCOMPARE(out.contains("}{\\nonshppict{\\pict\\wmetafile8"), !placeholder);
 
     QTextDocument back;
     QVERIFY(rtf::read(out, &back));
@@ -678,8 +746,11 @@ void Tst_rtf::corpusPicturesRoundTrip() {
         if (rtf::originalPicture(got[i])) QCOMPARE(again[i].name(), got[i].name());
     }
     if (name.startsWith(u"29-")) {
-        // Three metafiles, written back as metafiles.
+        // Three metafiles of one bitmap each, as RichEdit saves pasted pictures: shown, and
+        // written back as metafiles.
         QCOMPARE(got.size(), 3);
+        for (const QTextImageFormat& picture : got)
+            QCOMPARE(resourceImage(*doc, picture).size(), QSize(134, 62));
         for (const auto& [words, data] : originals(*doc)) {
             QCOMPARE(words, QByteArray("\\wmetafile8\\picw3545\\pich1640"));
             QVERIFY(data.startsWith(QByteArray::fromHex("010009000003")));
@@ -699,7 +770,7 @@ void Tst_rtf::shippedPalette() {
     const QList<QTextImageFormat> pictures = images(*doc);
     QVERIFY(pictures.size() >= 24);
     for (const QTextImageFormat& picture : pictures) {
-        QVERIFY(!rtf::originalPicture(picture));
+        QVERIFY(!picture.boolProperty(rtf::kPlaceholderPicture));
         QCOMPARE(picture.width(), 16.0);
     }
 }

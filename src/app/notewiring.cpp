@@ -65,6 +65,9 @@ void Application::connectNote(NoteWindow* note) {
         m_windows.noteActivated(note);
         commands::openDroppedFile(m_host, path);
     });
+    // After the paste or the drop: a drop's question would keep the dragging program waiting.
+    connect(note->editor(), &RichTextBox::pictureRefused, this, &commands::tellPictureRefused,
+            Qt::QueuedConnection);
     connect(note->editor(), &RichTextBox::linkActivated, this,
             [this](const QUrl& url) { openPage(url, links::address(url)); });
     connect(note->editor(), &RichTextBox::mousePressed, this,

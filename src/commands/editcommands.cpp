@@ -13,7 +13,9 @@
 #include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "notes/checklist.h"
+#include "notes/pictures.h"
 #include "richtext/richtextbox.h"
+#include "rtf/rtf.h"
 
 namespace commands {
 
@@ -26,10 +28,11 @@ RichTextBox* currentEditor(CommandHost& host) {
 
 }  // namespace
 
-bool holdsPastableText(const QMimeData* clipboard) {
+bool holdsPastable(const QMimeData* clipboard) {
     if (!clipboard) return false;
     if (clipboard->hasFormat(RichTextBox::rtfMimeType()) ||
-        clipboard->hasFormat(RichTextBox::rtfAltMimeType()) || clipboard->hasHtml())
+        clipboard->hasFormat(RichTextBox::rtfAltMimeType()) || clipboard->hasHtml() ||
+        pictures::holdsPicture(*clipboard))
         return true;
     if (!clipboard->hasText() || clipboard->text().trimmed().isEmpty()) return false;
     // Files copied in a file manager come with their addresses as text: no text to paste.
@@ -42,9 +45,18 @@ bool holdsPastableText(const QMimeData* clipboard) {
                         [&](const QString& line) { return addresses.contains(line.trimmed()); });
 }
 
+void tellPictureRefused(QSize size) {
+    Prompts::instance().warn(
+        QStringLiteral("这张图片太大（%1 × %2 像素），帖子里放不下：一张图片最多 %3 万像素。")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(rtf::kMaxPicturePixels / 10000),
+        QStringLiteral("图片"));
+}
+
 EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard) {
     const bool selected = editor.selectionLength() != 0;
-    return {editor.isUndoAvailable(), selected, selected, holdsPastableText(clipboard), selected};
+    return {editor.isUndoAvailable(), selected, selected, holdsPastable(clipboard), selected};
 }
 
 void edit(CommandHost& host, EditAction action) {

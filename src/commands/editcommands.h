@@ -2,6 +2,7 @@
 // The edit menu of a note's text and its keys: edit, format, bullets, alignment, font, find.
 // Each acts on the current note's selection.
 
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <optional>
@@ -23,9 +24,12 @@ struct EditEnables {
     bool remove = false;
 };
 EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard);
-// Whether the clipboard holds text a note can paste: RTF, HTML or plain text, but not the
-// addresses of files copied in a file manager alone, and not a picture alone.
-bool holdsPastableText(const QMimeData* clipboard);
+// Whether the clipboard holds what a note can paste: RTF, HTML, plain text, a picture or files
+// of pictures, but not the addresses of other files copied in a file manager alone.
+bool holdsPastable(const QMimeData* clipboard);
+
+// Says that a picture of this size was not put into a note.
+void tellPictureRefused(QSize size);
 
 enum class EditAction { Undo, Cut, Copy, Paste, Remove };
 // Acts when the current note's text has the focus and Ctrl is not held; beeps when no control

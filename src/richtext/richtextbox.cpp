@@ -14,6 +14,7 @@
 #include <QTextDocumentFragment>
 #include <QToolTip>
 
+#include "notes/pictures.h"
 #include "platform/files.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
@@ -353,8 +354,9 @@ QMimeData* RichTextBox::createMimeDataFromSelection() const {
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
-    return source->hasFormat(rtfMimeType()) || source->hasFormat(rtfAltMimeType()) ||
-           source->hasImage() || QTextEdit::canInsertFromMimeData(source);
+    const bool holds = source == m_drag.mime ? m_drag.pictures : pictures::holdsPicture(*source);
+    return source->hasFormat(rtfMimeType()) || source->hasFormat(rtfAltMimeType()) || holds ||
+           QTextEdit::canInsertFromMimeData(source);
 }
 
 void RichTextBox::insertFromMimeData(const QMimeData* source) {
@@ -376,13 +378,17 @@ void RichTextBox::insertMimeData(const QMimeData& mime) {
     for (const QString& type : {rtfMimeType(), rtfAltMimeType()}) {
         if (source->hasFormat(type) && insertRtf(source->data(type))) return;
     }
+    if (pictures::holdsPicture(mime)) {
+        // A browser's copied picture comes with HTML of no text but the picture's web address.
+        const bool htmlText = source->hasHtml() && !QTextDocumentFragment::fromHtml(source->html())
+                                                        .toPlainText()
+                                                        .remove(kObjectChar)
+                                                        .trimmed()
+                                                        .isEmpty();
+        if (!htmlText && insertPictures(mime)) return;
+    }
     if (source->hasHtml()) {
         QTextEdit::insertFromMimeData(source);
-        return;
-    }
-    if (source->hasImage()) {
-        insertImage(qvariant_cast<QImage>(source->imageData()),
-                    source->data(QStringLiteral("image/png")));
         return;
     }
     if (source->hasText()) {
@@ -408,20 +414,34 @@ bool RichTextBox::insertRtf(const QByteArray& bytes) {
     return true;
 }
 
-void RichTextBox::insertImage(const QImage& image, QByteArray encoded) {
-    if (image.isNull()) return;
-    if (encoded.isEmpty()) {
-        QBuffer buffer(&encoded);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-    }
-    // Named by its bytes, as the RTF reader names pictures.
-    const QString name = rtf::imageName(encoded);
-    document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
-    QTextImageFormat format;
-    format.setName(name);
+bool RichTextBox::insertPictures(const QMimeData& mime) {
+    std::vector<pictures::Taken> taken;
+    const QStringList files = pictures::pictureFiles(mime);
+    for (const QString& path : files)
+        taken.push_back(pictures::fromFile(path));
+    if (files.isEmpty()) taken.push_back(pictures::fromMime(mime));
+    QSize refused;
+    bool inserted = false;
     QTextCursor cursor = textCursor();
-    cursor.insertImage(format);
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    // No wider than the text, less a little for the caret.
+    const qreal room = viewport()->width() - 2 * document()->documentMargin() - 4;
+    for (pictures::Taken& one : taken) {
+        if (one.tooLarge.isValid()) refused = one.tooLarge;
+        if (!one.picture) continue;
+        const QImage& image = one.picture->image;
+        QTextImageFormat format =
+            rtf::addPicture(document(), image, one.picture->blip, one.picture->encoded);
+        if (image.width() > room && room >= 16) {
+            format.setWidth(room);
+            format.setHeight(image.height() * room / image.width());
+        }
+        cursor.insertImage(format);
+        inserted = true;
+    }
+    if (inserted) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+    if (refused.isValid()) Q_EMIT pictureRefused(refused);
+    return inserted || refused.isValid() || !files.isEmpty();
 }

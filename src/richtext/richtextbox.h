@@ -99,7 +99,9 @@ public:
     void setBackgroundColor(const QColor& colour);
 
     // QTextEdit's cut() and copy() put the selection on the clipboard as RTF, HTML and plain
-    // text; paste() takes RTF first, then HTML, a picture, text.
+    // text; paste() takes RTF first, then files of pictures, a picture (before HTML that holds no
+    // text: a browser's copied picture), HTML, text. A picture wider than the text goes in
+    // shown at the text's width, kept whole.
     // Deletes the selection only, where QTextEdit::clear() empties the whole text.
     void removeSelectedText();
     // Undo and redo as the control's own edits: the layout held over the step is settled before
@@ -122,6 +124,8 @@ Q_SIGNALS:
     void linkActivated(const QUrl& url);
     // A file of this computer was dropped on the text, to be opened in the note.
     void fileDropped(const QString& path);
+    // A picture pasted or dropped was not taken: it has more pixels than a note keeps.
+    void pictureRefused(QSize size);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 
@@ -135,6 +139,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
     QMimeData* createMimeDataFromSelection() const override;
@@ -176,8 +181,16 @@ private:
     void settleSoon();
     QTextCursor cursorAt(int position) const;
     bool insertRtf(const QByteArray& bytes);
-    void insertImage(const QImage& image, QByteArray encoded);
+    // Pictures put in at the insertion point; false when none was.
+    bool insertPictures(const QMimeData& mime);
 
+    // What the drag under way carries, seen as it entered.
+    struct DragSeen {
+        const QMimeData* mime = nullptr;
+        bool pictures = false;
+        QString file;  // to be opened; empty when the drag carries pictures or no file
+    };
+    DragSeen m_drag;
     std::optional<QUrl> m_menuLink;
     bool m_held = false;
     bool m_pictureClicked = false;  // the left button went down on a picture

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "notes/checklist.h"
+#include "notes/pictures.h"
 #include "richtext/richtextbox.h"
 #include "text/links.h"
 
@@ -52,10 +53,9 @@ std::optional<QUrl> RichTextBox::contextLink() const {
 
 namespace {
 
-// The first file of this computer a drag carries, empty for none: a file manager's drag.
-QString droppedFile(const QMimeData* mime) {
-    if (!mime || !mime->hasUrls()) return {};
-    for (const QUrl& url : mime->urls()) {
+// The first file of this computer among the addresses, empty for none.
+QString firstLocalFile(const QMimeData& mime) {
+    for (const QUrl& url : mime.urls()) {
         if (url.isLocalFile()) return url.toLocalFile();
     }
     return {};
@@ -64,8 +64,12 @@ QString droppedFile(const QMimeData* mime) {
 }  // namespace
 
 void RichTextBox::dragEnterEvent(QDragEnterEvent* event) {
-    // A file is opened, not written in as its address.
-    if (!isReadOnly() && !droppedFile(event->mimeData()).isEmpty()) {
+    // Looked at once a drag: a move asks again with every step of the pointer.
+    const QMimeData* mime = event->mimeData();
+    m_drag = {mime, mime && pictures::holdsPicture(*mime), {}};
+    // A file is opened, not written in as its address; pictures go in where they are dropped.
+    if (mime && !m_drag.pictures) m_drag.file = firstLocalFile(*mime);
+    if (!isReadOnly() && !m_drag.file.isEmpty()) {
         event->acceptProposedAction();
         return;
     }
@@ -73,19 +77,25 @@ void RichTextBox::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void RichTextBox::dragMoveEvent(QDragMoveEvent* event) {
-    if (!isReadOnly() && !droppedFile(event->mimeData()).isEmpty()) {
+    if (!isReadOnly() && event->mimeData() == m_drag.mime && !m_drag.file.isEmpty()) {
         event->acceptProposedAction();
         return;
     }
     QTextEdit::dragMoveEvent(event);
 }
 
+void RichTextBox::dragLeaveEvent(QDragLeaveEvent* event) {
+    m_drag = {};
+    QTextEdit::dragLeaveEvent(event);
+}
+
 void RichTextBox::dropEvent(QDropEvent* event) {
-    if (const QString path = droppedFile(event->mimeData()); !isReadOnly() && !path.isEmpty()) {
+    const DragSeen drag = std::exchange(m_drag, {});
+    if (!isReadOnly() && event->mimeData() == drag.mime && !drag.file.isEmpty()) {
         event->acceptProposedAction();
         // Once the drop is over: the question it may bring would keep the dragging program
         // waiting for the end of its drag.
-        QTimer::singleShot(0, this, [this, path] { Q_EMIT fileDropped(path); });
+        QTimer::singleShot(0, this, [this, path = drag.file] { Q_EMIT fileDropped(path); });
         return;
     }
     QTextEdit::dropEvent(event);

@@ -6,10 +6,12 @@
 // picture's bytes, with the decoded QImage added as an ImageResource under that name, so
 // pictures can move between documents without clashing.
 //
-// Pictures we cannot draw (metafiles, bitmaps we do not decode) show a placeholder; they and JPEGs
-// keep the picture as the file held it in the property kOriginalPicture of their format, so that
-// writing gives the original back instead of a PNG of what we show. The property goes wherever
-// the format goes: undo, fragments, other documents.
+// Pictures we cannot draw (metafiles of more than one bitmap, bitmaps we do not decode) show a
+// placeholder; they and every PNG, JPEG and metafile keep the picture as the file held it in the
+// property kOriginalPicture of their format, so that writing gives the original back instead of a
+// PNG of what we show. The property goes wherever the format goes: undo, fragments, other
+// documents. A PNG or JPEG is written with a metafile of it beside it, for RichEdit before
+// Windows 8, which shows no other.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -75,9 +77,20 @@ struct OriginalPicture {
 };
 
 inline constexpr int kOriginalPicture = QTextFormat::UserProperty + 0x5254;
+// Set on a picture shown as a placeholder: its data could not be drawn.
+inline constexpr int kPlaceholderPicture = QTextFormat::UserProperty + 0x5255;
 
 // The original of a picture format, if it keeps one.
 std::optional<OriginalPicture> originalPicture(const QTextFormat& format);
+
+// The most pixels a picture may have: a larger one reads as a placeholder, and is not taken in.
+inline constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
+
+// A picture taken into the document from its PNG or JPEG bytes (blip "pngblip" or "jpegblip"):
+// the image added as a resource, and a format to insert that keeps the bytes as its original,
+// named as the reader names the picture when it reads it back.
+QTextImageFormat addPicture(QTextDocument* doc, const QImage& image, QByteArrayView blip,
+                            const QByteArray& encoded);
 
 // The resource name of a picture with these encoded bytes: "rtfimg:<sha1 hex>".
 QString imageName(QByteArrayView bytes);

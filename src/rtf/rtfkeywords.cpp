@@ -151,7 +151,7 @@ constexpr std::pair<const char*, Kw> kWords[] = {
     {"dibitmap", KwDibitmap},
     {"wbitmap", KwWBitmap},
     {"emfblip", KwOtherPict},
-    {"wmetafile", KwOtherPict},
+    {"wmetafile", KwWMetafile},
     {"macpict", KwOtherPict},
     {"pmmetafile", KwOtherPict},
     {"picw", KwPicW},

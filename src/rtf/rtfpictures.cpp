@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+#include "rtf/metafile.h"
 #include "rtf/rtf.h"
 #include "rtf/rtfreaderstate.h"
 
@@ -17,7 +18,6 @@ namespace {
 
 // Decoded pictures larger than this become placeholders, and so does everything once the
 // document's pictures hold this much memory in total.
-constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
 constexpr qint64 kMaxTotalPictureBytes = qint64(512) * 1024 * 1024;
 constexpr int kMaxPlaceholderSide = 512;
 constexpr qreal kMaxPictureSide = 4096;  // displayed size in pixels
@@ -46,6 +46,27 @@ QImage placeholderImage(int width, int height) {
         image.setPixel(w - 1 - x, y, line);
     }
     return image;
+}
+
+// A device-independent bitmap is a BMP file without its 14-byte file header: the header put back.
+QByteArray bmpFile(QByteArray dib) {
+    if (dib.size() < 40) return {};
+    const auto le32 = [&dib](int at) {
+        return quint32(uchar(dib[at])) | quint32(uchar(dib[at + 1])) << 8 |
+               quint32(uchar(dib[at + 2])) << 16 | quint32(uchar(dib[at + 3])) << 24;
+    };
+    const quint32 headerSize = le32(0);
+    const quint32 bits = uchar(dib[14]) | uchar(dib[15]) << 8;
+    quint32 colors = le32(32);
+    if (colors == 0 && bits <= 8) colors = 1u << bits;
+    const quint32 offset = 14 + std::min<quint32>(headerSize, 1024) + colors * 4;
+    const quint32 fileSize = quint32(dib.size()) + 14;
+    QByteArray header("BM");
+    for (quint32 v : {fileSize, 0u, offset})
+        for (int s = 0; s < 32; s += 8)
+            header.append(char(v >> s & 0xFF));
+    dib.prepend(header);
+    return dib;
 }
 
 }  // namespace
@@ -99,6 +120,9 @@ void Reader::pictureWord(Kw kw, int param) {
         case KwWBitmap:
             m_pict.kind = PictKind::Bitmap;
             break;
+        case KwWMetafile:
+            m_pict.kind = PictKind::Metafile;
+            break;
         case KwOtherPict:
             m_pict.kind = PictKind::Other;
             break;
@@ -126,39 +150,30 @@ void Reader::pictureWord(Kw kw, int param) {
 }
 
 QImage Reader::decodePicture(qreal* width, qreal* height) {
-    QByteArray data = m_pict.data;
+    QByteArray data;
     const char* format = nullptr;
     switch (m_pict.kind) {
         case PictKind::Png:
+            data = m_pict.data;
             format = "png";
             break;
         case PictKind::Jpeg:
+            data = m_pict.data;
             format = "jpeg";
             break;
-        case PictKind::Dib: {
-            // A device-independent bitmap is a BMP file without its 14-byte file header.
-            if (data.size() < 40) return {};
-            const auto le32 = [&data](int at) {
-                return quint32(uchar(data[at])) | quint32(uchar(data[at + 1])) << 8 |
-                       quint32(uchar(data[at + 2])) << 16 | quint32(uchar(data[at + 3])) << 24;
-            };
-            const quint32 headerSize = le32(0);
-            const quint32 bits = uchar(data[14]) | uchar(data[15]) << 8;
-            quint32 colors = le32(32);
-            if (colors == 0 && bits <= 8) colors = 1u << bits;
-            const quint32 offset = 14 + std::min<quint32>(headerSize, 1024) + colors * 4;
-            const quint32 fileSize = quint32(data.size()) + 14;
-            QByteArray header("BM");
-            for (quint32 v : {fileSize, 0u, offset})
-                for (int s = 0; s < 32; s += 8)
-                    header.append(char(v >> s & 0xFF));
-            data.prepend(header);
+        case PictKind::Dib:
+            data = bmpFile(m_pict.data);
             format = "bmp";
             break;
-        }
+        case PictKind::Metafile:
+            // Only one that draws a bitmap: what RichEdit writes of a pasted picture.
+            data = bmpFile(metafile::bitmapOf(m_pict.data));
+            format = "bmp";
+            break;
         default:
             return {};
     }
+    if (data.isEmpty()) return {};
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
@@ -180,7 +195,7 @@ void Reader::finishPicture() {
     const bool placeholder = image.isNull();
     if (placeholder) {
         // Metafile extents are in hundredths of a millimetre, bitmap ones in pixels.
-        const bool metric = m_pict.kind == PictKind::Other;
+        const bool metric = m_pict.kind == PictKind::Other || m_pict.kind == PictKind::Metafile;
         width = metric ? m_pict.picw * 96.0 / 2540 : m_pict.picw;
         height = metric ? m_pict.pich * 96.0 / 2540 : m_pict.pich;
     }
@@ -193,10 +208,14 @@ void Reader::finishPicture() {
     width = std::min(width, kMaxPictureSide);
     height = std::min(height, kMaxPictureSide);
 
-    // What we cannot draw keeps its original, and so does a JPEG, which as PNG grows a lot.
+    // Every picture but an uncompressed bitmap keeps its original: what we cannot draw, so as
+    // not to lose it; a metafile, which the Windows program shows where it shows no PNG; a PNG
+    // or JPEG, so that a save writes its bytes instead of encoding it again (a JPEG as PNG also
+    // grows a lot).
+    const bool keep = placeholder || m_pict.kind == PictKind::Jpeg ||
+                      m_pict.kind == PictKind::Png || m_pict.kind == PictKind::Metafile;
     QByteArray original;
-    if ((placeholder || m_pict.kind == PictKind::Jpeg) &&
-        m_pictureBytes + m_pict.data.size() <= kMaxTotalPictureBytes) {
+    if (keep && m_pictureBytes + m_pict.data.size() <= kMaxTotalPictureBytes) {
         m_pictureBytes += m_pict.data.size();
         original = std::move(m_pict.words);
         original.append(' ').append(m_pict.data);
@@ -226,6 +245,7 @@ void Reader::finishPicture() {
     format.setWidth(width);
     format.setHeight(height);
     if (!original.isNull()) format.setProperty(kOriginalPicture, original);
+    if (placeholder) format.setProperty(kPlaceholderPicture, true);
     m_cursor.insertImage(format);
 }
 
@@ -263,6 +283,19 @@ std::optional<OriginalPicture> originalPicture(const QTextFormat& format) {
             return std::nullopt;
     }
     return OriginalPicture{words.toByteArray(), record.sliced(space + 1)};
+}
+
+QTextImageFormat addPicture(QTextDocument* doc, const QImage& image, QByteArrayView blip,
+                            const QByteArray& encoded) {
+    QByteArray record = '\\' + blip.toByteArray() + "\\picw" + QByteArray::number(image.width()) +
+                        "\\pich" + QByteArray::number(image.height());
+    record.append(' ').append(encoded);
+    const QString name = imageName(record);
+    doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat format;
+    format.setName(name);
+    format.setProperty(kOriginalPicture, record);
+    return format;
 }
 
 QString imageName(QByteArrayView bytes) {

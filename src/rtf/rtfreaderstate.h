@@ -88,7 +88,7 @@ struct ListDef {
     std::vector<ListLevelDef> levels;
 };
 
-enum class PictKind { Unknown, Png, Jpeg, Dib, Bitmap, Other };
+enum class PictKind { Unknown, Png, Jpeg, Dib, Bitmap, Metafile, Other };
 
 struct Picture {
     PictKind kind = PictKind::Unknown;
@@ -183,6 +183,7 @@ enum Kw : quint8 {
     KwJpegBlip,
     KwDibitmap,
     KwWBitmap,
+    KwWMetafile,
     KwOtherPict,
     KwPicW,
     KwPicH,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "rtf/metafile.h"
 #include "rtf/rtf.h"
 #include "rtf/rtfheader.h"
 #include "text/gbk.h"
@@ -330,43 +331,57 @@ void Writer::closeLink() {
 }
 
 void Writer::picture(const QTextImageFormat& format) {
-    if (const std::optional<OriginalPicture> original = originalPicture(format)) {
-        // As it was read, at the size it is shown now.
-        m_out += "{\\pict";
-        m_out.append(original->words.constData(), size_t(original->words.size()));
-        qreal width = format.width(), height = format.height();
-        if (!(width > 0 && height > 0)) {
-            const QImage shown = m_snap.images.value(format.name());
-            width = shown.width();
-            height = shown.height();
-        }
-        if (width > 0 && height > 0) {
-            word("picwgoal", qRound(std::min(width, 1e5) * kTwipsPerPixel));
-            word("pichgoal", qRound(std::min(height, 1e5) * kTwipsPerPixel));
-        }
-        m_out += "\r\n";
-        pictureData(original->data);
-        return;
-    }
+    const std::optional<OriginalPicture> original = originalPicture(format);
     const QImage image = m_snap.images.value(format.name());
-    if (image.isNull()) return;
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) return;
+    // Shown at the size it is shown now.
+    qreal width = format.width(), height = format.height();
+    if (!(width > 0 && height > 0)) {
+        width = image.width();
+        height = image.height();
+    }
+    const bool sized = width > 0 && height > 0;
+    const int goalw = qRound(std::min(width, 1e5) * kTwipsPerPixel);
+    const int goalh = qRound(std::min(height, 1e5) * kTwipsPerPixel);
 
-    const int goalw = format.width() > 0 ? qRound(format.width() * kTwipsPerPixel)
-                                         : image.width() * kTwipsPerPixel;
-    const int goalh = format.height() > 0 ? qRound(format.height() * kTwipsPerPixel)
-                                          : image.height() * kTwipsPerPixel;
-    m_out += "{\\pict\\pngblip";
-    word("picw", image.width());
-    word("pich", image.height());
-    word("picwgoal", goalw);
-    word("pichgoal", goalh);
+    QByteArray words, data;
+    if (original) {
+        words = original->words;
+        data = original->data;
+    } else {
+        if (image.isNull()) return;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(image)) return;
+        words = "\\pngblip\\picw" + QByteArray::number(image.width()) + "\\pich" +
+                QByteArray::number(image.height());
+    }
+    // RichEdit before Windows 8 shows no PNG or JPEG: for it, and for every older reader, the
+    // picture also goes as a metafile in the group that newer readers skip; not a placeholder.
+    const bool blip = (words.contains("\\pngblip") || words.contains("\\jpegblip")) &&
+                      !format.boolProperty(kPlaceholderPicture);
+    const metafile::Written fallback = blip ? metafile::fromImage(image) : metafile::Written{};
+    if (!fallback.bytes.isEmpty()) m_out += "{\\*\\shppict";
+    m_out += "{\\pict";
+    m_out.append(words.constData(), size_t(words.size()));
+    if (sized) {
+        word("picwgoal", goalw);
+        word("pichgoal", goalh);
+    }
     m_out += "\r\n";
-    pictureData(png);
+    pictureData(data);
+    if (fallback.bytes.isEmpty()) return;
+    m_out += "}{\\nonshppict{\\pict\\wmetafile8";
+    // A metafile's extent is in hundredths of a millimetre.
+    word("picw", qRound(fallback.size.width() * 2540.0 / 96));
+    word("pich", qRound(fallback.size.height() * 2540.0 / 96));
+    if (sized) {
+        word("picwgoal", goalw);
+        word("pichgoal", goalh);
+    }
+    m_out += "\r\n";
+    pictureData(fallback.bytes);
+    m_out += '}';
 }
 
 void Writer::pictureData(QByteArrayView bytes) {
