@@ -58,7 +58,7 @@ private Q_SLOTS:
     void clearCanBeUndone();
     void openReplacesTheContent();
     void openOfAnUnreadableFileChangesNothing();
-    void aFileDroppedOnANoteIsOpenedTextGoesIn();
+    void aFileDroppedOnANoteIsOpenedTextAndPicturesGoIn();
     void saveAsRtfOrText();
     void cancelledDialogsChangeNothingAndRestoreTopmost();
     void printSelectionOrAll();
@@ -352,7 +352,7 @@ void TstCommands::openOfAnUnreadableFileChangesNothing() {
     QVERIFY(f.prompts.told[1].contains(tempPath("missing.rtf")));
 }
 
-void TstCommands::aFileDroppedOnANoteIsOpenedTextGoesIn() {
+void TstCommands::aFileDroppedOnANoteIsOpenedTextAndPicturesGoIn() {
     NoteWindow* n = startWithNotes(1);
     RichTextBox* editor = n->editor();
     const QString path = tempPath(QStringLiteral("拖来的.txt"));
@@ -394,6 +394,34 @@ void TstCommands::aFileDroppedOnANoteIsOpenedTextGoesIn() {
     text->setText(QStringLiteral("X"));
     drop(text, editor->cursorRect(between).center());
     QCOMPARE(editor->text(), QStringLiteral("aXb"));
+
+    // A picture file goes in where it is dropped, as a picture; one made to fill the memory is
+    // refused from its header, with a word once the drop is over.
+    const QString shot = tempPath(QStringLiteral("截图"));
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(shot, "PNG"));
+    const QString bomb = tempPath(QStringLiteral("bomb.png"));
+    QFile bombFile(bomb);
+    QVERIFY(bombFile.open(QIODevice::WriteOnly));
+    bombFile.write(QByteArray::fromHex(  // 30000 × 20000, and a few of its rows
+        "89504e470d0a1a0a0000000d494844520000753000004e200806000000cf950b89"
+        "0000000c49444154789c6360a00c000000400001b7347cef"));
+    bombFile.close();
+    for (const QString& dragged : {shot, bomb}) {
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(dragged)});
+        between.setPosition(1);
+        drop(mime, editor->cursorRect(between).center());
+    }
+    QCOMPARE(editor->text(), QStringLiteral("a Xb"));
+    QTextCursor after(editor->document());
+    after.setPosition(2);
+    QVERIFY(after.charFormat().isImageFormat());
+    QCOMPARE(after.charFormat().toImageFormat().width(), 0.0);  // narrower than the text
+    QVERIFY(dropped.size() == 2 && f.prompts.told.isEmpty());
+    QTRY_COMPARE(f.prompts.told.size(), 1);
+    QVERIFY(f.prompts.told[0].contains(QStringLiteral("30000 × 20000")));
 }
 
 void TstCommands::saveAsRtfOrText() {

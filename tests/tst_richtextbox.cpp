@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void pictureAloneHasNoText();
     void pastePlainTextTakesCaretFormat();
     void pasteImage();
+    void pastedPictureKeepsItsBytesAndFitsTheText();
     void pastePreference_data();
     void pastePreference();
     void copyPasteFormattedText();
@@ -445,6 +448,38 @@ void Tst_richtextbox::pasteImage() {
     QTextCursor cursor(box.document());
     cursor.setPosition(2);
     QVERIFY(cursor.charFormat().toImageFormat().name().startsWith(QStringLiteral("rtfimg:")));
+}
+
+void Tst_richtextbox::pastedPictureKeepsItsBytesAndFitsTheText() {
+    // As a browser copies a picture: PNG bytes, and HTML of nothing but the picture's address.
+    QImage wide(400, 300, QImage::Format_RGB32);
+    wide.fill(Qt::darkYellow);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(wide.save(&buffer, "PNG"));
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("image/png"), png);
+    data->setHtml(
+        QStringLiteral("<meta charset=\"utf-8\"><img src=\"https://example.org/a.png\">"));
+    QGuiApplication::clipboard()->setMimeData(data);
+
+    RichTextBox box;
+    box.resize(200, 150);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.paste();
+    QTextCursor cursor(box.document());
+    cursor.setPosition(1);
+    const QTextImageFormat format = cursor.charFormat().toImageFormat();
+    QVERIFY(format.isValid());
+    // Shown at the text's width, no scroll bar; kept whole, as the bytes it came as.
+    QVERIFY2(format.width() > 150 && format.width() < 200,
+             qPrintable(QString::number(format.width())));
+    QCOMPARE(format.height(), format.width() * 3 / 4);
+    QVERIFY(!box.horizontalScrollBar()->isVisible());
+    QCOMPARE(pictureAt(box, 0).size(), QSize(400, 300));
+    QCOMPARE(rtf::originalPicture(format).value().data, png);
 }
 
 void Tst_richtextbox::pastePreference_data() {

@@ -6,6 +6,7 @@
 #include <QImageWriter>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 
 #include "rtf/rtf.h"
 
@@ -43,7 +44,12 @@ QStringList pictureFiles(const QMimeData& mime) {
 }
 
 bool holdsPicture(const QMimeData& mime) {
-    return mime.hasImage() || !pictureFiles(mime).isEmpty();
+    const QStringList types = mime.formats();
+    const bool image =
+        mime.hasImage() || std::any_of(types.begin(), types.end(), [](const QString& t) {
+            return t.startsWith(QLatin1String("image/"));
+        });
+    return image || !pictureFiles(mime).isEmpty();
 }
 
 Taken fromBytes(const QByteArray& bytes, const QByteArray& format) {

@@ -10,12 +10,14 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolTip>
 
 #include "notes/pictures.h"
 #include "platform/files.h"
+#include "richtext/picturedrawing.h"
 #include "rtf/longparagraphs.h"
 #include "rtf/rtf.h"
 #include "text/links.h"
@@ -80,6 +82,7 @@ void RichTextBox::showDocument(NoteDocument* doc) {
 }
 
 void RichTextBox::watchDocument() {
+    PictureDrawing::install(document());
     // Before the layout hears of a change: undo, redo and Qt's own edits come this way too.
     connect(document(), &QTextDocument::contentsChange, this,
             [this](int from, int, int added) { watchChange(from, added); });
@@ -423,8 +426,12 @@ bool RichTextBox::insertPictures(const QMimeData& mime) {
     QSize refused;
     bool inserted = false;
     QTextCursor cursor = textCursor();
-    // No wider than the text, less a little for the caret.
-    const qreal room = viewport()->width() - 2 * document()->documentMargin() - 4;
+    // No wider than the text, less a little for the caret, and for the scroll bar a taller
+    // text brings: a picture as wide as the text would then bring the other one.
+    const int bar = verticalScrollBar()->isVisible()
+                        ? 0
+                        : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const qreal room = viewport()->width() - bar - 2 * document()->documentMargin() - 4;
     for (pictures::Taken& one : taken) {
         if (one.tooLarge.isValid()) refused = one.tooLarge;
         if (!one.picture) continue;
