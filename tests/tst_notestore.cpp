@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -6,6 +7,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include "programfixture.h"
@@ -18,8 +20,11 @@
 #include "desktop/screen.h"
 #include "desktop/windowops.h"
 #include "note/framecontrols.h"
+#include "notes/checklist.h"
 #include "richtext/richtextbox.h"
+#include "store/profilefile.h"
 #include "text/gbk.h"
+#include "text/links.h"
 
 using namespace store::keys;
 
@@ -33,6 +38,11 @@ struct Key {
     QString name;
     QString value;
 };
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // A section the way the Windows program writes it.
 QByteArray section(int n, const QList<Key>& keys) {
@@ -136,6 +146,7 @@ private Q_SLOTS:
     void missingSectionGivesDefaults();
     void oddValuesAreSkippedOrMadeSafe();
     void loadSaveLoadKeepsEveryValue();
+    void listsLinksAndPicturesOutliveTheWindowsProgram();
     void saveAfterDeletingKeepsHigherSectionsAndFiles();
     void saveCreatesTheContentFolder();
     void unwritableContentIsReportedAndTheRestWritten();
@@ -383,6 +394,50 @@ void TstNoteStore::loadSaveLoadKeepsEveryValue() {
         QCOMPARE(note(n)->editor()->text(), texts[n - 1]);
     QVERIFY(note(2)->isLocked());
     QVERIFY(!note(3)->isVisible());
+}
+
+void TstNoteStore::listsLinksAndPicturesOutliveTheWindowsProgram() {
+    writeStore(section(1, fullNote(QStringLiteral("1500"), QStringLiteral("750"))) +
+               initSection(QStringLiteral("1")));
+    load();
+    RichTextBox* editor = note(1)->editor();
+    editor->replaceText(QStringLiteral("☑ 买牛奶\r\n☐ 交电费 https://example.org/a?b=1\r\n"));
+    editor->moveCursor(QTextCursor::End);
+    QImage picture(40, 30, QImage::Format_ARGB32);
+    picture.fill(QColor(0, 128, 255, 100));
+    QGuiApplication::clipboard()->setImage(picture);
+    editor->paste();
+    save();
+
+    // The Windows program at its exit: every key it knows written back with the profile
+    // functions, in place; the content files left as they are.
+    const QByteArray content = fileBytes(f.contentFile(1));
+    store::ProfileFile windows(f.settingsFile());
+    QVERIFY(windows.load());
+    for (const QString& key : {kReminder, kSoundPath, kBackColor, kCreated, kWidth, kHeight,
+                               kAlarmOn, kLeft, kTop, kOpacity, kVisible, kLock, kRestoreHeight})
+        windows.write(noteSection(1), key, windows.read(noteSection(1), key));
+    windows.write(kInitSection, kNoteCount, QStringLiteral("1"));
+    QVERIFY(windows.save());
+
+    f.restart();
+    load();
+    editor = note(1)->editor();
+    const QTextBlock first = editor->document()->firstBlock();
+    QCOMPARE(checklist::itemOf(first), checklist::Item::Ticked);
+    QCOMPARE(checklist::itemOf(first.next()), checklist::Item::Open);
+    const QList<links::Link> found = links::in(first.next().text());
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found[0].url, QUrl(QStringLiteral("https://example.org/a?b=1")));
+    QTextCursor at(first.next().next());
+    at.movePosition(QTextCursor::NextCharacter);
+    const QTextImageFormat shown = at.charFormat().toImageFormat();
+    QVERIFY(shown.isValid());
+    const QVariant image =
+        editor->document()->resource(QTextDocument::ImageResource, QUrl(shown.name()));
+    QCOMPARE(image.value<QImage>().convertToFormat(QImage::Format_ARGB32), picture);
+    save();
+    QCOMPARE(fileBytes(f.contentFile(1)), content);  // nothing to write: nothing changed
 }
 
 void TstNoteStore::saveAfterDeletingKeepsHigherSectionsAndFiles() {

@@ -79,6 +79,9 @@ grep -q 'omega' "$content" && grep -q 'gamma' "$content" &&
     [ "$({ grep -o alpha "$content" || true; } | wc -l)" -eq 1 ] ||
     fail "find and F3 did not select the second alpha: $(cat "$content")"
 grep -q '\\b beta\\b0' "$content" || fail "beta is not bold: $(cat "$content")"
-pictures=$({ grep -o '\\pict' "$content" || true; } | wc -l)
+# Each picture as a PNG and, for the Windows program's RichEdit, as a metafile.
+pictures=$({ grep -o '\\shppict{\\pict\\pngblip' "$content" || true; } | wc -l)
 [ "$pictures" -eq 2 ] || fail "$pictures pictures in the note, expected 2"
+copies=$({ grep -o '\\nonshppict{\\pict\\wmetafile8' "$content" || true; } | wc -l)
+[ "$copies" -eq 2 ] || fail "$copies metafiles of the pictures in the note, expected 2"
 echo "PASS: bold through the edit menu, find and F3, two icons from the picker, all saved"
