@@ -45,12 +45,15 @@ bool holdsPastable(const QMimeData* clipboard) {
                         [&](const QString& line) { return addresses.contains(line.trimmed()); });
 }
 
-void tellPictureRefused(QSize size) {
+void tellPictureRefused(QSize size, bool full) {
+    const QString picture =
+        QStringLiteral("这张图片（%1 × %2 像素）").arg(size.width()).arg(size.height());
     Prompts::instance().warn(
-        QStringLiteral("这张图片太大（%1 × %2 像素），帖子里放不下：一张图片最多 %3 万像素。")
-            .arg(size.width())
-            .arg(size.height())
-            .arg(rtf::kMaxPicturePixels / 10000),
+        full ? picture +
+                   QStringLiteral("放不下了：一张帖子里的图片最多占 %1 MB，这张帖子已经快满了。")
+                       .arg(rtf::kMaxTotalPictureBytes / (qint64(1024) * 1024))
+             : picture + QStringLiteral("太大，帖子里放不下：一张图片最多 %1 万像素。")
+                             .arg(rtf::kMaxPicturePixels / 10000),
         QStringLiteral("图片"));
 }
 

@@ -28,8 +28,8 @@ EditEnables editEnables(const RichTextBox& editor, const QMimeData* clipboard);
 // of pictures, but not the addresses of other files copied in a file manager alone.
 bool holdsPastable(const QMimeData* clipboard);
 
-// Says that a picture of this size was not put into a note.
-void tellPictureRefused(QSize size);
+// Says that a picture of this size was not put into a note: too large, or the note full.
+void tellPictureRefused(QSize size, bool full);
 
 enum class EditAction { Undo, Cut, Copy, Paste, Remove };
 // Acts when the current note's text has the focus and Ctrl is not held; beeps when no control

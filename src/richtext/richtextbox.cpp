@@ -424,6 +424,7 @@ bool RichTextBox::insertPictures(const QMimeData& mime) {
         taken.push_back(pictures::fromFile(path));
     if (files.isEmpty()) taken.push_back(pictures::fromMime(mime));
     QSize refused;
+    bool full = false;
     bool inserted = false;
     QTextCursor cursor = textCursor();
     // No wider than the text, less a little for the caret, and for the scroll bar a taller
@@ -432,10 +433,20 @@ bool RichTextBox::insertPictures(const QMimeData& mime) {
                         ? 0
                         : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const qreal room = viewport()->width() - bar - 2 * document()->documentMargin() - 4;
+    // What the store would show again: beyond it, a picture would come back as a placeholder.
+    qint64 used = taken.empty() ? 0 : rtf::pictureBytes(*document());
     for (pictures::Taken& one : taken) {
         if (one.tooLarge.isValid()) refused = one.tooLarge;
         if (!one.picture) continue;
         const QImage& image = one.picture->image;
+        const qint64 bytes =
+            qint64(image.width()) * image.height() * 4 + one.picture->encoded.size();
+        if (used + bytes > rtf::kMaxTotalPictureBytes) {
+            refused = image.size();
+            full = true;
+            continue;
+        }
+        used += bytes;
         QTextImageFormat format =
             rtf::addPicture(document(), image, one.picture->blip, one.picture->encoded);
         if (image.width() > room && room >= 16) {
@@ -449,6 +460,6 @@ bool RichTextBox::insertPictures(const QMimeData& mime) {
         setTextCursor(cursor);
         ensureCursorVisible();
     }
-    if (refused.isValid()) Q_EMIT pictureRefused(refused);
+    if (refused.isValid()) Q_EMIT pictureRefused(refused, full);
     return inserted || refused.isValid() || !files.isEmpty();
 }

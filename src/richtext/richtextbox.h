@@ -124,8 +124,9 @@ Q_SIGNALS:
     void linkActivated(const QUrl& url);
     // A file of this computer was dropped on the text, to be opened in the note.
     void fileDropped(const QString& path);
-    // A picture pasted or dropped was not taken: it has more pixels than a note keeps.
-    void pictureRefused(QSize size);
+    // A picture pasted or dropped was not taken: it has more pixels than a note keeps, or the
+    // note's pictures hold as much as a note keeps (full).
+    void pictureRefused(QSize size, bool full);
     // Raised after the control has handled a mouse press; pos in this widget's coordinates.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
 

@@ -85,6 +85,11 @@ std::optional<OriginalPicture> originalPicture(const QTextFormat& format);
 
 // The most pixels a picture may have: a larger one reads as a placeholder, and is not taken in.
 inline constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
+// The most a document's pictures may hold, as pictureBytes() counts: pictures read beyond it
+// are placeholders, and none is taken in beyond it.
+inline constexpr qint64 kMaxTotalPictureBytes = qint64(512) * 1024 * 1024;
+// What the document's pictures hold: each picture's pixels at four bytes and its original's bytes.
+qint64 pictureBytes(const QTextDocument& doc);
 
 // A picture taken into the document from its PNG or JPEG bytes (blip "pngblip" or "jpegblip"):
 // the image added as a resource, and a format to insert that keeps the bytes as its original,

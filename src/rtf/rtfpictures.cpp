@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QImageReader>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QUrl>
 #include <algorithm>
@@ -18,7 +19,6 @@ namespace {
 
 // Decoded pictures larger than this become placeholders, and so does everything once the
 // document's pictures hold this much memory in total.
-constexpr qint64 kMaxTotalPictureBytes = qint64(512) * 1024 * 1024;
 constexpr int kMaxPlaceholderSide = 512;
 constexpr qreal kMaxPictureSide = 4096;  // displayed size in pixels
 // The control words kept with an original picture; more is no real picture.
@@ -296,6 +296,26 @@ QTextImageFormat addPicture(QTextDocument* doc, const QImage& image, QByteArrayV
     format.setName(name);
     format.setProperty(kOriginalPicture, record);
     return format;
+}
+
+qint64 pictureBytes(const QTextDocument& doc) {
+    qint64 bytes = 0;
+    QSet<QString> seen;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat()) continue;
+            const QString name = format.toImageFormat().name();
+            if (seen.contains(name)) continue;
+            seen.insert(name);
+            const auto image =
+                doc.resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>();
+            bytes += qint64(image.width()) * image.height() * 4;
+            if (const std::optional<OriginalPicture> original = originalPicture(format))
+                bytes += original->data.size();
+        }
+    }
+    return bytes;
 }
 
 QString imageName(QByteArrayView bytes) {
