@@ -52,7 +52,8 @@ int main(int argc, char* argv[]) {
         NoteEntry* note = notes.add();
         texts.append(noteText(n, random));
         note->document()->replaceText(texts.back());
-        note->state().setCreated(QStringLiteral("26/12/09 9:0:%1").arg(n % 60));
+        note->state().setIdentity(QStringLiteral("26/12/09 9:0:%1").arg(n % 60),
+                                  note->state().values().uid);
     }
 
     QElapsedTimer clock;

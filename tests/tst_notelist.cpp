@@ -85,7 +85,7 @@ private Q_SLOTS:
 private:
     NoteWindow* makeNote(const QString& created) {
         NoteWindow* note = f.program->createNote();
-        note->entry().state().setCreated(created);
+        note->entry().state().setIdentity(created, note->entry().state().values().uid);
         return note;
     }
     NoteListDialog* openList() {

@@ -19,6 +19,7 @@
 
 #include "desktop/screen.h"
 #include "desktop/windowops.h"
+#include "model/noteuid.h"
 #include "note/framecontrols.h"
 #include "notes/checklist.h"
 #include "richtext/richtextbox.h"
@@ -147,6 +148,7 @@ private Q_SLOTS:
     void oddValuesAreSkippedOrMadeSafe();
     void loadSaveLoadKeepsEveryValue();
     void listsLinksAndPicturesOutliveTheWindowsProgram();
+    void identitiesHoldOnlyBesideTheirCreationTime();
     void saveAfterDeletingKeepsHigherSectionsAndFiles();
     void saveCreatesTheContentFolder();
     void unwritableContentIsReportedAndTheRestWritten();
@@ -438,6 +440,45 @@ void TstNoteStore::listsLinksAndPicturesOutliveTheWindowsProgram() {
     QCOMPARE(image.value<QImage>().convertToFormat(QImage::Format_ARGB32), picture);
     save();
     QCOMPARE(fileBytes(f.contentFile(1)), content);  // nothing to write: nothing changed
+}
+
+void TstNoteStore::identitiesHoldOnlyBesideTheirCreationTime() {
+    const QString mine = QStringLiteral("0123456789abcdef");
+    // Note 2 with its identity; note 3 under one the Windows program left there when it
+    // renumbered the notes (another note's creation time); note 1 from a store without ours.
+    const auto note = [](const QString& created, const QString& uid) {
+        QList<Key> keys =
+            with(fullNote(QStringLiteral("0"), QStringLiteral("0")), kCreated, created);
+        if (!uid.isEmpty()) keys.append({kUid, uid});
+        return keys;
+    };
+    writeStore(section(1, note(QStringLiteral("26/12/07 9:5:1"), {})) +
+               section(2, note(QStringLiteral("26/12/07 9:5:2"),
+                               mine + QStringLiteral(" 26/12/07 9:5:2"))) +
+               section(3, note(QStringLiteral("26/12/07 9:5:3"),
+                               QStringLiteral("fedcba9876543210 26/12/07 9:5:9"))) +
+               initSection(QStringLiteral("3")));
+    const store::LoadedStore first = loadValues();
+    QCOMPARE(first.notes.size(), 3);
+    QCOMPARE(first.notes[1].note.uid, mine);
+    QSet<QString> uids;
+    for (const store::StoredNote& stored : first.notes) {
+        QVERIFY(noteuid::isValid(stored.note.uid));
+        uids.insert(stored.note.uid);
+    }
+    QCOMPARE(uids.size(), 3);
+    QVERIFY(!uids.contains(QStringLiteral("fedcba9876543210")));
+    // Another machine reading the same store knows the notes by the same identities.
+    const store::LoadedStore second = loadValues();
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(second.notes[i].note.uid, first.notes[i].note.uid);
+    // Written beside the creation time, which the Windows program keeps in step.
+    load();
+    f.note(1)->editor()->insertPlainText(QStringLiteral("x"));
+    save();
+    QCOMPARE(readKey(noteSection(2), kUid), mine + QStringLiteral(" 26/12/07 9:5:2"));
+    QCOMPARE(readKey(noteSection(3), kUid),
+             first.notes[2].note.uid + QStringLiteral(" 26/12/07 9:5:3"));
 }
 
 void TstNoteStore::saveAfterDeletingKeepsHigherSectionsAndFiles() {

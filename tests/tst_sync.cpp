@@ -18,10 +18,11 @@ using merge::OurNote;
 using merge::Plan;
 using merge::StoredVersion;
 
-Note made(const QString& created, int left = 100) {
+Note made(const QString& created, int left = 100, const QString& uid = {}) {
     Note note;
     note.created = created;
     note.left = left;
+    note.uid = uid;
     return note;
 }
 
@@ -233,6 +234,26 @@ void TstSync::mergeTable_data() {
     QTest::newRow("same creation time")
         << twins << twinsSwapped << QList<OurNote>{shownAs(1, 0), shownAs(2, 1)}
         << QStringList{"u2@1", "u1@2v"};
+    // Known by their identities: renumbered and both rewritten there, each text still goes to its
+    // own note (by number alone, each would go to the other).
+    const QString a = QStringLiteral("000000000000000a"), b = QStringLiteral("000000000000000b");
+    const QList<StoredVersion> named = {{1, made("x", 100, a), 11}, {2, made("x", 100, b), 22}};
+    const QList<StoredVersion> namedSwapped = {{1, made("x", 100, b), 23},
+                                               {2, made("x", 100, a), 12}};
+    QTest::newRow("identities through renumbering")
+        << named << namedSwapped << QList<OurNote>{shownAs(1, 0), shownAs(2, 1)}
+        << QStringList{"u2@1t", "u1@2t"};
+    // The Windows program deleted the first and renumbered the rest, leaving our keys where they
+    // stood: the identities read are no one's (derived anew), and the creation times decide.
+    const QList<StoredVersion> namedThree = {
+        {1, made("a", 100, a), 11},
+        {2, made("b", 100, b), 22},
+        {3, made("c", 100, QStringLiteral("000000000000000c")), 33}};
+    const QList<StoredVersion> renumberedOnWindows = {
+        {1, made("b", 100, QStringLiteral("1111111111111111")), 22},
+        {2, made("c", 100, QStringLiteral("2222222222222222")), 33}};
+    QTest::newRow("identities lost on Windows")
+        << namedThree << renumberedOnWindows << same << QStringList{"u2@1", "u3@2", "c1"};
 }
 
 void TstSync::mergeTable() {

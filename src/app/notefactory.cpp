@@ -4,6 +4,7 @@
 
 #include "app/openwindows.h"
 #include "desktop/windowops.h"
+#include "model/noteuid.h"
 #include "model/programswitches.h"
 #include "note/notewindow.h"
 #include "notes/notelist.h"
@@ -31,7 +32,7 @@ void NoteFactory::close(NoteId id) {
 NoteEntry* NoteFactory::createEntry() {
     NoteEntry* entry = m_notes.add();
     const QString created = timetext::creationTime(Clock::instance().now());
-    entry->state().setCreated(created);
+    entry->state().setIdentity(created, noteuid::random());
     entry->document()->replaceText(QStringLiteral("创建：") + created + QStringLiteral("\r\n"));
     return entry;
 }

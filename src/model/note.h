@@ -24,6 +24,8 @@ struct Note {
     static constexpr int kMinOpacity = 26;
     // When the note was made, as the text shown in its tool tip and kept in the store.
     QString created;
+    // Its identity across machines (noteuid); empty until it is given one.
+    QString uid;
     // The reminder, and whether it is switched on.
     Reminder reminder;
     bool reminderOn = false;

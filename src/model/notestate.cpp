@@ -15,8 +15,11 @@ void NoteState::setPlaceAndSize(int left, int top, int width, int height) {
     });
 }
 
-void NoteState::setCreated(const QString& created) {
-    edit([&](Note& n) { n.created = created; });
+void NoteState::setIdentity(const QString& created, const QString& uid) {
+    edit([&](Note& n) {
+        n.created = created;
+        n.uid = uid;
+    });
 }
 
 void NoteState::setReminderOn(bool on) {

@@ -22,7 +22,8 @@ public:
     void setSize(int width, int height) {
         setPlaceAndSize(m_values.left, m_values.top, width, height);
     }
-    void setCreated(const QString& created);
+    // A new note's creation time and identity.
+    void setIdentity(const QString& created, const QString& uid);
     void setReminderOn(bool on);
     void setSoundPath(const QString& path);
     void setVisible(bool visible);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 
+#include "model/noteuid.h"
 #include "model/programswitches.h"
 #include "notebook/noteshelf.h"
 #include "platform/clock.h"
@@ -50,6 +51,9 @@ void restoreListed(NoteShelf& shelf, const QString& store, const Switches& switc
         change.fresh = true;
         change.values = stored.note;
         change.values->created = timetext::creationTime(Clock::instance().now());
+        // Every machine that brings this text back knows it by the same identity.
+        change.values->uid = noteuid::derived(
+            QStringLiteral("restored %1 %2").arg(stored.note.uid).arg(content.hash).toUtf8());
         change.text = noteText(content);
         change.heading = heading;
         QString why;

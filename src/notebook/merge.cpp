@@ -8,10 +8,21 @@ namespace {
 // For each of theirs, the base note it is, or -1 for a note made there.
 QList<int> matchToBase(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs) {
     QMultiHash<QString, int> byCreated;
-    for (int i = 0; i < base.size(); ++i)
+    QHash<QString, int> byUid;
+    for (int i = 0; i < base.size(); ++i) {
         byCreated.insert(base[i].note.created, i);
+        if (!base[i].note.uid.isEmpty()) byUid.insert(base[i].note.uid, i);
+    }
     QList<bool> taken(base.size(), false);
     QList<int> match(theirs.size(), -1);
+    // First by identity; a note whose identity its section lost (the Windows program renumbered
+    // the notes) by what it still has.
+    for (int t = 0; t < theirs.size(); ++t) {
+        const int b = byUid.value(theirs[t].note.uid, -1);
+        if (b < 0 || taken[b]) continue;
+        taken[b] = true;
+        match[t] = b;
+    }
     // Three passes, each looser than the one before: same creation time and same text, then
     // same number, then any.
     const std::function<bool(const StoredVersion&, const StoredVersion&)> alike[] = {
@@ -38,6 +49,11 @@ QList<int> matchToBase(const QList<StoredVersion>& base, const QList<StoredVersi
 }
 
 }  // namespace
+
+bool sameValues(Note a, const Note& b) {
+    a.uid = b.uid;
+    return a == b;
+}
 
 Note mergeValues(const Note& base, const Note& theirs, const Note& ours) {
     Note merged = ours;
@@ -76,7 +92,8 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
         }
         const StoredVersion& was = base[match[t]];
         stillThere[match[t]] = true;
-        const bool valuesThere = their.note != was.note;
+        // An identity that differs is no change: the note keeps the one known here.
+        const bool valuesThere = !sameValues(their.note, was.note);
         const bool textThere = their.contentHash != was.contentHash;
         const OurNote* our = ourOfBase[match[t]];
         if (!our) {
@@ -93,11 +110,13 @@ Plan plan(const QList<StoredVersion>& base, const QList<StoredVersion>& theirs,
         if (valuesThere) {
             Note merged =
                 our->values ? mergeValues(was.note, their.note, *our->values) : their.note;
+            if (!our->values) merged.uid = was.note.uid;
             if (!our->values || merged != *our->values) update.note = std::move(merged);
         }
         if (textThere && !our->textChanged) update.takeText = true;
         plan.updates.append(update);
-        if (textThere && our->textChanged) plan.added.append({their.section, their.note, our->id});
+        if (textThere && our->textChanged)
+            plan.added.append({their.section, their.note, our->id, their.contentHash});
     }
     for (int b = 0; b < base.size(); ++b) {
         const OurNote* our = ourOfBase[b];

@@ -3,8 +3,9 @@
 // the notes: the store as this program last read or wrote it (the base), the store on the disk
 // now (theirs), and the notes as they are here (ours). Each side's changes are taken where the
 // other did not change a note; where both changed a note's text, both versions are kept.
-// Notes are known across machines and renumbering by their creation time, which every save
-// keeps; where several share one, by their content file, then their number.
+// Notes are known across machines and renumbering by their identity (Note::uid), which every
+// save keeps; a note whose section lost it (renumbered by the Windows program) by its creation
+// time, and where several share one, by their content file, then their number.
 
 #include <QHash>
 #include <QList>
@@ -48,6 +49,7 @@ struct Plan {
         int section = 0;
         Note note;
         NoteId otherVersionOf = 0;  // 0: none
+        size_t contentHash = 0;     // of their text, for another version
     };
     QList<Update> updates;
     QList<Add> added;
@@ -58,6 +60,9 @@ struct Plan {
     // Theirs sections of notes deleted here and left deleted: the next save removes their files.
     QList<int> removals;
 };
+
+// Whether two notes hold the same values, whatever their identities.
+bool sameValues(Note a, const Note& b);
 
 // A note's values with both sides' changes: field by field (place, size, colour, opacity,
 // reminder, sound, lock, visibility), theirs where only they changed it, ours elsewhere.

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QTextDocument>
 
+#include "model/noteuid.h"
 #include "model/programswitches.h"
 #include "notebook/conflictcopies.h"
 #include "platform/clock.h"
@@ -195,6 +196,9 @@ void StoreMerger::apply(const merge::Plan& plan, QList<merge::StoredVersion> the
         // Beside the note that keeps this machine's version, as a note of its own.
         Note values = add.note;
         values.created = timetext::creationTime(Clock::instance().now());
+        // Every machine that keeps this version apart knows it by the same identity.
+        values.uid = noteuid::derived(
+            QStringLiteral("other version %1 %2").arg(add.note.uid).arg(add.contentHash).toUtf8());
         values.left += 450;
         values.top += 450;
         const QDateTime when =

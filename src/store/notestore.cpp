@@ -1,10 +1,12 @@
 #include "store/notestore.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
+#include "model/noteuid.h"
 #include "platform/apppaths.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -69,6 +71,14 @@ Note readNote(const ProfileFile& file, int n) {
     note.heightBeforeLock =
         toInt32(read(kRestoreHeight, note.locked ? QStringLiteral("638") : QString()));
     note.visible = toBool(read(kVisible, QStringLiteral("True"))).value_or(true);
+    // The identity holds only beside the creation time it was written with.
+    const QString uid = read(kUid, QString());
+    if (uid.size() >= 16 && noteuid::isValid(QStringView(uid).first(16))) {
+        const QStringView createdWith = QStringView(uid).sliced(16);
+        if ((createdWith.isEmpty() || createdWith.front() == u' ') &&
+            createdWith.trimmed() == note.created)
+            note.uid = uid.first(16);
+    }
     return note;
 }
 
@@ -89,6 +99,7 @@ void writeNote(ProfileFile& file, int n, const Note& note) {
     write(kLock, note.password.isEmpty() ? kNoPassword : note.password);
     write(kRestoreHeight,
           note.heightBeforeLock ? QString::number(*note.heightBeforeLock) : QString());
+    write(kUid, note.uid.isEmpty() ? QString() : note.uid + u' ' + note.created);
 }
 
 // The numbers n of the sections "帖子" & n in the file, ascending.
@@ -212,13 +223,26 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
         numbers = sections;
         loaded.firstStart = !count && sections.isEmpty();
     }
-    for (const int n : numbers)
-        loaded.notes.append({n, readNote(file, n)});
+    for (const int n : numbers) {
+        Note note = readNote(file, n);
+        // None (a store of the Windows program's, or of an older Jotpin), or another note's: one
+        // that every machine reading this store derives alike.
+        if (note.uid.isEmpty())
+            note.uid =
+                noteuid::derived(QStringLiteral("stored %1 %2").arg(n).arg(note.created).toUtf8());
+        loaded.notes.append({n, std::move(note)});
+    }
     return loaded;
 }
 
 size_t contentHash(QByteArrayView bytes) {
-    return qHash(bytes, 0);
+    // Named, so that every machine and every build gives the same: the first eight bytes of
+    // BLAKE2b-256. Zero stands for no file.
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256);
+    quint64 hash = 0;
+    for (int i = 0; i < 8; ++i)
+        hash = hash << 8 | uchar(digest[i]);
+    return hash ? size_t(hash) : 1;
 }
 
 Note asStored(const Note& note) {

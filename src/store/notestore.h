@@ -57,7 +57,8 @@ struct Content {
     size_t hash = 0;
 };
 
-// The hash of a content file's bytes, as Content and saveStore give it.
+// The hash of a content file's bytes, as Content and saveStore give it: the same on every
+// machine, never 0.
 size_t contentHash(QByteArrayView bytes);
 
 // The note as the store gives it back after a save: what it would read from the settings file.

@@ -33,6 +33,10 @@ inline const QString kOpacity = QStringLiteral("透明度");
 inline const QString kVisible = QStringLiteral("visible");
 inline const QString kLock = QStringLiteral("加锁");
 inline const QString kRestoreHeight = QStringLiteral("实际高度");
+// Ours, which the Windows program neither reads nor writes: the note's identity across machines
+// and the creation time it was written with. When that program renumbers the notes it leaves
+// this key where it stood, under another note's creation time: then it is no one's.
+inline const QString kUid = QStringLiteral("Jotpin标识");
 
 // The value of kLock for a note without password.
 inline const QString kNoPassword = QStringLiteral("无密码");
