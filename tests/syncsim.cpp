@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <cstdio>
 
+#include "model/noteuid.h"
 #include "rtf/rtf.h"
 #include "store/diskstate.h"
 
@@ -85,7 +86,9 @@ ValueShelf::Item* ValueShelf::find(NoteId id) {
 NoteId ValueShelf::open(const NoteChange& change, QString* problem) {
     static NoteId next = 0;
     Item item{++next, Note{}, std::make_unique<QTextDocument>()};
+    // As the app's new notes: stamped with the time and an identity of their own.
     item.note.created = timetext::creationTime(Clock::instance().now());
+    item.note.uid = noteuid::random();
     const NoteId id = item.id;
     items.push_back(std::move(item));
     Item& made = items.back();

@@ -7,6 +7,8 @@
 #include <QTextDocument>
 
 #include "notebook/merge.h"
+#include "notebook/storewatch.h"
+#include "platform/clock.h"
 #include "programfixture.h"
 #include "richtext/richtextbox.h"
 #include "store/diskstate.h"
@@ -157,6 +159,8 @@ private Q_SLOTS:
     void aNoteWithoutCreationTimeStaysItself();
     void ownSavesAreNotTakenForChangesFromElsewhere();
     void aMissingStoreFolderIsWaitedFor();
+    void aTrickleOfChangesPutsOffTheReadOnlySoLong();
+    void notesThatLostTheirIdentityStayDeletable();
     void conflictCopiesAreFoldedIn();
     void theLosingSideOfASyncConflictKeepsItsVersion();
 
@@ -315,6 +319,50 @@ QList<NoteWindow*> TstSync::threeSavedNotes() {
     if (notes.size() < 3) notes << f.note(1) << f.note(2) << f.note(3);
     f.program->saveAll();
     return notes;
+}
+
+void TstSync::notesThatLostTheirIdentityStayDeletable() {
+    threeSavedNotes();
+    OtherMachine there(f.storeDir());
+    // As the Windows program deletes a note: the others renumbered, their sections no longer
+    // beside the identities we wrote.
+    const auto deleteFirstThere = [&] {
+        QList<std::pair<Note, std::optional<QString>>> theirs;
+        QList<int> storedAs;
+        const QList<store::StoredNote> stored = there.notes().notes;
+        for (qsizetype i = 1; i < stored.size(); ++i) {
+            Note note = stored[i].note;
+            note.uid.clear();
+            theirs.append({note, std::nullopt});
+            storedAs.append(stored[i].section);
+        }
+        there.save(theirs, storedAs);
+        there.arrive();
+    };
+    deleteFirstThere();
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 2, 10000);
+    // Known here by its creation time now, the second note is no note changed here: deleted
+    // there, it goes here too instead of coming back.
+    deleteFirstThere();
+    QTRY_COMPARE_WITH_TIMEOUT(f.noteCount(), 1, 10000);
+    QCOMPARE(f.note(1)->editor()->toPlainText(), QStringLiteral("第3个"));
+}
+
+void TstSync::aTrickleOfChangesPutsOffTheReadOnlySoLong() {
+    // A sync tool that touches the settings file every 100 ms for three seconds: never quiet
+    // for the 300 ms the watch waits, yet read within the longest wait, again and again.
+    QTemporaryDir dir;
+    QFile settings(dir.filePath(QStringLiteral("tie.dat")));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.flush();
+    StoreWatch watch(dir.path(), 300, 800);
+    QSignalSpy told(&watch, &StoreWatch::settled);
+    for (int i = 0; i < 30; ++i) {
+        settings.write("x");
+        settings.flush();
+        QTest::qWait(100);
+    }
+    QVERIFY2(told.size() >= 2, qPrintable(QString::number(told.size())));
 }
 
 void TstSync::changesFromElsewhereShowWithinSeconds() {
@@ -499,6 +547,17 @@ void TstSync::aMissingStoreFolderIsWaitedFor() {
 void TstSync::conflictCopiesAreFoldedIn() {
     threeSavedNotes();
     f.restart();
+    // Copies kept from earlier days: those of more than 90 days ago go at the next fold.
+    const QDate today = Clock::instance().now().date();
+    const QString oldDay = paths::conflictsDir() + u'/' + today.addDays(-91).toString(Qt::ISODate);
+    const QStringList folders = {
+        oldDay, paths::conflictsDir() + u'/' + today.addDays(-90).toString(Qt::ISODate),
+        paths::conflictsDir() + QStringLiteral("/mine")};
+    for (const QString& folder : folders) {
+        QVERIFY(QDir().mkpath(folder));
+        QFile kept(folder + QStringLiteral("/tie1.tie"));
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+    }
     QFile::copy(f.contentFile(2), f.storeDir() + QStringLiteral("/tie/tie2 (conflicted copy "
                                                                 "2026-12-07 101010).tie"));
     QFile unique(f.storeDir() +
@@ -533,7 +592,8 @@ void TstSync::conflictCopiesAreFoldedIn() {
     for (QDirIterator it(paths::conflictsDir(), QDir::Files, QDirIterator::Subdirectories);
          it.hasNext(); it.next())
         ++kept;
-    QCOMPARE(kept, 5);
+    QCOMPARE(kept, 5 + 2);  // and the recent day's and the folder not ours
+    QVERIFY(!QFileInfo::exists(oldDay));
     QVERIFY(QFileInfo::exists(secret.fileName()));
     QDir(paths::conflictsDir()).removeRecursively();
 }

@@ -19,6 +19,9 @@ namespace conflictcopies {
 
 namespace {
 
+// How long conflict copies stay in the folder they are moved to.
+constexpr int kKeptDays = 90;
+
 QString comparableContent(const store::Content& content) {
     return comparable(content.kind == store::Content::Kind::Rtf ? plainTextOf(content.rtf)
                                                                 : content.text);
@@ -105,9 +108,17 @@ NoteId keepUnlisted(NoteShelf& shelf, const QString& store, int section, qint64 
 
 Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
             const QStringList& copies) {
-    const QString keptDir =
-        places.kept + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
+    const QDate today = Clock::instance().now().date();
+    const QString keptDir = places.kept + u'/' + today.toString(Qt::ISODate);
     QDir().mkpath(keptDir);
+    // Kept for a while, for the user to look into: every text in them that no note held came
+    // back as a note when they were folded in. A folder named otherwise is not ours and stays.
+    QDir kept(places.kept);
+    for (const QString& name : kept.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QDate day = QDate::fromString(name, Qt::ISODate);
+        if (day.isValid() && day.daysTo(today) > kKeptDays)
+            QDir(kept.filePath(name)).removeRecursively();
+    }
     QStringList texts = shownTexts(shelf);
     Folded folded{.keptIn = keptDir};
     int& linksOut = folded.linksOut;

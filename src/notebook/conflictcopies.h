@@ -40,7 +40,8 @@ struct Folded {
     int linksOut = 0;
 };
 // Every text only the copies hold comes back as a note; then the copies leave the store, where
-// the sync tool would bring them back to every machine.
+// the sync tool would bring them back to every machine, for a folder of the day; the folders of
+// days more than 90 days ago go.
 Folded fold(NoteShelf& shelf, const Places& places, const Switches& switches,
             const QStringList& copies);
 // Content file `section`, listed by no settings file, whose settings file did not come in

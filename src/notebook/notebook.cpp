@@ -77,7 +77,10 @@ merge::Plan Notebook::planMerge(const QList<merge::StoredVersion>& theirs,
         const int b = section > 0 ? baseOfSection.value(section, -1) : -1;
         std::optional<Note> values;
         if (b >= 0) {
-            if (Note stored = store::asStored(page.note); stored != m_base[b].note)
+            // Its identity is no value changed here: the base may know it by another (the note
+            // was known by its creation time when its section had lost its identity).
+            if (Note stored = store::asStored(page.note);
+                !merge::sameValues(stored, m_base[b].note))
                 values = std::move(stored);
         }
         ours.append({page.id, b, std::move(values), b < 0 || m_contentChanged.contains(page.id)});

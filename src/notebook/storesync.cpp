@@ -128,7 +128,7 @@ void StoreSync::saveSoon(AutoSave::Delays delays) {
         delays, this);
     if (std::exchange(m_writeSoon, false)) m_autoSave->poke();
     if (!m_notebook.writesRefused() && !m_watch) {
-        m_watch = new StoreWatch(m_places.store, m_delays.settleMs, this);
+        m_watch = new StoreWatch(m_places.store, m_delays.settleMs, m_delays.longestMs, this);
         connect(m_watch, &StoreWatch::settled, this, &StoreSync::checkDisk);
     }
 }

@@ -21,12 +21,14 @@ class StoreWatch;
 // How long another machine's files are given: the quiet after a change before the store
 // is read, the wait for a content file the settings file names but that is not here yet
 // (counted for each such file from when it was first missed) and how often it is looked
-// for, and how often a missing store folder is looked for.
+// for, how often a missing store folder is looked for, and the longest that changes going on
+// put off the read.
 struct SyncDelays {
     int settleMs = 300;
     int arrivingMs = 10000;
     int recheckMs = 500;
     int storeFolderPollMs = 2000;
+    int longestMs = 5000;
 };
 
 class StoreSync : public QObject {

@@ -4,14 +4,23 @@
 
 #include "store/storekeys.h"
 
-StoreWatch::StoreWatch(QString storeDir, int settleMs, QObject* parent)
+StoreWatch::StoreWatch(QString storeDir, int settleMs, int longestMs, QObject* parent)
     : QObject(parent), m_storeDir(std::move(storeDir)) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleMs);
-    connect(&m_settle, &QTimer::timeout, this, &StoreWatch::settled);
+    m_longest.setSingleShot(true);
+    m_longest.setInterval(longestMs);
+    auto tell = [this] {
+        m_settle.stop();
+        m_longest.stop();
+        Q_EMIT settled();
+    };
+    connect(&m_settle, &QTimer::timeout, this, tell);
+    connect(&m_longest, &QTimer::timeout, this, tell);
     auto changed = [this] {
         arm();
         m_settle.start();
+        if (!m_longest.isActive()) m_longest.start();
     };
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
