@@ -149,6 +149,7 @@ private Q_SLOTS:
     void loadSaveLoadKeepsEveryValue();
     void listsLinksAndPicturesOutliveTheWindowsProgram();
     void identitiesHoldOnlyBesideTheirCreationTime();
+    void stagedFilesOfOtherMachinesAreTheirs();
     void saveAfterDeletingKeepsHigherSectionsAndFiles();
     void saveCreatesTheContentFolder();
     void unwritableContentIsReportedAndTheRestWritten();
@@ -479,6 +480,32 @@ void TstNoteStore::identitiesHoldOnlyBesideTheirCreationTime() {
     QCOMPARE(readKey(noteSection(2), kUid), mine + QStringLiteral(" 26/12/07 9:5:2"));
     QCOMPARE(readKey(noteSection(3), kUid),
              first.notes[2].note.uid + QStringLiteral(" 26/12/07 9:5:3"));
+}
+
+void TstNoteStore::stagedFilesOfOtherMachinesAreTheirs() {
+    // A sync tool brings another machine's files staged in the middle of its save: removed here,
+    // the removal would go back there before that save put them in place.
+    writeStore(section(1, fullNote(QStringLiteral("0"), QStringLiteral("0"))) +
+                   initSection(QStringLiteral("1")),
+               {{1, richEditContent(QStringLiteral("一"))}});
+    const QString content = f.contentFile(1);
+    const QString ours = store::stagedPath(content);
+    const QString theirs = content + QStringLiteral(".0badc0de.saving");
+    const QString olderFresh = f.settingsFile() + QStringLiteral(".saving");
+    const QString olderStale = content + QStringLiteral(".saving");
+    for (const QString& path : {ours, theirs, olderFresh, olderStale}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("staged") == 6);
+        file.flush();
+        if (path == olderStale)
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-2 * 3600),
+                                     QFileDevice::FileModificationTime));
+    }
+    QVERIFY(!loadValues().unreadable);
+    QVERIFY(!QFileInfo::exists(ours));
+    QVERIFY(QFileInfo::exists(theirs));
+    QVERIFY(QFileInfo::exists(olderFresh));  // an older Jotpin's, maybe still saving
+    QVERIFY(!QFileInfo::exists(olderStale));
 }
 
 void TstNoteStore::saveAfterDeletingKeepsHigherSectionsAndFiles() {
@@ -950,7 +977,7 @@ void TstNoteStore::linksOutOfTheStoreAreNeverReadNorWrittenThrough() {
 
     // A save writes files of the store's own, also over a link planted where it stages one;
     // the link inside stays a link.
-    const QString saving = content + QStringLiteral(".saving");
+    const QString saving = store::stagedPath(content);
     QVERIFY(QFile::link(precious, saving));
     QVERIFY(store::saveStore(storeDir, Switches{}, notes));
     QVERIFY(!QFileInfo(content).isSymLink() && QFileInfo(content).isFile());

@@ -1,5 +1,7 @@
 #include "store/savejournal.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -36,9 +38,26 @@ bool isStoreFileName(const QString& relative, bool contentOnly) {
     return content.match(relative).hasMatch() || (!contentOnly && relative == keys::kSettingsFile);
 }
 
-QString staged(const QString& target) {
-    return target + kStagedSuffix;
+// What ends the name of a file this machine stages: a synced store also carries other
+// machines' staged files in the middle of their saves, which are theirs to put in place or
+// remove.
+const QString& stagedEnding() {
+    static const QString ending =
+        u'.' +
+        QString::fromLatin1(QCryptographicHash::hash(machineLine(), QCryptographicHash::Blake2b_256)
+                                .left(4)
+                                .toHex()) +
+        kStagedSuffix;
+    return ending;
 }
+
+QString staged(const QString& target) {
+    return target + stagedEnding();
+}
+
+// A staged file of an older Jotpin's save, which marked none with its machine, is left alone
+// this long: no save takes that long.
+constexpr qint64 kUnmarkedStagedMs = qint64(60) * 60 * 1000;
 
 // Inside the store relative to it, so that a store moved with its journal still finishes.
 QString journalName(const QDir& store, const QString& target) {
@@ -203,6 +222,10 @@ bool SaveTransaction::commit(QString* error) {
     return true;
 }
 
+QString stagedPath(const QString& target) {
+    return staged(target);
+}
+
 bool recoverSave(const QString& storeDir, QString* error, QString* notice) {
     const QDir store(storeDir);
     const QString path = journalPath(storeDir);
@@ -243,12 +266,22 @@ bool recoverSave(const QString& storeDir, QString* error, QString* notice) {
             }
         }
     }
-    // Left by a save that never committed.
+    // Left by a save of this machine's that never committed; one of an older Jotpin's, marked
+    // with no machine, once it is old.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const QString& folder : {storeDir, QString(storeDir + u'/' + keys::kContentFolder)}) {
         const QDir dir(folder);
         for (const QString& name :
-             dir.entryList({QStringLiteral("*") + kStagedSuffix}, QDir::Files | QDir::Hidden))
-            files::Steps::instance().remove(dir.filePath(name));
+             dir.entryList({QStringLiteral("*") + kStagedSuffix}, QDir::Files | QDir::Hidden)) {
+            const QString file = dir.filePath(name);
+            const QString target = store.relativeFilePath(file).chopped(kStagedSuffix.size());
+            const bool ours = name.endsWith(stagedEnding());
+            const bool unmarked = isStoreFileName(target, false);
+            const QDateTime changed =
+                QFileInfo(file).fileTime(QFileDevice::FileModificationTime).toUTC();
+            if (ours || (unmarked && changed.msecsTo(now) > kUnmarkedStagedMs))
+                files::Steps::instance().remove(file);
+        }
     }
     return true;
 }

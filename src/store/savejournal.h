@@ -2,8 +2,8 @@
 // One commit point for a save of many files. A save that renumbers the notes replaces content
 // files and the settings file together; a crash between two of those replacements would leave
 // one note's text under another note's settings (and lock). So each new file is first written
-// beside the one it replaces ("<name>.saving"), then a journal naming them all is written in one
-// atomic step: that is the commit. Only then are the new files renamed into place, and the
+// beside the one it replaces ("<name>.<machine>.saving"), then a journal naming them all is written
+// in one atomic step: that is the commit. Only then are the new files renamed into place, and the
 // journal removed. A crash before the commit leaves the old store as it was; after it, the next
 // recoverSave() finishes the renames. The store's own format is unchanged.
 
@@ -59,11 +59,15 @@ private:
     bool m_committed = false;
 };
 
-// Finishes a save whose journal is in storeDir and removes files staged by a save that never
-// committed. False, with *error, when a committed save cannot be finished: the store is then a
-// mix of old and new files and must be neither read nor written. A journal that is not this
-// machine's own save of this store, or that names any file but the store's own, is never carried
-// out: it is moved to the conflicts folder and *notice says so.
+// Where a save of this machine stages the new contents of the file at target.
+QString stagedPath(const QString& target);
+
+// Finishes a save whose journal is in storeDir and removes files this machine staged for a save
+// that never committed (another machine's are its own; an older Jotpin's, marked with no
+// machine, go once they are an hour old). False, with *error, when a committed save cannot be
+// finished: the store is then a mix of old and new files and must be neither read nor written. A
+// journal that is not this machine's own save of this store, or that names any file but the store's
+// own, is never carried out: it is moved to the conflicts folder and *notice says so.
 bool recoverSave(const QString& storeDir, QString* error, QString* notice = nullptr);
 
 }  // namespace store
