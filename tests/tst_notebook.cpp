@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -8,8 +10,10 @@
 
 #include "model/notestate.h"
 #include "notebook/notebook.h"
+#include "platform/apppaths.h"
 #include "platform/files.h"
 #include "store/notestore.h"
+#include "store/savejournal.h"
 
 namespace {
 
@@ -73,6 +77,7 @@ private Q_SLOTS:
     void aFileArrivingDuringASaveIsNotTakenAsSeen();
     void aSaveEndedInsideAQueryIsToldAfterIt();
     void aNoteStateSignalsOnlyRealChanges();
+    void aJournalNotOursGoesWhereTheNotebookWasTold();
 
 private:
     QList<Notebook::Page> pages() const {
@@ -236,4 +241,23 @@ void TstNotebook::aNoteStateSignalsOnlyRealChanges() {
 }
 
 QTEST_MAIN(TstNotebook)
+void TstNotebook::aJournalNotOursGoesWhereTheNotebookWasTold() {
+    // Each machine of the simulated ones, and each test, has a folder of its own for what it
+    // sets aside: none writes into the program's state folder.
+    const QString kept = m_dir->filePath(QStringLiteral("kept"));
+    m_book = std::make_unique<Notebook>(m_dir->path(), m_dir->filePath(QStringLiteral("snaps")), 7,
+                                        kept);
+    m_book->changed();
+    const QString programsOwn = paths::conflictsDir();
+    const QStringList before = QDir(programsOwn).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QFile journal(store::journalPath(m_dir->path()));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write("Jotpin save journal 2\nmachine 00ff\n+tie.dat\nend\n");
+    journal.close();
+    QVERIFY(m_book->save(pages(), Switches{}, Notebook::Scope::All));
+    QVERIFY(!QFileInfo::exists(journal.fileName()));
+    QCOMPARE(QDir(kept).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    QCOMPARE(QDir(programsOwn).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
 #include "tst_notebook.moc"

@@ -10,10 +10,12 @@
 #include "platform/files.h"
 #include "store/snapshots.h"
 
-Notebook::Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QObject* parent)
+Notebook::Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QString conflictsDir,
+                   QObject* parent)
     : QObject(parent),
       m_storeDir(std::move(storeDir)),
       m_snapshotsDir(std::move(snapshotsDir)),
+      m_conflictsDir(std::move(conflictsDir)),
       m_snapshotDays(snapshotDays) {
     connect(&m_watcher, &QFutureWatcher<Outcome>::finished, this, [this] {
         if (m_inFlight.active) conclude(m_watcher.result(), Tell::Now);
@@ -178,9 +180,10 @@ std::function<Notebook::Outcome()> Notebook::prepare(const QList<Page>& pages,
     QHash<int, size_t> hashes;  // of the files the base knows, by number
     for (const merge::StoredVersion& was : m_base)
         hashes.insert(was.section, was.contentHash);
-    return [storeDir = m_storeDir, snapshotsDir = m_snapshotsDir, days = m_snapshotDays, snapshot,
-            today, switches, notes = std::move(notes), removals = m_inFlight.removalsTaken.values(),
-            expected = m_baseDisk, hashes = std::move(hashes)] {
+    return [storeDir = m_storeDir, snapshotsDir = m_snapshotsDir, conflictsDir = m_conflictsDir,
+            days = m_snapshotDays, snapshot, today, switches, notes = std::move(notes),
+            removals = m_inFlight.removalsTaken.values(), expected = m_baseDisk,
+            hashes = std::move(hashes)] {
         Outcome outcome;
         // Another machine's files arrived since: they are merged first, never saved over.
         if (!store::readDiskState(storeDir).sameFiles(expected)) {
@@ -193,7 +196,7 @@ std::function<Notebook::Outcome()> Notebook::prepare(const QList<Page>& pages,
         QList<size_t> written;
         store::DiskState disk = expected;
         outcome.saved = store::saveStore(storeDir, switches, notes, &outcome.problems, removals,
-                                         &outcome.committed, &written, &disk);
+                                         &outcome.committed, &written, &disk, conflictsDir);
         if (outcome.committed) {
             for (int i = 0; i < notes.size(); ++i) {
                 const size_t hash = written[i] ? written[i] : hashes.value(notes[i].storedAs);

@@ -32,7 +32,10 @@ public:
     };
     enum class Scope { Changed, All };
 
-    Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QObject* parent = nullptr);
+    // conflictsDir: where what other machines left in the store goes when a save meets it (a
+    // journal not of ours); empty for the program's own conflicts folder.
+    Notebook(QString storeDir, QString snapshotsDir, int snapshotDays, QString conflictsDir = {},
+             QObject* parent = nullptr);
     ~Notebook() override;
 
     // The store folder, chosen when the store is loaded.
@@ -132,6 +135,7 @@ private:
 
     QString m_storeDir;
     QString m_snapshotsDir;
+    QString m_conflictsDir;
     int m_snapshotDays;
     QString m_refused;
     QHash<NoteId, int> m_storedAs;

@@ -34,7 +34,8 @@ StoreMerger::Loaded StoreMerger::load() {
     QStringList problems;
     // Taken first: a file that arrives while the notes load is merged after.
     store::DiskState disk = store::readDiskState(storeDir);
-    const store::LoadedStore loaded = store::loadStore(storeDir, m_switches.values(), &problems);
+    const store::LoadedStore loaded =
+        store::loadStore(storeDir, m_switches.values(), &problems, m_places.conflicts);
     if (loaded.unreadable) {
         // Whatever is in that file stays there: nothing is written over a store never read.
         m_notebook.refuseWrites(store::settingsFilePath(storeDir));
@@ -127,7 +128,8 @@ StoreMerger::Merged StoreMerger::merge(bool patient, QStringList* conflictCopies
         return Merged::Yes;
     }
     QStringList problems;
-    const store::LoadedStore theirs = store::loadStore(storeDir, m_switches.values(), &problems);
+    const store::LoadedStore theirs =
+        store::loadStore(storeDir, m_switches.values(), &problems, m_places.conflicts);
     if (theirs.unreadable) return Merged::Unreadable;
     // Still arriving: a content file the settings file names, or one no settings file lists
     // (another machine's note whose settings file is still to come; the next save here may give

@@ -17,7 +17,7 @@ StoreSync::StoreSync(NoteShelf& shelf, ProgramSwitches& switches, Places places,
       m_switches(switches),
       m_places(std::move(places)),
       m_delays(delays),
-      m_notebook(m_places.store, m_places.snapshots, m_places.snapshotDays),
+      m_notebook(m_places.store, m_places.snapshots, m_places.snapshotDays, m_places.conflicts),
       m_merger(shelf, switches, m_notebook, m_places, delays.arrivingMs) {
     connect(&m_merger, &StoreMerger::unsaved, this, &StoreSync::changed);
     connect(&m_merger, &StoreMerger::happened, this, &StoreSync::happened);

@@ -170,7 +170,8 @@ QString contentFilePath(const QString& storeDir, int n) {
     return storeDir + u'/' + kContentFolder + u'/' + contentFileName(n);
 }
 
-LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringList* errors) {
+LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringList* errors,
+                      const QString& setAsideDir) {
     ProfileFile file(settingsFilePath(storeDir));
     QString error;
 
@@ -185,7 +186,7 @@ LoadedStore loadStore(const QString& storeDir, const Switches& current, QStringL
             return loaded;
         }
     }
-    if (!recoverSave(storeDir, &error, &notice) || !file.load(&error)) {
+    if (!recoverSave(storeDir, &error, &notice, setAsideDir) || !file.load(&error)) {
         report(error, errors);
         loaded.unreadable = true;
         return loaded;
@@ -328,14 +329,15 @@ QString passwordTrouble(const QString& password) {
 
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors, const QList<int>& removals, bool* committed,
-               QList<size_t>* hashes, DiskState* disk) {
+               QList<size_t>* hashes, DiskState* disk, const QString& setAsideDir) {
     if (committed) *committed = false;
     if (hashes) hashes->fill(0, notes.size());
     QString error;
     // A save cut short after its commit is finished first: it is what the store holds.
     QString notice;
     const QFileInfo journal(journalPath(storeDir));
-    if ((journal.exists() || journal.isSymLink()) && !recoverSave(storeDir, &error, &notice)) {
+    if ((journal.exists() || journal.isSymLink()) &&
+        !recoverSave(storeDir, &error, &notice, setAsideDir)) {
         report(error, errors);
         return false;
     }

@@ -41,8 +41,9 @@ struct LoadedStore {
 // be read is skipped and the load goes on. A count of notes loads notes 1 to the count, but not
 // beyond the last one with a section or a content file; a count that is not a number or negative
 // loads the note sections that exist.
+// setAsideDir: where a journal that is not ours goes (recoverSave()).
 LoadedStore loadStore(const QString& storeDir, const Switches& current,
-                      QStringList* errors = nullptr);
+                      QStringList* errors = nullptr, const QString& setAsideDir = {});
 
 // What a content file holds.
 struct Content {
@@ -102,10 +103,11 @@ struct NoteToSave {
 // *hashes gets, per note, contentHash() of the bytes written to its file, or 0 where the file
 // was linked or left as it was. *disk, the store's files as the save found them, gets the
 // stamps of the files the save put in place and loses those it removed, when everything was
-// written: a file another machine brings meanwhile stays a change to be merged.
+// written: a file another machine brings meanwhile stays a change to be merged. setAsideDir: as
+// for loadStore().
 bool saveStore(const QString& storeDir, const Switches& switches, const QList<NoteToSave>& notes,
                QStringList* errors = nullptr, const QList<int>& removals = {},
                bool* committed = nullptr, QList<size_t>* hashes = nullptr,
-               DiskState* disk = nullptr);
+               DiskState* disk = nullptr, const QString& setAsideDir = {});
 
 }  // namespace store

@@ -114,10 +114,10 @@ bool parseJournal(const QByteArray& bytes, const QDir& store, SavePlan* plan) {
     return true;
 }
 
-// Moves a journal that is not ours out of the store, to the folder of what sync tools left.
-QString setAside(const QString& path) {
-    const QString folder =
-        paths::conflictsDir() + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
+// Moves a journal that is not ours out of the store, to a folder of the day under `kept`, where
+// what sync tools left goes.
+QString setAside(const QString& path, const QString& kept) {
+    const QString folder = kept + u'/' + Clock::instance().now().date().toString(Qt::ISODate);
     QDir().mkpath(folder);
     QString target = folder + QStringLiteral("/tie.journal");
     for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
@@ -226,12 +226,14 @@ QString stagedPath(const QString& target) {
     return staged(target);
 }
 
-bool recoverSave(const QString& storeDir, QString* error, QString* notice) {
+bool recoverSave(const QString& storeDir, QString* error, QString* notice,
+                 const QString& setAsideDir) {
     const QDir store(storeDir);
     const QString path = journalPath(storeDir);
     // A journal that is none of ours goes out of the store, and is never carried out.
     const auto setAsideSaying = [&](const QString& why) {
-        const QString kept = setAside(path);
+        const QString kept =
+            setAside(path, setAsideDir.isEmpty() ? paths::conflictsDir() : setAsideDir);
         if (kept.isEmpty()) {
             if (error) *error = path + why + QStringLiteral("，也无法移开");
             return false;

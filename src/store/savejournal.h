@@ -67,7 +67,9 @@ QString stagedPath(const QString& target);
 // machine, go once they are an hour old). False, with *error, when a committed save cannot be
 // finished: the store is then a mix of old and new files and must be neither read nor written. A
 // journal that is not this machine's own save of this store, or that names any file but the store's
-// own, is never carried out: it is moved to the conflicts folder and *notice says so.
-bool recoverSave(const QString& storeDir, QString* error, QString* notice = nullptr);
+// own, is never carried out: it is moved to setAsideDir (by default the program's conflicts
+// folder) and *notice says so.
+bool recoverSave(const QString& storeDir, QString* error, QString* notice = nullptr,
+                 const QString& setAsideDir = {});
 
 }  // namespace store
