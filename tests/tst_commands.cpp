@@ -4,9 +4,12 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 
 #include "programfixture.h"
 #include "selecttext.h"
@@ -14,12 +17,37 @@
 #include "desktop/screen.h"
 #include "desktop/windowops.h"
 #include "note/framecontrols.h"
+#include "platform/files.h"
 #include "richtext/richtextbox.h"
 #include "text/gbk.h"
 
 using namespace store::keys;
 
 namespace {
+
+// The real steps of a save, counted by the thread that takes them.
+class WatchedSteps : public files::Steps {
+public:
+    bool writeDurably(const QString& path, QByteArrayView bytes, QString* error) override {
+        count();
+        return Steps::writeDurably(path, bytes, error);
+    }
+    bool rename(const QString& from, const QString& to, QString* error) override {
+        count();
+        return Steps::rename(from, to, error);
+    }
+    bool remove(const QString& path) override {
+        count();
+        return Steps::remove(path);
+    }
+    std::atomic<int> stepsOnTheGuiThread = 0;
+    std::atomic<int> stepsOffTheGuiThread = 0;
+
+private:
+    void count() {
+        ++(QThread::currentThread() == qApp->thread() ? stepsOnTheGuiThread : stepsOffTheGuiThread);
+    }
+};
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -126,10 +154,19 @@ void TstCommands::deleteButtonRemovesTheNotesOwnFile() {
     program()->menus().action(MenuItem::Delete)->trigger();
     QVERIFY(QFile::exists(f.contentFile(1)));
 
+    // The file goes with a save started at once, written off the GUI thread: the click does
+    // not wait for the disk.
+    WatchedSteps watched;
+    files::Steps::install(&watched);
+    auto uninstall = qScopeGuard([] { files::Steps::install(nullptr); });
     f.prompts.queueAnswer(Prompts::Answer::Ok);
     third->deleteButton()->clicked();
-    QVERIFY(!QFile::exists(f.contentFile(3)));
+    QTRY_VERIFY(!QFile::exists(f.contentFile(3)));
     QVERIFY(QFile::exists(f.contentFile(2)));
+    QVERIFY(watched.stepsOffTheGuiThread > 0);
+    QCOMPARE(watched.stepsOnTheGuiThread, 0);
+    uninstall.dismiss();
+    files::Steps::install(nullptr);
 
     // A file that an open note is stored under stays, whoever asks.
     program()->commandHost().removeContentFile(2);

@@ -75,7 +75,9 @@ void StoreSync::removeContentFile(int n) {
 }
 
 void StoreSync::saveNow() {
-    if (m_autoSave) saveAll();
+    // Written in the background as every save while the program runs, after the merge that
+    // waits for a store still arriving: the user's click does not wait for the disk.
+    if (m_autoSave) m_autoSave->flush();
 }
 
 void StoreSync::changed() {

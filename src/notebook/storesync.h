@@ -56,7 +56,8 @@ public:
     void changed();
     void contentChanged(NoteId note);
     void forget(NoteId note);
-    // The content file of a deleted note goes with the next save, which saveNow() makes now.
+    // The content file of a deleted note goes with the next save, which saveNow() starts now,
+    // in the background.
     void removeContentFile(int n);
     void saveNow();
     // Writes the numbered notes, renumbered from 1 in their order, and the switches, now.
