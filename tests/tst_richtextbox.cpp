@@ -49,6 +49,13 @@ QImage pictureAt(const RichTextBox& box, int position) {
                                                           QUrl(format.toImageFormat().name())));
 }
 
+// The box on screen at this size, for what only a shown control does (layout, clicks).
+bool shownAt(RichTextBox& box, int width, int height) {
+    box.resize(width, height);
+    box.show();
+    return QTest::qWaitForWindowExposed(&box);
+}
+
 using Selections = QList<QPair<int, int>>;
 
 void select(RichTextBox& box, int start, int length) {
@@ -369,9 +376,7 @@ void Tst_richtextbox::clearDeletesSelectionOnly() {
 
 void Tst_richtextbox::mouseDown() {
     RichTextBox box;
-    box.resize(200, 100);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(shownAt(box, 200, 100));
     box.replaceText(QStringLiteral("text"));
     QSignalSpy spy(&box, &RichTextBox::mousePressed);
     QTest::mouseClick(box.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(30, 20));
@@ -465,9 +470,7 @@ void Tst_richtextbox::pastedPictureKeepsItsBytesAndFitsTheText() {
     QGuiApplication::clipboard()->setMimeData(data);
 
     RichTextBox box;
-    box.resize(200, 150);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(shownAt(box, 200, 150));
     box.paste();
     QTextCursor cursor(box.document());
     cursor.setPosition(1);
@@ -653,9 +656,7 @@ void Tst_richtextbox::checklistItemsAreParagraphsWithABox() {
 
 void Tst_richtextbox::checklistByMouseAndKeys() {
     RichTextBox box;
-    box.resize(300, 200);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(shownAt(box, 300, 200));
     box.replaceText(QStringLiteral("☐ milk"));
     QTextCursor end(box.document());
     end.movePosition(QTextCursor::End);
@@ -703,9 +704,7 @@ void Tst_richtextbox::checklistByMouseAndKeys() {
 
 void Tst_richtextbox::linksOpenByCtrlClick() {
     RichTextBox box;
-    box.resize(400, 200);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(shownAt(box, 400, 200));
     box.replaceText(QStringLiteral("看 https://example.org/a 或者 v1.2.3"));
     QSignalSpy opened(&box, &RichTextBox::linkActivated);
     QTextCursor inLink(box.document());
@@ -936,9 +935,7 @@ void Tst_richtextbox::largeTextIsLaidOutInSteps() {
     QFETCH(bool, lines);
     const QString text = largeText(lines);
     RichTextBox box;
-    box.resize(300, 250);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(shownAt(box, 300, 250));
     box.replaceText(QStringLiteral("before"));
     box.setSelectionStart(3);
     if (way == u"set") {
@@ -972,9 +969,7 @@ void Tst_richtextbox::largeTextIsLaidOutInSteps() {
 // as one paragraph.
 void Tst_richtextbox::largePasteUndoneAndRedoneInSteps() {
     RichTextBox box;
-    box.resize(300, 250);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(shownAt(box, 300, 250));
     box.replaceText(QStringLiteral("before"));
     const QString text = largeText(false);
     QApplication::clipboard()->setText(text);

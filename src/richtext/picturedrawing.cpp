@@ -5,24 +5,13 @@
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextFormat>
-#include <QUrl>
+
+#include "rtf/rtf.h"
 
 namespace {
 
 // What the scaled pictures of one document may hold: a few notes' width screenshots.
 constexpr int kCacheKilobytes = 32 * 1024;
-
-QImage pictureOf(QTextDocument* doc, const QTextImageFormat& format) {
-    const QVariant resource = doc->resource(QTextDocument::ImageResource, QUrl(format.name()));
-    switch (resource.typeId()) {
-        case QMetaType::QImage:
-            return resource.value<QImage>();
-        case QMetaType::QPixmap:
-            return resource.value<QPixmap>().toImage();
-        default:
-            return {};
-    }
-}
 
 }  // namespace
 
@@ -39,7 +28,7 @@ QSizeF PictureDrawing::intrinsicSize(QTextDocument* doc, int, const QTextFormat&
     const QTextImageFormat image = format.toImageFormat();
     const qreal width = image.width(), height = image.height();
     if (width > 0 && height > 0) return {width, height};
-    const QImage picture = pictureOf(doc, image);
+    const QImage picture = rtf::resourceImage(*doc, image.name());
     const QSizeF own = picture.isNull() ? QSizeF(16, 16) : picture.deviceIndependentSize();
     if (width > 0) return {width, own.height() * width / own.width()};
     if (height > 0) return {own.width() * height / own.height(), height};
@@ -57,7 +46,7 @@ void PictureDrawing::drawObject(QPainter* painter, const QRectF& rect, QTextDocu
         painter->drawPixmap(rect, *scaled, scaled->rect());
         return;
     }
-    const QImage picture = pictureOf(doc, image);
+    const QImage picture = rtf::resourceImage(*doc, image.name());
     if (picture.isNull()) {
         // A picture we do not have (HTML pasted with a web address): its place framed.
         painter->save();

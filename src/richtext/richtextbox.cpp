@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -434,7 +433,7 @@ bool RichTextBox::insertPictures(const QMimeData& mime) {
                         : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const qreal room = viewport()->width() - bar - 2 * document()->documentMargin() - 4;
     // What the store would show again: beyond it, a picture would come back as a placeholder.
-    qint64 used = taken.empty() ? 0 : rtf::pictureBytes(*document());
+    qint64 used = rtf::pictureBytes(*document());
     for (pictures::Taken& one : taken) {
         if (one.tooLarge.isValid()) refused = one.tooLarge;
         if (!one.picture) continue;

@@ -97,6 +97,10 @@ qint64 pictureBytes(const QTextDocument& doc);
 QTextImageFormat addPicture(QTextDocument* doc, const QImage& image, QByteArrayView blip,
                             const QByteArray& encoded);
 
+// The picture the document holds under this resource name, whatever form Qt keeps it in; null
+// for none.
+QImage resourceImage(const QTextDocument& doc, const QString& name);
+
 // The resource name of a picture with these encoded bytes: "rtfimg:<sha1 hex>".
 QString imageName(QByteArrayView bytes);
 

@@ -11,9 +11,8 @@
 #include "rtf/rtf.h"
 
 namespace rtf {
-namespace {
-
-QImage imageOf(const QVariant& resource) {
+QImage resourceImage(const QTextDocument& doc, const QString& name) {
+    const QVariant resource = doc.resource(QTextDocument::ImageResource, QUrl(name));
     switch (resource.typeId()) {
         case QMetaType::QImage:
             return resource.value<QImage>();
@@ -25,8 +24,6 @@ QImage imageOf(const QVariant& resource) {
             return {};
     }
 }
-
-}  // namespace
 
 Snapshot capture(const QTextDocument& doc, int from, int to) {
     Snapshot s;
@@ -65,9 +62,7 @@ Snapshot capture(const QTextDocument& doc, int from, int to) {
             const QTextFormat& known = s.formats.at(format);
             if (known.isImageFormat()) {
                 const QString name = known.toImageFormat().name();
-                if (!s.images.contains(name))
-                    s.images.insert(
-                        name, imageOf(doc.resource(QTextDocument::ImageResource, QUrl(name))));
+                if (!s.images.contains(name)) s.images.insert(name, resourceImage(doc, name));
             }
         }
         const QTextBlock next = block.next();

@@ -308,8 +308,7 @@ qint64 pictureBytes(const QTextDocument& doc) {
             const QString name = format.toImageFormat().name();
             if (seen.contains(name)) continue;
             seen.insert(name);
-            const auto image =
-                doc.resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>();
+            const QImage image = resourceImage(doc, name);
             bytes += qint64(image.width()) * image.height() * 4;
             if (const std::optional<OriginalPicture> original = originalPicture(format))
                 bytes += original->data.size();
