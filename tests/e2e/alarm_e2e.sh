@@ -25,10 +25,20 @@ program_folder "$program" "$(dirname "$program")/kvz.mid"
 mkdir "$app/tie"
 sox -n -r 44100 -c 2 "$app/bell.wav" synth 4 sine 660 vol 0.5
 
+# listen SECONDS: records what the sink plays over the next SECONDS, in the background.
+listen() {
+    timeout "$1" parecord -d e2e.monitor --file-format=wav "$E2E_TMP/heard.wav" &
+    listening=$!
+}
+# heard: waits for the last listen to end (in this shell: a subshell cannot wait for it).
+heard() { wait "$listening" || true; }
+# RMS amplitude of what the last listen heard.
+rms() { sox "$E2E_TMP/heard.wav" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 # RMS amplitude of what the sink plays over the next $1 seconds.
 loudness() {
-    timeout "$1" parecord -d e2e.monitor --file-format=wav "$E2E_TMP/heard.wav" || true
-    sox "$E2E_TMP/heard.wav" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}'
+    listen "$1"
+    heard
+    rms
 }
 louder_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 # looks WID GEOMETRY: a checksum of that part of the window's picture.
@@ -54,6 +64,8 @@ ring() {
     sleep 1
     [ -z "$(visible_geometries "$pid")" ] || fail "the hidden note showed before its time"
     wait_for 8 bash -c "[ -n \"\$(visible_geometries $pid)\" ]" || fail "$sound: the note did not come up"
+    # From the moment the note is up: a short sound may be over once the looks below are checked.
+    listen 3
     for id in $(xdotool search --onlyvisible --pid "$pid"); do
         [ "$(xwininfo -id "$id" | awk '/Width:/ {print $NF}')" -gt 40 ] && wid=$id
     done
@@ -65,7 +77,8 @@ ring() {
     wait_for 3 looks_other "$before" "$wid" 17x17+27+1 || fail "$sound: the alarm icon does not blink"
     before=$(looks "$wid" 97x17+72+5)
     wait_for 3 looks_other "$before" "$wid" 97x17+72+5 || fail "$sound: the title clock stands still"
-    louder_than "$(loudness 2)" 0.005 || fail "$sound: nothing was heard"
+    heard
+    louder_than "$(rms)" 0.005 || fail "$sound: nothing was heard"
     # The alarm icon, blinking at (27, 1) 17 x 17 in the note.
     eval "$(xdotool getwindowgeometry --shell "$wid")"
     xdotool mousemove $((X + 35)) $((Y + 9)) click 1
